@@ -1,0 +1,154 @@
+#include "platform/display.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+namespace display {
+
+namespace {
+
+// Xlib's default error handler ends the process (on BadMatch, say); a failed request must only fail.
+int xErrors = 0;
+int onXError(Display *, XErrorEvent *)
+{
+    ++xErrors;
+    return 0;
+}
+
+QSize qtScreenSize()
+{
+    if (auto *s = QGuiApplication::primaryScreen())
+        return s->geometry().size();
+    return QSize(800, 600);
+}
+
+// No display modes at all: Wayland, the offscreen platform, or an X server without RandR.
+class NoModes : public Layer {
+public:
+    bool enumMode(int, Mode &) override { return false; }
+    ChangeResult change(const Mode &, bool) override { return ChangeResult::Failed; }
+    void current(int &w, int &h, int &bpp) override
+    {
+        const QSize s = qtScreenSize();
+        w = s.width();
+        h = s.height();
+        bpp = 32;
+        if (auto *screen = QGuiApplication::primaryScreen())
+            bpp = screen->depth();
+    }
+    void reboot() override {}
+};
+
+// XRandR: the modes are the screen sizes with their refresh rates, in the server's order. An X
+// server has one depth per screen, so every mode carries the default depth.
+class XRandR : public Layer {
+public:
+    explicit XRandR(Display *dpy) : dpy_(dpy) { XSetErrorHandler(onXError); }
+    ~XRandR() override { XCloseDisplay(dpy_); }
+
+    bool enumMode(int i, Mode &out) override
+    {
+        const Window root = DefaultRootWindow(dpy_);
+        int nsizes = 0;
+        XRRScreenSize *sizes = XRRSizes(dpy_, DefaultScreen(dpy_), &nsizes);
+        int k = 0;
+        for (int s = 0; s < nsizes; ++s) {
+            int nrates = 0;
+            short *rates = XRRRates(dpy_, DefaultScreen(dpy_), s, &nrates);
+            const int count = nrates > 0 ? nrates : 1;
+            for (int r = 0; r < count; ++r, ++k) {
+                if (k != i)
+                    continue;
+                out.width = sizes[s].width;
+                out.height = sizes[s].height;
+                out.bitsPerPixel = DefaultDepth(dpy_, DefaultScreen(dpy_));
+                out.refresh = nrates > 0 ? rates[r] : 0;
+                out.sizeIndex = s;
+                return true;
+            }
+        }
+        (void)root;
+        return false;
+    }
+
+    ChangeResult change(const Mode &mode, bool) override
+    {
+        const Window root = DefaultRootWindow(dpy_);
+        XRRScreenConfiguration *conf = XRRGetScreenInfo(dpy_, root);
+        if (!conf)
+            return ChangeResult::Failed;
+        Rotation rot = 0;
+        XRRConfigCurrentConfiguration(conf, &rot);
+        xErrors = 0;
+        const Status st = mode.refresh > 0
+            ? XRRSetScreenConfigAndRate(dpy_, conf, root, mode.sizeIndex, rot, short(mode.refresh), CurrentTime)
+            : XRRSetScreenConfig(dpy_, conf, root, mode.sizeIndex, rot, CurrentTime);
+        XSync(dpy_, False);
+        XRRFreeScreenConfigInfo(conf);
+        if (st != RRSetConfigSuccess || xErrors)
+            return st == RRSetConfigInvalidConfigTime || st == RRSetConfigInvalidTime ? ChangeResult::BadMode
+                                                                                     : ChangeResult::Failed;
+        return ChangeResult::Successful;
+    }
+
+    void current(int &w, int &h, int &bpp) override
+    {
+        const Window root = DefaultRootWindow(dpy_);
+        XRRScreenConfiguration *conf = XRRGetScreenInfo(dpy_, root);
+        w = DisplayWidth(dpy_, DefaultScreen(dpy_));
+        h = DisplayHeight(dpy_, DefaultScreen(dpy_));
+        if (conf) {
+            Rotation rot = 0;
+            const SizeID id = XRRConfigCurrentConfiguration(conf, &rot);
+            int nsizes = 0;
+            XRRScreenSize *sizes = XRRConfigSizes(conf, &nsizes);
+            if (id < nsizes) {
+                w = sizes[id].width;
+                h = sizes[id].height;
+            }
+            XRRFreeScreenConfigInfo(conf);
+        }
+        bpp = DefaultDepth(dpy_, DefaultScreen(dpy_));
+    }
+
+    // XRandR applies a mode at once and never asks for a restart, so change() never answers
+    // Restart and this is unreachable from this backend. Rebooting the machine is not a drill
+    // program's business on Linux either: it does nothing.
+    void reboot() override {}
+
+private:
+    Display *dpy_;
+};
+
+std::unique_ptr<Layer> makeSystemLayer()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (Display *dpy = XOpenDisplay(nullptr)) {
+            int ev = 0, err = 0;
+            if (XRRQueryExtension(dpy, &ev, &err))
+                return std::make_unique<XRandR>(dpy);
+            XCloseDisplay(dpy);
+        }
+    }
+    return std::make_unique<NoModes>();
+}
+
+} // namespace
+
+Layer &systemLayer()
+{
+    static std::unique_ptr<Layer> layer = makeSystemLayer();
+    return *layer;
+}
+
+QSize currentSize()
+{
+    int w = 0, h = 0, bpp = 0;
+    systemLayer().current(w, h, bpp);
+    return QSize(w, h);
+}
+
+} // namespace display

@@ -1,0 +1,38 @@
+#pragma once
+// Display modes of the primary display: the layer under TChDisplay. On X11 it is XRandR; where there
+// is no X11 (Wayland, offscreen) there are no modes and nothing is ever changed.
+#include <QSize>
+#include <memory>
+
+namespace display {
+
+struct Mode {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    int refresh = 0;      // Hz, as the driver lists it
+    int sizeIndex = -1;   // the backend's own handle for the mode
+};
+
+// What applying a mode can answer (the classic display-settings result codes).
+enum class ChangeResult { Successful, Restart, Failed, BadMode, NotUpdated, BadFlags, BadParam };
+
+class Layer {
+public:
+    virtual ~Layer() = default;
+    // Mode i of the primary display in the driver's order; false when there is no mode i.
+    virtual bool enumMode(int i, Mode &out) = 0;
+    // Applies the mode and stores it as the user's setting. keepDepth: leave the colour depth alone.
+    virtual ChangeResult change(const Mode &mode, bool keepDepth) = 0;
+    // The current width, height and bits per pixel of the primary display.
+    virtual void current(int &width, int &height, int &bitsPerPixel) = 0;
+    // Restarts the computer.
+    virtual void reboot() = 0;
+};
+
+// The layer of the platform the program runs on (XRandR under X11, otherwise one without modes).
+Layer &systemLayer();
+// The display's size now, read from the system layer.
+QSize currentSize();
+
+} // namespace display

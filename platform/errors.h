@@ -1,0 +1,62 @@
+#pragma once
+// The two kinds of failure the program reports to the user, and the one place they are reported.
+// Handlers do not catch them: they stop at the failing step and the application's event guard shows
+// the standard error box, after which the program goes on.
+#include <QString>
+#include <exception>
+#include <functional>
+#include <type_traits>
+
+namespace pz {
+
+class Error : public std::exception {
+public:
+    explicit Error(QString text) : text_(std::move(text)), utf8_(text_.toUtf8()) {}
+    const QString &text() const { return text_; }
+    const char *what() const noexcept override { return utf8_.constData(); }
+private:
+    QString text_;
+    QByteArray utf8_;
+};
+
+// A file could not be opened, read, written or created.
+class IoError : public Error {
+public:
+    IoError(const QString &path, const QString &reason);
+    const QString &path() const { return path_; }
+private:
+    QString path_;
+};
+
+// A text that should hold a number (or be encodable) does not.
+class ConversionError : public Error {
+public:
+    explicit ConversionError(const QString &text);
+};
+
+// Where reported errors go: the GUI installs the standard error box, tests install a recorder.
+using ErrorSink = std::function<void(const QString &)>;
+void setErrorSink(ErrorSink sink);
+void reportError(const QString &text);
+
+// Runs f; any exception it throws is reported and swallowed. Returns false when one was caught.
+bool guard(const std::function<void()> &f);
+
+} // namespace pz
+
+namespace pz {
+// Wraps a handler so that it runs under guard(): Qt Widgets is built without exceptions, so an
+// exception must never travel through Qt's own frames; handlers are connected through this.
+template <class F>
+auto guarded(F f)
+{
+    return [f](auto &&...args) {
+        guard([&] {
+            if constexpr (std::is_invocable_v<const F &, decltype(args)...>)
+                f(std::forward<decltype(args)>(args)...);
+            else
+                f(); // signals such as QTimer::timeout carry a private tag
+        });
+    };
+}
+} // namespace pz

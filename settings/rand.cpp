@@ -1,0 +1,112 @@
+#include "settings/rand.h"
+
+#include "platform/errors.h"
+#include "platform/textfile.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+namespace settings {
+
+QString settingsPath() { return QStringLiteral("settei/settei.dat"); }
+
+const std::array<DefaultGrade, 20> DefaultGradeParams = {{
+    {"1", "4", "4"},    // １０級
+    {"1", "6", "6"},    // ９級
+    {"1", "8", "8"},    // ８級
+    {"1", "10", "10"},  // ７級
+    {"2", "3", "3"},    // ６級
+    {"2", "4", "4"},    // ５級
+    {"2", "5", "5"},    // ４級
+    {"2", "7", "7"},    // ３級
+    {"2", "10", "10"},  // ２級
+    {"3", "5", "5"},    // １級
+    {"3", "7", "7"},    // 初段
+    {"3", "10", "10"},  // 二段
+    {"3", "10", "7"},   // 三段
+    {"3", "10", "5"},   // 四段
+    {"3", "10", "4.5"}, // 五段
+    {"3", "10", "4"},   // 六段
+    {"3", "10", "3.5"}, // 七段
+    {"3", "10", "3"},   // 八段
+    {"3", "15", "4"},   // 九段
+    {"3", "15", "3"},   // 十段
+}};
+
+QStringList defaultSettingsLines()
+{
+    QStringList lines;
+    for (const DefaultGrade &g : DefaultGradeParams)
+        lines << QString::fromLatin1(g.digits) << QString::fromLatin1(g.count) << QString::fromLatin1(g.seconds);
+    return lines;
+}
+
+int blockOf(GradeCode c) { return c <= 10 ? 10 - c : c - 1; }
+
+QString gradeName(GradeCode c)
+{
+    static const char *const names[] = {"１級", "２級", "３級", "４級", "５級", "６級", "７級", "８級", "９級", "１０級",
+                                        "初段", "二段", "三段", "四段", "五段", "六段", "七段", "八段", "九段", "十段"};
+    return (c >= 1 && c <= 20) ? QString::fromUtf8(names[c - 1]) : QString();
+}
+
+} // namespace settings
+
+QStringList ReadSettingsLines()
+{
+    QStringList lines = textfile::readLines(settings::settingsPath(), settings::kLineCount);
+    while (lines.size() < settings::kLineCount)
+        lines.append(QString());
+    return lines;
+}
+
+qint32 toInteger(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?[0-9]+$"));
+    bool ok = false;
+    const qint32 v = re.match(text).hasMatch() ? text.toInt(&ok, 10) : 0;
+    if (!ok)
+        throw pz::ConversionError(text);
+    return v;
+}
+
+double toSeconds(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    bool ok = false;
+    const double v = re.match(text).hasMatch() ? text.toDouble(&ok) : 0;
+    if (!ok)
+        throw pz::ConversionError(text);
+    return v;
+}
+
+namespace {
+QString slotOf(GradeCode c, int offset) { return ReadSettingsLines().at(3 * settings::blockOf(c) + offset); }
+} // namespace
+
+qint32 ReadGradeDigits(GradeCode c) { return toInteger(slotOf(c, 0)); }
+qint32 ReadGradeCount(GradeCode c) { return toInteger(slotOf(c, 1)); }
+double ReadGradeSeconds(GradeCode c) { return toSeconds(slotOf(c, 2)); }
+
+std::uint32_t utcTimeOfDayMs()
+{
+    return std::uint32_t(QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay());
+}
+
+int GenerateNumber(int digits, const ClockMs &clock)
+{
+    std::uint32_t seed = clock();
+    auto draw = [&seed](std::uint32_t range) {
+        seed = seed * 134775813u + 1u;
+        return std::uint32_t((std::uint64_t(seed) * range) >> 32);
+    };
+    const std::uint32_t d1 = draw(9) + 1;
+    std::uint32_t d2 = draw(10);
+    while (d2 == d1)
+        d2 = draw(10);
+    std::uint32_t d3 = draw(10);
+    while (d3 == d2)
+        d3 = draw(10);
+    const QString text = QString::number(d1) + QString::number(d2) + QString::number(d3);
+    return toInteger(text.left(qMax(0, digits)));
+}

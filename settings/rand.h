@@ -1,0 +1,49 @@
+#pragma once
+// The grade parameters in settei/settei.dat and the number generator of the flash screen.
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+using GradeCode = int; // 1..10 = 1級..10級, 11..20 = 初段..十段
+
+struct GradeParams {
+    qint32 digits = 0;
+    qint32 count = 0;
+    double seconds = 0;
+};
+
+namespace settings {
+constexpr int kLineCount = 60;
+QString settingsPath(); // "settei/settei.dat", relative to the working folder
+
+// The three lines of one grade as written to the file: digits, count, seconds.
+struct DefaultGrade {
+    const char *digits;
+    const char *count;
+    const char *seconds;
+};
+// Block 0 (10級) .. block 19 (十段), exactly as the file holds them.
+extern const std::array<DefaultGrade, 20> DefaultGradeParams;
+QStringList defaultSettingsLines(); // the 60 lines of the defaults
+
+int blockOf(GradeCode c); // 10 - c for kyu, c - 1 for dan
+QString gradeName(GradeCode c); // "１０級" … "十段"
+} // namespace settings
+
+// 60 slots, slot k-1 holding line k of the file, "" where the file has none. Throws IoError.
+QStringList ReadSettingsLines();
+// Read afresh at every call; no range check. Throw IoError / ConversionError.
+qint32 ReadGradeDigits(GradeCode c);
+qint32 ReadGradeCount(GradeCode c);
+double ReadGradeSeconds(GradeCode c);
+
+// Strict conversions used by the accessors (ConversionError on anything else).
+qint32 toInteger(const QString &text);
+double toSeconds(const QString &text);
+
+// The UTC time of day in milliseconds; injected so tests can pin the generator.
+using ClockMs = std::function<std::uint32_t()>;
+std::uint32_t utcTimeOfDayMs();
+int GenerateNumber(int digits, const ClockMs &clock = utcTimeOfDayMs);

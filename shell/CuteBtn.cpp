@@ -1,0 +1,1 @@
+#include "shell/CuteBtn.h"

@@ -1,0 +1,144 @@
+#include "shell/app.h"
+
+#include "platform/errors.h"
+#include "shell/dialogs.h"
+#include "shell/screen.h"
+
+#include <QEventLoop>
+#include <QFont>
+#include <QMouseEvent>
+
+App::App(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(title());
+    // The main menu's close ends the program; the splash closing before it must not.
+    setQuitOnLastWindowClosed(false);
+    // The design font does not exist on Linux; IPA P Gothic has the same metrics family.
+    for (const char *family : {"ＭＳ Ｐゴシック", "MS PGothic", "ＭＳ ゴシック"})
+        QFont::insertSubstitutions(QString::fromUtf8(family), {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    pz::setErrorSink([](const QString &text) { dialogs::errorBox(text); });
+}
+
+App::~App()
+{
+    destroyScreens();
+    pz::setErrorSink({});
+}
+
+QString App::title() { return QStringLiteral("検定用ぴかざん"); }
+
+bool App::notify(QObject *receiver, QEvent *event)
+{
+    // A press on an open screen other than the active one is the user choosing that screen,
+    // as a window manager would report it; feed it into the model before the press acts.
+    if (event->type() == QEvent::MouseButtonPress && receiver->isWidgetType() && modal_.isEmpty()) {
+        if (auto *s = qobject_cast<Screen *>(static_cast<QWidget *>(receiver)->window()))
+            if (s != active_ && isOpen(s) && s->isEnabled()) {
+                open_.removeAll(s);
+                open_.append(s);
+                activate(s, true);
+            }
+    }
+    // Safety net only: handlers are connected through pz::guarded, so nothing should arrive here.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const pz::Error &e) {
+        pz::reportError(e.text());
+    } catch (const std::exception &e) {
+        pz::reportError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+bool App::isOpen(const Screen *s) const { return open_.contains(const_cast<Screen *>(s)); }
+
+void App::activate(Screen *s, bool runActivate)
+{
+    active_ = s;
+    if (!s)
+        return;
+    s->raise();
+    s->activateWindow();
+    if (runActivate)
+        pz::guard([s] { s->FormActivate(); });
+}
+
+void App::activateTopmost()
+{
+    Screen *top = open_.isEmpty() ? nullptr : open_.last();
+    if (top != active_)
+        activate(top, true);
+}
+
+void App::showScreen(Screen *s)
+{
+    const bool wasVisible = s->isVisible();
+    open_.removeAll(s);
+    open_.append(s);
+    if (!wasVisible) {
+        pz::guard([s] { s->FormShow(); });
+        if (s->layout().kind == Screen::Kind::FullScreenMaximised) {
+            s->sizeToDisplay(); // maximised: it fills the display as it is now
+            s->showMaximized();
+        }
+        else
+            s->show();
+    }
+    if (active_ != s)
+        activate(s, true);
+    else
+        s->raise();
+}
+
+void App::hideScreen(Screen *s)
+{
+    const bool wasActive = (active_ == s);
+    open_.removeAll(s);
+    s->closingByProgram_ = true;
+    s->hide();
+    s->closingByProgram_ = false;
+    if (s->modal_) {
+        // The caller gets its activeness back in showModal, without its FormActivate.
+        emit s->modalFinished();
+        return;
+    }
+    if (wasActive)
+        activateTopmost();
+}
+
+void App::showModal(Screen *s)
+{
+    Screen *caller = active_;
+    modal_.append(s);
+    s->modal_ = true;
+    s->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QPointer<Screen> guard(s);
+    auto conn = connect(s, &Screen::modalFinished, &loop, &QEventLoop::quit);
+    showScreen(s);
+    if (s->isVisible())
+        loop.exec();
+    disconnect(conn);
+    modal_.removeAll(s);
+    if (guard) {
+        s->modal_ = false;
+        s->setWindowModality(Qt::NonModal);
+    }
+    if (caller && isOpen(caller)) {
+        active_ = caller;
+        caller->raise();
+        caller->activateWindow();
+    } else {
+        active_ = nullptr;
+        activateTopmost();
+    }
+}
+
+void App::forgetScreen(Screen *s)
+{
+    open_.removeAll(s);
+    modal_.removeAll(s);
+    created_.removeAll(s);
+    if (active_ == s)
+        active_ = nullptr;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The program's message boxes, so that every screen says things the same way. Tests install a hook
+// that records what would be shown (and answers questions) instead of opening a modal box.
+#include <QString>
+#include <functional>
+
+namespace dialogs {
+
+enum class Kind {
+    Error,    // the standard error report: application title, error icon
+    Warning,  // wrong input: exclamation sound, "警告", error icon
+    Info,     // a completed action: application title, no icon
+    Deleted,  // a deletion: information sound, "検定用ぴかざん", information icon
+    Question, // yes/no, question icon; the hook's answer is the user's
+};
+
+struct Shown {
+    Kind kind;
+    QString title;
+    QString text;
+};
+using Hook = std::function<bool(const Shown &)>;
+void setHook(Hook hook);
+
+void errorBox(const QString &text);
+void warn(const QString &text);
+void inform(const QString &text);
+void informDeleted(const QString &text);
+bool ask(const QString &caption, const QString &text);
+
+} // namespace dialogs

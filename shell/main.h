@@ -1,0 +1,41 @@
+#pragma once
+// TForm1, the main menu.
+#include "shell/screen.h"
+
+class TChDisplay;
+class ClickLabel;
+class Picture;
+
+class TForm1 : public Screen {
+    Q_OBJECT
+public:
+    TForm1();
+
+    void FormCreate() override;
+    void FormActivate() override;
+    void FormCloseQuery() override;
+
+    // Sets SharedState.loggedIn and enables or disables the three user items with it, in one step.
+    void setLoggedIn(bool loggedIn);
+
+    // Puts the display back into the mode saved at start (once; later calls do nothing).
+    void restoreDisplayMode();
+
+    TChDisplay *ChDisplay1 = nullptr;
+
+    // The seven items, in the order of the menu's table.
+    ClickLabel *Label1, *Label6, *Label3, *Label2, *Label5, *Label4, *Label7;
+    Picture *Image1, *Image2, *Image3, *Image4, *Image5, *Image6, *Image7;
+
+    void Label1Click(); // とうろくする
+    void Label6Click(); // ユーザー選択
+    void Label3Click(); // れんしゅうする
+    void Label2Click(); // きろくをみる
+    void Label5Click(); // さくじょする
+    void Label4Click(); // おわる
+    void Label7Click(); // 先生用
+
+private:
+    qint32 savedWidth_ = 0, savedHeight_ = 0, savedBitsPerPixel_ = 0;
+    bool restored_ = false;
+};

@@ -1,0 +1,110 @@
+#include "shell/screen.h"
+
+#include "platform/display.h"
+#include "platform/errors.h"
+#include "shell/app.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+
+Screen::Screen(const Layout &layout) : QWidget(nullptr), layout_(layout)
+{
+    setWindowTitle(layout.title);
+    Qt::WindowFlags flags = Qt::Window | Qt::WindowStaysOnTopHint;
+    switch (layout.kind) {
+    case Kind::FullScreen:
+    case Kind::FullScreenMaximised:
+    case Kind::Panel:
+        flags |= Qt::FramelessWindowHint;
+        break;
+    case Kind::Dialog:
+        flags = Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+              | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    case Kind::SizeableDialog:
+        flags = Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+              | Qt::WindowCloseButtonHint;
+        break;
+    }
+    setWindowFlags(flags);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, layout.background);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(font(layout.fontPx));
+}
+
+Screen::~Screen()
+{
+    if (auto *a = App::instance())
+        a->forgetScreen(this);
+}
+
+QFont Screen::font(int px, bool bold, bool italic)
+{
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+void Screen::sizeToDisplay()
+{
+    const QSize d = display::currentSize();
+    resize(d);
+    move((d.width() - width()) / 2, (d.height() - height()) / 2);
+}
+
+void Screen::create()
+{
+    switch (layout_.kind) {
+    case Kind::FullScreen:
+    case Kind::FullScreenMaximised:
+        sizeToDisplay();
+        break;
+    case Kind::Panel: {
+        setFixedSize(layout_.size);
+        const QSize d = display::currentSize();
+        move((d.width() - width()) / 2, (d.height() - height()) / 2);
+        break;
+    }
+    case Kind::Dialog:
+        setFixedSize(layout_.size);
+        move(layout_.pos);
+        break;
+    case Kind::SizeableDialog:
+        resize(layout_.size);
+        move(layout_.pos);
+        break;
+    }
+    FormCreate();
+}
+
+void Screen::Show() { app().showScreen(this); }
+void Screen::ShowModal() { app().showModal(this); }
+void Screen::Hide() { app().hideScreen(this); }
+
+void Screen::Close()
+{
+    pz::guard([this] { FormCloseQuery(); });
+    app().hideScreen(this);
+}
+
+void Screen::closeEvent(QCloseEvent *event)
+{
+    if (closingByProgram_) {
+        event->accept();
+        return;
+    }
+    // The close box, the system's close command or a session shutdown: the program's own close.
+    event->ignore();
+    Close();
+}
+
+App &Screen::app() const { return *App::instance(); }
+SharedState &Screen::state() const { return App::instance()->state(); }
+Screens &Screen::screens() const { return App::instance()->screens(); }

@@ -1,0 +1,76 @@
+#pragma once
+// The base of all seventeen screens: the shared window rules and the life-cycle hooks.
+#include <QColor>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class App;
+struct SharedState;
+struct Screens;
+
+inline const QColor kDarkBlue(0, 0, 160);
+
+class Screen : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind {
+        FullScreen,          // borderless, the display's size, at 0,0
+        FullScreenMaximised, // the same, shown maximised
+        Panel,               // borderless, fixed client size, centred on the desktop
+        Dialog,              // dialog frame, fixed client size at a fixed place
+        SizeableDialog,      // sizeable frame, outer size at a fixed place
+    };
+    struct Layout {
+        QString title;
+        Kind kind = Kind::FullScreen;
+        QSize size;   // client size (outer size for SizeableDialog); unused for full screens
+        QPoint pos;   // top-left of the window; unused for full screens and panels
+        QColor background = kDarkBlue;
+        int fontPx = 12;
+    };
+
+    explicit Screen(const Layout &layout);
+    ~Screen() override;
+
+    // Applies the window rules, then runs FormCreate. Called once by the application.
+    void create();
+
+    // Navigation, through the application's active-screen model.
+    void Show();
+    void ShowModal();
+    void Close(); // runs FormCloseQuery (never refused), then hides
+    void Hide();  // hides without the close handling
+
+    const Layout &layout() const { return layout_; }
+    bool isModalRunning() const { return modal_; }
+
+    // Life-cycle hooks, named as the program names them.
+    virtual void FormCreate() {}
+    virtual void FormShow() {}
+    virtual void FormActivate() {}
+    virtual void FormCloseQuery() {}
+    virtual void FormDestroy() {}
+
+    // The full-screen sizing rule, measuring the display now.
+    void sizeToDisplay();
+
+signals:
+    void modalFinished();
+
+protected:
+    App &app() const;
+    SharedState &state() const;
+    Screens &screens() const;
+    // A font of the program's default family with a pixel height.
+    static QFont font(int px, bool bold = false, bool italic = false);
+
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    friend class App;
+    Layout layout_;
+    bool modal_ = false;
+    bool closingByProgram_ = false;
+};

@@ -1,0 +1,95 @@
+#include "shell/widgets.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+QFont captionFont(int px, bool bold)
+{
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(px);
+    f.setBold(bold);
+    return f;
+}
+
+void setTextColour(QLabel *l, QColor colour)
+{
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Active, QPalette::WindowText, colour);
+    pal.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128)); // greyed
+    l->setPalette(pal);
+}
+} // namespace
+
+ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
+                       QColor colour, bool bold)
+    : QLabel(text, parent)
+{
+    setObjectName(name);
+    setFont(captionFont(px, bold));
+    setTextColour(this, colour);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setCursor(Qt::PointingHandCursor);
+    adjustSize();
+    move(pos);
+}
+
+void ClickLabel::mousePressEvent(QMouseEvent *e)
+{
+    pressed_ = e->button() == Qt::LeftButton;
+    e->accept();
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *e)
+{
+    const bool click = pressed_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
+    pressed_ = false;
+    e->accept();
+    if (click)
+        emit clicked();
+}
+
+void ClickLabel::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange)
+        pressed_ = false;
+    QLabel::changeEvent(e);
+}
+
+Picture::Picture(QWidget *parent, const QString &name, const QPixmap &pixmap, QPoint pos,
+                 Qt::MouseButtons accepted)
+    : QWidget(parent), pixmap_(pixmap), accepted_(accepted)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setCursor(Qt::PointingHandCursor);
+    setGeometry(QRect(pos, pixmap.deviceIndependentSize().toSize()));
+}
+
+void Picture::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, pixmap_);
+}
+
+void Picture::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (accepted_ & e->button())
+        emit pressed();
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
+                  QColor colour, bool bold)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setFont(captionFont(px, bold));
+    setTextColour(l, colour);
+    l->setAttribute(Qt::WA_TranslucentBackground);
+    l->adjustSize();
+    l->move(pos);
+    return l;
+}
