@@ -1,0 +1,1 @@
+#include "drill/flashrules.h"
