@@ -1,9 +1,24 @@
 #pragma once
-// TForm5, the answer box.
+// TForm5, the answer box: takes the typed sum of one question, judges it and re-arms the flash screen.
 #include "shell/screen.h"
+
+class QLabel;
+class QLineEdit;
 
 class TForm5 : public Screen {
     Q_OBJECT
 public:
     TForm5();
+
+    void FormCreate() override;
+    void FormShow() override;
+    void FormActivate() override;
+    void FormCloseQuery() override;
+
+    // The caption naming the question the box asks next ("1問目" after a reset).
+    void setQuestionCaption(const QString &text);
+
+    QLabel *Label1 = nullptr;   // hint
+    QLabel *Label2 = nullptr;   // question caption
+    QLineEdit *Edit1 = nullptr; // answer field
 };
