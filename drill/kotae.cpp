@@ -1,6 +1,150 @@
 #include "drill/kotae.h"
 
+#include "drill/drillrules.h"
+#include "platform/errors.h"
+#include "platform/textfile.h"
+#include "shell/app.h"
+#include "shell/artwork.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+// An engraved line along the top or the bottom edge of its box: a shadow line over a light one.
+class Bevel : public QWidget {
+public:
+    enum class Edge { Top, Bottom };
+    Bevel(QWidget *parent, const QString &name, QRect box, Edge edge) : QWidget(parent), edge_(edge)
+    {
+        setObjectName(name);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(box);
+    }
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        const int y = edge_ == Edge::Top ? 0 : height() - 2;
+        p.setPen(QColor(128, 128, 128));
+        p.drawLine(0, y, width() - 1, y);
+        p.setPen(Qt::white);
+        p.drawLine(0, y + 1, width() - 1, y + 1);
+    }
+private:
+    Edge edge_;
+};
+
+void setText(QLabel *l, const QString &text)
+{
+    l->setText(text);
+    l->adjustSize();
+}
+
+void setColour(QLabel *l, QColor colour)
+{
+    QPalette pal = l->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::WindowText, colour);
+    l->setPalette(pal);
+}
+
+} // namespace
+
 TForm4::TForm4()
     : Screen({QStringLiteral("kotae"), Kind::FullScreenMaximised, {}, {}, kDarkBlue, 24})
 {
+}
+
+void TForm4::FormCreate()
+{
+    makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答え"), {253, 17}, 21, Qt::white);
+    makeLabel(this, QStringLiteral("Label2"), QStringLiteral("入力した答え"), {437, 16}, 21, Qt::white);
+
+    static const char *const titles[kRows] = {"一問目", "二問目", "三問目", "四問目", "五問目",
+                                              "六問目", "七問目", "八問目", "九問目", "十問目"};
+    for (int k = 1; k <= kRows; ++k) {
+        const int step = 48 * (k - 1);
+        new Bevel(this, QStringLiteral("Bevel%1").arg(2 * k - 1), QRect(85, 47 + step, 625, 25), Bevel::Edge::Top);
+        new Bevel(this, QStringLiteral("Bevel%1").arg(2 * k), QRect(85, 71 + step, 625, 17), Bevel::Edge::Bottom);
+        const int top = 55 + step;
+        titleCells[k - 1] = makeLabel(this, titleCellName(k), QString::fromUtf8(titles[k - 1]), {101, top}, 27, Qt::white);
+        answerCells[k - 1] = makeLabel(this, answerCellName(k), QString(), {245, top}, 27, kRed);
+        typedCells[k - 1] = makeLabel(this, typedCellName(k), QString(), {453, top}, 27, Qt::white);
+        markCells[k - 1] = makeLabel(this, markCellName(k), QString(), {605, top}, 27, kBlue);
+    }
+
+    Label44 = makeLabel(this, QStringLiteral("Label44"), QString(), {150, 521}, 48, kBlue);
+    Label43 = makeLabel(this, QStringLiteral("Label43"), QStringLiteral("問正解    　問不正解"), {200, 522}, 48, Qt::white);
+    Label45 = makeLabel(this, QStringLiteral("Label45"), QString(), {383, 522}, 48, kRed);
+
+    Image1 = new Picture(this, QStringLiteral("Image1"), artwork::button(QSize(81, 73)), {720, 520});
+    Label46 = new ClickLabel(this, QStringLiteral("Label46"), QStringLiteral("もどる"), {728, 540}, 24);
+    connect(Label46, &ClickLabel::clicked, this, pz::guarded([this] { Label46Click(); }));
+    connect(Image1, &Picture::pressed, this, pz::guarded([this] { Image1MouseDown(); }));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(10);
+    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+}
+
+void TForm4::FormShow()
+{
+    // The cells show the drill's answers: the sums of the flash screen and the texts as typed.
+    const SharedState &s = state();
+    for (int k = 1; k <= kRows; ++k) {
+        setText(answerCells[k - 1], s.correctAnswers[k]);
+        setText(typedCells[k - 1], s.typedAnswers[k]);
+    }
+}
+
+void TForm4::startFill() { Timer1->start(); }
+
+void TForm4::Timer1Timer()
+{
+    // Stopped first: the job runs once per showing, and an error box opened by a failed append
+    // must not let a second tick append again while it waits.
+    Timer1->stop();
+
+    QStringList answers, typed;
+    for (int k = 0; k < kRows; ++k) {
+        answers << answerCells[k]->text();
+        typed << typedCells[k]->text();
+    }
+    const drillrules::Marks marks = drillrules::markRows(answers, typed);
+    for (int k = 0; k < kRows; ++k) {
+        setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
+        setColour(markCells[k], marks.right[k] ? kBlue : kRed);
+    }
+    setText(Label44, QString::number(marks.correct));
+    setText(Label45, QString::number(marks.incorrect));
+
+    const SharedState &s = state();
+    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, s.verdict);
+    // The history file is created at registration; a missing or read-only one is an I/O error
+    // for the user, and the sheet stays as it is.
+    textfile::appendLine(userstore::recordPath(s.userName), line);
+}
+
+void TForm4::Label46Click() { Close(); }
+void TForm4::Image1MouseDown() { Close(); }
+
+void TForm4::FormCloseQuery()
+{
+    // A sheet closed before its fill ran must not append a line of empty cells afterwards.
+    Timer1->stop();
+    SharedState &s = state();
+    for (int k = 1; k <= kRows; ++k) {
+        setText(answerCells[k - 1], QString());
+        setText(typedCells[k - 1], QString());
+        s.correctAnswers[k].clear();
+        s.typedAnswers[k].clear();
+    }
 }

@@ -1,9 +1,56 @@
 #pragma once
-// TForm4, the result sheet.
+// TForm4, the result sheet: the ten questions with the correct and the typed answer and a mark,
+// the two counts, and the drill's line appended to the user's history file.
+//
+// Control names: Label1 "答え", Label2 "入力した答え"; for row k (1..10) the title cell is
+// Label(2+k), the answer cell Label(12+k), the typed-answer cell Label(22+k) and the mark cell
+// Label(32+k) (so row 1 is Label3, Label13, Label23, Label33); Bevel(2k-1) and Bevel(2k) are the
+// row's engraved lines; Label44 the correct count, Label43 the text between the counts, Label45 the
+// incorrect count, Label46 "もどる" over Image1; Timer1 the deferred fill.
 #include "shell/screen.h"
+
+#include <QDate>
+#include <array>
+#include <functional>
+
+class ClickLabel;
+class Picture;
+class QLabel;
+class QTimer;
 
 class TForm4 : public Screen {
     Q_OBJECT
 public:
     TForm4();
+
+    static constexpr int kRows = 10;
+    static QString titleCellName(int row) { return QStringLiteral("Label%1").arg(2 + row); }
+    static QString answerCellName(int row) { return QStringLiteral("Label%1").arg(12 + row); }
+    static QString typedCellName(int row) { return QStringLiteral("Label%1").arg(22 + row); }
+    static QString markCellName(int row) { return QStringLiteral("Label%1").arg(32 + row); }
+
+    void FormCreate() override;
+    void FormShow() override;
+    void FormCloseQuery() override;
+
+    // Starts the 10 ms timer whose first tick fills the sheet (called by the verdict screen).
+    void startFill();
+
+    // Where the record's date comes from; the local date unless a test fixes it.
+    void setDateSource(std::function<QDate()> today) { today_ = std::move(today); }
+
+    std::array<QLabel *, kRows> titleCells{}, answerCells{}, typedCells{}, markCells{};
+    QLabel *Label43 = nullptr; // "問正解    　問不正解"
+    QLabel *Label44 = nullptr; // correct count
+    QLabel *Label45 = nullptr; // incorrect count
+    ClickLabel *Label46 = nullptr; // もどる
+    Picture *Image1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    void Timer1Timer(); // the fill job
+    void Label46Click();
+    void Image1MouseDown();
+
+private:
+    std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

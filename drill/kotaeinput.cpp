@@ -1,9 +1,35 @@
 #include "drill/kotaeinput.h"
 
+#include "drill/drillrules.h"
+#include "drill/kotae.h"
+#include "drill/option.h"
+#include "drill/start.h"
+#include "drill/success.h"
+#include "platform/errors.h"
+#include "shell/app.h"
+#include "shell/dialogs.h"
+#include "shell/main.h"
 #include "shell/widgets.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QValidator>
+
+namespace {
+// Keeps everything but an answer with a 32-bit value out of the field, whichever way it comes
+// (typed, pasted, dropped, composed): digits only, never above 2147483647.
+class AnswerValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        if (input.isEmpty())
+            return Intermediate;
+        return drillrules::isAcceptableInput(input) ? Acceptable : Invalid;
+    }
+};
+} // namespace
 
 TForm5::TForm5()
     : Screen({QStringLiteral("input"), Kind::Panel, QSize(330, 127), {}, kDarkBlue, 12})
@@ -17,16 +43,107 @@ void TForm5::FormCreate()
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setFont(font(64, true, true));
     Edit1->setGeometry(56, 32, 209, 72);
+    Edit1->setMaxLength(drillrules::kMaxAnswerLength);
+    Edit1->setValidator(new AnswerValidator(Edit1));
+    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only: no input method
+    Edit1->installEventFilter(this);
+    setFocusProxy(Edit1);
+    Edit1->setFocus();
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答えを入力してENTERを押して下さい"),
                        {56, 112}, 13, Qt::white);
 }
 
-void TForm5::FormShow() {}
-void TForm5::FormActivate() {}
-void TForm5::FormCloseQuery() {}
+void TForm5::FormShow()
+{
+    screens().form1->setEnabled(false);
+    screens().form3->setEnabled(false);
+}
+
+void TForm5::FormActivate()
+{
+    Edit1->clear();
+    Edit1->setFocus();
+    screens().form2->setEnabled(false); // clicks on the blank flash screen do nothing meanwhile
+}
 
 void TForm5::setQuestionCaption(const QString &text)
 {
     Label2->setText(text);
     Label2->adjustSize();
+}
+
+bool TForm5::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        bool consumed = true; // a key whose handler failed goes no further
+        pz::guard([&] { consumed = Edit1KeyPress(static_cast<QKeyEvent *>(event)); });
+        return consumed;
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+bool TForm5::Edit1KeyPress(QKeyEvent *event)
+{
+    const QString text = event->text();
+    // Keys that type nothing (arrows, Home, End) and Delete edit the field as usual.
+    if (text.isEmpty() || event->key() == Qt::Key_Delete)
+        return false;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        acceptAnswer();
+        return true;
+    }
+    const QChar c = text.front();
+    const bool passes = text.size() == 1
+        && (c == QChar(8) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')));
+    return !passes; // every other character, Ctrl+letter included, is swallowed
+}
+
+void TForm5::acceptAnswer()
+{
+    const QString typed = Edit1->text();
+    if (typed.isEmpty())
+        return;
+    if (!drillrules::answerValue(typed)) {
+        // Only text put in by the program itself can get here; the field keeps everything else out.
+        // The drill goes on with the same question.
+        Edit1->clear();
+        dialogs::warn(QStringLiteral("答えは数字で入力して下さい"));
+        return;
+    }
+    SharedState &s = state();
+    TForm2 *flash = screens().form2;
+
+    flash->setEnabled(true);
+    ++s.answeredCount;
+    setQuestionCaption(QStringLiteral("%1問目").arg(s.answeredCount + 1));
+    // flash->Rearm(); // REARM-PENDING: enabled once the flash screen offers it
+    Hide(); // the flash screen becomes active again and counts down (silently after the tenth)
+
+    if (drillrules::isCorrectByValue(typed, s.runningSum))
+        ++s.correctCount;
+    if (s.questionNo >= 1 && s.questionNo <= drillrules::kQuestions)
+        s.typedAnswers[s.questionNo] = typed;
+
+    if (s.questionNo == drillrules::kQuestions) {
+        s.verdict = drillrules::verdictText(s.correctCount);
+        Close(); // also closes the flash screen, which resets the drill
+        screens().form6->present(s.verdict, drillrules::verdictLeft(s.verdict));
+        s.answeredCount = 0;
+        s.correctCount = 0;
+    }
+
+    Edit1->clear();
+    s.runningSum = 0;
+}
+
+void TForm5::FormCloseQuery()
+{
+    SharedState &s = state();
+    screens().form1->setEnabled(true);
+    screens().form3->setEnabled(true);
+    s.answeredCount = 0;
+    setQuestionCaption(QStringLiteral("1問目"));
+    s.correctCount = 0;
+    screens().form2->setEnabled(true);
+    screens().form2->Close();
 }

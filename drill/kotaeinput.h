@@ -1,9 +1,11 @@
 #pragma once
 // TForm5, the answer box: takes the typed sum of one question, judges it and re-arms the flash screen.
+// After the tenth answer it decides the verdict and ends the drill.
 #include "shell/screen.h"
 
 class QLabel;
 class QLineEdit;
+class QKeyEvent;
 
 class TForm5 : public Screen {
     Q_OBJECT
@@ -20,5 +22,14 @@ public:
 
     QLabel *Label1 = nullptr;   // hint
     QLabel *Label2 = nullptr;   // question caption
-    QLineEdit *Edit1 = nullptr; // answer field
+    QLineEdit *Edit1 = nullptr; // answer field: digits only, at most a 32-bit value
+
+    // The field's key handler; true when the key is consumed.
+    bool Edit1KeyPress(QKeyEvent *event);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void acceptAnswer();
 };

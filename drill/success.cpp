@@ -1,6 +1,60 @@
 #include "drill/success.h"
 
+#include "drill/kotae.h"
+#include "platform/errors.h"
+#include "shell/app.h"
+#include "shell/widgets.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+
 TForm6::TForm6()
     : Screen({QStringLiteral("success"), Kind::FullScreenMaximised, {}, {}, kDarkBlue, 12})
 {
 }
+
+void TForm6::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("合格"), {120, 16}, 267, Qt::white);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(5000);
+    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+}
+
+void TForm6::present(const QString &verdict, int left)
+{
+    Label1->setText(verdict);
+    Label1->adjustSize();
+    Label1->move(left, 16);
+    Show();
+    Timer1->start();
+}
+
+void TForm6::Timer1Timer() { moveOn(); }
+
+void TForm6::keyPressEvent(QKeyEvent *event)
+{
+    pz::guard([&] { FormKeyPress(event); });
+}
+
+void TForm6::FormKeyPress(QKeyEvent *event)
+{
+    event->accept(); // no key goes further than this screen
+    // A held Enter repeating from the last answer must not skip the verdict unseen.
+    if (event->isAutoRepeat())
+        return;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        moveOn();
+}
+
+void TForm6::moveOn()
+{
+    TForm4 *sheet = screens().form4;
+    sheet->Show();
+    sheet->startFill();
+    Close();
+}
+
+void TForm6::FormCloseQuery() { Timer1->stop(); }
