@@ -1,6 +1,10 @@
 #pragma once
 // The user folder: per user a history file (name.dat) and a password file (name.psw), and the
 // master password file. Every screen that touches users goes through here.
+//
+// The set of users is exactly the set of "*.dat" files in the folder, in the order the folder
+// listing gives them. Files are cp932 text with CR LF line ends; file names on disk are UTF-8.
+// File failures throw pz::IoError; wrong input is answered with a refusal text instead.
 #include <QString>
 #include <QStringList>
 
@@ -9,4 +13,47 @@ QString folder();                 // "user"
 QString masterPasswordPath();     // "user/master.psw"
 QString recordPath(const QString &name);   // "user/<name>.dat"
 QString passwordPath(const QString &name); // "user/<name>.psw"
+
+// Line 1 of every history file.
+QString recordHeader(); // "級/段,日付,正解数,不正解数,合否"
+
+// --- refusals: the Japanese text to warn the user with, or an empty string when all is well ---
+
+// Whether a name can become the stem of the user's two files here and on any system the classroom
+// folder moves to (Windows or Linux). Blanks anywhere are allowed and kept as typed.
+QString checkName(const QString &name);
+// Whether a password can be stored as line 1 of a cp932 file and read back the same.
+QString checkPassword(const QString &password);
+// Everything registration checks before it writes: empty fields, the name, the password, and a
+// name already in use.
+QString checkRegistration(const QString &name, const QString &password);
+
+// Whether a user of this name exists, counting names that differ only in letter case (they are
+// one file on a case-insensitive file system).
+bool isTaken(const QString &name);
+
+// --- operations ---
+
+// The users' names in folder order (no sorting). "master" never counts as a user.
+QStringList listUsers();
+
+// Registers a user: creates the user folder when missing, then name.dat holding the header and
+// name.psw holding the password. Returns the refusal text (nothing written) or an empty string;
+// a file failure throws, and a half-made registration is removed first.
+QString createUser(const QString &name, const QString &password);
+
+// Line 1 of the user's password file.
+QString readPassword(const QString &name);
+// Whether a typed password equals the stored one byte for byte in cp932. Text that cp932 cannot
+// hold never matches.
+bool passwordMatches(const QString &stored, const QString &typed);
+
+// Appends one drill line to the user's history file; the file must exist (never created here).
+void appendDrill(const QString &name, const QString &line);
+// All lines of the user's history file, header included, in file order.
+QStringList readHistory(const QString &name);
+
+// Deletes name.dat, then name.psw; a failed deletion is ignored. The master password file is
+// never deleted, whatever the name.
+void deleteUser(const QString &name);
 } // namespace userstore

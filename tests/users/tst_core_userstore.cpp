@@ -1,0 +1,381 @@
+// The user store without a display: which names and passwords are refused, the exact bytes of a
+// registration, the folder-order listing, password matching, appending, reading and deleting.
+#include "platform/errors.h"
+#include "platform/textfile.h"
+#include "users/userstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <dirent.h>
+#include <filesystem>
+
+namespace {
+const QString kEmpty = QStringLiteral("なまえとパスワードをいれてください");
+
+// The header line as Microsoft's cp932 writes it, with its line end.
+const QByteArray kHeaderBytes = QByteArray::fromHex("8b892f92692c93fa95742c90b389f090942c957390b389f090942c8d8794db") + "\r\n";
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    f.write(bytes);
+}
+
+// The entries of the user folder as the operating system lists them, by readdir(3).
+QStringList readdirOrder()
+{
+    QStringList names;
+    DIR *d = opendir("user");
+    if (!d)
+        return names;
+    while (dirent *e = readdir(d)) {
+        const QString n = QString::fromUtf8(e->d_name);
+        if (n != QLatin1String(".") && n != QLatin1String(".."))
+            names << n;
+    }
+    closedir(d);
+    return names;
+}
+} // namespace
+
+class TestUserStore : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void refusesBeforeWriting_data();
+    void refusesBeforeWriting();
+    void acceptsNames_data();
+    void acceptsNames();
+    void registrationBytes_data();
+    void registrationBytes();
+    void nameTakenKeepsHistory();
+    void createsMissingFolder();
+    void folderInTheWayIsAnIoError();
+    void halfRegistrationRemoved();
+    void orphanPasswordFileReplaced();
+    void listsInFolderOrder();
+    void listingEdges();
+    void passwordMatching_data();
+    void passwordMatching();
+    void readPasswordMissingFile();
+    void appendDrill();
+    void readHistory();
+    void deleteUser();
+
+private:
+    QTemporaryDir *dir_ = nullptr;
+    QString oldCwd_;
+};
+
+void TestUserStore::init()
+{
+    oldCwd_ = QDir::currentPath();
+    dir_ = new QTemporaryDir;
+    QVERIFY(dir_->isValid());
+    QDir::setCurrent(dir_->path());
+    QDir().mkpath(QStringLiteral("user"));
+    writeBytes(QStringLiteral("user/master.psw"), "teacher\r\n");
+}
+
+void TestUserStore::cleanup()
+{
+    QDir::setCurrent(oldCwd_);
+    delete dir_;
+    dir_ = nullptr;
+}
+
+void TestUserStore::refusesBeforeWriting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("refusal"); // the exact text, or a part of it after '~'
+
+    const QString abc = QStringLiteral("abc");
+    QTest::newRow("empty name") << QString() << abc << kEmpty;
+    QTest::newRow("empty password") << QStringLiteral("たろう") << QString() << kEmpty;
+    QTest::newRow("both empty") << QString() << QString() << kEmpty;
+    QTest::newRow("master") << QStringLiteral("master") << abc << QStringLiteral("「master」はなまえにつかえません");
+    QTest::newRow("MASTER") << QStringLiteral("MASTER") << abc << QStringLiteral("「MASTER」はなまえにつかえません");
+    QTest::newRow("Master") << QStringLiteral("Master") << abc << QStringLiteral("「Master」はなまえにつかえません");
+    for (const char *c : {"/", "\\", "<", ">", ":", "\"", "|", "?", "*"}) {
+        const QString ch = QString::fromLatin1(c);
+        QTest::newRow(qPrintable(QStringLiteral("contains ") + ch))
+            << QStringLiteral("た") + ch + QStringLiteral("ろう") << abc << QStringLiteral("なまえに「%1」はつかえません").arg(ch);
+    }
+    QTest::newRow("climbs out of the folder") << QStringLiteral("../escape") << abc << QStringLiteral("なまえに「/」はつかえません");
+    QTest::newRow("tab") << QStringLiteral("た\tろう") << abc << QStringLiteral("なまえにつかえないもじがはいっています");
+    QTest::newRow("line feed") << QStringLiteral("たろう\n") << abc << QStringLiteral("なまえにつかえないもじがはいっています");
+    QTest::newRow("NUL") << QString(QChar(0)) + QStringLiteral("a") << abc << QStringLiteral("なまえにつかえないもじがはいっています");
+    QTest::newRow("DEL") << QStringLiteral("a\x7f") << abc << QStringLiteral("なまえにつかえないもじがはいっています");
+    QTest::newRow("dot") << QStringLiteral(".") << abc << QStringLiteral("なまえのさいごに「.」はつかえません");
+    QTest::newRow("dot dot") << QStringLiteral("..") << abc << QStringLiteral("なまえのさいごに「.」はつかえません");
+    QTest::newRow("trailing dot") << QStringLiteral("たろう.") << abc << QStringLiteral("なまえのさいごに「.」はつかえません");
+    for (const char *dev : {"CON", "con", "Prn", "AUX", "nul", "COM1", "com9", "LPT1", "lpt9", "COM0", "NUL.txt", "con .a", "aux "}) {
+        const QString n = QString::fromLatin1(dev);
+        QTest::newRow(qPrintable(QStringLiteral("device ") + n)) << n << abc << QStringLiteral("「%1」はなまえにつかえません").arg(n);
+    }
+    QTest::newRow("device COM¹") << QStringLiteral("COM¹") << abc << QStringLiteral("なまえに「¹」はつかえません");
+    QTest::newRow("name.dat of 256 bytes") << QString(252, QLatin1Char('a')) << abc << QStringLiteral("なまえがながすぎます");
+    QTest::newRow("86 hiragana: 262 bytes") << QString(86, QChar(0x3042)) << abc << QStringLiteral("なまえがながすぎます");
+    QTest::newRow("hangul") << QStringLiteral("한국") << abc << QStringLiteral("なまえに「한」はつかえません");
+    QTest::newRow("e acute") << QStringLiteral("café") << abc << QStringLiteral("なまえに「é」はつかえません");
+    QTest::newRow("emoji") << QStringLiteral("た😀") << abc << QStringLiteral("なまえにつかえないもじがはいっています");
+    QTest::newRow("password with a line end") << QStringLiteral("たろう") << QStringLiteral("ab\r\ncd") << QStringLiteral("パスワードにつかえないもじがはいっています");
+    QTest::newRow("password with a tab") << QStringLiteral("たろう") << QStringLiteral("ab\tcd") << QStringLiteral("パスワードにつかえないもじがはいっています");
+    QTest::newRow("password outside cp932") << QStringLiteral("たろう") << QStringLiteral("パス😀") << QStringLiteral("パスワードにつかえないもじがはいっています");
+}
+
+void TestUserStore::refusesBeforeWriting()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QString, refusal);
+    const QStringList before = QDir(QStringLiteral(".")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) + readdirOrder();
+    QCOMPARE(userstore::checkRegistration(name, password), refusal);
+    QCOMPARE(userstore::createUser(name, password), refusal);
+    const QStringList after = QDir(QStringLiteral(".")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) + readdirOrder();
+    QCOMPARE(after, before);
+    QCOMPARE(readBytes(QStringLiteral("user/master.psw")), QByteArray("teacher\r\n"));
+}
+
+void TestUserStore::acceptsNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("hiragana") << QStringLiteral("たろう");
+    QTest::newRow("one blank") << QStringLiteral(" ");
+    QTest::newRow("blanks around") << QStringLiteral(" たろう ");
+    QTest::newRow("ideographic blank inside") << QStringLiteral("やまだ　たろう");
+    QTest::newRow("starts with a dot") << QStringLiteral(".taro");
+    QTest::newRow("dot inside") << QStringLiteral("taro.2");
+    QTest::newRow("longer than a device") << QStringLiteral("CONSOLE");
+    QTest::newRow("COM10") << QStringLiteral("COM10");
+    QTest::newRow("masters") << QStringLiteral("masters");
+    QTest::newRow("full-width master") << QStringLiteral("ｍａｓｔｅｒ");
+    QTest::newRow("wave dash") << QStringLiteral("～");
+    QTest::newRow("name.dat of 255 bytes") << QString(251, QLatin1Char('a'));
+    QTest::newRow("83 kanji: 253 bytes") << QString(83, QChar(0x6F22));
+}
+
+void TestUserStore::acceptsNames()
+{
+    QFETCH(QString, name);
+    QCOMPARE(userstore::checkName(name), QString());
+    QCOMPARE(userstore::createUser(name, QStringLiteral("pw")), QString());
+    QCOMPARE(readBytes(userstore::recordPath(name)), kHeaderBytes);
+    QCOMPARE(readBytes(userstore::passwordPath(name)), QByteArray("pw\r\n"));
+    QCOMPARE(userstore::listUsers(), QStringList{name});
+}
+
+void TestUserStore::registrationBytes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("utf8FileStem");
+    QTest::addColumn<QByteArray>("passwordBytes");
+    QTest::newRow("たろう / abc") << QStringLiteral("たろう") << QStringLiteral("abc") << QByteArray("\xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86") << QByteArray("abc\r\n");
+    QTest::newRow("blank-only name and password") << QStringLiteral(" ") << QStringLiteral("  ") << QByteArray(" ") << QByteArray("  \r\n");
+    QTest::newRow("kana password") << QStringLiteral("Hanako") << QStringLiteral("はな") << QByteArray("Hanako") << QByteArray("\x82\xcd\x82\xc8\r\n");
+}
+
+void TestUserStore::registrationBytes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QByteArray, utf8FileStem);
+    QFETCH(QByteArray, passwordBytes);
+    QCOMPARE(userstore::createUser(name, password), QString());
+    const std::string stem = "user/" + utf8FileStem.toStdString();
+    QVERIFY(std::filesystem::exists(stem + ".dat"));
+    QVERIFY(std::filesystem::exists(stem + ".psw"));
+    QCOMPARE(readBytes(userstore::recordPath(name)), kHeaderBytes);
+    QCOMPARE(readBytes(userstore::passwordPath(name)), passwordBytes);
+    QCOMPARE(userstore::readPassword(name), password);
+    QCOMPARE(userstore::listUsers(), QStringList{name});
+}
+
+void TestUserStore::nameTakenKeepsHistory()
+{
+    QCOMPARE(userstore::createUser(QStringLiteral("taro"), QStringLiteral("abc")), QString());
+    userstore::appendDrill(QStringLiteral("taro"), QStringLiteral("１０級,2024/5/07,9,1,合格"));
+    const QByteArray history = readBytes(QStringLiteral("user/taro.dat"));
+    for (const QString &again : {QStringLiteral("taro"), QStringLiteral("TARO"), QStringLiteral("Taro")}) {
+        const QString refusal = userstore::createUser(again, QStringLiteral("other"));
+        QCOMPARE(refusal, QStringLiteral("「%1」というなまえはもうつかわれています。ほかのなまえにしてください").arg(again));
+        QVERIFY(userstore::isTaken(again));
+    }
+    QCOMPARE(readBytes(QStringLiteral("user/taro.dat")), history);
+    QCOMPARE(readBytes(QStringLiteral("user/taro.psw")), QByteArray("abc\r\n"));
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("taro")});
+    QVERIFY(!userstore::isTaken(QStringLiteral("taro2")));
+}
+
+void TestUserStore::createsMissingFolder()
+{
+    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    QCOMPARE(userstore::listUsers(), QStringList());
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")), QString());
+    QCOMPARE(readBytes(QStringLiteral("user/たろう.dat")), kHeaderBytes);
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("たろう")});
+}
+
+void TestUserStore::folderInTheWayIsAnIoError()
+{
+    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    writeBytes(QStringLiteral("user"), "not a folder");
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")));
+    QCOMPARE(readBytes(QStringLiteral("user")), QByteArray("not a folder"));
+}
+
+void TestUserStore::halfRegistrationRemoved()
+{
+    // The password file cannot be written: a folder stands in its place.
+    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/たろう.dat")));
+    QCOMPARE(userstore::listUsers(), QStringList());
+}
+
+void TestUserStore::orphanPasswordFileReplaced()
+{
+    // A deletion that removed the history but failed on the password file leaves no user behind;
+    // the name is free again and the old password goes.
+    writeBytes(QStringLiteral("user/たろう.psw"), "old\r\n");
+    QVERIFY(!userstore::isTaken(QStringLiteral("たろう")));
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("new")), QString());
+    QCOMPARE(readBytes(QStringLiteral("user/たろう.psw")), QByteArray("new\r\n"));
+}
+
+void TestUserStore::listsInFolderOrder()
+{
+    const QStringList names = {QStringLiteral("たろう"), QStringLiteral("はなこ"), QStringLiteral("Aki"), QStringLiteral("zeta"),
+                               QStringLiteral("  "), QStringLiteral("一郎"), QStringLiteral("b"), QStringLiteral("Mika"),
+                               QStringLiteral("さくら"), QStringLiteral("ken"), QStringLiteral("ゆい"), QStringLiteral("0")};
+    for (const QString &n : names)
+        QCOMPARE(userstore::createUser(n, QStringLiteral("pw")), QString());
+    // Entries that are not users.
+    writeBytes(QStringLiteral("user/loose.psw"), "x\r\n");
+    writeBytes(QStringLiteral("user/upper.DAT"), "");
+    writeBytes(QStringLiteral("user/notes.dat.txt"), "");
+    writeBytes(QStringLiteral("user/master.dat"), "");
+    QVERIFY(QDir().mkpath(QStringLiteral("user/folder.dat")));
+
+    QStringList expected;
+    for (const QString &entry : readdirOrder())
+        if (entry.endsWith(QLatin1String(".dat")) && QFileInfo(QStringLiteral("user/") + entry).isFile() && entry != QLatin1String("master.dat"))
+            expected << entry.chopped(4);
+    QCOMPARE(expected.size(), names.size());
+    QCOMPARE(userstore::listUsers(), expected);
+
+    // So that the check means something: the folder's order is not the sorted one here.
+    QStringList sorted = expected;
+    sorted.sort();
+    if (sorted == expected)
+        QSKIP("this file system lists the folder sorted; folder order cannot be told from sorting");
+    QVERIFY(userstore::listUsers() != sorted);
+}
+
+void TestUserStore::listingEdges()
+{
+    QCOMPARE(userstore::listUsers(), QStringList()); // only master.psw
+    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    QCOMPARE(userstore::listUsers(), QStringList()); // no folder at all
+}
+
+void TestUserStore::passwordMatching_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("right") << QStringLiteral("abc") << QStringLiteral("abc") << true;
+    QTest::newRow("letter case") << QStringLiteral("abc") << QStringLiteral("ABC") << false;
+    QTest::newRow("trailing blank typed") << QStringLiteral("abc") << QStringLiteral("abc ") << false;
+    QTest::newRow("trailing blank stored") << QStringLiteral("abc ") << QStringLiteral("abc") << false;
+    QTest::newRow("blank-only") << QStringLiteral("  ") << QStringLiteral("  ") << true;
+    QTest::newRow("full-width against half-width") << QStringLiteral("abc") << QStringLiteral("ａｂｃ") << false;
+    QTest::newRow("empty typed") << QStringLiteral("abc") << QString() << false;
+    QTest::newRow("kana") << QStringLiteral("はな") << QStringLiteral("はな") << true;
+    QTest::newRow("outside cp932 never matches") << QStringLiteral("?") << QStringLiteral("😀") << false;
+    QTest::newRow("undecodable stored never matches") << QString(QChar(0xFFFD)) << QString(QChar(0xFFFD)) << false;
+}
+
+void TestUserStore::passwordMatching()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, matches);
+    QCOMPARE(userstore::passwordMatches(stored, typed), matches);
+}
+
+void TestUserStore::readPasswordMissingFile()
+{
+    writeBytes(QStringLiteral("user/たろう.dat"), kHeaderBytes);
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("たろう")});
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::readPassword(QStringLiteral("たろう")));
+    // Only line 1 counts.
+    writeBytes(QStringLiteral("user/たろう.psw"), "abc\r\nxyz\r\n");
+    QCOMPARE(userstore::readPassword(QStringLiteral("たろう")), QStringLiteral("abc"));
+}
+
+void TestUserStore::appendDrill()
+{
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")), QString());
+    userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１０級,2024/5/07,9,1,合格"));
+    userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("初段,2024/12/31,3,7,不合格"));
+    const QByteArray expected = kHeaderBytes + textfile::encode(QStringLiteral("１０級,2024/5/07,9,1,合格")) + "\r\n"
+                              + textfile::encode(QStringLiteral("初段,2024/12/31,3,7,不合格")) + "\r\n";
+    QCOMPARE(readBytes(QStringLiteral("user/たろう.dat")), expected);
+    QVERIFY(expected.startsWith(kHeaderBytes + QByteArray::fromHex("8250824f8b89"))); // "１０級" in cp932
+
+    // A user whose history has gone: nothing is created behind the store's back.
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::appendDrill(QStringLiteral("はなこ"), QStringLiteral("１級,2024/1/01,8,2,合格")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/はなこ.dat")));
+}
+
+void TestUserStore::readHistory()
+{
+    writeBytes(QStringLiteral("user/たろう.dat"), kHeaderBytes + textfile::encode(QStringLiteral("１級,2024/1/01,8,2,合格")) + "\r\n"
+                                                   + textfile::encode(QStringLiteral("２級,2024/1/02,2,8,不合格")) + "\r\n");
+    QCOMPARE(userstore::readHistory(QStringLiteral("たろう")),
+             (QStringList{userstore::recordHeader(), QStringLiteral("１級,2024/1/01,8,2,合格"), QStringLiteral("２級,2024/1/02,2,8,不合格")}));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::readHistory(QStringLiteral("はなこ")));
+}
+
+void TestUserStore::deleteUser()
+{
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")), QString());
+    QCOMPARE(userstore::createUser(QStringLiteral("はなこ"), QStringLiteral("abc")), QString());
+    userstore::deleteUser(QStringLiteral("たろう"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/たろう.dat")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/たろう.psw")));
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("はなこ")});
+
+    // A missing password file, or no files at all: ignored.
+    QFile::remove(QStringLiteral("user/はなこ.psw"));
+    userstore::deleteUser(QStringLiteral("はなこ"));
+    userstore::deleteUser(QStringLiteral("だれでもない"));
+    QCOMPARE(userstore::listUsers(), QStringList());
+
+    // Whatever name it is given, the master password stays.
+    writeBytes(QStringLiteral("user/Master.dat"), kHeaderBytes);
+    for (const QString &n : {QStringLiteral("master"), QStringLiteral("Master"), QStringLiteral("../user/master")})
+        userstore::deleteUser(n);
+    QCOMPARE(readBytes(QStringLiteral("user/master.psw")), QByteArray("teacher\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestUserStore)
+#include "tst_core_userstore.moc"
