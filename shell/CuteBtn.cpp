@@ -1,1 +1,625 @@
 #include "shell/CuteBtn.h"
+
+#include "platform/errors.h"
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+TCuteButtonTimer::TCuteButtonTimer(TCuteButton *button) : QTimer(button), Button(button)
+{
+    setSingleShot(true);
+}
+
+namespace {
+// Draws a 3-D frame of the given width and shrinks r inside it. Top and left edges in `top`, bottom and
+// right in `bottom`; the top-right and bottom-left corner pixels belong to the bottom colour.
+void frame3D(QPainter &p, QRect &r, const QColor &top, const QColor &bottom, int width)
+{
+    for (int i = 0; i < width && r.width() > 0 && r.height() > 0; ++i) {
+        p.fillRect(QRect(r.left(), r.top(), r.width() - 1, 1), top);
+        p.fillRect(QRect(r.left(), r.top(), 1, r.height() - 1), top);
+        p.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottom);
+        p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottom);
+        r.adjust(1, 1, -1, -1);
+    }
+}
+
+// The shift state now: keyboard modifiers as the window system reports them.
+Qt::KeyboardModifiers KeyboardShiftState()
+{
+    return QGuiApplication::queryKeyboardModifiers();
+}
+} // namespace
+
+TCuteButton::TCuteButton(QWidget *parent) : QWidget(parent)
+{
+    const QPalette pal = palette();
+    color_ = pal.color(QPalette::Active, QPalette::Button);
+    bevelShadowColor_ = pal.color(QPalette::Active, QPalette::Dark);
+    bevelHighlightColor_ = pal.color(QPalette::Active, QPalette::Light);
+    resize(75, 25);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TCuteButton::~TCuteButton() = default;
+
+// ---- properties ---------------------------------------------------------------------------------------
+
+void TCuteButton::setCaption(const QString &caption)
+{
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    updateShortcut();
+    update();
+}
+
+void TCuteButton::setColor(const QColor &color)
+{
+    if (color == color_)
+        return;
+    color_ = color;
+    update();
+}
+
+void TCuteButton::setAlignment(Qt::Alignment alignment)
+{
+    alignment &= Qt::AlignHorizontal_Mask;
+    if (alignment != Qt::AlignLeft && alignment != Qt::AlignRight)
+        alignment = Qt::AlignHCenter;
+    if (alignment == alignment_)
+        return;
+    alignment_ = alignment;
+    update();
+}
+
+void TCuteButton::setBorderStyle(TCuteButtonKinds::BorderStyle style)
+{
+    if (style == borderStyle_)
+        return;
+    borderStyle_ = style;
+    update();
+}
+
+void TCuteButton::setBevelWidth(int width)
+{
+    width = qMax(1, width);
+    if (width == bevelWidth_)
+        return;
+    bevelWidth_ = width;
+    update();
+}
+
+void TCuteButton::setBevelShadowColor(const QColor &color)
+{
+    if (color == bevelShadowColor_)
+        return;
+    bevelShadowColor_ = color;
+    update();
+}
+
+void TCuteButton::setBevelHighlightColor(const QColor &color)
+{
+    if (color == bevelHighlightColor_)
+        return;
+    bevelHighlightColor_ = color;
+    update();
+}
+
+void TCuteButton::setDisabledColor(const QColor &color)
+{
+    if (color == disabledColor_)
+        return;
+    disabledColor_ = color;
+    if (!isEnabled())
+        update();
+}
+
+void TCuteButton::setUseDisabledColor(bool on)
+{
+    if (on == useDisabledColor_)
+        return;
+    useDisabledColor_ = on;
+    if (!isEnabled())
+        update();
+}
+
+void TCuteButton::setDropDownMenu(QMenu *menu)
+{
+    if (menu == dropDownMenu_)
+        return;
+    dropDownMenu_ = menu;
+    update();
+}
+
+void TCuteButton::setFlat(bool on)
+{
+    if (on == flat_)
+        return;
+    flat_ = on;
+    bevelInner_ = on ? BevelCut::None : BevelCut::Raised;
+    update();
+}
+
+void TCuteButton::setLayout(TCuteButtonKinds::Layout layout)
+{
+    if (layout == layout_)
+        return;
+    layout_ = layout;
+    update();
+}
+
+void TCuteButton::setShowFocusRect(bool on)
+{
+    if (on == showFocusRect_)
+        return;
+    showFocusRect_ = on;
+    update();
+}
+
+void TCuteButton::setMarginX(int margin)
+{
+    margin = qMax(-1, margin);
+    if (margin == marginX_)
+        return;
+    marginX_ = margin;
+    update();
+}
+
+void TCuteButton::setMarginY(int margin)
+{
+    margin = qMax(-1, margin);
+    if (margin == marginY_)
+        return;
+    marginY_ = margin;
+    update();
+}
+
+void TCuteButton::setBevelOuter(BevelCut cut)
+{
+    if (cut == bevelOuter_)
+        return;
+    bevelOuter_ = cut;
+    update();
+}
+
+TCuteButton::BevelCut TCuteButton::releasedBevel() const
+{
+    return tabFocusUp_ ? BevelCut::Raised : BevelCut::None;
+}
+
+// The accelerator: the caption's marked letter, as Alt+letter.
+void TCuteButton::updateShortcut()
+{
+    const QKeySequence seq = QKeySequence::mnemonic(caption_);
+    if (seq.isEmpty()) {
+        delete shortcut_;
+        shortcut_ = nullptr;
+        return;
+    }
+    if (!shortcut_) {
+        shortcut_ = new QShortcut(this);
+        connect(shortcut_, &QShortcut::activated, this, [this] { accelerator(); });
+    }
+    shortcut_->setKey(seq);
+}
+
+// ---- painting -----------------------------------------------------------------------------------------
+
+QRect TCuteButton::clientRect() const
+{
+    return borderStyle_ == BorderStyle::Single ? rect().adjusted(1, 1, -1, -1) : rect();
+}
+
+QRect TCuteButton::captionRect() const
+{
+    const int d = flat_ ? bevelWidth_ : 2 * bevelWidth_;
+    QRect t = clientRect().adjusted(d, d, -d, -d);
+    if (marginX_ != -1) {
+        if (alignment_ == Qt::AlignLeft)
+            t.setLeft(t.left() + marginX_);
+        else if (alignment_ == Qt::AlignRight)
+            t.setRight(t.right() - marginX_);
+    }
+    if (marginY_ != -1) {
+        if (layout_ == Layout::Top)
+            t.setTop(t.top() + marginY_);
+        else if (layout_ == Layout::Bottom)
+            t.setBottom(t.bottom() - marginY_);
+    }
+    return t;
+}
+
+void TCuteButton::paintEvent(QPaintEvent *)
+{
+    Paint();
+}
+
+void TCuteButton::Paint()
+{
+    QPainter p(this);
+    if (borderStyle_ == BorderStyle::Single) {
+        p.setPen(Qt::black);
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    QRect r = clientRect();
+    const QColor fill = useDisabledColor_ && !isEnabled() ? disabledColor_ : color_;
+    p.fillRect(r, fill);
+
+    auto bevel = [&](BevelCut cut) {
+        if (cut == BevelCut::Raised)
+            frame3D(p, r, bevelHighlightColor_, bevelShadowColor_, bevelWidth_);
+        else if (cut == BevelCut::Lowered)
+            frame3D(p, r, bevelShadowColor_, bevelHighlightColor_, bevelWidth_);
+    };
+    bevel(bevelOuter_);
+    bevel(bevelInner_);
+
+    QRect t = captionRect();
+    if (bevelOuter_ == BevelCut::Lowered)
+        t.translate(2, 2);
+    const Qt::Alignment v = layout_ == Layout::Top      ? Qt::AlignTop
+                            : layout_ == Layout::Bottom ? Qt::AlignBottom
+                                                        : Qt::AlignVCenter;
+    const int flags = int(alignment_ | v) | Qt::TextSingleLine | Qt::TextShowMnemonic;
+
+    p.setFont(font());
+    const QPalette &pal = palette();
+    if (!isEnabled()) {
+        // Embossed: the system highlight one pixel down-right, the shadow colour on top.
+        p.setPen(pal.color(QPalette::Active, QPalette::Light));
+        p.drawText(t.translated(1, 1), flags, caption_);
+        p.setPen(pal.color(QPalette::Active, QPalette::Dark));
+    } else {
+        p.setPen(pal.color(QPalette::Active, QPalette::ButtonText));
+    }
+    p.drawText(t, flags, caption_);
+
+    if (showFocusRect_ && hasFocus()) {
+        QStyleOptionFocusRect o;
+        o.initFrom(this);
+        o.rect = t.adjusted(2, 2, -2, -2);
+        o.backgroundColor = fill;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+    }
+}
+
+// ---- mouse --------------------------------------------------------------------------------------------
+
+void TCuteButton::enterEvent(QEnterEvent *e)
+{
+    const QPoint c = e->position().toPoint() - clientRect().topLeft();
+    MouseEnter(KeyboardShiftState(), c.x(), c.y());
+}
+
+void TCuteButton::leaveEvent(QEvent *)
+{
+    const QPoint c = mapFromGlobal(QCursor::pos()) - clientRect().topLeft();
+    MouseLeave(KeyboardShiftState(), c.x(), c.y());
+}
+
+void TCuteButton::MouseEnter(Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (OnMouseEnter)
+        pz::guard([&] { OnMouseEnter(this, shift, x, y); });
+    const bool leftDown = leftHeld_ || (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    setBevelOuter(leftDown ? BevelCut::Lowered : BevelCut::Raised);
+}
+
+void TCuteButton::MouseLeave(Qt::KeyboardModifiers shift, int x, int y)
+{
+    if (OnMouseLeave)
+        pz::guard([&] { OnMouseLeave(this, shift, x, y); });
+    if (!(hasFocus() && tabFocusUp_))
+        setBevelOuter(BevelCut::None);
+}
+
+void TCuteButton::mousePressEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton) {
+        clicked_ = true;
+        leftHeld_ = true;
+    }
+    const QPoint c = e->position().toPoint() - clientRect().topLeft();
+    MouseDown(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+// The second press of a double-click presses the button again but never clicks it.
+void TCuteButton::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    e->accept();
+    if (e->button() == Qt::LeftButton) {
+        clicked_ = false;
+        leftHeld_ = true;
+    }
+    const QPoint c = e->position().toPoint() - clientRect().topLeft();
+    MouseDown(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+void TCuteButton::mouseReleaseEvent(QMouseEvent *e)
+{
+    e->accept();
+    const QPoint pos = e->position().toPoint();
+    QPointer<TCuteButton> self(this);
+    if (e->button() == Qt::LeftButton && clicked_) {
+        clicked_ = false;
+        if (clientRect().contains(pos)) {
+            Click(); // before MouseUp: the button still looks pressed while the handler runs
+            if (!self)
+                return;
+        }
+    }
+    const QPoint c = pos - clientRect().topLeft();
+    MouseUp(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+void TCuteButton::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    QPointer<TCuteButton> self(this);
+    setFocus(Qt::MouseFocusReason);
+    if (button == Qt::LeftButton)
+        setBevelOuter(BevelCut::Lowered);
+    if (OnMouseDown)
+        pz::guard([&] { OnMouseDown(this, button, shift, x, y); });
+    if (self && button == Qt::LeftButton && dropDownMenu_) {
+        keyboardDrop_ = false;
+        BeginDropDown();
+    }
+}
+
+void TCuteButton::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    QPointer<TCuteButton> self(this);
+    if (button == Qt::LeftButton) {
+        const QPoint widgetPos = QPoint(x, y) + clientRect().topLeft();
+        const bool active = window()->focusWidget() == this;
+        setBevelOuter(clientRect().contains(widgetPos) || (tabFocusUp_ && active) ? BevelCut::Raised
+                                                                                   : BevelCut::None);
+    }
+    if (OnMouseUp)
+        pz::guard([&] { OnMouseUp(this, button, shift, x, y); });
+    if (!self)
+        return;
+    freeDropDownTimer();
+    leftHeld_ = false; // the capture is released
+}
+
+// ---- keyboard -----------------------------------------------------------------------------------------
+
+namespace {
+bool isReturn(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+} // namespace
+
+void TCuteButton::keyPressEvent(QKeyEvent *e)
+{
+    int key = e->key();
+    KeyDown(key, e->modifiers());
+    if (e->key() == Qt::Key_Space || isReturn(e->key()))
+        e->accept();
+    else
+        QWidget::keyPressEvent(e);
+}
+
+void TCuteButton::keyReleaseEvent(QKeyEvent *e)
+{
+    // X11 reports a held key as release/press pairs; only the real release counts.
+    if (e->isAutoRepeat()) {
+        e->accept();
+        return;
+    }
+    int key = e->key();
+    KeyUp(key, e->modifiers());
+    if (e->key() == Qt::Key_Space || isReturn(e->key()))
+        e->accept();
+    else
+        QWidget::keyReleaseEvent(e);
+}
+
+void TCuteButton::KeyDown(int &key, Qt::KeyboardModifiers shift)
+{
+    QPointer<TCuteButton> self(this);
+    if (OnKeyDown)
+        pz::guard([&] { OnKeyDown(this, key, shift); });
+    if (!self || !isEnabled())
+        return;
+    if (key == Qt::Key_Space) {
+        spacePressed_ = true;
+        setBevelOuter(BevelCut::Lowered);
+        if (dropDownMenu_) {
+            keyboardDrop_ = true;
+            BeginDropDown();
+        }
+    } else if (isReturn(key)) {
+        setBevelOuter(BevelCut::Lowered);
+        if (dropDownMenu_ && dropDownDelay_ == 0)
+            DropDown();
+        else
+            Click();
+        if (self)
+            setBevelOuter(releasedBevel());
+    } else if (spacePressed_) {
+        spacePressed_ = false; // another key abandons the pending space click
+        setBevelOuter(releasedBevel());
+    }
+}
+
+void TCuteButton::KeyUp(int &key, Qt::KeyboardModifiers shift)
+{
+    QPointer<TCuteButton> self(this);
+    if (OnKeyUp)
+        pz::guard([&] { OnKeyUp(this, key, shift); });
+    if (!self)
+        return;
+    freeDropDownTimer();
+    if (spacePressed_ && key == Qt::Key_Space) {
+        spacePressed_ = false;
+        Click();
+        if (self)
+            setBevelOuter(releasedBevel());
+    }
+}
+
+void TCuteButton::accelerator()
+{
+    if (!isEnabled() || !parentWidget() || !parentWidget()->isVisible())
+        return;
+    QPointer<TCuteButton> self(this);
+    setBevelOuter(BevelCut::Lowered);
+    if (dropDownMenu_ && dropDownDelay_ == 0)
+        DropDown();
+    else
+        Click();
+    if (self)
+        setBevelOuter(releasedBevel());
+}
+
+// ---- focus and enabled state --------------------------------------------------------------------------
+
+namespace {
+// A popup menu or another application taking the keyboard for a while does not move the focus away
+// from the button as far as its own controls are concerned.
+bool movesFocus(const QFocusEvent *e)
+{
+    return e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason;
+}
+} // namespace
+
+void TCuteButton::focusInEvent(QFocusEvent *e)
+{
+    if (movesFocus(e))
+        DoEnter();
+    update();
+}
+
+void TCuteButton::focusOutEvent(QFocusEvent *e)
+{
+    if (movesFocus(e))
+        DoExit();
+    update();
+}
+
+void TCuteButton::DoEnter()
+{
+    if (tabFocusUp_)
+        setBevelOuter(BevelCut::Raised);
+    if (OnEnter)
+        pz::guard([&] { OnEnter(this); });
+}
+
+void TCuteButton::DoExit()
+{
+    QPointer<TCuteButton> self(this);
+    if (OnExit)
+        pz::guard([&] { OnExit(this); });
+    if (self)
+        setBevelOuter(BevelCut::None);
+}
+
+void TCuteButton::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange
+        || e->type() == QEvent::PaletteChange)
+        update();
+    QWidget::changeEvent(e);
+}
+
+// ---- click and drop-down ------------------------------------------------------------------------------
+
+void TCuteButton::Click()
+{
+    if (menuShowing_) {
+        menuShowing_ = false; // the click the drop-down itself produced
+        return;
+    }
+    if (!egnoreContClick_) {
+        if (OnClick)
+            pz::guard([&] { OnClick(this); });
+        return;
+    }
+    // Run the handler detached, and deliver what queued up meanwhile while it is still detached, so
+    // those clicks find no handler. The handler is re-attached even when it failed.
+    TNotifyEvent saved = std::move(OnClick);
+    OnClick = nullptr;
+    QPointer<TCuteButton> self(this);
+    if (saved) {
+        pz::guard([&] { saved(this); });
+        if (self)
+            QCoreApplication::processEvents();
+    }
+    if (self)
+        OnClick = std::move(saved);
+}
+
+void TCuteButton::BeginDropDown()
+{
+    if (dropDownDelay_ <= 0) {
+        DropDown();
+        return;
+    }
+    if (dropDownTimer_)
+        return;
+    dropDownTimer_ = new TCuteButtonTimer(this);
+    dropDownTimer_->setInterval(dropDownDelay_);
+    connect(dropDownTimer_, &QTimer::timeout, this, &TCuteButton::dropDownTimerFired);
+    dropDownTimer_->start();
+}
+
+void TCuteButton::dropDownTimerFired()
+{
+    TCuteButtonTimer *t = dropDownTimer_;
+    dropDownTimer_ = nullptr;
+    if (t)
+        t->deleteLater(); // we are inside its timeout
+    if (keyboardDrop_) {
+        DropDown();
+    } else if (leftHeld_) {
+        DropDown();
+        leftHeld_ = false;
+    }
+}
+
+void TCuteButton::freeDropDownTimer()
+{
+    if (!dropDownTimer_)
+        return;
+    delete dropDownTimer_;
+    dropDownTimer_ = nullptr;
+}
+
+void TCuteButton::DropDown()
+{
+    if (!dropDownMenu_)
+        return;
+    QPointer<TCuteButton> self(this);
+    const QPoint p = mapToGlobal(QPoint(0, height()));
+    menuShowing_ = true;
+    QCoreApplication::processEvents();
+    if (!self)
+        return;
+    if (dropDownMenu_)
+        dropDownMenu_->exec(p);
+    if (!self)
+        return;
+    // The release that ended the hold went to the menu; play it back here. A release that still
+    // arrives later must not click.
+    clicked_ = false;
+    if (keyboardDrop_) {
+        int key = Qt::Key_Space;
+        KeyUp(key, Qt::NoModifier);
+    } else {
+        MouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
+    }
+    if (self)
+        menuShowing_ = false;
+}
