@@ -2,7 +2,6 @@
 
 #include "drill/drillrules.h"
 #include "platform/errors.h"
-#include "platform/textfile.h"
 #include "shell/app.h"
 #include "shell/artwork.h"
 #include "shell/widgets.h"
@@ -130,7 +129,7 @@ void TForm4::Timer1Timer()
     const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, s.verdict);
     // The history file is created at registration; a missing or read-only one is an I/O error
     // for the user, and the sheet stays as it is.
-    textfile::appendLine(userstore::recordPath(s.userName), line);
+    userstore::appendDrill(s.userName, line);
 }
 
 void TForm4::Label46Click() { Close(); }

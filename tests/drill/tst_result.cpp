@@ -1,0 +1,272 @@
+// The result sheet: its layout, the marks and counts by text, the history line appended once per
+// showing, a failed append, and the close that clears the answers.
+#include "support/testmain.h"
+
+#include "drill/kotae.h"
+#include "drill/option.h"
+#include "platform/textfile.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QLabel>
+#include <QTimer>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+const QString kUser = QStringLiteral("はなこ");
+const QStringList kSums{"15", "23", "8", "30", "12", "19", "27", "11", "16", "21"};
+
+QByteArray cp932Lines(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &l : lines)
+        out += textfile::encode(l) + "\r\n";
+    return out;
+}
+
+QLabel *cell(TForm4 *sheet, const QString &name)
+{
+    auto *l = sheet->findChild<QLabel *>(name);
+    if (!l)
+        qWarning("no cell %s", qPrintable(name));
+    return l;
+}
+
+QColor textColour(QLabel *l) { return l->palette().color(QPalette::Active, QPalette::WindowText); }
+
+// A drill just ended: answers, typed texts, grade, verdict and the user's history file with its header.
+void endDrill(Program &p, const QStringList &typed, const QString &verdict)
+{
+    SharedState &s = p.state();
+    s.userName = kUser;
+    s.gradeName = QStringLiteral("１０級");
+    s.verdict = verdict;
+    for (int k = 1; k <= 10; ++k) {
+        s.correctAnswers[k] = kSums[k - 1];
+        s.typedAnswers[k] = typed[k - 1];
+    }
+    p.writeFile(QStringLiteral("user/") + kUser + QStringLiteral(".dat"), cp932Lines({userstore::recordHeader()}));
+}
+
+// Shows the sheet as the verdict screen does and waits for its fill job.
+void showAndFill(TForm4 *sheet)
+{
+    sheet->setDateSource([] { return QDate(2004, 7, 5); });
+    sheet->Show();
+    sheet->startFill();
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
+}
+} // namespace
+
+class TestResultSheet : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void fill_data();
+    void fill();
+    void fillRunsOncePerShowing();
+    void failedAppend_data();
+    void failedAppend();
+    void closeClearsAnswersAndReturns_data();
+    void closeClearsAnswersAndReturns();
+    void closedBeforeFillAppendsNothing();
+};
+
+void TestResultSheet::layout()
+{
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    const char *const titles[] = {"一問目", "二問目", "三問目", "四問目", "五問目", "六問目", "七問目", "八問目", "九問目", "十問目"};
+    QCOMPARE(cell(sheet, "Label1")->text(), QStringLiteral("答え"));
+    QCOMPARE(cell(sheet, "Label1")->pos(), QPoint(253, 17));
+    QCOMPARE(cell(sheet, "Label2")->text(), QStringLiteral("入力した答え"));
+    QCOMPARE(cell(sheet, "Label2")->pos(), QPoint(437, 16));
+    for (int k = 1; k <= 10; ++k) {
+        const int top = 55 + 48 * (k - 1);
+        QLabel *title = cell(sheet, TForm4::titleCellName(k));
+        QCOMPARE(title->text(), QString::fromUtf8(titles[k - 1]));
+        QCOMPARE(title->pos(), QPoint(101, top));
+        QCOMPARE(title->font().pixelSize(), 27);
+        QVERIFY(title->font().bold());
+        QCOMPARE(cell(sheet, TForm4::answerCellName(k))->pos(), QPoint(245, top));
+        QCOMPARE(textColour(cell(sheet, TForm4::answerCellName(k))), QColor(255, 0, 0));
+        QCOMPARE(cell(sheet, TForm4::typedCellName(k))->pos(), QPoint(453, top));
+        QCOMPARE(textColour(cell(sheet, TForm4::typedCellName(k))), QColor(Qt::white));
+        QCOMPARE(cell(sheet, TForm4::markCellName(k))->pos(), QPoint(605, top));
+        auto *upper = sheet->findChild<QWidget *>(QStringLiteral("Bevel%1").arg(2 * k - 1));
+        auto *lower = sheet->findChild<QWidget *>(QStringLiteral("Bevel%1").arg(2 * k));
+        QVERIFY(upper && lower);
+        QCOMPARE(upper->geometry(), QRect(85, 47 + 48 * (k - 1), 625, 25));
+        QCOMPARE(lower->geometry(), QRect(85, 71 + 48 * (k - 1), 625, 17));
+    }
+    QCOMPARE(sheet->Label43->text(), QStringLiteral("問正解    　問不正解"));
+    QCOMPARE(sheet->Label43->pos(), QPoint(200, 522));
+    QCOMPARE(sheet->Label44->pos(), QPoint(150, 521));
+    QCOMPARE(sheet->Label45->pos(), QPoint(383, 522));
+    QCOMPARE(sheet->Label43->font().pixelSize(), 48);
+    QCOMPARE(sheet->Label46->text(), QStringLiteral("もどる"));
+    QCOMPARE(sheet->Label46->pos(), QPoint(728, 540));
+    QCOMPARE(sheet->Image1->geometry(), QRect(720, 520, 81, 73));
+    QCOMPARE(sheet->Timer1->interval(), 10);
+    QVERIFY(!sheet->Timer1->isActive());
+}
+
+void TestResultSheet::fill_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<QString>("marks");   // one character per row
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("ten right") << kSums << "合格" << "○○○○○○○○○○" << "１０級,2004/7/05,10,0,合格";
+    QStringList seven = kSums;
+    seven[0] = "51"; seven[5] = ""; seven[9] = "12";
+    QTest::newRow("seven right") << seven << "不合格" << "×○○○○×○○○×" << "１０級,2004/7/05,7,3,不合格";
+    QStringList eight = kSums;
+    eight[2] = "9"; eight[3] = "31";
+    QTest::newRow("eight right") << eight << "合格" << "○○××○○○○○○" << "１０級,2004/7/05,8,2,合格";
+    // Judged by value the leading-zero answers passed the drill; the sheet compares texts.
+    QStringList zeros = kSums;
+    zeros[1] = "023"; zeros[6] = "0027";
+    QTest::newRow("leading zeros marked wrong") << zeros << "合格" << "○×○○○○×○○○" << "１０級,2004/7/05,8,2,合格";
+    QStringList nine = kSums;
+    nine[4] = "21";
+    QTest::newRow("nine right") << nine << "合格" << "○○○○×○○○○○" << "１０級,2004/7/05,9,1,合格";
+}
+
+void TestResultSheet::fill()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, verdict);
+    QFETCH(QString, marks);
+    QFETCH(QString, line);
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    endDrill(p, typed, verdict);
+    showAndFill(sheet);
+
+    int correct = 0;
+    for (int k = 1; k <= 10; ++k) {
+        QCOMPARE(cell(sheet, TForm4::answerCellName(k))->text(), kSums[k - 1]);
+        QCOMPARE(cell(sheet, TForm4::typedCellName(k))->text(), typed[k - 1]);
+        QLabel *mark = cell(sheet, TForm4::markCellName(k));
+        QCOMPARE(mark->text(), QString(marks[k - 1]));
+        const bool right = marks[k - 1] == QChar(u'○');
+        correct += right;
+        QCOMPARE(textColour(mark), right ? QColor(0, 0, 255) : QColor(255, 0, 0));
+    }
+    QCOMPARE(sheet->Label44->text(), QString::number(correct));
+    QCOMPARE(sheet->Label45->text(), QString::number(10 - correct));
+    QVERIFY(recorder().boxes.isEmpty());
+    QCOMPARE(p.readFile(QStringLiteral("user/") + kUser + QStringLiteral(".dat")),
+             cp932Lines({userstore::recordHeader(), line}));
+}
+
+void TestResultSheet::fillRunsOncePerShowing()
+{
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    endDrill(p, kSums, QStringLiteral("合格"));
+    showAndFill(sheet);
+    QTest::qWait(100); // a timer left running would append again within this
+    const QString path = QStringLiteral("user/") + kUser + QStringLiteral(".dat");
+    QCOMPARE(p.readFile(path), cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/7/05,10,0,合格")}));
+
+    // The next drill's sheet appends its own line, one more.
+    sheet->Close();
+    endDrill(p, kSums, QStringLiteral("合格"));
+    p.state().gradeName = QStringLiteral("十段");
+    showAndFill(sheet);
+    QTest::qWait(100);
+    QCOMPARE(p.readFile(path), cp932Lines({userstore::recordHeader(), QStringLiteral("十段,2004/7/05,10,0,合格")}));
+}
+
+void TestResultSheet::failedAppend_data()
+{
+    QTest::addColumn<bool>("directoryInTheWay");
+    QTest::newRow("history file missing") << false;
+    QTest::newRow("history file cannot be opened for writing") << true;
+}
+
+void TestResultSheet::failedAppend()
+{
+    QFETCH(bool, directoryInTheWay);
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    QStringList typed = kSums;
+    typed[3] = "3";
+    endDrill(p, typed, QStringLiteral("合格"));
+    const QString path = QStringLiteral("user/") + kUser + QStringLiteral(".dat");
+    QVERIFY(QFile::remove(p.path(path)));
+    if (directoryInTheWay)
+        QVERIFY(QDir(p.path(QString())).mkpath(path)); // a folder where the file should be
+
+    showAndFill(sheet);
+    QTest::qWait(100);
+    QCOMPARE(recorder().boxes.size(), 1); // once: no second tick behind the box
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QVERIFY2(recorder().boxes[0].text.contains(kUser), qPrintable(recorder().boxes[0].text));
+    QVERIFY(!sheet->Timer1->isActive());
+    // The sheet keeps what it worked out; nothing was created.
+    QCOMPARE(cell(sheet, TForm4::markCellName(4))->text(), QStringLiteral("×"));
+    QCOMPARE(cell(sheet, TForm4::markCellName(5))->text(), QStringLiteral("○"));
+    QCOMPARE(sheet->Label44->text(), QStringLiteral("9"));
+    QCOMPARE(sheet->Label45->text(), QStringLiteral("1"));
+    QCOMPARE(QFileInfo(p.path(path)).isDir(), directoryInTheWay);
+    QVERIFY(!QFileInfo(p.path(path)).isFile());
+    QVERIFY(sheet->isVisible());
+}
+
+void TestResultSheet::closeClearsAnswersAndReturns_data()
+{
+    QTest::addColumn<bool>("byPicture");
+    QTest::newRow("click on もどる") << false;
+    QTest::newRow("right button down on the picture") << true;
+}
+
+void TestResultSheet::closeClearsAnswersAndReturns()
+{
+    QFETCH(bool, byPicture);
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    TForm3 *grades = p.screens().form3;
+    grades->Show();
+    endDrill(p, kSums, QStringLiteral("合格"));
+    showAndFill(sheet);
+    QCOMPARE(p.app().activeScreen(), sheet);
+
+    if (byPicture)
+        QTest::mousePress(sheet->Image1, Qt::RightButton, {}, QPoint(40, 36));
+    else
+        QTest::mouseClick(sheet->Label46, Qt::LeftButton);
+
+    QVERIFY(!sheet->isVisible());
+    QCOMPARE(p.app().activeScreen(), grades);
+    for (int k = 1; k <= 10; ++k) {
+        QCOMPARE(cell(sheet, TForm4::answerCellName(k))->text(), QString());
+        QCOMPARE(cell(sheet, TForm4::typedCellName(k))->text(), QString());
+        QCOMPARE(cell(sheet, TForm4::markCellName(k))->text(), QStringLiteral("○")); // kept until the next fill
+    }
+    QCOMPARE(sheet->Label44->text(), QStringLiteral("10"));
+    QCOMPARE(sheet->Label45->text(), QStringLiteral("0"));
+}
+
+void TestResultSheet::closedBeforeFillAppendsNothing()
+{
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    endDrill(p, kSums, QStringLiteral("合格"));
+    const QString path = QStringLiteral("user/") + kUser + QStringLiteral(".dat");
+    const QByteArray before = p.readFile(path);
+    sheet->Show();
+    sheet->startFill();
+    sheet->Close(); // before the 10 ms tick
+    QTest::qWait(100);
+    QCOMPARE(p.readFile(path), before);
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+PZ_GUI_TEST_MAIN(TestResultSheet)
+#include "tst_result.moc"
