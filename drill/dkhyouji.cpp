@@ -1,6 +1,50 @@
 #include "drill/dkhyouji.h"
 
-TForm16::TForm16()
-    : Screen({QStringLiteral("説明"), Kind::FullScreen, {}, {}, kDarkBlue, 12})
+#include "drill/start.h"
+#include "platform/errors.h"
+#include "shell/app.h"
+#include "shell/widgets.h"
+
+#include <QLabel>
+#include <QTimer>
+
+QString briefingText(int digits, int count, double seconds)
 {
+    // Up to 15 significant digits, no trailing zeros, no point for whole numbers.
+    return QString::number(digits) + QStringLiteral("桁") + QString::number(count) + QStringLiteral("口")
+         + QString::number(seconds, 'g', 15) + QStringLiteral("秒");
 }
+
+int centredLeft(int width) { return int(400.0 - width / 2.0); }
+
+TForm16::TForm16() : Screen({QStringLiteral("説明"), Kind::FullScreen}) {}
+
+void TForm16::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QString(), {0, 56}, 267, Qt::white);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QString(), {0, 400}, 120, Qt::white);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(2500);
+    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+}
+
+void TForm16::FormActivate()
+{
+    if (!Timer1->isActive()) // a running timer goes on undisturbed
+        Timer1->start();
+    Label1->setText(state().gradeName);
+    Label2->setText(briefingText(state().gradeParams.digits, state().gradeParams.count, state().gradeParams.seconds));
+    for (QLabel *l : {Label1, Label2}) {
+        l->adjustSize();
+        l->move(centredLeft(l->width()), l->y());
+    }
+}
+
+void TForm16::Timer1Timer()
+{
+    screens().form2->Show();
+    Close();
+}
+
+void TForm16::FormCloseQuery() { Timer1->stop(); }

@@ -1,9 +1,25 @@
 #pragma once
-// TForm16, the grade briefing.
+// TForm16, the briefing: the chosen grade and its parameters in very large type for 2500 ms.
 #include "shell/screen.h"
+
+class QLabel;
+class QTimer;
 
 class TForm16 : public Screen {
     Q_OBJECT
 public:
     TForm16();
+    void FormCreate() override;
+    void FormActivate() override;
+    void FormCloseQuery() override;
+
+    QLabel *Label1 = nullptr; // the grade
+    QLabel *Label2 = nullptr; // its parameters
+    QTimer *Timer1 = nullptr;
+    void Timer1Timer();
 };
+
+// "3桁15口10秒": digits, count and seconds in their shortest form.
+QString briefingText(int digits, int count, double seconds);
+// The left edge that centres a caption of this width on x = 400 (truncated toward zero).
+int centredLeft(int width);

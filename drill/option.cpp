@@ -1,6 +1,85 @@
 #include "drill/option.h"
 
-TForm3::TForm3()
-    : Screen({QStringLiteral("option"), Kind::FullScreenMaximised, {}, {}, kDarkBlue, 12})
+#include "drill/dkhyouji.h"
+#include "platform/errors.h"
+#include "shell/app.h"
+#include "shell/artwork.h"
+#include "shell/dialogs.h"
+#include "shell/widgets.h"
+
+namespace {
+struct Grade {
+    GradeCode code;
+    const char *label, *text;
+    QPoint labelAt;
+    const char *image;
+    QPoint imageAt;
+};
+// Four columns of five, read top to bottom: 10級..6級, 5級..1級, 初段..五段, 六段..十段.
+const Grade kGrades[] = {
+    {10, "Label1", "１０級", {91, 38}, "Image2", {88, 16}},
+    {9, "Label2", "９級", {105, 142}, "Image3", {88, 120}},
+    {8, "Label3", "８級", {105, 256}, "Image4", {88, 232}},
+    {7, "Label4", "７級", {104, 368}, "Image5", {88, 344}},
+    {6, "Label5", "６級", {105, 480}, "Image6", {88, 456}},
+    {5, "Label6", "５級", {262, 38}, "Image7", {248, 16}},
+    {4, "Label7", "４級", {263, 142}, "Image8", {248, 120}},
+    {3, "Label8", "３級", {263, 256}, "Image9", {248, 232}},
+    {2, "Label9", "２級", {263, 368}, "Image10", {248, 344}},
+    {1, "Label10", "１級", {262, 479}, "Image11", {248, 456}},
+    {11, "Label11", "初段", {449, 38}, "Image12", {440, 16}},
+    {12, "Label14", "二段", {455, 142}, "Image13", {440, 120}},
+    {13, "Label15", "三段", {450, 255}, "Image14", {440, 232}},
+    {14, "Label17", "四段", {451, 366}, "Image15", {440, 344}},
+    {15, "Label19", "五段", {449, 480}, "Image16", {440, 456}},
+    {16, "Label12", "六段", {611, 38}, "Image17", {600, 16}},
+    {17, "Label13", "七段", {609, 142}, "Image18", {600, 120}},
+    {18, "Label16", "八段", {609, 256}, "Image19", {600, 232}},
+    {19, "Label18", "九段", {609, 368}, "Image20", {600, 344}},
+    {20, "Label20", "十段", {608, 480}, "Image21", {600, 456}},
+};
+} // namespace
+
+TForm3::TForm3() : Screen({QStringLiteral("option"), Kind::FullScreenMaximised}) {}
+
+void TForm3::FormCreate()
 {
+    const QPixmap gradeArt = artwork::button(QSize(105, 89));
+    QList<Picture *> pictures;
+    for (const Grade &g : kGrades)
+        pictures << new Picture(this, QString::fromLatin1(g.image), gradeArt, g.imageAt);
+    Image1 = new Picture(this, QStringLiteral("Image1"), artwork::button(QSize(81, 73)), {704, 528});
+
+    for (int i = 0; i < int(std::size(kGrades)); ++i) {
+        const Grade &g = kGrades[i];
+        const QString name = QString::fromUtf8(g.text);
+        auto *label = new ClickLabel(this, QString::fromLatin1(g.label), name, g.labelAt, 37);
+        const GradeCode code = g.code;
+        auto choose = pz::guarded([this, code, name] { chooseGrade(code, name); });
+        connect(label, &ClickLabel::clicked, this, choose);
+        connect(pictures[i], &Picture::pressed, this, choose);
+    }
+    Label21 = new ClickLabel(this, QStringLiteral("Label21"), QStringLiteral("もどる"), {712, 549}, 24);
+    connect(Label21, &ClickLabel::clicked, this, pz::guarded([this] { Label21Click(); }));
+    connect(Image1, &Picture::pressed, this, pz::guarded([this] { Label21Click(); }));
 }
+
+void TForm3::chooseGrade(GradeCode code, const QString &name)
+{
+    GradeParams &params = state().gradeParams;
+    // Each read goes to the file again; a failing read stops the choice at that step.
+    params.digits = ReadGradeDigits(code);
+    params.count = ReadGradeCount(code);
+    params.seconds = ReadGradeSeconds(code);
+    // Values the flash screen cannot present (the settings editor lets them through) would leave
+    // a child in front of a blank screen: refuse the grade here and say which value is wrong.
+    const QString problem; // TODO(flash rules): flashrules::checkParams(params)
+    if (!problem.isEmpty()) {
+        dialogs::warn(QStringLiteral("「%1」の設定では練習できません。\n%2").arg(name, problem));
+        return;
+    }
+    state().gradeName = name;
+    screens().form16->Show();
+}
+
+void TForm3::Label21Click() { Close(); }

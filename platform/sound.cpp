@@ -3,13 +3,15 @@
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
-#include <memory>
+#include <QCoreApplication>
+#include <QPointer>
 
 namespace sound {
 
 namespace {
+// Owned by the application object, so they go before the audio backend does.
 struct Cues {
-    std::unique_ptr<QSoundEffect> countdown, exclamation, information;
+    QPointer<QSoundEffect> countdown, exclamation, information;
 };
 Cues &cues()
 {
@@ -22,9 +24,9 @@ Observer &observer()
     return o;
 }
 
-std::unique_ptr<QSoundEffect> load(const QUrl &url)
+QSoundEffect *load(const QUrl &url)
 {
-    auto e = std::make_unique<QSoundEffect>();
+    auto *e = new QSoundEffect(QCoreApplication::instance());
     e->setSource(url);
     return e;
 }
@@ -49,8 +51,8 @@ void play(Cue cue)
         return;
     }
     Cues &c = cues();
-    QSoundEffect *e = cue == Cue::Countdown ? c.countdown.get()
-                    : cue == Cue::Exclamation ? c.exclamation.get() : c.information.get();
+    QSoundEffect *e = cue == Cue::Countdown ? c.countdown.data()
+                    : cue == Cue::Exclamation ? c.exclamation.data() : c.information.data();
     if (e) {
         e->stop(); // restart a cue that is still sounding
         e->play();

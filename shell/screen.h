@@ -44,6 +44,7 @@ public:
     void Hide();  // hides without the close handling
 
     const Layout &layout() const { return layout_; }
+    using QWidget::font;
     bool isModalRunning() const { return modal_; }
 
     // Life-cycle hooks, named as the program names them.

@@ -1,32 +1,212 @@
 // The main menu: its items, the login mirror, which buttons act, and the master-password check.
 #include "support/testmain.h"
 
+#include "drill/kotae.h"
+#include "drill/option.h"
+#include "drill/start.h"
+#include "records/mastergate.h"
+#include "records/kiroku.h"
+#include "platform/display.h"
 #include "shell/main.h"
 #include "shell/widgets.h"
+#include "users/delete.h"
 #include "users/masterpass.h"
+#include "users/mstgtpass.h"
 #include "users/regist.h"
 #include "users/usrselect.h"
+
+#include <QFile>
 
 using testsupport::Program;
 using testsupport::recorder;
 
+namespace {
+const char *const kUserItems[] = {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"};
+
+Screen *target(Screens &s, const QString &name)
+{
+    if (name == "form7") return s.form7;
+    if (name == "form9") return s.form9;
+    if (name == "form3") return s.form3;
+    if (name == "form8") return s.form8;
+    if (name == "form10") return s.form10;
+    if (name == "form14") return s.form14;
+    return nullptr;
+}
+} // namespace
+
 class TestMainMenu : public QObject {
     Q_OBJECT
 private slots:
+    void layout();
     void userItemsFollowLogin();
+    void items_data();
+    void items();
+    void masterPasswordDialogComesBackUntilSet();
+    void missingMasterPasswordFileReportsAndMenuStaysUsable();
+    void quitClosesTheMenu();
 };
+
+void TestMainMenu::layout()
+{
+    Program p;
+    TForm1 *menu = p.screens().form1;
+    QCOMPARE(menu->windowTitle(), QStringLiteral("main"));
+    QVERIFY(menu->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(menu->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(menu->palette().color(QPalette::Window), QColor(0, 0, 160));
+    struct { const char *label, *text; QPoint at; int px; } captions[] = {
+        {"Label1", "とうろくする", {541, 39}, 27}, {"Label6", "ユーザー選択", {341, 119}, 27},
+        {"Label3", "れんしゅうする", {520, 208}, 27}, {"Label2", "きろくをみる", {355, 303}, 27},
+        {"Label5", "さくじょする", {541, 391}, 27}, {"Label4", "おわる", {381, 472}, 27},
+        {"Label7", "先生用", {48, 40}, 37},
+    };
+    for (const auto &c : captions) {
+        auto *l = menu->findChild<ClickLabel *>(QString::fromLatin1(c.label));
+        QVERIFY2(l, c.label);
+        QCOMPARE(l->text(), QString::fromUtf8(c.text));
+        QCOMPARE(l->pos(), c.at);
+        QCOMPARE(l->font().pixelSize(), c.px);
+        QVERIFY(l->font().bold());
+    }
+    auto *teacher = menu->findChild<Picture *>("Image7");
+    QCOMPARE(teacher->geometry(), QRect(8, 8, 201, 113));
+    QCOMPARE(menu->findChild<Picture *>("Image6")->geometry(), QRect(320, 432, 204, 114));
+    // Every screen is laid out as the program's table says.
+    Screens &s = p.screens();
+    QCOMPARE(s.form9->windowTitle(), QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"));
+    QCOMPARE(s.form7->size(), QSize(499, 264));
+    QCOMPARE(s.form7->pos(), QPoint(201, 142));
+    QCOMPARE(s.form2->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(s.form4->font().pixelSize(), 24);
+    QCOMPARE(s.form13->geometry(), QRect(QPoint(0, 0), display::currentSize()));
+}
 
 void TestMainMenu::userItemsFollowLogin()
 {
     Program p;
     TForm1 *menu = p.screens().form1;
     menu->Show();
-    for (const char *name : {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"})
+    for (const char *name : kUserItems)
         QVERIFY2(!menu->findChild<QWidget *>(name)->isEnabled(), name);
+    QTest::mouseClick(menu->findChild<QWidget *>("Label3"), Qt::LeftButton);
+    QTest::mousePress(menu->findChild<QWidget *>("Image4"), Qt::LeftButton);
+    QVERIFY(!p.screens().form3->isVisible());
+    QVERIFY(!p.screens().form8->isVisible());
+
     menu->setLoggedIn(true);
     QVERIFY(p.state().loggedIn);
-    for (const char *name : {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"})
+    for (const char *name : kUserItems)
         QVERIFY2(menu->findChild<QWidget *>(name)->isEnabled(), name);
+    menu->setLoggedIn(false);
+    QVERIFY(!p.state().loggedIn);
+    QVERIFY(!menu->findChild<QWidget *>("Label5")->isEnabled());
+}
+
+void TestMainMenu::items_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("press"); // a picture acts on a press, a caption on a click
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("shows"); // "" = nothing happens
+    const int L = Qt::LeftButton, R = Qt::RightButton;
+    QTest::newRow("とうろくする caption") << "Label1" << false << L << "form7";
+    QTest::newRow("とうろくする picture, left") << "Image1" << true << L << "form7";
+    QTest::newRow("とうろくする picture, right does nothing") << "Image1" << true << R << "";
+    QTest::newRow("ユーザー選択 caption") << "Label6" << false << L << "form9";
+    QTest::newRow("ユーザー選択 picture, right does nothing") << "Image2" << true << R << "";
+    QTest::newRow("ユーザー選択 picture, left") << "Image2" << true << L << "form9";
+    QTest::newRow("れんしゅうする picture, right acts") << "Image3" << true << R << "form3";
+    QTest::newRow("れんしゅうする caption") << "Label3" << false << L << "form3";
+    QTest::newRow("きろくをみる picture, right acts") << "Image4" << true << R << "form8";
+    QTest::newRow("さくじょする picture, right acts") << "Image5" << true << R << "form10";
+    QTest::newRow("さくじょする caption, right click does nothing") << "Label5" << false << R << "";
+    QTest::newRow("先生用 picture, right acts") << "Image7" << true << R << "form14";
+    QTest::newRow("先生用 caption") << "Label7" << false << L << "form14";
+}
+
+void TestMainMenu::items()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, press);
+    QFETCH(int, button);
+    QFETCH(QString, shows);
+    Program p;
+    TForm1 *menu = p.screens().form1;
+    menu->Show();
+    menu->setLoggedIn(true);
+    QWidget *w = menu->findChild<QWidget *>(control);
+    QVERIFY(w);
+    if (press)
+        QTest::mousePress(w, Qt::MouseButton(button));
+    else
+        QTest::mouseClick(w, Qt::MouseButton(button));
+    for (const QString &name : {"form7", "form9", "form3", "form8", "form10", "form14"}) {
+        Screen *s = target(p.screens(), name);
+        QCOMPARE(s->isVisible(), name == shows);
+    }
+    if (!shows.isEmpty()) {
+        QCOMPARE(p.app().activeScreen(), target(p.screens(), shows));
+        QVERIFY(!p.app().modalRunning()); // every show from the menu is non-modal
+    }
+}
+
+void TestMainMenu::masterPasswordDialogComesBackUntilSet()
+{
+    Program p{QByteArray()}; // an empty master password file, as installed
+    int shown = 0;
+    auto closeWhenShown = [&] {
+        QTimer::singleShot(0, this, [&] {
+            if (p.screens().form12->isVisible() && p.app().modalRunning()) {
+                ++shown;
+                p.screens().form12->Close(); // its close box
+            }
+        });
+    };
+    closeWhenShown();
+    p.screens().form1->Show();
+    QCOMPARE(shown, 1);
+    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+
+    // The menu becomes active again when a screen above it closes: the dialog comes back.
+    p.screens().form7->Show();
+    closeWhenShown();
+    p.screens().form7->Close();
+    QCOMPARE(shown, 2);
+
+    // Once a password is stored, the dialog is not shown again.
+    p.writeFile("user/master.psw", "sensei\r\n");
+    p.screens().form7->Show();
+    closeWhenShown();
+    p.screens().form7->Close();
+    QCOMPARE(shown, 2);
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestMainMenu::missingMasterPasswordFileReportsAndMenuStaysUsable()
+{
+    Program p;
+    QFile::remove(p.path("user/master.psw"));
+    p.screens().form1->Show();
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("検定用ぴかざん"));
+    QVERIFY(recorder().boxes[0].text.contains("master.psw"));
+    QVERIFY(!p.screens().form12->isVisible());
+    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(p.screens().form7->isVisible());
+    p.screens().form7->Close(); // the menu is activated again: the check is tried again
+    QCOMPARE(recorder().boxes.size(), 2);
+}
+
+void TestMainMenu::quitClosesTheMenu()
+{
+    Program p;
+    TForm1 *menu = p.screens().form1;
+    menu->Show();
+    QTest::mousePress(menu->findChild<QWidget *>("Image6"), Qt::RightButton); // おわる: any button
+    QVERIFY(!menu->isVisible());
+    QVERIFY(!p.app().isOpen(menu));
 }
 
 PZ_GUI_TEST_MAIN(TestMainMenu)

@@ -1,0 +1,199 @@
+// The grade parameters in settei/settei.dat and their accessors.
+#include "platform/errors.h"
+#include "settings/rand.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestRand : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString oldCwd;
+
+    void writeSettings(const QStringList &lines, const QByteArray &end = "\r\n")
+    {
+        QFile f(QStringLiteral("settei/settei.dat"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        for (const QString &l : lines)
+            f.write(l.toLatin1() + end);
+    }
+    static QStringList withLine(int lineNo, const QString &text)
+    {
+        QStringList l = settings::defaultSettingsLines();
+        l[lineNo - 1] = text;
+        return l;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        oldCwd = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        QDir().mkpath(QStringLiteral("settei"));
+    }
+    void cleanupTestCase() { QDir::setCurrent(oldCwd); }
+
+    void installedFileIsTheDefaults();
+    void defaults_data();
+    void defaults();
+    void blocksAndNames_data();
+    void blocksAndNames();
+    void shortFile_data();
+    void shortFile();
+    void linesAfterTheSixtiethIgnored();
+    void conversions_data();
+    void conversions();
+    void changeSeenAtNextCall();
+    void missingFileIsIoError();
+};
+
+void TestRand::installedFileIsTheDefaults()
+{
+    QFile f(QStringLiteral(PZ_ASSETS "/settei/settei.dat"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QByteArray expected;
+    for (const QString &l : settings::defaultSettingsLines())
+        expected += l.toLatin1() + "\r\n";
+    QCOMPARE(f.readAll(), expected);
+    QCOMPARE(settings::defaultSettingsLines().size(), 60);
+    QCOMPARE(settings::defaultSettingsLines().mid(0, 6), (QStringList{"1", "4", "4", "1", "6", "6"}));
+    QCOMPARE(settings::defaultSettingsLines().mid(57), (QStringList{"3", "15", "3"}));
+}
+
+void TestRand::defaults_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("10級") << 10 << 1 << 4 << 4.0;
+    QTest::newRow("1級") << 1 << 3 << 5 << 5.0;
+    QTest::newRow("初段") << 11 << 3 << 7 << 7.0;
+    QTest::newRow("五段 4.5 s") << 15 << 3 << 10 << 4.5;
+    QTest::newRow("七段 3.5 s") << 17 << 3 << 10 << 3.5;
+    QTest::newRow("十段") << 20 << 3 << 15 << 3.0;
+    QTest::newRow("6級") << 6 << 2 << 3 << 3.0;
+}
+
+void TestRand::defaults()
+{
+    QFETCH(int, code);
+    QFETCH(int, digits);
+    QFETCH(int, count);
+    QFETCH(double, seconds);
+    writeSettings(settings::defaultSettingsLines());
+    QCOMPARE(ReadGradeDigits(code), digits);
+    QCOMPARE(ReadGradeCount(code), count);
+    QCOMPARE(ReadGradeSeconds(code), seconds);
+}
+
+void TestRand::blocksAndNames_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("10級 is block 0") << 10 << 0 << QStringLiteral("１０級");
+    QTest::newRow("1級 is block 9") << 1 << 9 << QStringLiteral("１級");
+    QTest::newRow("初段 is block 10") << 11 << 10 << QStringLiteral("初段");
+    QTest::newRow("十段 is block 19") << 20 << 19 << QStringLiteral("十段");
+}
+
+void TestRand::blocksAndNames()
+{
+    QFETCH(int, code);
+    QFETCH(int, block);
+    QFETCH(QString, name);
+    QCOMPARE(settings::blockOf(code), block);
+    QCOMPARE(settings::gradeName(code), name);
+}
+
+void TestRand::shortFile_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("works");
+    QTest::addColumn<int>("count");
+    QTest::newRow("file of 30 lines, kyu grade 1級 works") << 1 << true << 5;
+    QTest::newRow("file of 30 lines, kyu grade 10級 works") << 10 << true << 4;
+    QTest::newRow("file of 30 lines, dan grade → conversion error") << 11 << false << 0;
+    QTest::newRow("file of 30 lines, 十段 → conversion error") << 20 << false << 0;
+}
+
+void TestRand::shortFile()
+{
+    QFETCH(int, code);
+    QFETCH(bool, works);
+    QFETCH(int, count);
+    writeSettings(settings::defaultSettingsLines().mid(0, 30));
+    QStringList slots_ = ReadSettingsLines();
+    QCOMPARE(slots_.size(), 60);
+    QVERIFY(slots_.mid(30).join(QString()).isEmpty());
+    if (works)
+        QCOMPARE(ReadGradeCount(code), count);
+    else
+        QVERIFY_THROWS_EXCEPTION(pz::ConversionError, ReadGradeCount(code));
+}
+
+void TestRand::linesAfterTheSixtiethIgnored()
+{
+    QStringList lines = settings::defaultSettingsLines();
+    lines << "9" << "9" << "9" << "x" << "";
+    writeSettings(lines);
+    QCOMPARE(ReadSettingsLines(), settings::defaultSettingsLines());
+    QCOMPARE(ReadGradeCount(20), 15);
+}
+
+void TestRand::conversions_data()
+{
+    QTest::addColumn<int>("lineNo");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("value");
+    // 10級: line 1 digits, line 2 count, line 3 seconds.
+    QTest::newRow("seconds 4.5 → 4.5") << 3 << "4.5" << true << 4.5;
+    QTest::newRow("seconds 4 → 4.0") << 3 << "4" << true << 4.0;
+    QTest::newRow("seconds 0.5") << 3 << "0.5" << true << 0.5;
+    QTest::newRow("seconds with comma → conversion error") << 3 << "4,5" << false << 0.0;
+    QTest::newRow("seconds empty → conversion error") << 3 << "" << false << 0.0;
+    QTest::newRow("count 4.5 → conversion error") << 2 << "4.5" << false << 0.0;
+    QTest::newRow("count empty → conversion error") << 2 << "" << false << 0.0;
+    QTest::newRow("count text → conversion error") << 2 << "four" << false << 0.0;
+    QTest::newRow("count 0 comes back unchanged") << 2 << "0" << true << 0.0;
+    QTest::newRow("digits 7 comes back unchanged") << 1 << "7" << true << 7.0;
+    QTest::newRow("digits over 32 bits → conversion error") << 1 << "4294967296" << false << 0.0;
+}
+
+void TestRand::conversions()
+{
+    QFETCH(int, lineNo);
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, value);
+    writeSettings(withLine(lineNo, text));
+    auto read = [lineNo]() -> double {
+        return lineNo == 1 ? ReadGradeDigits(10) : lineNo == 2 ? ReadGradeCount(10) : ReadGradeSeconds(10);
+    };
+    if (ok)
+        QCOMPARE(read(), value);
+    else
+        QVERIFY_THROWS_EXCEPTION(pz::ConversionError, read());
+}
+
+void TestRand::changeSeenAtNextCall()
+{
+    writeSettings(settings::defaultSettingsLines());
+    QCOMPARE(ReadGradeDigits(10), 1);
+    writeSettings(withLine(1, "2"));
+    QCOMPARE(ReadGradeDigits(10), 2);
+}
+
+void TestRand::missingFileIsIoError()
+{
+    QFile::remove(QStringLiteral("settei/settei.dat"));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, ReadGradeCount(3));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, ReadSettingsLines());
+}
+
+QTEST_GUILESS_MAIN(TestRand)
+#include "tst_core_rand.moc"
