@@ -116,7 +116,7 @@ void TForm5::acceptAnswer()
     flash->setEnabled(true);
     ++s.answeredCount;
     setQuestionCaption(QStringLiteral("%1問目").arg(s.answeredCount + 1));
-    // flash->Rearm(); // REARM-PENDING: enabled once the flash screen offers it
+    flash->Rearm();
     Hide(); // the flash screen becomes active again and counts down (silently after the tenth)
 
     if (drillrules::isCorrectByValue(typed, s.runningSum))

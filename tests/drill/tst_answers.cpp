@@ -1,0 +1,511 @@
+// The answer box and the verdict screen: what the answer field lets in, the judging of each answer,
+// the verdict after the tenth, abandoning a drill, and the verdict screen's way to the result sheet.
+#include "support/testmain.h"
+
+#include "drill/kotae.h"
+#include "drill/kotaeinput.h"
+#include "drill/option.h"
+#include "drill/start.h"
+#include "drill/success.h"
+#include "platform/textfile.h"
+#include "shell/main.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+const QString kUser = QStringLiteral("たろう");
+const QList<int> kSums{15, 23, 8, 30, 123, 19, 27, 11, 16, 21};
+
+QString recordRelPath() { return QStringLiteral("user/") + kUser + QStringLiteral(".dat"); }
+
+QByteArray cp932Lines(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &l : lines)
+        out += textfile::encode(l) + "\r\n";
+    return out;
+}
+
+// A logged-in child in front of the grade screen, with the history file made at registration.
+void setUpChild(Program &p)
+{
+    p.state().userName = kUser;
+    p.state().gradeName = QStringLiteral("１０級");
+    p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
+    p.screens().form1->Show();
+    p.screens().form3->Show();
+    p.screens().form2->Show();
+}
+
+// Question q has just been flashed with the given sum; the flash screen hands over to the box.
+// The flash screen is left as its presentation leaves it: countdown label empty, Timer1 stopped.
+void flashed(Program &p, int q, int sum)
+{
+    TForm2 *flash = p.screens().form2;
+    flash->Timer1->stop();
+    flash->Label1->setText(QString());
+    flash->Label1->setVisible(false);
+    p.state().questionNo = q;
+    p.state().runningSum = sum;
+    p.state().correctAnswers[q] = QString::number(sum);
+    p.screens().form5->Show();
+}
+
+// Types text key by key; characters beyond Latin-1 arrive as key events carrying that text.
+void typeText(QWidget *w, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(w, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void typeAnswer(TForm5 *box, const QString &typed)
+{
+    typeText(box->Edit1, typed);
+    QTest::keyClick(box->Edit1, Qt::Key_Return);
+}
+} // namespace
+
+class TestAnswers : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void keyFilter_data();
+    void keyFilter();
+    void otherWaysIn_data();
+    void otherWaysIn();
+    void refusedAtEnter_data();
+    void refusedAtEnter();
+    void emptyEnterDoesNothing();
+    void showAndActivation();
+    void oneAnswer();
+    void wholeDrill_data();
+    void wholeDrill();
+    void abandonedDrill();
+    void verdictKeys_data();
+    void verdictKeys();
+    void verdictClosedOtherwise();
+    void drillEndToEndInRealTime();
+};
+
+void TestAnswers::layout()
+{
+    Program p;
+    TForm5 *box = p.screens().form5;
+    QCOMPARE(box->size(), QSize(330, 127));
+    QCOMPARE(box->Label2->text(), QStringLiteral("１問目")); // full-width until the first reset
+    QCOMPARE(box->Label2->pos(), QPoint(40, 10));
+    QCOMPARE(box->Label2->font().pixelSize(), 16);
+    QCOMPARE(box->Edit1->geometry(), QRect(56, 32, 209, 72));
+    QCOMPARE(box->Edit1->font().pixelSize(), 64);
+    QVERIFY(box->Edit1->font().bold() && box->Edit1->font().italic());
+    QVERIFY(!box->Edit1->testAttribute(Qt::WA_InputMethodEnabled));
+    QCOMPARE(box->Label1->text(), QStringLiteral("答えを入力してENTERを押して下さい"));
+    QCOMPARE(box->Label1->pos(), QPoint(56, 112));
+    QVERIFY(box->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(box->focusWidget(), box->Edit1);
+
+    TForm6 *verdict = p.screens().form6;
+    QCOMPARE(verdict->Label1->font().pixelSize(), 267);
+    QCOMPARE(verdict->Label1->y(), 16);
+    QCOMPARE(verdict->Timer1->interval(), 5000);
+    QVERIFY(!verdict->Timer1->isActive());
+}
+
+void TestAnswers::keyFilter_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("digits") << "4711" << "4711";
+    QTest::newRow("leading zero kept") << "0123" << "0123";
+    QTest::newRow("letters swallowed") << "12a3b" << "123";
+    QTest::newRow("signs and point swallowed") << "-5+6.7" << "567";
+    QTest::newRow("space swallowed") << "7 8" << "78";
+    QTest::newRow("full-width digits swallowed") << "１２3" << "3";
+    QTest::newRow("largest value") << "2147483647" << "2147483647";
+    QTest::newRow("digit that would go over the range refused") << "2147483648" << "214748364";
+    QTest::newRow("eleventh digit refused") << "10000000000" << "1000000000";
+}
+
+void TestAnswers::keyFilter()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, field);
+    Program p;
+    TForm5 *box = p.screens().form5;
+    box->Show();
+    typeText(box->Edit1, keys);
+    QCOMPARE(box->Edit1->text(), field);
+
+    // Backspace edits; Escape, Tab and Ctrl+V type nothing and leave the box where it is.
+    QTest::keyClick(box->Edit1, Qt::Key_Backspace);
+    QCOMPARE(box->Edit1->text(), field.chopped(1));
+    QGuiApplication::clipboard()->setText(QStringLiteral("9"));
+    QTest::keyClick(box->Edit1, Qt::Key_Escape);
+    QTest::keyClick(box->Edit1, Qt::Key_Tab);
+    QTest::keyClick(box->Edit1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box->Edit1->text(), field.chopped(1));
+    QVERIFY(box->isVisible());
+    QCOMPARE(p.state().answeredCount, 0);
+}
+
+void TestAnswers::otherWaysIn_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("incoming");
+    QTest::addColumn<QString>("field");
+    for (const char *way : {"paste", "shift+insert", "drop", "input method"}) {
+        const QByteArray w(way);
+        QTest::newRow(w + ": digits") << way << "12" << "34" << "1234";
+        QTest::newRow(w + ": words") << way << "12" << "abc" << "12";
+        QTest::newRow(w + ": digits with a space") << way << "" << " 15" << "";
+        QTest::newRow(w + ": negative") << way << "" << "-15" << "";
+        QTest::newRow(w + ": over the range") << way << "" << "2147483648" << "";
+        QTest::newRow(w + ": over the range with what is there") << way << "2147" << "483648" << "2147";
+        QTest::newRow(w + ": full-width digits") << way << "" << "１５" << "";
+    }
+}
+
+void TestAnswers::otherWaysIn()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, before);
+    QFETCH(QString, incoming);
+    QFETCH(QString, field);
+    Program p;
+    TForm5 *box = p.screens().form5;
+    box->Show();
+    QTest::keyClicks(box->Edit1, before);
+    QCOMPARE(box->Edit1->text(), before);
+    box->Edit1->end(false);
+
+    if (way == QLatin1String("paste") || way == QLatin1String("shift+insert")) {
+        QGuiApplication::clipboard()->setText(incoming);
+        QCOMPARE(QGuiApplication::clipboard()->text(), incoming);
+        if (way == QLatin1String("paste"))
+            box->Edit1->paste(); // what the context menu does
+        else
+            QTest::keyClick(box->Edit1, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (way == QLatin1String("drop")) {
+        QMimeData mime;
+        mime.setText(incoming);
+        const QPointF at(box->Edit1->width() - 5, box->Edit1->height() / 2);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box->Edit1, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box->Edit1, &drop);
+    } else {
+        QInputMethodEvent commit;
+        commit.setCommitString(incoming);
+        QCoreApplication::sendEvent(box->Edit1, &commit);
+    }
+    QCOMPARE(box->Edit1->text(), field);
+}
+
+void TestAnswers::refusedAtEnter_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("words") << "abc";
+    QTest::newRow("over the range") << "2147483648";
+    QTest::newRow("negative") << "-3";
+}
+
+void TestAnswers::refusedAtEnter()
+{
+    // Text put into the field past its validator is refused at Enter, and the question stays open.
+    QFETCH(QString, text);
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    flashed(p, 1, 15);
+    recorder().clear();
+    box->Edit1->setText(text);
+    QTest::keyClick(box->Edit1, Qt::Key_Return);
+
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
+    QVERIFY(box->isVisible());
+    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(p.state().correctCount, 0);
+    QCOMPARE(p.state().runningSum, 15);
+    QCOMPARE(p.state().typedAnswers[1], QString());
+    QCOMPARE(box->Edit1->text(), QString());
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 0);
+
+    // The child answers again and the drill goes on.
+    typeAnswer(box, QStringLiteral("15"));
+    QCOMPARE(p.state().answeredCount, 1);
+    QCOMPARE(p.state().correctCount, 1);
+    QVERIFY(!box->isVisible());
+}
+
+void TestAnswers::emptyEnterDoesNothing()
+{
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    flashed(p, 1, 15);
+    recorder().clear();
+    QTest::keyClick(box->Edit1, Qt::Key_Return);
+    QTest::keyClick(box->Edit1, Qt::Key_Enter);
+    QVERIFY(box->isVisible());
+    QCOMPARE(p.app().activeScreen(), box);
+    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(p.state().runningSum, 15);
+    QCOMPARE(box->Label2->text(), QStringLiteral("１問目"));
+    QVERIFY(!p.screens().form2->isEnabled());
+    QVERIFY(recorder().sounds.isEmpty());
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestAnswers::showAndActivation()
+{
+    Program p;
+    TForm5 *box = p.screens().form5;
+    p.screens().form1->Show();
+    p.screens().form3->Show();
+    p.screens().form2->Show();
+    for (Screen *s : std::initializer_list<Screen *>{p.screens().form1, p.screens().form3, p.screens().form2})
+        s->setEnabled(true);
+    box->Edit1->setText(QStringLiteral("99"));
+    box->Show();
+    QVERIFY(!p.screens().form1->isEnabled());
+    QVERIFY(!p.screens().form3->isEnabled());
+    QVERIFY(!p.screens().form2->isEnabled());
+    QCOMPARE(box->Edit1->text(), QString());
+}
+
+void TestAnswers::oneAnswer()
+{
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    TForm2 *flash = p.screens().form2;
+    flashed(p, 1, 15);
+    QVERIFY(!flash->isEnabled());
+    recorder().clear();
+    typeAnswer(box, QStringLiteral("015"));
+
+    QCOMPARE(p.state().answeredCount, 1);
+    QCOMPARE(p.state().correctCount, 1); // by value
+    QCOMPARE(p.state().typedAnswers[1], QStringLiteral("015")); // as typed
+    QCOMPARE(p.state().runningSum, 0);
+    QCOMPARE(box->Label2->text(), QStringLiteral("2問目"));
+    QCOMPARE(box->Edit1->text(), QString());
+    QVERIFY(!box->isVisible());
+    // The flash screen is enabled, re-armed and active again, counting down with its sound.
+    QVERIFY(flash->isEnabled());
+    QCOMPARE(p.app().activeScreen(), flash);
+    auto *countdown = flash->findChild<QLabel *>(QStringLiteral("Label1"));
+    auto *timer = flash->findChild<QTimer *>(QStringLiteral("Timer1"));
+    QVERIFY(countdown && timer);
+    QCOMPARE(countdown->text(), QStringLiteral("3"));
+    QVERIFY(countdown->isVisibleTo(flash));
+    QVERIFY(timer->isActive());
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
+    QVERIFY(!p.screens().form1->isEnabled());
+    QVERIFY(!p.screens().form3->isEnabled());
+}
+
+void TestAnswers::wholeDrill_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<int>("rightByValue");
+    QStringList all;
+    for (int s : kSums)
+        all << QString::number(s);
+    QTest::newRow("ten right") << all << 10;
+    QStringList eight = all;
+    eight[0] = "51"; eight[9] = "1";
+    QTest::newRow("eight right pass") << eight << 8;
+    QStringList seven = eight;
+    seven[3] = "3";
+    QTest::newRow("seven right fail") << seven << 7;
+    // 0123 for 123 is right by value: it makes the eighth right answer and the drill passes.
+    QStringList zero = eight;
+    zero[4] = "0123";
+    QTest::newRow("0123 for 123 counts toward the pass") << zero << 8;
+    QTest::newRow("none right") << QStringList(10, QStringLiteral("0")) << 0;
+}
+
+void TestAnswers::wholeDrill()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(int, rightByValue);
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    TForm6 *verdict = p.screens().form6;
+    const QByteArray historyBefore = p.readFile(recordRelPath());
+
+    for (int q = 1; q <= 10; ++q) {
+        flashed(p, q, kSums[q - 1]);
+        QCOMPARE(box->Label2->text(), q == 1 ? QStringLiteral("１問目") : QStringLiteral("%1問目").arg(q));
+        recorder().clear();
+        typeAnswer(box, typed[q - 1]);
+        QCOMPARE(p.state().typedAnswers[q], typed[q - 1]);
+        // The re-armed flash screen sounds its countdown after every answer but the tenth.
+        QCOMPARE(recorder().count(sound::Cue::Countdown), q < 10 ? 1 : 0);
+    }
+
+    const QString expected = rightByValue >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格");
+    QCOMPARE(p.state().verdict, expected);
+    QVERIFY(verdict->isVisible());
+    QCOMPARE(p.app().activeScreen(), verdict);
+    QCOMPARE(verdict->Label1->text(), expected);
+    QCOMPARE(verdict->Label1->pos(), QPoint(rightByValue >= 8 ? 120 : 0, 16));
+    QVERIFY(verdict->Timer1->isActive());
+    // The drill is over: box and flash screen closed and reset, the screens beneath usable again.
+    QVERIFY(!box->isVisible());
+    QVERIFY(!p.screens().form2->isVisible());
+    QVERIFY(!p.app().isOpen(p.screens().form2));
+    auto *flashTimer = p.screens().form2->findChild<QTimer *>(QStringLiteral("Timer1"));
+    QVERIFY(flashTimer && !flashTimer->isActive());
+    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(p.state().correctCount, 0);
+    QCOMPARE(p.state().runningSum, 0);
+    QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
+    QVERIFY(p.screens().form1->isEnabled());
+    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().form2->isEnabled());
+    // The typed answers wait for the result sheet; nothing is recorded before it.
+    for (int q = 1; q <= 10; ++q)
+        QCOMPARE(p.state().typedAnswers[q], typed[q - 1]);
+    QCOMPARE(p.readFile(recordRelPath()), historyBefore);
+}
+
+void TestAnswers::abandonedDrill()
+{
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    const QByteArray historyBefore = p.readFile(recordRelPath());
+    for (int q = 1; q <= 3; ++q) {
+        flashed(p, q, kSums[q - 1]);
+        typeAnswer(box, QString::number(kSums[q - 1]));
+    }
+    flashed(p, 4, kSums[3]);
+    QCOMPARE(box->Label2->text(), QStringLiteral("4問目"));
+    QTest::keyClicks(box->Edit1, QStringLiteral("30"));
+    box->Close();
+
+    QVERIFY(!box->isVisible());
+    QVERIFY(!p.app().isOpen(p.screens().form2));
+    QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
+    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(p.state().correctCount, 0);
+    QVERIFY(p.screens().form1->isEnabled());
+    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().form2->isEnabled());
+    QVERIFY(!p.screens().form6->isVisible());
+    QVERIFY(!p.screens().form4->isVisible());
+    QTest::qWait(50);
+    QCOMPARE(p.readFile(recordRelPath()), historyBefore);
+
+    // The next drill starts again at question 1: three right answers of the abandoned drill are gone.
+    for (int q = 1; q <= 10; ++q) {
+        flashed(p, q, kSums[q - 1]);
+        typeAnswer(box, q <= 7 ? QString::number(kSums[q - 1]) : QStringLiteral("0"));
+    }
+    QCOMPARE(p.state().verdict, QStringLiteral("不合格"));
+}
+
+void TestAnswers::verdictKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("autoRepeat");
+    QTest::addColumn<bool>("movesOn");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false << true;
+    QTest::newRow("held Enter repeating") << int(Qt::Key_Return) << true << false;
+    QTest::newRow("Space") << int(Qt::Key_Space) << false << false;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << false << false;
+    QTest::newRow("a letter") << int(Qt::Key_A) << false << false;
+}
+
+void TestAnswers::verdictKeys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, autoRepeat);
+    QFETCH(bool, movesOn);
+    Program p;
+    TForm6 *verdict = p.screens().form6;
+    TForm4 *sheet = p.screens().form4;
+    verdict->present(QStringLiteral("合格"), 120);
+    QCOMPARE(verdict->Label1->pos(), QPoint(120, 16));
+    QVERIFY(verdict->Timer1->isActive());
+
+    const QString text = key == Qt::Key_Return || key == Qt::Key_Enter ? QStringLiteral("\r")
+                       : key == Qt::Key_Space ? QStringLiteral(" ") : key == Qt::Key_A ? QStringLiteral("a")
+                       : QStringLiteral("\x1b");
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text, autoRepeat);
+    QCoreApplication::sendEvent(verdict, &press);
+
+    QCOMPARE(sheet->isVisible(), movesOn);
+    QCOMPARE(verdict->isVisible(), !movesOn);
+    QCOMPARE(verdict->Timer1->isActive(), !movesOn);
+    QCOMPARE(sheet->Timer1->isActive(), movesOn);
+    if (movesOn)
+        QCOMPARE(p.app().activeScreen(), sheet);
+}
+
+void TestAnswers::verdictClosedOtherwise()
+{
+    Program p;
+    setUpChild(p);
+    TForm6 *verdict = p.screens().form6;
+    verdict->present(QStringLiteral("不合格"), 0);
+    QCOMPARE(verdict->Label1->pos(), QPoint(0, 16));
+    verdict->Close();
+    QVERIFY(!verdict->Timer1->isActive());
+    QTest::qWait(100);
+    QVERIFY(!p.screens().form4->isVisible());
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines({userstore::recordHeader()}));
+}
+
+void TestAnswers::drillEndToEndInRealTime()
+{
+    // The tenth answer, the verdict screen's own five seconds, the sheet's fill, one line appended.
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    TForm4 *sheet = p.screens().form4;
+    sheet->setDateSource([] { return QDate(2004, 7, 5); });
+    for (int q = 1; q <= 10; ++q) {
+        flashed(p, q, kSums[q - 1]);
+        typeAnswer(box, q == 5 ? QStringLiteral("0123") : q == 9 ? QStringLiteral("61")
+                                                                 : QString::number(kSums[q - 1]));
+    }
+    QVERIFY(p.screens().form6->isVisible());
+    QVERIFY(!sheet->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(sheet->isVisible(), 20000);
+    QVERIFY(!p.screens().form6->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
+    QTest::qWait(200);
+    // Passed with nine right by value; the sheet marks 0123 wrong, so the line says 8 and 2.
+    QCOMPARE(p.readFile(recordRelPath()),
+             cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/7/05,8,2,合格")}));
+    QCOMPARE(sheet->findChild<QLabel *>(TForm4::markCellName(5))->text(), QStringLiteral("×"));
+    QCOMPARE(sheet->findChild<QLabel *>(TForm4::typedCellName(5))->text(), QStringLiteral("0123"));
+    QCOMPARE(sheet->findChild<QLabel *>(TForm4::answerCellName(5))->text(), QStringLiteral("123"));
+    QVERIFY(recorder().boxes.isEmpty());
+
+    QTest::mouseClick(sheet->Label46, Qt::LeftButton);
+    QCOMPARE(p.app().activeScreen(), static_cast<Screen *>(p.screens().form3));
+}
+
+PZ_GUI_TEST_MAIN(TestAnswers)
+#include "tst_answers.moc"
