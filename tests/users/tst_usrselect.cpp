@@ -1,0 +1,389 @@
+// The login dialog: its controls, the list filled in folder order at each opening, the focus hand-over,
+// the byte-for-byte password check and what a right, a wrong or an impossible login changes.
+#include "support/testmain.h"
+
+#include "platform/textfile.h"
+#include "shell/main.h"
+#include "users/userstore.h"
+#include "users/usrselect.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QStyleOptionFrame>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+const char *const kUserItems[] = {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"};
+
+void addUser(Program &p, const QString &name, const QByteArray &passwordFileBytes)
+{
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), passwordFileBytes);
+}
+
+QStringList listed(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+void choose(TForm9 *f, const QString &name)
+{
+    const QList<QListWidgetItem *> items = f->ListBox1->findItems(name, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(name));
+    f->ListBox1->scrollToItem(items.first());
+    QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, {}, f->ListBox1->visualItemRect(items.first()).center());
+}
+
+// Types text key by key, as a keyboard without an input method does (kana and full-width forms too).
+void type(QWidget *w, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(w, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void logIn(TForm9 *f, const QString &name, const QString &typed)
+{
+    choose(f, name);
+    type(f->Edit1, typed);
+    QTest::keyClick(f->Edit1, Qt::Key_Return);
+}
+
+void verifyMenu(Program &p, bool enabled)
+{
+    for (const char *n : kUserItems)
+        QVERIFY2(p.screens().form1->findChild<QWidget *>(n)->isEnabled() == enabled, n);
+    QCOMPARE(p.state().loggedIn, enabled);
+}
+} // namespace
+
+class TestUserSelect : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void listInFolderOrder();
+    void emptyFolderEmptyList();
+    void reopeningListsEachOnce();
+    void selectionMovesFocus();
+    void login_data();
+    void login();
+    void switchUser();
+    void failedSwitchKeepsUser();
+    void noNameChosen();
+    void missingPasswordFile();
+    void passwordOutsideCp932();
+    void newRegistrationListed();
+};
+
+void TestUserSelect::layout()
+{
+    Program p;
+    TForm9 *f = p.screens().form9;
+    QCOMPARE(f->windowTitle(), QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"));
+    QCOMPARE(f->size(), QSize(409, 357));
+    QCOMPARE(f->pos(), QPoint(174, 76));
+
+    struct Caption { const char *name; const char *text; QPoint at; };
+    for (const Caption &c : {Caption{"Label2", "名前を選択してください", {8, 8}}, Caption{"Label1", "パスワードをいれてください", {8, 272}}}) {
+        auto *l = f->findChild<QLabel *>(QString::fromLatin1(c.name));
+        QVERIFY2(l, c.name);
+        QCOMPARE(l->text(), QString::fromUtf8(c.text));
+        QCOMPARE(l->pos(), c.at);
+        QCOMPARE(l->font().pixelSize(), 27);
+        QVERIFY(l->font().bold());
+        QCOMPARE(l->palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+
+    auto *list = f->findChild<QListWidget *>(QStringLiteral("ListBox1"));
+    QVERIFY(list);
+    QCOMPARE(list->geometry(), QRect(8, 40, 393, 225));
+    QCOMPARE(list->font().pixelSize(), 35);
+    QVERIFY(list->font().bold());
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+    QVERIFY(!list->isSortingEnabled());
+
+    auto *edit = f->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+    QVERIFY(edit);
+    QCOMPARE(edit->geometry(), QRect(8, 304, 393, 43));
+    QCOMPARE(edit->font().pixelSize(), 35);
+    QVERIFY(edit->font().bold());
+    QCOMPARE(edit->echoMode(), QLineEdit::Password);
+    QVERIFY(!edit->testAttribute(Qt::WA_InputMethodEnabled));
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    QCOMPARE(edit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &opt, edit), int('*'));
+
+    // 35 pixels a name: six fit, the seventh and eighth are scrolled to.
+    for (int i = 1; i <= 8; ++i)
+        addUser(p, QStringLiteral("user%1").arg(i), "pw\r\n");
+    f->Show();
+    QCOMPARE(list->count(), 8);
+    for (int i = 0; i < list->count(); ++i)
+        QCOMPARE(list->visualItemRect(list->item(i)).height(), 35);
+    QCOMPARE(list->viewport()->height() / 35, 6);
+    QVERIFY(list->verticalScrollBar()->maximum() > 0);
+}
+
+void TestUserSelect::listInFolderOrder()
+{
+    Program p;
+    const QStringList names = {QStringLiteral("たろう"), QStringLiteral("はなこ"), QStringLiteral("Aki"), QStringLiteral("zeta"),
+                               QStringLiteral(" "), QStringLiteral("一郎"), QStringLiteral("b"), QStringLiteral("さくら")};
+    for (const QString &n : names)
+        addUser(p, n, "pw\r\n");
+    QStringList expected; // the folder as Qt lists it unsorted, without anything that is not a user
+    for (const QString &e : QDir(QStringLiteral("user"), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files | QDir::Hidden).entryList())
+        expected << e.chopped(4);
+    QCOMPARE(expected.size(), names.size());
+
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    QCOMPARE(listed(f->ListBox1), expected);
+    QVERIFY(!listed(f->ListBox1).contains(QStringLiteral("master")));
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+}
+
+void TestUserSelect::emptyFolderEmptyList()
+{
+    Program p;
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    QCOMPARE(f->ListBox1->count(), 0);
+    QTest::keyClicks(f->Edit1, QStringLiteral("teacher"));
+    QTest::keyClick(f->Edit1, Qt::Key_Return);
+    verifyMenu(p, false);
+}
+
+void TestUserSelect::reopeningListsEachOnce()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    TForm9 *f = p.screens().form9;
+    p.screens().form1->Show();
+    f->Show();
+    QCOMPARE(f->ListBox1->count(), 2);
+    choose(f, QStringLiteral("たろう"));
+    QTest::keyClicks(f->Edit1, QStringLiteral("ab"));
+    f->close(); // the title bar's close box
+    QVERIFY(!p.app().isOpen(f));
+    QCOMPARE(f->ListBox1->count(), 0);
+    QCOMPARE(f->Edit1->text(), QString());
+    f->Show();
+    QCOMPARE(f->ListBox1->count(), 2);
+    const QStringList again = listed(f->ListBox1);
+    QCOMPARE(QSet<QString>(again.begin(), again.end()).size(), 2);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+}
+
+void TestUserSelect::selectionMovesFocus()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QCOMPARE(QApplication::focusWidget(), f->ListBox1);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+
+    // Tab order: the list, then the password.
+    QTest::keyClick(f->ListBox1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+    QTest::keyClick(f->Edit1, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), f->ListBox1);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+
+    choose(f, QStringLiteral("はなこ"));
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+
+    // An arrow key in the list chooses too.
+    f->ListBox1->setFocus();
+    QCOMPARE(QApplication::focusWidget(), f->ListBox1);
+    const int row = f->ListBox1->currentRow();
+    QTest::keyClick(f->ListBox1, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+    QCOMPARE(f->ListBox1->selectedItems().size(), 1);
+    QVERIFY(f->ListBox1->selectedItems().first()->text() != QStringLiteral("はなこ"));
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+}
+
+void TestUserSelect::login_data()
+{
+    QTest::addColumn<QByteArray>("passwordFile");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("right") << QByteArray("abc\r\n") << QStringLiteral("abc") << true;
+    QTest::newRow("wrong") << QByteArray("abc\r\n") << QStringLiteral("abd") << false;
+    QTest::newRow("letter case differs") << QByteArray("abc\r\n") << QStringLiteral("ABC") << false;
+    QTest::newRow("trailing blank typed") << QByteArray("abc\r\n") << QStringLiteral("abc ") << false;
+    QTest::newRow("blank stored at the end") << QByteArray("abc \r\n") << QStringLiteral("abc") << false;
+    QTest::newRow("nothing typed") << QByteArray("abc\r\n") << QString() << false;
+    QTest::newRow("full-width typed") << QByteArray("abc\r\n") << QStringLiteral("ａｂｃ") << false;
+    QTest::newRow("kana, right") << QByteArray("\x82\xcd\x82\xc8\r\n") << QStringLiteral("はな") << true;
+    QTest::newRow("only line 1 counts") << QByteArray("abc\r\nxyz\r\n") << QStringLiteral("xyz") << false;
+    QTest::newRow("LF-only file, right") << QByteArray("abc\n") << QStringLiteral("abc") << true;
+}
+
+void TestUserSelect::login()
+{
+    QFETCH(QByteArray, passwordFile);
+    QFETCH(QString, typed);
+    QFETCH(bool, right);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), passwordFile);
+    addUser(p, QStringLiteral("はなこ"), "abc\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    recorder().clear();
+    logIn(f, QStringLiteral("たろう"), typed);
+
+    QCOMPARE(f->Edit1->text(), QString());
+    if (right) {
+        QVERIFY(recorder().boxes.isEmpty());
+        QCOMPARE(p.state().userName, QStringLiteral("たろう"));
+        verifyMenu(p, true);
+        QVERIFY(!p.app().isOpen(f));
+        QCOMPARE(p.app().activeScreen(), p.screens().form1);
+        QCOMPARE(f->ListBox1->count(), 0);
+    } else {
+        QCOMPARE(recorder().boxes.size(), 1);
+        QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
+        QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
+        QCOMPARE(recorder().boxes[0].text, QStringLiteral("パワードが違います"));
+        QCOMPARE(recorder().count(sound::Cue::Exclamation), 1);
+        QCOMPARE(p.state().userName, QString());
+        verifyMenu(p, false);
+        QVERIFY(p.app().isOpen(f));
+        QCOMPARE(f->ListBox1->selectedItems().size(), 1);
+        QCOMPARE(f->ListBox1->selectedItems().first()->text(), QStringLiteral("たろう"));
+    }
+}
+
+void TestUserSelect::switchUser()
+{
+    Program p;
+    addUser(p, QStringLiteral("A"), "aaa\r\n");
+    addUser(p, QStringLiteral("B"), "bbb\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    logIn(f, QStringLiteral("A"), QStringLiteral("aaa"));
+    QCOMPARE(p.state().userName, QStringLiteral("A"));
+    f->Show();
+    logIn(f, QStringLiteral("B"), QStringLiteral("bbb"));
+    QCOMPARE(p.state().userName, QStringLiteral("B"));
+    verifyMenu(p, true);
+    QVERIFY(!p.app().isOpen(f));
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestUserSelect::failedSwitchKeepsUser()
+{
+    Program p;
+    addUser(p, QStringLiteral("A"), "aaa\r\n");
+    addUser(p, QStringLiteral("B"), "bbb\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    logIn(f, QStringLiteral("A"), QStringLiteral("aaa"));
+    f->Show();
+    logIn(f, QStringLiteral("B"), QStringLiteral("aaa"));
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パワードが違います")});
+    QCOMPARE(p.state().userName, QStringLiteral("A"));
+    verifyMenu(p, true);
+    QVERIFY(p.app().isOpen(f));
+}
+
+void TestUserSelect::noNameChosen()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    recorder().clear();
+    QTest::keyClicks(f->Edit1, QStringLiteral("abc"));
+    QTest::keyClick(f->Edit1, Qt::Key_Return);
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
+    QCOMPARE(recorder().boxes[0].text, QStringLiteral("なまえをえらんでからパスワードをいれてください"));
+    QCOMPARE(recorder().count(sound::Cue::Exclamation), 1);
+    QCOMPARE(p.state().userName, QString());
+    verifyMenu(p, false);
+    QVERIFY(p.app().isOpen(f));
+}
+
+void TestUserSelect::missingPasswordFile()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    p.writeFile(QStringLiteral("user/じろう.dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    recorder().clear();
+    logIn(f, QStringLiteral("じろう"), QStringLiteral("abc"));
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QCOMPARE(recorder().boxes[0].title, App::title());
+    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("じろう.psw")), qPrintable(recorder().boxes[0].text));
+    QCOMPARE(p.state().userName, QString());
+    verifyMenu(p, false);
+    QVERIFY(p.app().isOpen(f));
+
+    // Still usable.
+    QTest::keyClick(f->Edit1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(f->Edit1, Qt::Key_Delete);
+    logIn(f, QStringLiteral("たろう"), QStringLiteral("abc"));
+    QCOMPARE(p.state().userName, QStringLiteral("たろう"));
+    verifyMenu(p, true);
+}
+
+void TestUserSelect::passwordOutsideCp932()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "?\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    recorder().clear();
+    choose(f, QStringLiteral("たろう"));
+    f->Edit1->setText(QStringLiteral("😀")); // pasted: no key of a Japanese keyboard types it
+    QTest::keyClick(f->Edit1, Qt::Key_Return);
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パスワードにつかえないもじがはいっています")});
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
+    QCOMPARE(f->Edit1->text(), QString());
+    verifyMenu(p, false);
+    QVERIFY(p.app().isOpen(f));
+}
+
+void TestUserSelect::newRegistrationListed()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});
+    f->Close();
+    QCOMPARE(userstore::createUser(QStringLiteral("はなこ"), QStringLiteral("xyz")), QString());
+    f->Show();
+    QCOMPARE(listed(f->ListBox1), userstore::listUsers());
+    QCOMPARE(f->ListBox1->count(), 2);
+    logIn(f, QStringLiteral("はなこ"), QStringLiteral("xyz"));
+    QCOMPARE(p.state().userName, QStringLiteral("はなこ"));
+}
+
+PZ_GUI_TEST_MAIN(TestUserSelect)
+#include "tst_usrselect.moc"
