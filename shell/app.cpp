@@ -50,6 +50,26 @@ bool App::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+void App::endProgram()
+{
+    ending_ = true;
+    // Only loops that run are told: Qt forgets an exit that comes before its loop starts.
+    for (QEventLoop *loop : std::as_const(modalLoops_))
+        loop->quit();
+    if (inMainLoop_)
+        QCoreApplication::exit(0);
+}
+
+int App::run()
+{
+    if (ending_)
+        return 0;
+    inMainLoop_ = true;
+    const int rc = exec();
+    inMainLoop_ = false;
+    return rc;
+}
+
 bool App::isOpen(const Screen *s) const { return open_.contains(const_cast<Screen *>(s)); }
 
 void App::activate(Screen *s, bool runActivate)
@@ -116,8 +136,10 @@ void App::showModal(Screen *s)
     QPointer<Screen> guard(s);
     auto conn = connect(s, &Screen::modalFinished, &loop, &QEventLoop::quit);
     showScreen(s);
-    if (s->isVisible())
+    modalLoops_.append(&loop);
+    if (s->isVisible() && !ending_)
         loop.exec();
+    modalLoops_.removeAll(&loop);
     disconnect(conn);
     modal_.removeAll(s);
     if (guard) {

@@ -30,6 +30,12 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
+    // Ends the program: every event loop returns, also one that has not started yet.
+    void endProgram();
+    // The main loop (the program's exec).
+    int run();
+    bool ending() const { return ending_; }
+
     // --- the active-screen model ---
     Screen *activeScreen() const { return active_; }
     bool isOpen(const Screen *s) const;
@@ -50,4 +56,7 @@ private:
     QPointer<Screen> active_;
     QList<Screen *> modal_;
     QList<Screen *> created_;
+    bool ending_ = false;
+    bool inMainLoop_ = false;
+    QList<class QEventLoop *> modalLoops_;
 };

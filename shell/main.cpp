@@ -86,7 +86,7 @@ void TForm1::FormCloseQuery()
 {
     restoreDisplayMode();
     // Closing the main screen ends the program.
-    QMetaObject::invokeMethod(&app(), &QCoreApplication::quit, Qt::QueuedConnection);
+    app().endProgram();
 }
 
 void TForm1::Label1Click() { screens().form7->Show(); }

@@ -25,8 +25,10 @@ int main(int argc, char **argv)
 
     if (TForm11 *splash = app.screens().form11)
         splash->ShowModal();
-    app.screens().form1->Show();
-    const int rc = app.exec();
+    if (!app.ending())
+        app.screens().form1->Show();
+    const int rc = app.run(); // returns at once when the program was ended before its loop started
+    app.screens().form1->restoreDisplayMode();
     app.destroyScreens();
     return rc;
 }

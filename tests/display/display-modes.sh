@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The real display layer against real X servers, driving the real program:
+#  1. Xorg with the dummy driver (1024x768, 800x600, 640x480): the program switches to 800x600 at
+#     start; after おわる, and after SIGTERM, the independent xrandr client reads 1024x768 again.
+#  2. Xvfb, which has one fixed mode: the program runs at that size and quitting touches nothing.
+# Usage: display-modes.sh <pikazan binary> <assets folder>
+set -u
+bin="$(readlink -f "$1")"; assets="$(readlink -f "$2")"
+here="$(cd "$(dirname "$0")" && pwd)"
+tmp="$(mktemp -d)"
+xpid=""
+fail() { echo "FAIL: $*"; [ -f "$tmp/xorg.log" ] && tail -20 "$tmp/xorg.log"; cleanup; exit 1; }
+cleanup() { [ -n "$xpid" ] && kill "$xpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"; }
+
+current() { DISPLAY="$1" xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\).*/\1x\2/p' | head -1; }
+
+free_display() {
+  local n=71
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  echo ":$n"
+}
+
+wait_for() { # wait_for <seconds> <shell condition, evaluated at every try>
+  local t=$(( $1 * 10 )); shift
+  while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done
+  return 1
+}
+
+classroom() {
+  rm -rf "$tmp/work"; mkdir -p "$tmp/work/settei" "$tmp/work/user" "$tmp/work/wav"
+  cp "$assets/settei/settei.dat" "$tmp/work/settei/"
+  cp "$assets/wav/a.wav" "$tmp/work/wav/"
+  printf 'teacher\r\n' > "$tmp/work/user/master.psw"
+}
+
+start_program() { # start_program <display>
+  classroom
+  (cd "$tmp/work" && DISPLAY="$1" QT_QPA_PLATFORM=xcb exec "$bin" >"$tmp/program.log" 2>&1) &
+  ppid_=$!
+}
+
+# --- 1. Xorg with the dummy driver ---
+disp="$(free_display)"
+Xorg "$disp" -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$tmp/xorg.log" >/dev/null 2>&1 &
+xpid=$!
+wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xorg with the dummy driver did not start"
+before="$(current "$disp")"
+echo "xorg-dummy before: $before"
+[ "$before" = "1024x768" ] || fail "expected 1024x768 before the run, got $before"
+
+start_program "$disp"
+wait_for 30 '[ "$(current "$disp")" = "800x600" ]' || fail "the program did not switch to 800x600 (reads $(current "$disp")): $(cat "$tmp/program.log")"
+echo "xorg-dummy during: $(current "$disp")"
+sleep 3 # the splash, then the main menu
+# おわる: a click on its caption (the main menu fills the 800x600 display at 0,0).
+DISPLAY="$disp" xdotool mousemove 400 485 click 1
+wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "おわる did not end the program"; }
+after="$(current "$disp")"
+echo "xorg-dummy after おわる: $after"
+[ "$after" = "1024x768" ] || fail "the display was not restored after おわる: $after"
+
+start_program "$disp"
+wait_for 10 '[ "$(current "$disp")" = "800x600" ]' || fail "second run did not switch"
+sleep 1
+kill -TERM $ppid_
+wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "SIGTERM did not end the program"; }
+after="$(current "$disp")"
+echo "xorg-dummy after SIGTERM: $after"
+[ "$after" = "1024x768" ] || fail "the display was not restored after SIGTERM: $after"
+kill "$xpid"; wait "$xpid" 2>/dev/null; xpid=""
+
+# --- 2. Xvfb: one mode only, nothing to switch ---
+disp="$(free_display)"
+Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb did not start"
+start_program "$disp"
+sleep 4
+during="$(current "$disp")"
+echo "xvfb during: $during"
+[ "$during" = "1024x768" ] || fail "Xvfb mode changed to $during"
+kill -0 $ppid_ 2>/dev/null || fail "the program did not keep running without an 800x600 mode: $(cat "$tmp/program.log")"
+DISPLAY="$disp" xdotool mousemove 400 485 click 1
+wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "おわる did not end the program on Xvfb"; }
+[ "$(current "$disp")" = "1024x768" ] || fail "Xvfb mode changed after quitting"
+if grep -qiE 'malloc|segmentation|abort' "$tmp/program.log"; then fail "the program failed on exit: $(cat "$tmp/program.log")"; fi
+
+cleanup
+echo "1 passed, 0 failed"
