@@ -1,6 +1,7 @@
 #include "drill/option.h"
 
 #include "drill/dkhyouji.h"
+#include "drill/flashrules.h"
 #include "platform/errors.h"
 #include "shell/app.h"
 #include "shell/artwork.h"
@@ -73,7 +74,7 @@ void TForm3::chooseGrade(GradeCode code, const QString &name)
     params.seconds = ReadGradeSeconds(code);
     // Values the flash screen cannot present (the settings editor lets them through) would leave
     // a child in front of a blank screen: refuse the grade here and say which value is wrong.
-    const QString problem; // TODO(flash rules): flashrules::checkParams(params)
+    const QString problem = flashrules::checkParams(params);
     if (!problem.isEmpty()) {
         dialogs::warn(QStringLiteral("「%1」の設定では練習できません。\n%2").arg(name, problem));
         return;
