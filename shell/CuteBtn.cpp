@@ -11,8 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcut>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 TCuteButtonTimer::TCuteButtonTimer(TCuteButton *button) : QTimer(button), Button(button)
 {
@@ -31,6 +29,27 @@ void frame3D(QPainter &p, QRect &r, const QColor &top, const QColor &bottom, int
         p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottom);
         r.adjust(1, 1, -1, -1);
     }
+}
+
+// The system focus rectangle: every other pixel of the outline, in the inverse of the fill.
+void drawFocusRect(QPainter &p, const QRect &r, const QColor &fill)
+{
+    if (r.width() < 1 || r.height() < 1)
+        return;
+    const QColor c(255 - fill.red(), 255 - fill.green(), 255 - fill.blue());
+    int n = 0;
+    auto dot = [&](int x, int y) {
+        if (n++ % 2 == 0)
+            p.fillRect(QRect(x, y, 1, 1), c);
+    };
+    for (int x = r.left(); x < r.right(); ++x)
+        dot(x, r.top());
+    for (int y = r.top(); y < r.bottom(); ++y)
+        dot(r.right(), y);
+    for (int x = r.right(); x > r.left(); --x)
+        dot(x, r.bottom());
+    for (int y = r.bottom(); y > r.top(); --y)
+        dot(r.left(), y);
 }
 
 // The shift state now: keyboard modifiers as the window system reports them.
@@ -285,13 +304,8 @@ void TCuteButton::Paint()
     }
     p.drawText(t, flags, caption_);
 
-    if (showFocusRect_ && hasFocus()) {
-        QStyleOptionFocusRect o;
-        o.initFrom(this);
-        o.rect = t.adjusted(2, 2, -2, -2);
-        o.backgroundColor = fill;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
-    }
+    if (showFocusRect_ && hasFocus())
+        drawFocusRect(p, t.adjusted(2, 2, -2, -2), fill);
 }
 
 // ---- mouse --------------------------------------------------------------------------------------------
@@ -335,14 +349,18 @@ void TCuteButton::mousePressEvent(QMouseEvent *e)
     MouseDown(e->button(), e->modifiers(), c.x(), c.y());
 }
 
-// The second press of a double-click presses the button again but never clicks it.
+// The second press of a double-click presses the button again, but its release does not click.
+// Qt delivers that press as this event alone (or, on some platforms, after an ordinary press).
 void TCuteButton::mouseDoubleClickEvent(QMouseEvent *e)
 {
     e->accept();
+    const bool alreadyDown = e->button() == Qt::LeftButton && leftHeld_;
     if (e->button() == Qt::LeftButton) {
         clicked_ = false;
         leftHeld_ = true;
     }
+    if (alreadyDown)
+        return;
     const QPoint c = e->position().toPoint() - clientRect().topLeft();
     MouseDown(e->button(), e->modifiers(), c.x(), c.y());
 }
@@ -486,27 +504,25 @@ void TCuteButton::accelerator()
 
 // ---- focus and enabled state --------------------------------------------------------------------------
 
-namespace {
-// A popup menu or another application taking the keyboard for a while does not move the focus away
-// from the button as far as its own controls are concerned.
-bool movesFocus(const QFocusEvent *e)
-{
-    return e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason;
-}
-} // namespace
-
+// The focus counts as entered and left the way a screen's active control changes: a popup menu or
+// another window taking the keyboard for a while leaves the button its screen's active control, and
+// getting the keyboard back is no new entry.
 void TCuteButton::focusInEvent(QFocusEvent *e)
 {
-    if (movesFocus(e))
+    if (!entered_) {
+        entered_ = true;
         DoEnter();
-    update();
+    }
+    QWidget::focusInEvent(e); // repaints
 }
 
 void TCuteButton::focusOutEvent(QFocusEvent *e)
 {
-    if (movesFocus(e))
+    if (entered_ && e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason) {
+        entered_ = false;
         DoExit();
-    update();
+    }
+    QWidget::focusOutEvent(e);
 }
 
 void TCuteButton::DoEnter()
@@ -607,8 +623,11 @@ void TCuteButton::DropDown()
     QCoreApplication::processEvents();
     if (!self)
         return;
-    if (dropDownMenu_)
+    if (dropDownMenu_) {
+        // A press on the button itself only closes the menu; it is not played again to the button.
+        dropDownMenu_->setNoReplayFor(this);
         dropDownMenu_->exec(p);
+    }
     if (!self)
         return;
     // The release that ended the hold went to the menu; play it back here. A release that still

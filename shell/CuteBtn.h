@@ -23,7 +23,8 @@ public:
 };
 
 // The kinds used by the button's properties. They live in a base so that the property getters can
-// carry the same names (TCuteButton::BorderStyle::Single next to BorderStyle()).
+// carry the same names: TCuteButton::BorderStyle::Single next to BorderStyle(). Where a type is
+// named on its own (a variable, a parameter), write TCuteButtonKinds::BorderStyle.
 struct TCuteButtonKinds {
     enum class BevelCut { None, Raised, Lowered };
     enum class BorderStyle { None, Single };
@@ -178,5 +179,6 @@ private:
 
     bool clicked_ = false;    // a left press (not a double-click) awaits its release
     bool leftHeld_ = false;   // the left button went down on us and has not come up (our "capture")
+    bool entered_ = false;    // focus entered and not yet left for another control
     QShortcut *shortcut_ = nullptr;
 };
