@@ -98,6 +98,7 @@ private slots:
     void verdictKeys();
     void verdictClosedOtherwise();
     void drillEndToEndInRealTime();
+    void wholeDrillThroughTheFlashScreen();
 };
 
 void TestAnswers::layout()
@@ -505,6 +506,44 @@ void TestAnswers::drillEndToEndInRealTime()
 
     QTest::mouseClick(sheet->Label46, Qt::LeftButton);
     QCOMPARE(p.app().activeScreen(), static_cast<Screen *>(p.screens().form3));
+}
+
+void TestAnswers::wholeDrillThroughTheFlashScreen()
+{
+    // The whole road in real time: ten questions flashed by the flash screen, answered in the box
+    // (eight right), the verdict, the sheet and its line.
+    Program p;
+    p.state().userName = kUser;
+    p.state().gradeName = QStringLiteral("１０級");
+    p.state().gradeParams = GradeParams{1, 2, 1.0}; // short questions: two 1-digit numbers in one second
+    p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
+    p.screens().form1->Show();
+    p.screens().form3->Show();
+    TForm5 *box = p.screens().form5;
+    TForm4 *sheet = p.screens().form4;
+    sheet->setDateSource([] { return QDate(2004, 11, 12); });
+    recorder().clear();
+    p.screens().form2->Show();
+
+    for (int q = 1; q <= 10; ++q) {
+        QTRY_VERIFY_WITH_TIMEOUT(box->isVisible(), 20000);
+        QCOMPARE(p.app().activeScreen(), box);
+        QCOMPARE(p.state().questionNo, q);
+        const QString sum = p.state().correctAnswers[q];
+        QCOMPARE(sum, QString::number(p.state().runningSum));
+        typeAnswer(box, q <= 8 ? sum : sum + QStringLiteral("0"));
+    }
+    QVERIFY(p.screens().form6->isVisible());
+    QCOMPARE(p.screens().form6->Label1->text(), QStringLiteral("合格"));
+    // 3, 2, 1 for each question; the activation after the tenth answer is silent.
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 30);
+
+    QTRY_VERIFY_WITH_TIMEOUT(sheet->isVisible() && !sheet->Timer1->isActive(), 20000);
+    QTest::qWait(200);
+    QCOMPARE(p.readFile(recordRelPath()),
+             cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/11/12,8,2,合格")}));
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 30);
+    QVERIFY(recorder().boxes.isEmpty());
 }
 
 PZ_GUI_TEST_MAIN(TestAnswers)
