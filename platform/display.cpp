@@ -1,7 +1,13 @@
 #include "platform/display.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -142,6 +148,46 @@ Layer &systemLayer()
 {
     static std::unique_ptr<Layer> layer = makeSystemLayer();
     return *layer;
+}
+
+namespace {
+int guardPipe = -1;
+}
+
+void armCrashGuard(int width, int height)
+{
+    if (guardPipe >= 0 || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    const QByteArray exe = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("pikazan-display-guard")).toLocal8Bit();
+    if (access(exe.constData(), X_OK) != 0)
+        return;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    const QByteArray w = QByteArray::number(width), h = QByteArray::number(height);
+    char *const args[] = {const_cast<char *>(exe.constData()), const_cast<char *>(w.constData()),
+                          const_cast<char *>(h.constData()), nullptr};
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, exe.constData(), &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    if (rc != 0) {
+        close(fds[1]);
+        return;
+    }
+    guardPipe = fds[1];
+}
+
+void disarmCrashGuard()
+{
+    if (guardPipe < 0)
+        return;
+    [[maybe_unused]] ssize_t n = write(guardPipe, "x", 1);
+    close(guardPipe);
+    guardPipe = -1;
 }
 
 QSize currentSize()

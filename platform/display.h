@@ -35,4 +35,9 @@ Layer &systemLayer();
 // The display's size now, read from the system layer.
 QSize currentSize();
 
+// After a switch: a small guard process puts the display back to width x height if this process
+// ends without calling disarmCrashGuard() (a crash or SIGKILL, which no handler of ours sees).
+void armCrashGuard(int width, int height);
+void disarmCrashGuard();
+
 } // namespace display

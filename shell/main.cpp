@@ -1,6 +1,7 @@
 #include "shell/main.h"
 
 #include "drill/option.h"
+#include "platform/display.h"
 #include "platform/errors.h"
 #include "platform/textfile.h"
 #include "records/kiroku.h"
@@ -23,7 +24,8 @@ void TForm1::FormCreate()
     ChDisplay1->setAutoReset(true);
     ChDisplay1->GetDisplayMode(savedWidth_, savedHeight_, savedBitsPerPixel_);
     sizeToDisplay(); // measured before the switch, as the program always has
-    ChDisplay1->ChangeDisplayMode(800, 600, 0);
+    if (ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
+        display::armCrashGuard(savedWidth_, savedHeight_);
 
     struct Item {
         ClickLabel *&label;
@@ -80,6 +82,7 @@ void TForm1::restoreDisplayMode()
         return;
     restored_ = true;
     ChDisplay1->ChangeDisplayMode(savedWidth_, savedHeight_, savedBitsPerPixel_);
+    display::disarmCrashGuard();
 }
 
 void TForm1::FormCloseQuery()

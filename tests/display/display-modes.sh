@@ -67,6 +67,14 @@ wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "SIGTERM di
 after="$(current "$disp")"
 echo "xorg-dummy after SIGTERM: $after"
 [ "$after" = "1024x768" ] || fail "the display was not restored after SIGTERM: $after"
+
+# A crash or SIGKILL, which the program cannot handle: its guard process puts the display back.
+start_program "$disp"
+wait_for 10 '[ "$(current "$disp")" = "800x600" ]' || fail "third run did not switch"
+sleep 1
+kill -KILL $ppid_
+wait_for 10 '[ "$(current "$disp")" = "1024x768" ]' || fail "the display stayed at $(current "$disp") after SIGKILL"
+echo "xorg-dummy after SIGKILL: $(current "$disp")"
 kill "$xpid"; wait "$xpid" 2>/dev/null; xpid=""
 
 # --- 2. Xvfb: one mode only, nothing to switch ---
