@@ -1,6 +1,116 @@
 #include "users/regist.h"
 
+#include "platform/errors.h"
+#include "shell/CuteBtn.h"
+#include "shell/dialogs.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
 TForm7::TForm7()
     : Screen({QStringLiteral("とうろく"), Kind::Dialog, QSize(499, 264), QPoint(201, 142), kDarkBlue, 12})
 {
+}
+
+void TForm7::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("なまえ"), {16, 16}, 24, Qt::white);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("パスワード"), {16, 112}, 24, Qt::white);
+
+    const auto makeEdit = [this](const char *name, int y) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(16, y, 465, 56);
+        e->setFont(font(48, true));
+        QPalette pal = e->palette();
+        pal.setColor(QPalette::Text, Qt::black);
+        e->setPalette(pal);
+        e->installEventFilter(this);
+        return e;
+    };
+    Edit1 = makeEdit("Edit1", 40);  // the name: the input method stays on for kana
+    Edit2 = makeEdit("Edit2", 136); // the password: typed in clear, no input method
+    Edit2->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    const auto makeButton = [this](const char *name, const char *caption, int x) {
+        auto *b = new TCuteButton(this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(x, 208, 169, 41);
+        b->setCaption(QString::fromUtf8(caption));
+        b->setColor(Qt::white);
+        b->setBorderStyle(TCuteButton::BorderStyle::Single);
+        b->setFont(font(24, true));
+        b->setCursor(Qt::PointingHandCursor);
+        b->setShowFocusRect(false);
+        return b;
+    };
+    CuteButton1 = makeButton("CuteButton1", "とうろくする", 16);
+    CuteButton2 = makeButton("CuteButton2", "とじる", 312);
+    CuteButton1->OnClick = pz::guarded([this](QObject *sender) { CuteButton1Click(sender); });
+    CuteButton2->OnClick = pz::guarded([this](QObject *sender) { CuteButton2Click(sender); });
+
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, CuteButton2);
+    setTabOrder(CuteButton2, CuteButton1);
+}
+
+void TForm7::FormActivate() { Edit1->setFocus(); }
+
+void TForm7::FormCloseQuery()
+{
+    Edit1->clear();
+    Edit2->clear();
+}
+
+void TForm7::Edit1KeyPress(int &key)
+{
+    if (key == 13) {
+        Edit2->setFocus();
+        key = 0;
+    }
+}
+
+void TForm7::Edit2KeyPress(int &key)
+{
+    if (key == 13) {
+        CuteButton1->setFocus();
+        key = 0;
+    }
+}
+
+void TForm7::CuteButton1Click(QObject *)
+{
+    // Refuses empty fields, unusable names and passwords and a name in use without writing anything;
+    // a file failure throws and leaves no half-registered user behind.
+    const QString refusal = userstore::createUser(Edit1->text(), Edit2->text());
+    if (!refusal.isEmpty()) {
+        dialogs::warn(refusal);
+        return;
+    }
+    Edit1->clear();
+    Edit2->clear();
+    dialogs::inform(QStringLiteral("登録しました"));
+    Close();
+}
+
+void TForm7::CuteButton2Click(QObject *) { Close(); }
+
+bool TForm7::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == Edit1 || watched == Edit2) && event->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            int key = 13;
+            pz::guard([&] {
+                if (watched == Edit1)
+                    Edit1KeyPress(key);
+                else
+                    Edit2KeyPress(key);
+            });
+            return true;
+        }
+    }
+    return Screen::eventFilter(watched, event);
 }
