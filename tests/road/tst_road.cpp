@@ -1,0 +1,116 @@
+// The whole road of one drill, as a child walks it, in real time through the real screens and
+// timers: register, log in, れんしゅうする, choose a grade, answer ten flashed questions, see the
+// verdict and the result sheet, and find the drill's line in the history file.
+#include "support/testmain.h"
+
+#include "drill/dkhyouji.h"
+#include "drill/kotae.h"
+#include "drill/kotaeinput.h"
+#include "drill/option.h"
+#include "drill/start.h"
+#include "drill/success.h"
+#include "platform/textfile.h"
+#include "settings/rand.h"
+#include "shell/CuteBtn.h"
+#include "shell/main.h"
+#include "users/regist.h"
+#include "users/usrselect.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+class TestRoad : public QObject {
+    Q_OBJECT
+private slots:
+    void oneDrillFromRegistrationToHistory();
+};
+
+void TestRoad::oneDrillFromRegistrationToHistory()
+{
+    Program p;
+    // 10級 made quick: 1 digit, 2 numbers over 1 second (I = 329 ms).
+    QStringList lines = settings::defaultSettingsLines();
+    lines[1] = "2";
+    lines[2] = "1";
+    p.writeFile("settei/settei.dat", (lines.join("\r\n") + "\r\n").toLatin1());
+    Screens &s = p.screens();
+    s.form1->Show();
+
+    // Register.
+    QTest::mouseClick(s.form1->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(s.form7->isVisible());
+    s.form7->Edit1->insert(QStringLiteral("はなこ")); // as an input method would commit it
+    QTest::keyClicks(s.form7->Edit2, QStringLiteral("pass1"));
+    QTest::mouseClick(s.form7->CuteButton1, Qt::LeftButton);
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("登録しました")});
+    QVERIFY(!s.form7->isVisible());
+    QCOMPARE(p.readFile("user/はなこ.dat"), QByteArray("\x8b\x89/\x92\x69,\x93\xfa\x95\x74,\x90\xb3\x89\xf0\x90\x94,"
+                                                     "\x95\x73\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\n"));
+
+    // Log in.
+    QTest::mouseClick(s.form1->findChild<QWidget *>("Label6"), Qt::LeftButton);
+    QVERIFY(s.form9->isVisible());
+    QListWidget *list = s.form9->ListBox1;
+    const auto found = list->findItems(QStringLiteral("はなこ"), Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    list->setCurrentItem(found.first());
+    QTest::keyClicks(s.form9->Edit1, QStringLiteral("pass1"));
+    QTest::keyClick(s.form9->Edit1, Qt::Key_Return);
+    QVERIFY(!s.form9->isVisible());
+    QVERIFY(p.state().loggedIn);
+    QCOMPARE(p.state().userName, QStringLiteral("はなこ"));
+
+    // Practise 10級.
+    QTest::mouseClick(s.form1->findChild<QWidget *>("Label3"), Qt::LeftButton);
+    QVERIFY(s.form3->isVisible());
+    QTest::mouseClick(s.form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(s.form16->isVisible());
+    QCOMPARE(s.form16->Label2->text(), QStringLiteral("1桁2口1秒"));
+
+    recorder().clear();
+    QStringList sums;
+    for (int q = 1; q <= 10; ++q) {
+        QTRY_VERIFY_WITH_TIMEOUT(s.form5->isVisible(), 15000);
+        QVERIFY(!s.form1->isEnabled());
+        QVERIFY(!s.form3->isEnabled());
+        QCOMPARE(p.state().questionNo, q);
+        const int sum = p.state().numbers[1] + p.state().numbers[2];
+        QCOMPARE(p.state().runningSum, sum);
+        QVERIFY(p.state().numbers[1] != p.state().numbers[2]);
+        sums << QString::number(sum);
+        // Questions 3 and 7 are answered wrongly; 8 right answers pass.
+        const QString typed = (q == 3 || q == 7) ? QString::number(sum + 1) : QString::number(sum);
+        QTest::keyClicks(s.form5->Edit1, typed);
+        QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
+    }
+    // Three countdown sounds per question, none after the tenth answer.
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 30);
+
+    QVERIFY(s.form6->isVisible());
+    QVERIFY(!s.form2->isVisible());
+    QCOMPARE(p.state().verdict, QStringLiteral("合格"));
+    QTest::keyClick(s.form6, Qt::Key_Return);
+    QVERIFY(s.form4->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(p.readFile("user/はなこ.dat").count("\r\n") == 2, 5000);
+
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/dd"));
+    const QByteArray expected = textfile::encode(QStringLiteral("１０級,%1,8,2,合格").arg(today)) + "\r\n";
+    QVERIFY(p.readFile("user/はなこ.dat").endsWith(expected));
+    for (int k = 1; k <= 10; ++k)
+        QCOMPARE(p.state().correctAnswers[k], sums[k - 1]);
+
+    // Back to the grade screen, ready for the next drill; nothing more is appended.
+    QTest::mousePress(s.form4->findChild<QWidget *>("Image1"), Qt::LeftButton);
+    QVERIFY(!s.form4->isVisible());
+    QCOMPARE(p.app().activeScreen(), s.form3);
+    QVERIFY(s.form3->isEnabled());
+    QVERIFY(s.form1->isEnabled());
+    QTest::qWait(200);
+    QCOMPARE(p.readFile("user/はなこ.dat").count("\r\n"), 2);
+}
+
+PZ_GUI_TEST_MAIN(TestRoad)
+#include "tst_road.moc"
