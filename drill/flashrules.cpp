@@ -1,1 +1,54 @@
 #include "drill/flashrules.h"
+
+#include <cmath>
+#include <limits>
+
+namespace flashrules {
+
+double exactQuotient(double seconds, qint32 count)
+{
+    const double x = seconds * 1000.0 / (2.0 * double(count) - 1.0);
+    // Seconds come from decimal text, so a quotient that is whole in decimal can land a hair
+    // beside the integer in binary (1.1 s over one number: 1100.0000000000002). A whole quotient
+    // is not rounded up, so such a hair is taken for the integer it stands for.
+    const double whole = std::round(x);
+    if (std::isfinite(x) && std::fabs(x - whole) <= 1e-9 * std::max(1.0, std::fabs(x)))
+        return whole;
+    return x;
+}
+
+qint64 displayInterval(double seconds, qint32 count)
+{
+    const double up = std::fabs(std::ceil(exactQuotient(seconds, count)));
+    if (!(up < 9e18)) // infinite, NaN or beyond any interval: no usable interval
+        return -1;
+    return qint64(up) - 5;
+}
+
+std::optional<Placement> numberPlacement(int digits)
+{
+    switch (digits) {
+    case 1: return Placement{240, 72, 300};
+    case 2: return Placement{160, 72, 500};
+    case 3: return Placement{48, 72, 700};
+    default: return std::nullopt;
+    }
+}
+
+QString checkParams(const GradeParams &p)
+{
+    if (p.digits < 1 || p.digits > 3)
+        return QStringLiteral("桁数が %1 になっています。桁数は1から3までにしてください。").arg(p.digits);
+    if (p.count < 1 || p.count > kMaxCount)
+        return QStringLiteral("口数が %1 になっています。口数は1から%2までにしてください。").arg(p.count).arg(kMaxCount);
+    const double x = exactQuotient(p.seconds, p.count);
+    const QString secs = QString::number(p.seconds, 'g', 15);
+    if (!(x > 5.0)) // also NaN; a negative time is no time
+        return QStringLiteral("%1口を %2秒で表示すると1口の表示時間が1ミリ秒未満になります。"
+                              "秒数を増やすか口数を減らしてください。").arg(p.count).arg(secs);
+    if (displayInterval(p.seconds, p.count) > qint64(std::numeric_limits<quint32>::max()))
+        return QStringLiteral("秒数が %1 になっています。秒数が大きすぎます。").arg(secs);
+    return QString();
+}
+
+} // namespace flashrules

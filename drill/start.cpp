@@ -1,6 +1,310 @@
 #include "drill/start.h"
 
-TForm2::TForm2()
-    : Screen({QStringLiteral("start"), Kind::FullScreenMaximised, {}, {}, Qt::white, 12})
+#include "drill/MMTimer.h"
+#include "drill/flashrules.h"
+#include "drill/kotaeinput.h"
+#include "drill/option.h"
+#include "platform/errors.h"
+#include "platform/sound.h"
+#include "shell/app.h"
+#include "shell/dialogs.h"
+#include "shell/main.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <limits>
+
+// ---------------------------------------------------------------------------------------------
+// NumberLabel
+// ---------------------------------------------------------------------------------------------
+
+NumberLabel::NumberLabel(QWidget *parent) : QLabel(parent)
 {
+    // It paints every pixel of what it repaints, so nothing beneath it is painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void NumberLabel::prepare()
+{
+    const QColor colour = palette().color(foregroundRole());
+    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour)
+        return;
+    const QFontMetrics fm(font());
+    ascent_ = fm.ascent();
+    // A canvas with room for any slant or overhang of the glyph around its pen position.
+    const int side = fm.height() * 2;
+    const QPoint origin(fm.height() / 2, fm.height() / 2 + fm.ascent());
+    for (int d = 0; d < 10; ++d) {
+        const QString s(QChar(u'0' + d));
+        QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter p(&canvas);
+            p.setFont(font());
+            p.setPen(colour);
+            p.drawText(origin, s);
+        }
+        // The inked box: the smallest rectangle holding every pixel with any coverage.
+        int left = side, top = side, right = -1, bottom = -1;
+        for (int y = 0; y < side; ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+            for (int x = 0; x < side; ++x)
+                if (qAlpha(line[x])) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+        }
+        Digit &g = digits_[d];
+        g.advance = fm.horizontalAdvance(s);
+        if (right < 0) {
+            g.ink = QPixmap();
+            g.offset = QPoint();
+        } else {
+            const QRect box(QPoint(left, top), QPoint(right, bottom));
+            g.ink = QPixmap::fromImage(canvas.copy(box));
+            g.offset = box.topLeft() - origin;
+        }
+    }
+    preparedFont_ = font();
+    preparedColour_ = colour;
+    prepared_ = true;
+}
+
+void NumberLabel::paintEvent(QPaintEvent *event)
+{
+    paintStart_ = std::chrono::steady_clock::now();
+    QPainter p(this);
+    p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
+    const QString t = text();
+    bool allDigits = prepared_ && preparedFont_ == font();
+    for (QChar c : t)
+        allDigits = allDigits && c >= u'0' && c <= u'9';
+    if (allDigits) {
+        // Left-aligned, top-aligned: the pen starts at the contents' left edge on the first
+        // baseline and moves by each digit's advance, as the text layout would place them.
+        const QRect cr = contentsRect();
+        QPoint pen(cr.left(), cr.top() + ascent_);
+        for (QChar c : t) {
+            const Digit &g = digits_[c.unicode() - u'0'];
+            if (!g.ink.isNull())
+                p.drawPixmap(pen + g.offset, g.ink);
+            pen.rx() += g.advance;
+        }
+    } else if (!t.isEmpty()) {
+        p.setFont(font());
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(contentsRect(), int(alignment()), t);
+    }
+    p.end();
+    paintEnd_ = std::chrono::steady_clock::now();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm2
+// ---------------------------------------------------------------------------------------------
+
+TForm2::TForm2() : Screen({QStringLiteral("start"), Kind::FullScreenMaximised, {}, {}, Qt::white, 12}) {}
+
+void TForm2::FormCreate()
+{
+    // The window is already the display's size and centred (the full-screen rule), and Qt paints
+    // every widget through an off-screen buffer.
+    //
+    // timeBeginPeriod(1) would go here. Linux has no system-wide timer resolution to raise: the
+    // flash timers' thread sleeps to absolute deadlines on the monotonic high-resolution clock
+    // with its timer slack at the minimum (platform/hirestimer), which is as fine as it gets.
+
+    Label1 = new QLabel(QStringLiteral("3"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(font(267, true));
+    QPalette pal = Label1->palette();
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    Label1->setPalette(pal);
+    Label1->move(320, 122);
+    Label1->adjustSize();
+
+    Label2 = new NumberLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(font(400, false, true));
+    pal = Label2->palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    Label2->setPalette(pal);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const flashrules::Placement at = *flashrules::numberPlacement(3);
+    Label2->setGeometry(at.left, at.top, at.width, QFontMetrics(Label2->font()).height());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+
+    Timer4 = new QTimer(this);
+    Timer4->setObjectName(QStringLiteral("Timer4"));
+    Timer4->setInterval(300);
+    Timer4->setTimerType(Qt::PreciseTimer);
+    connect(Timer4, &QTimer::timeout, this, pz::guarded([this] { Timer4Timer(); }));
+
+    // The flash timers' handlers run inside the timers' own error guard.
+    MMTimer2 = new TMMTimer(this);
+    MMTimer2->setObjectName(QStringLiteral("MMTimer2"));
+    MMTimer2->setOnTimer([this](QObject *sender) { MMTimer2Timer(sender); });
+    MMTimer3 = new TMMTimer(this);
+    MMTimer3->setObjectName(QStringLiteral("MMTimer3"));
+    MMTimer3->setOnTimer([this](QObject *sender) { MMTimer3Timer(sender); });
+    connect(MMTimer2, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer2); }));
+    connect(MMTimer3, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer3); }));
+}
+
+void TForm2::FormDestroy()
+{
+    // timeEndPeriod(1) would go here; there is nothing to release on Linux.
+}
+
+void TForm2::FormShow()
+{
+    screens().form1->setEnabled(false);
+    screens().form3->setEnabled(false);
+}
+
+void TForm2::FormActivate()
+{
+    if (!Timer1->isActive())
+        Timer1->start();
+    if (state().answeredCount != 10)
+        sound::play(sound::Cue::Countdown);
+}
+
+void TForm2::Rearm()
+{
+    Label1->setText(QStringLiteral("3"));
+    Label1->setVisible(true);
+    if (!Timer1->isActive())
+        Timer1->start();
+}
+
+void TForm2::Timer1Timer()
+{
+    const GradeParams &params = state().gradeParams;
+    const QString refusal = flashrules::checkParams(params);
+    // Parameters that cannot run give no interval (an interval of 0 starts no event).
+    const quint32 interval = refusal.isEmpty() ? quint32(flashrules::displayInterval(params.seconds, params.count)) : 0;
+    MMTimer2->setInterval(interval);
+    MMTimer3->setInterval(interval);
+    // The digits are rendered now, a few seconds before the first one is needed.
+    Label2->prepare();
+
+    Label1->setText(QString::number(toInteger(Label1->text()) - 1));
+    if (Label1->text() != QLatin1String("0")) {
+        sound::play(sound::Cue::Countdown);
+        return;
+    }
+    if (!refusal.isEmpty()) {
+        // The grade screen refuses such parameters; should any get here, say why and end the
+        // drill instead of flashing numbers that do not fit or never come.
+        Timer1->stop();
+        dialogs::warn(refusal);
+        Close();
+        return;
+    }
+    MMTimer2->setEnabled(true);
+    Timer1->stop();
+    Label1->setVisible(false);
+    phase = 1;
+    numberIndex = 0;
+}
+
+void TForm2::MMTimer2Timer(QObject *)
+{
+    SharedState &s = state();
+    if (numberIndex >= flashrules::kMaxCount) {
+        MMTimer2->setEnabled(false); // no slot left; cannot happen with parameters that passed the check
+        return;
+    }
+    ++numberIndex;
+    int number;
+    do
+        number = GenerateNumber(s.gradeParams.digits, numberClock_);
+    while (number == s.numbers[numberIndex - 1]);
+    s.numbers[numberIndex] = number;
+
+    Label2->setText(QString::number(number));
+    phase = 2;
+    MMTimer2->setEnabled(false);
+    MMTimer3->setEnabled(true);
+    s.runningSum += toInteger(Label2->text());
+    if (const auto at = flashrules::numberPlacement(s.gradeParams.digits))
+        Label2->setGeometry(at->left, at->top, at->width, Label2->height());
+    // On screen before the handler returns, painted from the prepared digits.
+    Label2->repaint();
+}
+
+void TForm2::MMTimer3Timer(QObject *)
+{
+    if (phase != 2)
+        return;
+    SharedState &s = state();
+    Label2->setText(QString());
+    phase = 1;
+    MMTimer2->setEnabled(true);
+    MMTimer3->setEnabled(false);
+    ++shownCount;
+    if (shownCount == s.gradeParams.count) {
+        MMTimer2->setEnabled(false);
+        MMTimer3->setEnabled(false);
+        phase = 0;
+        ++s.questionNo;
+        if (s.questionNo >= 1 && s.questionNo <= 10)
+            s.correctAnswers[s.questionNo] = QString::number(s.runningSum);
+        Label1->setText(QString());
+        Timer1->stop();
+        Label1->setVisible(true);
+        Label2->setText(QString());
+        shownCount = 0;
+        Timer4->start();
+    }
+    Label2->repaint();
+}
+
+void TForm2::Timer4Timer()
+{
+    screens().form5->Show();
+    Timer4->stop();
+}
+
+void TForm2::recoverMissedTick(TMMTimer *timer)
+{
+    // The GUI thread was busy when a flash tick came, so that timer switched itself off and the
+    // question would stall. The tick is overdue: do its work now, which also restarts the flashing.
+    if (timer == MMTimer2 && phase == 1 && !MMTimer2->Enabled())
+        MMTimer2Timer(MMTimer2);
+    else if (timer == MMTimer3 && phase == 2 && !MMTimer3->Enabled())
+        MMTimer3Timer(MMTimer3);
+}
+
+void TForm2::FormCloseQuery()
+{
+    SharedState &s = state();
+    screens().form1->setEnabled(true);
+    screens().form3->setEnabled(true);
+    Timer1->stop();
+    Label1->setText(QStringLiteral("3"));
+    Label1->setVisible(true);
+    Label2->setText(QString());
+    MMTimer2->setEnabled(false);
+    MMTimer3->setEnabled(false);
+    shownCount = 0;
+    s.runningSum = 0;
+    s.questionNo = 0;
+    Timer4->stop();
+    s.answeredCount = 0;
+    screens().form5->setQuestionCaption(QStringLiteral("1問目"));
+    s.correctCount = 0;
+    numberIndex = 0;
+    // Idle, so that nothing left of the interrupted question (a late tick's recovery) goes on.
+    phase = 0;
 }

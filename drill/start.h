@@ -1,9 +1,86 @@
 #pragma once
-// TForm2, the flash screen.
+// TForm2, the flash screen: the countdown 3, 2, 1 and the numbers of one question, flashed by two
+// high-resolution timers, their sum kept as the question's correct answer; then the answer box.
+#include "settings/rand.h"
 #include "shell/screen.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <array>
+#include <chrono>
+
+class QTimer;
+class TMMTimer;
+
+// The number label. It carries its text like any label, but paints it from digit images rendered
+// once: the text renderer caches no glyph this large, and drawing 400 px glyphs from the outlines at
+// every flash would cost the GUI thread a millisecond or more each time.
+class NumberLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit NumberLabel(QWidget *parent);
+
+    // Renders the ten digits for the label's current font and colour; does nothing when they
+    // are ready. Digits not prepared are drawn as ordinary text.
+    void prepare();
+    bool isPrepared() const { return prepared_; }
+
+    // When the last paint began and ended (for the timing benchmark).
+    std::chrono::steady_clock::time_point lastPaintStart() const { return paintStart_; }
+    std::chrono::steady_clock::time_point lastPaintEnd() const { return paintEnd_; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct Digit {
+        QPixmap ink;     // the glyph's inked box, black on transparent
+        QPoint offset;   // top-left of ink relative to the pen position on the baseline
+        int advance = 0;
+    };
+    std::array<Digit, 10> digits_;
+    bool prepared_ = false;
+    QFont preparedFont_;
+    QColor preparedColour_;
+    int ascent_ = 0;
+    std::chrono::steady_clock::time_point paintStart_, paintEnd_;
+};
 
 class TForm2 : public Screen {
     Q_OBJECT
 public:
     TForm2();
+
+    void FormCreate() override;
+    void FormShow() override;
+    void FormActivate() override;
+    void FormCloseQuery() override;
+    void FormDestroy() override;
+
+    // The answer box's re-arm for the next question: countdown "3", visible, Timer1 started.
+    void Rearm();
+
+    // The clock the number generator reseeds from (tests pin it; UTC time of day by default).
+    void setNumberClock(ClockMs clock) { numberClock_ = std::move(clock); }
+
+    QLabel *Label1 = nullptr;      // countdown
+    NumberLabel *Label2 = nullptr; // the flashed number
+    QTimer *Timer1 = nullptr;      // countdown, 1000 ms
+    QTimer *Timer4 = nullptr;      // hand-over to the answer box, 300 ms
+    TMMTimer *MMTimer2 = nullptr;  // shows the next number
+    TMMTimer *MMTimer3 = nullptr;  // hides it
+
+    void Timer1Timer();
+    void MMTimer2Timer(QObject *sender);
+    void MMTimer3Timer(QObject *sender);
+    void Timer4Timer();
+
+    // 0 idle, 1 gap (the next number is due), 2 a number is visible.
+    int phase = 0;
+    int numberIndex = 0; // numbers drawn in this question
+    int shownCount = 0;  // numbers shown and hidden again in this question
+
+private:
+    void recoverMissedTick(TMMTimer *timer);
+    ClockMs numberClock_ = utcTimeOfDayMs;
 };

@@ -1,1 +1,97 @@
 #pragma once
+// What Linux lacks of the Windows multimedia timer: periodic events with millisecond periods on a
+// timer thread of their own (timeSetEvent / timeKillEvent), and a time-limited synchronous hand-off
+// from that thread to the thread that owns a receiving object (SendMessageTimeout to a hidden window).
+//
+// QtCore only: the GUI thread is simply the thread on which the receiving object lives.
+#include <QObject>
+#include <QtGlobal>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace hirestimer {
+
+using Clock = std::chrono::steady_clock; // CLOCK_MONOTONIC
+
+// ---- periodic events ----
+
+using EventId = quint32; // 0 is never a valid event
+using EventCallback = std::function<void(EventId)>;
+
+// Starts a periodic event: callback runs on the timer thread every periodMs milliseconds, the
+// first time periodMs after this call, until the event is killed. Deadlines lie on a fixed grid
+// (start + k * period); when a callback overruns a deadline that deadline is skipped, never made
+// up with a burst. Returns 0 (and starts nothing) for a period of 0.
+EventId setEvent(quint32 periodMs, EventCallback callback);
+
+// Stops an event; false when there is no such event (already killed). Callable from any thread,
+// including from the event's own callback. It never waits for a callback that is running, so the
+// GUI thread can kill an event whose tick is at that moment waiting for the GUI thread.
+bool killEvent(EventId id);
+
+// ---- synchronous hand-off ----
+
+// One message crossing from a sending thread to the receiving thread.
+struct Ticket {
+    enum State : int { Pending, Running, Done, Abandoned };
+    quint64 tag = 0;            // the sender's generation, handed to the receiver untouched
+    bool wantsReply = true;     // false: a notice, nobody waits for it
+    std::atomic<int> state{Pending};
+    qintptr reply = 0;
+};
+
+class Receiver;
+
+// The channel between any number of sending threads and the one thread that owns the receiver
+// (the thread that called create()). Senders hold it by shared_ptr, so it outlives the receiver.
+class Line : public std::enable_shared_from_this<Line> {
+public:
+    // Runs on the receiving thread for each message taken; the result is the sender's reply.
+    using Handler = std::function<qintptr(const Ticket &)>;
+
+    // Creates the receiving object on the calling thread (normally the GUI thread).
+    static std::shared_ptr<Line> create(Handler handler);
+    ~Line();
+
+    // From a thread other than the receiving one: posts the message and waits at most timeoutMs
+    // for the receiver's reply. Returns the reply, or 0 when the message was not taken in time
+    // (or the line was closed): such a message is abandoned and never handled later.
+    // A message the receiver has already started when the time is up is not waited for either.
+    qintptr send(quint64 tag, std::chrono::microseconds timeout);
+
+    // From any thread: posts a notice that the receiver handles when it gets to it; no reply.
+    void post(quint64 tag);
+
+    // From the receiving thread: every message posted and not yet started is abandoned (its
+    // sender returns 0 at once).
+    void abandonPending();
+
+    // From the receiving thread: abandons everything pending and releases the receiver; later
+    // sends return 0 at once. Also done by the destructor of whoever owns the line.
+    void close();
+
+    // Statistics for tests and benchmarks: messages abandoned by a time-out or a close.
+    quint64 abandonedCount() const { return abandoned_.load(); }
+
+private:
+    friend class Receiver;
+    Line() = default;
+    void deliver(const std::shared_ptr<Ticket> &ticket); // on the receiving thread
+    void finish(Ticket &t, qintptr reply);
+
+    std::mutex mutex_;
+    std::condition_variable replied_;
+    Receiver *receiver_ = nullptr;   // guarded by mutex_; null once closed
+    Handler handler_;                // used on the receiving thread only
+    std::vector<std::shared_ptr<Ticket>> inFlight_; // guarded by mutex_
+    std::atomic<quint64> abandoned_{0};
+    int delivering_ = 0; // receiving thread only
+};
+
+} // namespace hirestimer

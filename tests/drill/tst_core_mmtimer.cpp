@@ -1,0 +1,331 @@
+// TMMTimer: its surface, where its ticks run, and what happens when the owner's thread is late.
+#include "drill/MMTimer.h"
+#include "platform/errors.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+// Keeps the calling thread busy without running its event loop.
+void busy(int ms) { QThread::msleep(ms); }
+
+// Runs a real event loop (QTest::qWait sleeps 10 ms between its rounds, longer than a short
+// timer's ticks may wait) until pred holds or timeoutMs have passed; returns pred().
+template <class Pred>
+bool runUntil(Pred pred, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (pred())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(1);
+    if (!pred())
+        loop.exec();
+    return pred();
+}
+void run(int ms) { runUntil([] { return false; }, ms); }
+} // namespace
+
+class CountingTimer : public TMMTimer {
+public:
+    using TMMTimer::TMMTimer;
+    int ticks = 0;
+protected:
+    void Tick() override { ++ticks; TMMTimer::Tick(); }
+};
+
+class TestMMTimer : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { errors.clear(); pz::setErrorSink([this](const QString &t) { errors << t; }); }
+    void cleanup() { pz::setErrorSink({}); }
+
+    void newTimerIsOff();
+    void replyTimeout_data();
+    void replyTimeout();
+    void enablingWithoutHandlerStartsNothing();
+    void zeroIntervalStartsNothing();
+    void ticksRunOnTheOwnersThread();
+    void disablingStops();
+    void sameIntervalDoesNotRestart();
+    void restartOnEveryChange_data();
+    void restartOnEveryChange();
+    void busyHandlerSwitchesItOff();
+    void tickNotTakenIsNeverRunLate();
+    void stoppingWhileATickWaits();
+    void destroyingWhileATickWaits();
+    void exceptionIsReportedAndTimerGoesOn();
+    void tickIsVirtual();
+
+private:
+    QStringList errors;
+};
+
+void TestMMTimer::newTimerIsOff()
+{
+    TMMTimer t;
+    QVERIFY(!t.Enabled());
+    QCOMPARE(t.Interval(), 1000u);
+    QCOMPARE(t.replyTimeout(), 900u);
+    QVERIFY(!t.OnTimer());
+    QCOMPARE(t.property("Enabled").toBool(), false);
+    QCOMPARE(t.property("Interval").toUInt(), 1000u);
+}
+
+void TestMMTimer::replyTimeout_data()
+{
+    QTest::addColumn<uint>("interval");
+    QTest::addColumn<uint>("timeout");
+    QTest::newRow("995: 895.5 to the even 896") << 995u << 896u;
+    QTest::newRow("985: 886.5 to the even 886") << 985u << 886u;
+    QTest::newRow("99: 89.1") << 99u << 89u;
+    QTest::newRow("232: 208.8") << 232u << 209u;
+    QTest::newRow("15: 13.5 to the even 14") << 15u << 14u;
+    QTest::newRow("5: 4.5 to the even 4") << 5u << 4u;
+    QTest::newRow("1: 0.9") << 1u << 1u;
+    QTest::newRow("0") << 0u << 0u;
+    QTest::newRow("largest: 3865470565.5 to the even 3865470566") << 4294967295u << 3865470566u;
+}
+
+void TestMMTimer::replyTimeout()
+{
+    QFETCH(uint, interval);
+    QFETCH(uint, timeout);
+    TMMTimer t;
+    t.setInterval(interval);
+    QCOMPARE(t.Interval(), interval);
+    QCOMPARE(t.replyTimeout(), interval == 1000u ? 900u : timeout);
+    QCOMPARE(TMMTimer::replyTimeoutFor(interval), timeout);
+}
+
+void TestMMTimer::enablingWithoutHandlerStartsNothing()
+{
+    TMMTimer t;
+    t.setInterval(5);
+    t.setEnabled(true);
+    QVERIFY(t.Enabled());
+    run(100);
+    int ticks = 0;
+    t.setOnTimer([&](QObject *) { ++ticks; }); // assigning the handler starts it
+    QVERIFY(runUntil([&] { return ticks >= 3; }, 10000));
+}
+
+void TestMMTimer::zeroIntervalStartsNothing()
+{
+    TMMTimer t;
+    int ticks = 0;
+    t.setOnTimer([&](QObject *) { ++ticks; });
+    t.setInterval(0);
+    t.setEnabled(true);
+    run(200);
+    QCOMPARE(ticks, 0);
+    t.setInterval(5);
+    QVERIFY(runUntil([&] { return ticks >= 1; }, 10000));
+}
+
+void TestMMTimer::ticksRunOnTheOwnersThread()
+{
+    TMMTimer t;
+    QList<QObject *> senders;
+    bool onOwnersThread = true;
+    t.setInterval(3);
+    t.setOnTimer([&](QObject *sender) {
+        senders << sender;
+        onOwnersThread = onOwnersThread && QThread::currentThread() == thread();
+    });
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return senders.size() >= 5; }, 10000));
+    QVERIFY(onOwnersThread);
+    QVERIFY(std::all_of(senders.begin(), senders.end(), [&](QObject *s) { return s == &t; }));
+    QVERIFY(t.Enabled());
+}
+
+void TestMMTimer::disablingStops()
+{
+    TMMTimer t;
+    int ticks = 0;
+    t.setInterval(5);
+    t.setOnTimer([&](QObject *) { ++ticks; });
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return ticks >= 2; }, 10000));
+    t.setEnabled(false);
+    const int at = ticks;
+    run(150);
+    QCOMPARE(ticks, at);
+}
+
+void TestMMTimer::sameIntervalDoesNotRestart()
+{
+    // Two timers started together; at 60% of the period one is given its own interval again
+    // (no restart) and the other is switched off and on (a restart). The first ticks first.
+    TMMTimer kept, restarted;
+    QStringList order;
+    for (TMMTimer *t : {&kept, &restarted}) {
+        t->setInterval(400);
+        t->setOnTimer([&order, t, &kept](QObject *) {
+            order << (t == &kept ? "kept" : "restarted");
+            t->setEnabled(false);
+        });
+    }
+    kept.setEnabled(true);
+    restarted.setEnabled(true);
+    run(240);
+    kept.setInterval(400);
+    QCOMPARE(kept.replyTimeout(), 360u);
+    restarted.setEnabled(false);
+    restarted.setEnabled(true);
+    QVERIFY(runUntil([&] { return order.size() == 2; }, 10000));
+    QCOMPARE(order, (QStringList{"kept", "restarted"}));
+}
+
+void TestMMTimer::restartOnEveryChange_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("a new interval") << "interval";
+    QTest::newRow("off and on") << "enabled";
+    QTest::newRow("a new handler") << "handler";
+}
+
+void TestMMTimer::restartOnEveryChange()
+{
+    // As above, but the change restarts the changed timer's period: the untouched one ticks first.
+    QFETCH(QString, change);
+    TMMTimer untouched, changed;
+    QStringList order;
+    auto handler = [&order, &untouched](TMMTimer *t) {
+        return [&order, &untouched, t](QObject *) {
+            order << (t == &untouched ? "untouched" : "changed");
+            t->setEnabled(false);
+        };
+    };
+    untouched.setInterval(400);
+    changed.setInterval(400);
+    untouched.setOnTimer(handler(&untouched));
+    changed.setOnTimer(handler(&changed));
+    untouched.setEnabled(true);
+    changed.setEnabled(true);
+    run(240);
+    if (change == "interval")
+        changed.setInterval(401);
+    else if (change == "enabled") {
+        changed.setEnabled(false);
+        changed.setEnabled(true);
+    } else
+        changed.setOnTimer(handler(&changed));
+    QVERIFY(runUntil([&] { return order.size() == 2; }, 10000));
+    QCOMPARE(order, (QStringList{"untouched", "changed"}));
+}
+
+void TestMMTimer::busyHandlerSwitchesItOff()
+{
+    TMMTimer t;
+    QSignalSpy off(&t, &TMMTimer::switchedOff);
+    int ticks = 0;
+    t.setInterval(40); // the tick waits 36 ms for the GUI thread
+    t.setOnTimer([&](QObject *) {
+        ++ticks;
+        busy(150);
+    });
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return off.size() == 1; }, 10000));
+    QVERIFY(!t.Enabled());
+    QVERIFY(t.missedTicks() >= 1);
+    const int at = ticks;
+    run(300);
+    QCOMPARE(ticks, at); // it stays off
+    QCOMPARE(off.size(), 1);
+}
+
+void TestMMTimer::tickNotTakenIsNeverRunLate()
+{
+    TMMTimer t;
+    QSignalSpy off(&t, &TMMTimer::switchedOff);
+    int ticks = 0;
+    t.setInterval(20);
+    t.setOnTimer([&](QObject *) { ++ticks; });
+    t.setEnabled(true);
+    busy(200); // the first tick comes at 20 ms and gives up at 38 ms
+    QVERIFY(runUntil([&] { return off.size() == 1; }, 10000));
+    run(100);
+    QCOMPARE(ticks, 0);
+    QVERIFY(!t.Enabled());
+    QCOMPARE(t.missedTicks(), quint64(1));
+    // It runs again once enabled again.
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return ticks >= 1; }, 10000));
+}
+
+void TestMMTimer::stoppingWhileATickWaits()
+{
+    // The tick is waiting for this thread when this thread stops the timer: no deadlock, the
+    // waiting tick is dropped, and the timer is not counted as having missed it.
+    TMMTimer t;
+    QSignalSpy off(&t, &TMMTimer::switchedOff);
+    int ticks = 0;
+    t.setInterval(10); // waits up to 9 ms
+    t.setOnTimer([&](QObject *) { ++ticks; });
+    t.setEnabled(true);
+    busy(14); // the tick is posted at 10 ms and waits
+    QElapsedTimer clock;
+    clock.start();
+    t.setEnabled(false);
+    QVERIFY(clock.elapsed() < 1000);
+    run(100);
+    QCOMPARE(ticks, 0);
+    QCOMPARE(off.size(), 0);
+    QVERIFY(!t.Enabled());
+}
+
+void TestMMTimer::destroyingWhileATickWaits()
+{
+    int ticks = 0;
+    {
+        TMMTimer t;
+        t.setInterval(10);
+        t.setOnTimer([&](QObject *) { ++ticks; });
+        t.setEnabled(true);
+        busy(14);
+    }
+    run(100);
+    QCOMPARE(ticks, 0);
+}
+
+void TestMMTimer::exceptionIsReportedAndTimerGoesOn()
+{
+    TMMTimer t;
+    QSignalSpy off(&t, &TMMTimer::switchedOff);
+    int ticks = 0;
+    t.setInterval(10);
+    t.setOnTimer([&](QObject *) {
+        ++ticks;
+        throw pz::ConversionError(QStringLiteral("x%1").arg(ticks));
+    });
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return ticks >= 3; }, 10000));
+    QVERIFY(t.Enabled());
+    QCOMPARE(off.size(), 0);
+    QVERIFY(errors.size() >= 3);
+    QVERIFY2(errors.first().contains(QStringLiteral("'x1'")), qPrintable(errors.first()));
+}
+
+void TestMMTimer::tickIsVirtual()
+{
+    CountingTimer t;
+    int handled = 0;
+    t.setInterval(5);
+    t.setOnTimer([&](QObject *) { ++handled; });
+    t.setEnabled(true);
+    QVERIFY(runUntil([&] { return t.ticks >= 2; }, 10000));
+    t.setEnabled(false);
+    QCOMPARE(handled, t.ticks);
+}
+
+QTEST_GUILESS_MAIN(TestMMTimer)
+#include "tst_core_mmtimer.moc"

@@ -1,0 +1,164 @@
+// The high-resolution timer layer: periodic events on the timer thread and the time-limited
+// synchronous hand-off to the thread that owns the receiver.
+#include "platform/hirestimer.h"
+
+#include <QtTest>
+#include <QThread>
+#include <atomic>
+#include <thread>
+
+using namespace std::chrono_literals;
+using hirestimer::Line;
+using hirestimer::Ticket;
+
+class TestHiResTimer : public QObject {
+    Q_OBJECT
+private slots:
+    void periodicUntilKilled();
+    void zeroPeriodStartsNothing();
+    void killFromItsOwnCallback();
+    void earlierEventIsNotHeldUpByALaterOne();
+    void sendIsAnsweredOnTheReceivingThread();
+    void messageNotTakenInTimeIsNeverHandled();
+    void abandonPendingReleasesTheSenderAtOnce();
+    void closedLineAnswersNothing();
+    void noticesAreHandledWithoutReply();
+};
+
+void TestHiResTimer::periodicUntilKilled()
+{
+    std::atomic<int> ticks{0};
+    std::atomic<bool> offThread{true};
+    const auto main = std::this_thread::get_id();
+    const hirestimer::EventId id = hirestimer::setEvent(5, [&](hirestimer::EventId) {
+        ++ticks;
+        if (std::this_thread::get_id() == main)
+            offThread = false;
+    });
+    QVERIFY(id != 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ticks.load() >= 5, 10000);
+    QVERIFY(offThread.load());
+    QVERIFY(hirestimer::killEvent(id));
+    QThread::msleep(20); // a callback under way when it was killed finishes
+    const int after = ticks.load();
+    QThread::msleep(100);
+    QCOMPARE(ticks.load(), after);
+    QVERIFY(!hirestimer::killEvent(id)); // already gone
+}
+
+void TestHiResTimer::zeroPeriodStartsNothing()
+{
+    QCOMPARE(hirestimer::setEvent(0, [](hirestimer::EventId) {}), hirestimer::EventId(0));
+    QVERIFY(!hirestimer::killEvent(0));
+}
+
+void TestHiResTimer::killFromItsOwnCallback()
+{
+    std::atomic<int> ticks{0};
+    hirestimer::setEvent(2, [&](hirestimer::EventId self) {
+        ++ticks;
+        hirestimer::killEvent(self);
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(ticks.load(), 1, 10000);
+    QThread::msleep(50);
+    QCOMPARE(ticks.load(), 1);
+}
+
+void TestHiResTimer::earlierEventIsNotHeldUpByALaterOne()
+{
+    // The timer thread sleeps towards the 10 s event; a 5 ms event added later must wake it.
+    std::atomic<int> slow{0}, fast{0};
+    const auto slowId = hirestimer::setEvent(10000, [&](hirestimer::EventId) { ++slow; });
+    const auto fastId = hirestimer::setEvent(5, [&](hirestimer::EventId self) {
+        ++fast;
+        hirestimer::killEvent(self);
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(fast.load(), 1, 5000);
+    QCOMPARE(slow.load(), 0);
+    QVERIFY(hirestimer::killEvent(slowId));
+    QVERIFY(!hirestimer::killEvent(fastId));
+}
+
+void TestHiResTimer::sendIsAnsweredOnTheReceivingThread()
+{
+    QThread *handledOn = nullptr;
+    quint64 tagSeen = 0;
+    auto line = Line::create([&](const Ticket &t) -> qintptr {
+        handledOn = QThread::currentThread();
+        tagSeen = t.tag;
+        return 3333;
+    });
+    std::atomic<qintptr> reply{-1};
+    std::thread sender([&] { reply = line->send(42, 5s); });
+    QTRY_VERIFY_WITH_TIMEOUT(reply.load() != -1, 10000);
+    sender.join();
+    QCOMPARE(reply.load(), qintptr(3333));
+    QCOMPARE(handledOn, QThread::currentThread());
+    QCOMPARE(tagSeen, quint64(42));
+    line->close();
+}
+
+void TestHiResTimer::messageNotTakenInTimeIsNeverHandled()
+{
+    int handled = 0;
+    auto line = Line::create([&](const Ticket &) -> qintptr { ++handled; return 3333; });
+    qintptr reply = -1;
+    // The receiving thread is busy (it is joining the sender) until the time-out has passed.
+    std::thread sender([&] { reply = line->send(1, 20ms); });
+    sender.join();
+    QCOMPARE(reply, qintptr(0));
+    QCOMPARE(line->abandonedCount(), quint64(1));
+    // Now the receiving thread gets to the message: it is dropped, not handled late.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(handled, 0);
+    line->close();
+}
+
+void TestHiResTimer::abandonPendingReleasesTheSenderAtOnce()
+{
+    int handled = 0;
+    auto line = Line::create([&](const Ticket &) -> qintptr { ++handled; return 3333; });
+    std::atomic<qintptr> reply{-1};
+    std::thread sender([&] { reply = line->send(1, 60s); });
+    // Wait (without taking messages) until it is posted, then give it up from the receiving thread.
+    QThread::msleep(50);
+    QDeadlineTimer limit(10000);
+    line->abandonPending();
+    sender.join();
+    QVERIFY(!limit.hasExpired());
+    QCOMPARE(reply.load(), qintptr(0));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(handled, 0);
+    line->close();
+}
+
+void TestHiResTimer::closedLineAnswersNothing()
+{
+    int handled = 0;
+    auto line = Line::create([&](const Ticket &) -> qintptr { ++handled; return 3333; });
+    line->close();
+    qintptr reply = -1;
+    std::thread sender([&] { reply = line->send(1, 5s); });
+    sender.join();
+    QCOMPARE(reply, qintptr(0));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(handled, 0);
+}
+
+void TestHiResTimer::noticesAreHandledWithoutReply()
+{
+    QList<quint64> notices;
+    auto line = Line::create([&](const Ticket &t) -> qintptr {
+        if (!t.wantsReply)
+            notices << t.tag;
+        return 0;
+    });
+    std::thread poster([&] { line->post(7); line->post(8); });
+    poster.join();
+    QTRY_COMPARE_WITH_TIMEOUT(notices, (QList<quint64>{7, 8}), 5000);
+    line->close();
+}
+
+QTEST_GUILESS_MAIN(TestHiResTimer)
+#include "tst_core_hirestimer.moc"
