@@ -1,0 +1,511 @@
+// The flash screen: its layout, the countdown, number on and number off, the hand-over, the close
+// reset, whole questions in real time (also with the GUI thread too busy for a tick), and the
+// pre-rendered digits.
+#include "support/testmain.h"
+
+#include "drill/MMTimer.h"
+#include "drill/flashrules.h"
+#include "drill/kotaeinput.h"
+#include "drill/option.h"
+#include "drill/start.h"
+#include "shell/main.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QThread>
+#include <QTimer>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+
+// Runs a real event loop until pred holds or timeoutMs have passed (QTest::qWait sleeps between
+// its rounds, longer than a flash tick may wait for the GUI thread).
+template <class Pred>
+bool runUntil(Pred pred, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (pred())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(1);
+    if (!pred())
+        loop.exec();
+    return pred();
+}
+
+// The drill screens as the grade briefing leaves them, with the given parameters.
+TForm2 *ready(Program &p, int digits, int count, double seconds)
+{
+    p.state().gradeName = QStringLiteral("テスト");
+    p.state().gradeParams = GradeParams{digits, count, seconds};
+    p.screens().form1->Show();
+    p.screens().form3->Show();
+    return p.screens().form2;
+}
+
+// Records the number label's text at each of its paints.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QLabel *label) : label_(label) { label->installEventFilter(this); }
+    QStringList texts; // consecutive repeats folded
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint && (texts.isEmpty() || texts.last() != label_->text()))
+            texts << label_->text();
+        return false;
+    }
+private:
+    QLabel *label_;
+};
+
+// A clock that reads out the given values, then repeats the last one.
+ClockMs readings(QList<std::uint32_t> values, int *reads)
+{
+    return [values, reads]() mutable {
+        const std::uint32_t v = values.size() > 1 ? values.takeFirst() : values.first();
+        ++*reads;
+        return v;
+    };
+}
+
+} // namespace
+
+class TestFlash : public QObject {
+    Q_OBJECT
+private slots:
+    void layout();
+    void countdown_data();
+    void countdown();
+    void silentAfterTheTenthAnswer();
+    void activationLeavesARunningCountdownAlone();
+    void numberOnAndOff_data();
+    void numberOnAndOff();
+    void equalNeighbourIsDrawnAgain();
+    void handOver();
+    void rearm();
+    void closeResets();
+    void unrunnableParametersEndTheDrill();
+    void wholeQuestionInRealTime();
+    void closingMidQuestionStopsEverything();
+    void busyGuiThreadDoesNotStallTheQuestion_data();
+    void busyGuiThreadDoesNotStallTheQuestion();
+    void preparedDigitsLookLikeTheText_data();
+    void preparedDigitsLookLikeTheText();
+};
+
+void TestFlash::layout()
+{
+    Program p;
+    TForm2 *f = p.screens().form2;
+    QCOMPARE(f->windowTitle(), QStringLiteral("start"));
+    QCOMPARE(f->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(f->Label1->objectName(), QStringLiteral("Label1"));
+    QCOMPARE(f->Label1->text(), QStringLiteral("3"));
+    QCOMPARE(f->Label1->pos(), QPoint(320, 122));
+    QCOMPARE(f->Label1->font().pixelSize(), 267);
+    QVERIFY(f->Label1->font().bold());
+    QCOMPARE(f->Label1->palette().color(QPalette::WindowText), QColor(0, 0, 160));
+    QCOMPARE(f->findChild<QLabel *>(QStringLiteral("Label2")), f->Label2);
+    QCOMPARE(f->Label2->text(), QString());
+    QCOMPARE(f->Label2->font().pixelSize(), 400);
+    QVERIFY(f->Label2->font().italic());
+    QVERIFY(!f->Label2->font().bold());
+    QCOMPARE(f->Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(f->Label2->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    QCOMPARE(f->findChild<QTimer *>(QStringLiteral("Timer1")), f->Timer1);
+    QCOMPARE(f->Timer1->interval(), 1000);
+    QCOMPARE(f->Timer4->interval(), 300);
+    QVERIFY(!f->Timer1->isActive());
+    QVERIFY(!f->Timer4->isActive());
+    QCOMPARE(f->findChild<TMMTimer *>(QStringLiteral("MMTimer2")), f->MMTimer2);
+    QCOMPARE(f->findChild<TMMTimer *>(QStringLiteral("MMTimer3")), f->MMTimer3);
+    QVERIFY(!f->MMTimer2->Enabled());
+    QVERIFY(!f->MMTimer3->Enabled());
+    QCOMPARE(f->phase, 0);
+}
+
+void TestFlash::countdown_data()
+{
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<uint>("interval");
+    QTest::newRow("10級") << 1 << 4 << 4.0 << 567u;
+    QTest::newRow("6級, exact quotient") << 2 << 3 << 3.0 << 595u;
+    QTest::newRow("十段") << 3 << 15 << 3.0 << 99u;
+}
+
+void TestFlash::countdown()
+{
+    QFETCH(int, digits);
+    QFETCH(int, count);
+    QFETCH(double, seconds);
+    QFETCH(uint, interval);
+    Program p;
+    TForm2 *f = ready(p, digits, count, seconds);
+    recorder().clear();
+    f->Show();
+    QVERIFY(!p.screens().form1->isEnabled());
+    QVERIFY(!p.screens().form3->isEnabled());
+    QCOMPARE(p.app().activeScreen(), f);
+    QVERIFY(f->Timer1->isActive());
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
+
+    f->Timer1Timer();
+    QCOMPARE(f->Label1->text(), QStringLiteral("2"));
+    QCOMPARE(f->MMTimer2->Interval(), interval);
+    QCOMPARE(f->MMTimer3->Interval(), interval);
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 2);
+    QVERIFY(!f->MMTimer2->Enabled());
+
+    f->Timer1Timer();
+    QCOMPARE(f->Label1->text(), QStringLiteral("1"));
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 3);
+
+    f->Timer1Timer();
+    // "0" is never seen: the label is hidden and the first number is due one interval later.
+    QVERIFY(!f->Label1->isVisible());
+    QVERIFY(!f->Timer1->isActive());
+    QVERIFY(f->MMTimer2->Enabled());
+    QVERIFY(!f->MMTimer3->Enabled());
+    QCOMPARE(f->phase, 1);
+    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 3); // three per question
+    QVERIFY(f->Label2->isPrepared());
+    f->MMTimer2->setEnabled(false);
+}
+
+void TestFlash::silentAfterTheTenthAnswer()
+{
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 4);
+    p.state().answeredCount = 10;
+    recorder().clear();
+    f->Show();
+    QVERIFY(f->Timer1->isActive());
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 0);
+}
+
+void TestFlash::activationLeavesARunningCountdownAlone()
+{
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 4);
+    f->Show();
+    QTest::qWait(400);
+    const int left = f->Timer1->remainingTime();
+    QVERIFY(left < 800);
+    f->FormActivate();
+    QVERIFY(f->Timer1->isActive());
+    QVERIFY(f->Timer1->remainingTime() <= left);
+}
+
+void TestFlash::numberOnAndOff_data()
+{
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QRect>("place");
+    QTest::newRow("1 digit") << 1 << QRect(240, 72, 300, 0);
+    QTest::newRow("2 digits") << 2 << QRect(160, 72, 500, 0);
+    QTest::newRow("3 digits") << 3 << QRect(48, 72, 700, 0);
+}
+
+void TestFlash::numberOnAndOff()
+{
+    QFETCH(int, digits);
+    QFETCH(QRect, place);
+    Program p;
+    // Two numbers over 99 s: no real tick comes while the handlers are stepped by hand.
+    TForm2 *f = ready(p, digits, 2, 99);
+    int reads = 0;
+    f->setNumberClock(readings({45296789u, 3600000u}, &reads));
+    const int first = GenerateNumber(digits, [] { return std::uint32_t(45296789u); });
+    const int second = GenerateNumber(digits, [] { return std::uint32_t(3600000u); });
+    QVERIFY(first != second);
+    p.state().runningSum = 0;
+    f->Show();
+    for (int i = 0; i < 3; ++i)
+        f->Timer1Timer();
+    QCOMPARE(f->MMTimer2->Interval(), 32995u);
+
+    f->MMTimer3Timer(f->MMTimer3); // no number visible: nothing happens
+    QCOMPARE(f->shownCount, 0);
+    QCOMPARE(f->phase, 1);
+
+    f->MMTimer2Timer(f->MMTimer2);
+    QCOMPARE(f->numberIndex, 1);
+    QCOMPARE(p.state().numbers[1], first);
+    QCOMPARE(f->Label2->text(), QString::number(first));
+    QCOMPARE(f->phase, 2);
+    QVERIFY(!f->MMTimer2->Enabled());
+    QVERIFY(f->MMTimer3->Enabled());
+    QCOMPARE(p.state().runningSum, first);
+    QCOMPARE(QRect(f->Label2->x(), f->Label2->y(), f->Label2->width(), 0), place);
+
+    f->MMTimer3Timer(f->MMTimer3);
+    QCOMPARE(f->Label2->text(), QString());
+    QCOMPARE(f->phase, 1);
+    QVERIFY(f->MMTimer2->Enabled());
+    QVERIFY(!f->MMTimer3->Enabled());
+    QCOMPARE(f->shownCount, 1);
+    QVERIFY(!f->Timer4->isActive());
+
+    f->MMTimer2Timer(f->MMTimer2);
+    QCOMPARE(f->numberIndex, 2);
+    QCOMPARE(p.state().numbers[2], second);
+    QCOMPARE(p.state().runningSum, first + second);
+    QCOMPARE(p.state().numbers[0], 0);
+
+    f->MMTimer3Timer(f->MMTimer3); // the last one: the question's presentation ends
+    QVERIFY(!f->MMTimer2->Enabled());
+    QVERIFY(!f->MMTimer3->Enabled());
+    QCOMPARE(f->phase, 0);
+    QCOMPARE(p.state().questionNo, 1);
+    QCOMPARE(p.state().correctAnswers[1], QString::number(first + second));
+    QCOMPARE(f->Label1->text(), QString());
+    QVERIFY(f->Label1->isVisible());
+    QCOMPARE(f->Label2->text(), QString());
+    QCOMPARE(f->shownCount, 0);
+    QVERIFY(f->Timer4->isActive());
+    QCOMPARE(reads, 2);
+    // The running sum stays for the answer box to judge.
+    QCOMPARE(p.state().runningSum, first + second);
+}
+
+void TestFlash::equalNeighbourIsDrawnAgain()
+{
+    Program p;
+    TForm2 *f = ready(p, 3, 3, 99);
+    int reads = 0;
+    // The second number is first drawn at the same clock reading as the first, so it comes out
+    // equal and is drawn again until the clock has moved on. The third may equal the first.
+    f->setNumberClock(readings({45296789u, 45296789u, 45296789u, 3600000u, 45296789u}, &reads));
+    f->Show();
+    for (int i = 0; i < 3; ++i)
+        f->Timer1Timer();
+    for (int k = 0; k < 3; ++k) {
+        f->MMTimer2Timer(f->MMTimer2);
+        f->MMTimer3Timer(f->MMTimer3);
+    }
+    QCOMPARE(p.state().numbers[1], 523);
+    QCOMPARE(p.state().numbers[2], 878);
+    QCOMPARE(p.state().numbers[3], 523);
+    QCOMPARE(reads, 5);
+    QCOMPARE(p.state().correctAnswers[1], QStringLiteral("1924"));
+}
+
+void TestFlash::handOver()
+{
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 4);
+    f->Show();
+    f->Timer1->stop();
+    f->Timer4->start();
+    f->Timer4Timer();
+    QVERIFY(!f->Timer4->isActive());
+    QVERIFY(p.screens().form5->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().form5);
+    QVERIFY(f->isVisible()); // stays where it is, blank
+}
+
+void TestFlash::rearm()
+{
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 4);
+    f->Show();
+    f->Timer1->stop();
+    f->Label1->setText(QString());
+    f->Rearm();
+    QCOMPARE(f->Label1->text(), QStringLiteral("3"));
+    QVERIFY(f->Label1->isVisible());
+    QVERIFY(f->Timer1->isActive());
+}
+
+void TestFlash::closeResets()
+{
+    Program p;
+    TForm2 *f = ready(p, 2, 5, 99);
+    f->Show();
+    for (int i = 0; i < 3; ++i)
+        f->Timer1Timer();
+    f->MMTimer2Timer(f->MMTimer2);
+    f->MMTimer3Timer(f->MMTimer3);
+    f->MMTimer2Timer(f->MMTimer2);
+    p.state().questionNo = 4;
+    p.state().answeredCount = 4;
+    p.state().correctCount = 3;
+    f->Timer4->start();
+    p.screens().form5->setQuestionCaption(QStringLiteral("5問目"));
+    const auto numbers = p.state().numbers;
+
+    f->Close();
+    QVERIFY(!f->isVisible());
+    QVERIFY(p.screens().form1->isEnabled());
+    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(!f->Timer1->isActive());
+    QCOMPARE(f->Label1->text(), QStringLiteral("3"));
+    QVERIFY(!f->Label1->isHidden());
+    QCOMPARE(f->Label2->text(), QString());
+    QVERIFY(!f->MMTimer2->Enabled());
+    QVERIFY(!f->MMTimer3->Enabled());
+    QCOMPARE(f->shownCount, 0);
+    QCOMPARE(p.state().runningSum, 0);
+    QCOMPARE(p.state().questionNo, 0);
+    QVERIFY(!f->Timer4->isActive());
+    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
+    QCOMPARE(p.state().correctCount, 0);
+    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(f->phase, 0);
+    QCOMPARE(p.state().numbers, numbers); // the numbers stay until overwritten
+}
+
+void TestFlash::unrunnableParametersEndTheDrill()
+{
+    Program p;
+    TForm2 *f = ready(p, 1, 0, 4); // no numbers: the question could never end
+    f->Show();
+    recorder().clear();
+    f->Timer1Timer();
+    f->Timer1Timer();
+    QVERIFY(recorder().boxes.isEmpty());
+    f->Timer1Timer();
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
+    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("口数が 0 ")), qPrintable(recorder().boxes[0].text));
+    QVERIFY(!p.app().isOpen(f));
+    QVERIFY(!f->MMTimer2->Enabled());
+    QVERIFY(p.screens().form3->isEnabled());
+}
+
+void TestFlash::wholeQuestionInRealTime()
+{
+    Program p;
+    // 1 digit, 3 numbers, 1 s: I = 195 ms.
+    TForm2 *f = ready(p, 1, 3, 1);
+    PaintLog log(f->Label2);
+    recorder().clear();
+    f->Show();
+    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
+    const SharedState &s = p.state();
+    QCOMPARE(s.questionNo, 1);
+    QList<int> shown;
+    for (int k = 1; k <= 3; ++k) {
+        QVERIFY(s.numbers[k] >= 1 && s.numbers[k] <= 9);
+        QVERIFY(s.numbers[k] != s.numbers[k - 1]);
+        shown << s.numbers[k];
+    }
+    QCOMPARE(s.correctAnswers[1], QString::number(shown[0] + shown[1] + shown[2]));
+    QCOMPARE(s.runningSum, shown[0] + shown[1] + shown[2]);
+    // Each number was on screen, and blank after it, in order.
+    QStringList expected;
+    for (int n : shown)
+        expected << QString::number(n) << QString();
+    if (!log.texts.isEmpty() && log.texts.first().isEmpty())
+        log.texts.removeFirst();
+    QCOMPARE(log.texts, expected);
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 3);
+    QCOMPARE(p.app().activeScreen(), p.screens().form5);
+    QCOMPARE(f->MMTimer2->missedTicks() + f->MMTimer3->missedTicks(), quint64(0));
+}
+
+void TestFlash::closingMidQuestionStopsEverything()
+{
+    Program p;
+    TForm2 *f = ready(p, 2, 6, 2); // I = 176 ms
+    f->Show();
+    QVERIFY(runUntil([&] { return f->phase == 2; }, 20000));
+    f->Close();
+    runUntil([] { return false; }, 1000); // nothing more happens
+    QCOMPARE(f->Label2->text(), QString());
+    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(f->phase, 0);
+    QCOMPARE(p.state().questionNo, 0);
+    QCOMPARE(p.state().runningSum, 0);
+    QVERIFY(!p.screens().form5->isVisible());
+    // The next drill starts again at question 1.
+    recorder().clear();
+    f->Show();
+    QCOMPARE(f->Label1->text(), QStringLiteral("3"));
+    QVERIFY(f->Label1->isVisible());
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
+    QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
+    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
+    QCOMPARE(p.state().questionNo, 1);
+}
+
+void TestFlash::busyGuiThreadDoesNotStallTheQuestion_data()
+{
+    QTest::addColumn<int>("busyInPhase");
+    QTest::newRow("busy while a number is shown: its off tick is missed") << 2;
+    QTest::newRow("busy in a gap: the next number's tick is missed") << 1;
+}
+
+void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
+{
+    QFETCH(int, busyInPhase);
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 2); // I = 281 ms, a tick waits 253 ms
+    f->Show();
+    QVERIFY(runUntil([&] { return f->numberIndex == 2 && f->phase == busyInPhase; }, 20000));
+    QThread::msleep(700); // the GUI thread does not take the tick in time
+    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
+    TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
+    QCOMPARE(late->missedTicks(), quint64(1));
+    const SharedState &s = p.state();
+    QCOMPARE(s.questionNo, 1);
+    QCOMPARE(f->numberIndex, 4);
+    QCOMPARE(s.correctAnswers[1], QString::number(s.numbers[1] + s.numbers[2] + s.numbers[3] + s.numbers[4]));
+}
+
+void TestFlash::preparedDigitsLookLikeTheText_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char *t : {"7", "1", "45", "98", "101", "230", "989", "476"})
+        QTest::newRow(t) << QString::fromLatin1(t);
+}
+
+void TestFlash::preparedDigitsLookLikeTheText()
+{
+    // The number label painted from its digit images against an ordinary label drawing the text.
+    QFETCH(QString, text);
+    Program p;
+    TForm2 *f = p.screens().form2;
+    const auto at = *flashrules::numberPlacement(text.size());
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    QPalette pal = host.palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    host.setPalette(pal);
+    host.setAutoFillBackground(true);
+    host.resize(800, 600);
+    auto *plain = new QLabel(&host);
+    plain->setFont(f->Label2->font());
+    plain->setPalette(f->Label2->palette());
+    plain->setAlignment(f->Label2->alignment());
+    plain->setGeometry(at.left, at.top, at.width, f->Label2->height());
+    plain->setText(text);
+    f->Label2->prepare();
+    f->Label2->setText(text);
+    f->Label2->setGeometry(plain->geometry());
+    const QImage want = plain->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    const QImage got = f->Label2->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    QCOMPARE(got.size(), want.size());
+    int ink = 0, differing = 0;
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x) {
+            const int a = want.pixel(x, y) & 0xff, b = got.pixel(x, y) & 0xff;
+            ink += a < 128;
+            differing += qAbs(a - b) > 64;
+        }
+    QVERIFY(ink > 1000); // the text is really there
+    QVERIFY2(differing * 200 < ink, qPrintable(QStringLiteral("%1 of %2 ink pixels differ").arg(differing).arg(ink)));
+}
+
+PZ_GUI_TEST_MAIN(TestFlash)
+#include "tst_flash.moc"
