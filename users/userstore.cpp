@@ -103,21 +103,25 @@ QString checkRegistration(const QString &name, const QString &password)
     QString refusal = checkName(name);
     if (refusal.isEmpty())
         refusal = checkPassword(password);
-    if (refusal.isEmpty() && isTaken(name))
-        refusal = QStringLiteral("「%1」というなまえはもうつかわれています。ほかのなまえにしてください").arg(name);
+    if (refusal.isEmpty()) {
+        if (const QString user = userTaking(name); !user.isEmpty())
+            refusal = QStringLiteral("「%1」というなまえはもうつかわれています。\nほかのなまえにしてください").arg(user);
+    }
     return refusal;
 }
 
-bool isTaken(const QString &name)
+QString userTaking(const QString &name)
 {
     if (QFileInfo::exists(recordPath(name)))
-        return true;
+        return name;
     const QStringList users = listUsers();
     for (const QString &u : users)
         if (u.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+            return u;
+    return QString();
 }
+
+bool isTaken(const QString &name) { return !userTaking(name).isEmpty(); }
 
 QStringList listUsers()
 {

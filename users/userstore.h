@@ -31,6 +31,8 @@ QString checkRegistration(const QString &name, const QString &password);
 // Whether a user of this name exists, counting names that differ only in letter case (they are
 // one file on a case-insensitive file system).
 bool isTaken(const QString &name);
+// The registered user that name would be, or an empty string when it is free.
+QString userTaking(const QString &name);
 
 // --- operations ---
 

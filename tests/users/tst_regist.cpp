@@ -254,7 +254,7 @@ void TestRegist::nameInUse()
     type(f->Edit2, QStringLiteral("xyz"));
     QTest::mouseClick(f->CuteButton1, Qt::LeftButton);
 
-    verifyWarning(QStringLiteral("「たろう」というなまえはもうつかわれています。ほかのなまえにしてください"));
+    verifyWarning(QStringLiteral("「たろう」というなまえはもうつかわれています。\nほかのなまえにしてください"));
     QCOMPARE(p.readFile(QStringLiteral("user/たろう.dat")), history);
     QCOMPARE(p.readFile(QStringLiteral("user/たろう.psw")), QByteArray("abc\r\n"));
     QVERIFY(p.app().isOpen(f));

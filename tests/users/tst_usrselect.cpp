@@ -313,6 +313,12 @@ void TestUserSelect::noNameChosen()
     TForm9 *f = p.screens().form9;
     f->Show();
     recorder().clear();
+    // Chosen, then un-chosen with Ctrl and a click: the name is still the list's current row.
+    choose(f, QStringLiteral("たろう"));
+    QListWidgetItem *item = f->ListBox1->item(0);
+    QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier, f->ListBox1->visualItemRect(item).center());
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+    QCOMPARE(f->ListBox1->currentItem(), item);
     QTest::keyClicks(f->Edit1, QStringLiteral("abc"));
     QTest::keyClick(f->Edit1, Qt::Key_Return);
     QCOMPARE(recorder().boxes.size(), 1);
