@@ -137,7 +137,10 @@ void TForm4::Image1MouseDown() { Close(); }
 
 void TForm4::FormCloseQuery()
 {
-    // A sheet closed before its fill ran must not append a line of empty cells afterwards.
+    // A sheet closed before its fill tick: the drill is finished all the same, so its line is
+    // written now, from the cells as they still are, and not later from emptied ones.
+    if (Timer1->isActive())
+        pz::guard([this] { Timer1Timer(); });
     Timer1->stop();
     SharedState &s = state();
     for (int k = 1; k <= kRows; ++k) {

@@ -18,7 +18,8 @@
 
 namespace {
 // Keeps everything but an answer with a 32-bit value out of the field, whichever way it comes
-// (typed, pasted, dropped, composed): digits only, never above 2147483647.
+// (typed, pasted, dropped, composed): digits only, never above 2147483647. Over-long text is refused
+// whole; the field has no length limit of its own, which would cut it to a number nobody typed.
 class AnswerValidator : public QValidator {
 public:
     using QValidator::QValidator;
@@ -43,7 +44,6 @@ void TForm5::FormCreate()
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setFont(font(64, true, true));
     Edit1->setGeometry(56, 32, 209, 72);
-    Edit1->setMaxLength(drillrules::kMaxAnswerLength);
     Edit1->setValidator(new AnswerValidator(Edit1));
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only: no input method
     Edit1->installEventFilter(this);
@@ -84,14 +84,15 @@ bool TForm5::eventFilter(QObject *watched, QEvent *event)
 
 bool TForm5::Edit1KeyPress(QKeyEvent *event)
 {
-    const QString text = event->text();
-    // Keys that type nothing (arrows, Home, End) and Delete edit the field as usual.
-    if (text.isEmpty() || event->key() == Qt::Key_Delete)
-        return false;
+    // Enter first: some keyboards and input methods deliver it without text.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         acceptAnswer();
         return true;
     }
+    const QString text = event->text();
+    // Keys that type nothing (arrows, Home, End) and Delete edit the field as usual.
+    if (text.isEmpty() || event->key() == Qt::Key_Delete)
+        return false;
     const QChar c = text.front();
     const bool passes = text.size() == 1
         && (c == QChar(8) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')));
@@ -100,6 +101,13 @@ bool TForm5::Edit1KeyPress(QKeyEvent *event)
 
 void TForm5::acceptAnswer()
 {
+    TForm2 *flash = screens().form2;
+    if (!app().isOpen(flash)) {
+        // The flash screen was closed under the box (the window system's close reaches it even
+        // disabled), which abandoned the drill: there is no question to judge and nothing to re-arm.
+        Close();
+        return;
+    }
     const QString typed = Edit1->text();
     if (typed.isEmpty())
         return;
@@ -111,8 +119,6 @@ void TForm5::acceptAnswer()
         return;
     }
     SharedState &s = state();
-    TForm2 *flash = screens().form2;
-
     flash->setEnabled(true);
     ++s.answeredCount;
     setQuestionCaption(QStringLiteral("%1問目").arg(s.answeredCount + 1));

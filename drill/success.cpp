@@ -20,6 +20,7 @@ void TForm6::FormCreate()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(5000);
+    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may end the five seconds 5 % early
     connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
 }
 

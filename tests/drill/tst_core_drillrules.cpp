@@ -66,6 +66,9 @@ void TestDrillRules::acceptableInput_data()
     QTest::newRow("leading zeros") << "007" << true;
     QTest::newRow("largest value") << "2147483647" << true;
     QTest::newRow("over the range") << "2147483648" << false;
+    // The field has no length limit of its own: eleven characters are refused here, whole.
+    QTest::newRow("eleven digits") << "12345678901" << false;
+    QTest::newRow("eleven digits of a small value") << "00000000001" << false;
     QTest::newRow("letters") << "12a" << false;
     QTest::newRow("negative") << "-1" << false;
     QTest::newRow("full-width digit") << "３" << false;

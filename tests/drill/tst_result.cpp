@@ -36,8 +36,10 @@ QLabel *cell(TForm4 *sheet, const QString &name)
 
 QColor textColour(QLabel *l) { return l->palette().color(QPalette::Active, QPalette::WindowText); }
 
-// A drill just ended: answers, typed texts, grade, verdict and the user's history file with its header.
-void endDrill(Program &p, const QStringList &typed, const QString &verdict)
+QString recordRelPath() { return QStringLiteral("user/") + kUser + QStringLiteral(".dat"); }
+
+// A drill just ended: answers, typed texts, grade and verdict.
+void drillAnswers(Program &p, const QStringList &typed, const QString &verdict)
 {
     SharedState &s = p.state();
     s.userName = kUser;
@@ -47,7 +49,13 @@ void endDrill(Program &p, const QStringList &typed, const QString &verdict)
         s.correctAnswers[k] = kSums[k - 1];
         s.typedAnswers[k] = typed[k - 1];
     }
-    p.writeFile(QStringLiteral("user/") + kUser + QStringLiteral(".dat"), cp932Lines({userstore::recordHeader()}));
+}
+
+// The first drill of a child: its answers, and the history file as registration made it.
+void endDrill(Program &p, const QStringList &typed, const QString &verdict)
+{
+    drillAnswers(p, typed, verdict);
+    p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
 }
 
 // Shows the sheet as the verdict screen does and waits for its fill job.
@@ -71,7 +79,7 @@ private slots:
     void failedAppend();
     void closeClearsAnswersAndReturns_data();
     void closeClearsAnswersAndReturns();
-    void closedBeforeFillAppendsNothing();
+    void closedBeforeFillAppendsOnce();
 };
 
 void TestResultSheet::layout()
@@ -83,6 +91,12 @@ void TestResultSheet::layout()
     QCOMPARE(cell(sheet, "Label1")->pos(), QPoint(253, 17));
     QCOMPARE(cell(sheet, "Label2")->text(), QStringLiteral("入力した答え"));
     QCOMPARE(cell(sheet, "Label2")->pos(), QPoint(437, 16));
+    for (const char *heading : {"Label1", "Label2"}) {
+        QCOMPARE(cell(sheet, heading)->font().pixelSize(), 21);
+        QVERIFY(cell(sheet, heading)->font().bold());
+        QCOMPARE(textColour(cell(sheet, heading)), QColor(Qt::white));
+    }
+    QCOMPARE(sheet->palette().color(QPalette::Window), QColor(0, 0, 160));
     for (int k = 1; k <= 10; ++k) {
         const int top = 55 + 48 * (k - 1);
         QLabel *title = cell(sheet, TForm4::titleCellName(k));
@@ -105,9 +119,15 @@ void TestResultSheet::layout()
     QCOMPARE(sheet->Label43->pos(), QPoint(200, 522));
     QCOMPARE(sheet->Label44->pos(), QPoint(150, 521));
     QCOMPARE(sheet->Label45->pos(), QPoint(383, 522));
-    QCOMPARE(sheet->Label43->font().pixelSize(), 48);
+    for (QLabel *summary : {sheet->Label43, sheet->Label44, sheet->Label45})
+        QCOMPARE(summary->font().pixelSize(), 48);
+    QCOMPARE(textColour(sheet->Label43), QColor(Qt::white));
+    QCOMPARE(textColour(sheet->Label44), QColor(0, 0, 255));
+    QCOMPARE(textColour(sheet->Label45), QColor(255, 0, 0));
     QCOMPARE(sheet->Label46->text(), QStringLiteral("もどる"));
     QCOMPARE(sheet->Label46->pos(), QPoint(728, 540));
+    QCOMPARE(sheet->Label46->font().pixelSize(), 24);
+    QVERIFY(sheet->Label46->font().bold());
     QCOMPARE(sheet->Image1->geometry(), QRect(720, 520, 81, 73));
     QCOMPARE(sheet->Timer1->interval(), 10);
     QVERIFY(!sheet->Timer1->isActive());
@@ -171,16 +191,18 @@ void TestResultSheet::fillRunsOncePerShowing()
     endDrill(p, kSums, QStringLiteral("合格"));
     showAndFill(sheet);
     QTest::qWait(100); // a timer left running would append again within this
-    const QString path = QStringLiteral("user/") + kUser + QStringLiteral(".dat");
-    QCOMPARE(p.readFile(path), cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/7/05,10,0,合格")}));
+    const QStringList first{userstore::recordHeader(), QStringLiteral("１０級,2004/7/05,10,0,合格")};
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines(first));
 
-    // The next drill's sheet appends its own line, one more.
+    // The next drill's sheet appends its own line after the first.
     sheet->Close();
-    endDrill(p, kSums, QStringLiteral("合格"));
+    QStringList typed = kSums;
+    typed[0] = "5";
+    drillAnswers(p, typed, QStringLiteral("合格"));
     p.state().gradeName = QStringLiteral("十段");
     showAndFill(sheet);
     QTest::qWait(100);
-    QCOMPARE(p.readFile(path), cp932Lines({userstore::recordHeader(), QStringLiteral("十段,2004/7/05,10,0,合格")}));
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines(first + QStringList{QStringLiteral("十段,2004/7/05,9,1,合格")}));
 }
 
 void TestResultSheet::failedAppend_data()
@@ -253,19 +275,33 @@ void TestResultSheet::closeClearsAnswersAndReturns()
     QCOMPARE(sheet->Label45->text(), QStringLiteral("0"));
 }
 
-void TestResultSheet::closedBeforeFillAppendsNothing()
+void TestResultSheet::closedBeforeFillAppendsOnce()
 {
+    // A sheet closed before its fill tick still records the finished drill, once, from its answers.
     Program p;
     TForm4 *sheet = p.screens().form4;
-    endDrill(p, kSums, QStringLiteral("合格"));
-    const QString path = QStringLiteral("user/") + kUser + QStringLiteral(".dat");
-    const QByteArray before = p.readFile(path);
+    QStringList typed = kSums;
+    typed[6] = "72";
+    endDrill(p, typed, QStringLiteral("合格"));
+    sheet->setDateSource([] { return QDate(2004, 11, 12); });
     sheet->Show();
     sheet->startFill();
     sheet->Close(); // before the 10 ms tick
+    QVERIFY(!sheet->Timer1->isActive());
     QTest::qWait(100);
-    QCOMPARE(p.readFile(path), before);
+    QCOMPARE(p.readFile(recordRelPath()),
+             cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/11/12,9,1,合格")}));
     QVERIFY(recorder().boxes.isEmpty());
+    for (int k = 1; k <= 10; ++k) {
+        QCOMPARE(cell(sheet, TForm4::answerCellName(k))->text(), QString());
+        QCOMPARE(cell(sheet, TForm4::typedCellName(k))->text(), QString());
+    }
+
+    // Shown and closed again without a fill: nothing more.
+    sheet->Show();
+    sheet->Close();
+    QTest::qWait(50);
+    QCOMPARE(p.readFile(recordRelPath()).count("\r\n"), 2);
 }
 
 PZ_GUI_TEST_MAIN(TestResultSheet)
