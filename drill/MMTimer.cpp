@@ -7,6 +7,11 @@
 namespace {
 // The reply that says "the tick was taken".
 constexpr qintptr kTaken = 3333;
+// A tick needs two thread wake-ups before its handler runs: the timer thread's and the GUI
+// thread's, each some tens of microseconds, a hundred or more on a virtual machine. So the tick is
+// sent this much ahead of its deadline and the GUI thread, awake by then, holds it until the
+// deadline itself (the timer layer keeps the lead within a quarter of the period).
+constexpr std::chrono::microseconds kLead(300);
 } // namespace
 
 struct TMMTimer::Shared {
@@ -89,18 +94,21 @@ void TMMTimer::UpdateTimer()
         const quint64 generation = shared_->generation;
         const std::chrono::microseconds timeout = std::chrono::milliseconds(replyTimeout_);
         std::shared_ptr<Shared> shared = shared_;
-        shared_->timerId = hirestimer::setEvent(interval_, [shared, generation, timeout](hirestimer::EventId) {
-            DeliverTick(shared, generation, timeout);
-        });
+        shared_->timerId = hirestimer::setEvent(
+            interval_,
+            [shared, generation, timeout](hirestimer::EventId, hirestimer::Clock::time_point due) {
+                DeliverTick(shared, generation, timeout, due);
+            },
+            kLead);
     }
 }
 
 void TMMTimer::DeliverTick(const std::shared_ptr<Shared> &shared, quint64 generation,
-                           std::chrono::microseconds timeout)
+                           std::chrono::microseconds timeout, hirestimer::Clock::time_point due)
 {
-    // On the timer thread. SMTO_ABORTIFHUNG has no counterpart: a hung GUI thread simply lets the
-    // time run out.
-    if (shared->line->send(generation, timeout) == kTaken)
+    // On the timer thread, just before the deadline. The wait for the GUI thread runs from the
+    // deadline. SMTO_ABORTIFHUNG has no counterpart: a hung GUI thread simply lets the time run out.
+    if (shared->line->send(generation, timeout, due) == kTaken)
         return;
     // Not taken: switch the timer off, unless the GUI thread has restarted or stopped it meanwhile.
     std::lock_guard lock(shared->mutex);

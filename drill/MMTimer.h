@@ -50,7 +50,7 @@ private:
     void UpdateTimer();
     qintptr TimerWndProc(const hirestimer::Ticket &message);
     static void DeliverTick(const std::shared_ptr<Shared> &shared, quint64 generation,
-                            std::chrono::microseconds timeout);
+                            std::chrono::microseconds timeout, hirestimer::Clock::time_point due);
 
     std::shared_ptr<Shared> shared_; // what the timer thread may touch
     quint32 interval_ = 1000;

@@ -73,22 +73,71 @@ void NumberLabel::prepare()
     preparedFont_ = font();
     preparedColour_ = colour;
     prepared_ = true;
+    // QLabel repaints its contents rectangle when its text changes; with no contents rectangle a
+    // new text marks nothing, and repaintChange paints just the pixels that change. (Margins are
+    // kept in 16 bits: 30000 is more than any label's height and still fits.)
+    setContentsMargins(0, 0, 0, 30000);
+    update();
+}
+
+bool NumberLabel::drawsFromDigits(const QString &text) const
+{
+    if (!prepared_ || preparedFont_ != font())
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+QRect NumberLabel::inkRect(const QString &text) const
+{
+    if (!drawsFromDigits(text))
+        return rect();
+    // Left-aligned, top-aligned: the pen starts at the left edge on the first baseline and moves by
+    // each digit's advance, as the text layout places them.
+    QRect box;
+    QPoint pen(0, ascent_);
+    for (QChar c : text) {
+        const Digit &g = digits_[c.unicode() - u'0'];
+        if (!g.ink.isNull())
+            box |= QRect(pen + g.offset, g.ink.size());
+        pen.rx() += g.advance;
+    }
+    return box;
+}
+
+void NumberLabel::repaintChange()
+{
+    // One rectangle: the painter clips to the repainted region, and drawing under a clip of
+    // several rectangles is several times slower than under a single one.
+    QRect changed = (onScreen_ | inkRect(text())) & rect();
+    if (changed.isEmpty())
+        return;
+    // Painting over pixels that the X server may still be reading from shared memory makes Qt
+    // wait for the server (a full round trip) before it paints. So the rectangle is stretched to
+    // one pixel on the label's top or bottom edge, in turn, which digits never reach; right after
+    // the handler that pixel alone is repainted: Qt does its waiting then, while nothing is due,
+    // and leaves only that pixel pending, which the next flash's rectangle does not touch.
+    topSpot_ = !topSpot_;
+    const QRect spot(changed.left(), topSpot_ ? 0 : height() - 1, 1, 1);
+    // When nothing is inked, the label is white already: only the new digits need drawing.
+    intended_ = changed | spot;
+    blank_ = onScreen_.isEmpty();
+    repaint(intended_);
+    intended_ = QRect();
+    QMetaObject::invokeMethod(this, [this, spot] { repaint(spot); }, Qt::QueuedConnection);
 }
 
 void NumberLabel::paintEvent(QPaintEvent *event)
 {
     paintStart_ = std::chrono::steady_clock::now();
     QPainter p(this);
-    p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
+    if (!(blank_ && event->region() == QRegion(intended_)))
+        p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
     const QString t = text();
-    bool allDigits = prepared_ && preparedFont_ == font();
-    for (QChar c : t)
-        allDigits = allDigits && c >= u'0' && c <= u'9';
-    if (allDigits) {
-        // Left-aligned, top-aligned: the pen starts at the contents' left edge on the first
-        // baseline and moves by each digit's advance, as the text layout would place them.
-        const QRect cr = contentsRect();
-        QPoint pen(cr.left(), cr.top() + ascent_);
+    if (drawsFromDigits(t)) {
+        QPoint pen(0, ascent_);
         for (QChar c : t) {
             const Digit &g = digits_[c.unicode() - u'0'];
             if (!g.ink.isNull())
@@ -98,9 +147,10 @@ void NumberLabel::paintEvent(QPaintEvent *event)
     } else if (!t.isEmpty()) {
         p.setFont(font());
         p.setPen(palette().color(foregroundRole()));
-        p.drawText(contentsRect(), int(alignment()), t);
+        p.drawText(rect(), int(alignment()), t);
     }
     p.end();
+    onScreen_ = inkRect(t);
     paintEnd_ = std::chrono::steady_clock::now();
 }
 
@@ -130,13 +180,18 @@ void TForm2::FormCreate()
 
     Label2 = new NumberLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(font(400, false, true));
+    Label2->setFont(numberFont());
     pal = Label2->palette();
     pal.setColor(QPalette::WindowText, Qt::black);
     Label2->setPalette(pal);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const flashrules::Placement at = *flashrules::numberPlacement(3);
-    Label2->setGeometry(at.left, at.top, at.width, QFontMetrics(Label2->font()).height());
+    // A fixed size also spares every new text a layout request to the form.
+    Label2->setFixedSize(at.width, QFontMetrics(Label2->font()).height());
+    Label2->move(at.left, at.top);
+    // The number label paints its whole box white; the countdown, which lies within it, stays
+    // above it (it is hidden while the numbers are flashed).
+    Label1->raise();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -158,6 +213,26 @@ void TForm2::FormCreate()
     MMTimer3->setOnTimer([this](QObject *sender) { MMTimer3Timer(sender); });
     connect(MMTimer2, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer2); }));
     connect(MMTimer3, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer3); }));
+}
+
+QFont TForm2::numberFont()
+{
+    // The design font's digits are half an em wide. IPA P Gothic, which stands in for it here, has
+    // digits a quarter wider, so that three 400 px italic digits would run past the 700 px label
+    // and off the screen. IPA Gothic, its fixed-pitch sister, has half-width digits of the same
+    // design; failing that, the digits are narrowed to half an em.
+    QFont f = font(400, false, true);
+    const auto halfEm = [](const QFont &candidate) {
+        return QFontMetrics(candidate).horizontalAdvance(QLatin1Char('0')) <= 400 / 2 + 400 / 40;
+    };
+    if (halfEm(f))
+        return f;
+    QFont fixed = f;
+    fixed.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("ＭＳ ゴシック")});
+    if (halfEm(fixed))
+        return fixed;
+    f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
+    return f;
 }
 
 void TForm2::FormDestroy()
@@ -237,10 +312,12 @@ void TForm2::MMTimer2Timer(QObject *)
     MMTimer2->setEnabled(false);
     MMTimer3->setEnabled(true);
     s.runningSum += toInteger(Label2->text());
-    if (const auto at = flashrules::numberPlacement(s.gradeParams.digits))
-        Label2->setGeometry(at->left, at->top, at->width, Label2->height());
+    if (const auto at = flashrules::numberPlacement(s.gradeParams.digits)) {
+        Label2->setFixedSize(at->width, Label2->height());
+        Label2->move(at->left, at->top);
+    }
     // On screen before the handler returns, painted from the prepared digits.
-    Label2->repaint();
+    Label2->repaintChange();
 }
 
 void TForm2::MMTimer3Timer(QObject *)
@@ -267,8 +344,10 @@ void TForm2::MMTimer3Timer(QObject *)
         shownCount = 0;
         Timer4->start();
     }
-    Label2->repaint();
+    Label2->repaintChange();
 }
+
+
 
 void TForm2::Timer4Timer()
 {

@@ -35,7 +35,7 @@ public:
         return *s;
     }
 
-    EventId add(quint32 periodMs, EventCallback cb)
+    EventId add(quint32 periodMs, EventCallback cb, Clock::duration lead)
     {
         const Clock::time_point now = Clock::now();
         std::lock_guard lock(mutex_);
@@ -43,8 +43,9 @@ public:
         EventId id = nextId_++;
         if (nextId_ == 0)
             nextId_ = 1;
-        const auto period = std::chrono::milliseconds(periodMs);
-        events_.push_back({id, period, now + period, std::make_shared<EventCallback>(std::move(cb))});
+        const Clock::duration period = std::chrono::milliseconds(periodMs);
+        lead = std::clamp(lead, Clock::duration::zero(), period / 4);
+        events_.push_back({id, period, lead, now + period, std::make_shared<EventCallback>(std::move(cb))});
         changed_.notify_one();
         return id;
     }
@@ -64,6 +65,7 @@ private:
     struct Event {
         EventId id;
         Clock::duration period;
+        Clock::duration lead; // the callback runs this much before the deadline
         Clock::time_point due;
         std::shared_ptr<EventCallback> callback;
     };
@@ -97,24 +99,26 @@ private:
                 changed_.wait(lock);
                 continue;
             }
-            auto next = std::min_element(events_.begin(), events_.end(),
-                                         [](const Event &a, const Event &b) { return a.due < b.due; });
+            auto next = std::min_element(events_.begin(), events_.end(), [](const Event &a, const Event &b) {
+                return a.due - a.lead < b.due - b.lead;
+            });
             const EventId id = next->id;
             const Clock::time_point due = next->due;
-            if (Clock::now() < due) {
-                // Woken early by a change (or spuriously): look at the table again.
-                changed_.wait_until(lock, due);
+            const Clock::time_point wake = due - next->lead;
+            if (Clock::now() < wake) {
+                // Woken before the time by a change (or spuriously): look at the table again.
+                changed_.wait_until(lock, wake);
                 continue;
             }
             // Due: the next deadline stays on the grid; deadlines already passed are skipped.
             const Clock::time_point now = Clock::now();
             Clock::time_point following = due + next->period;
-            if (following <= now)
-                following += ((now - following) / next->period + 1) * next->period;
+            if (following - next->lead <= now)
+                following += ((now - (following - next->lead)) / next->period + 1) * next->period;
             next->due = following;
             std::shared_ptr<EventCallback> cb = next->callback;
             lock.unlock();
-            (*cb)(id); // may kill or add events, and may wait for the GUI thread
+            (*cb)(id, due); // may kill or add events, and may wait for the GUI thread
             lock.lock();
         }
     }
@@ -128,11 +132,11 @@ private:
 
 } // namespace
 
-EventId setEvent(quint32 periodMs, EventCallback callback)
+EventId setEvent(quint32 periodMs, EventCallback callback, std::chrono::microseconds lead)
 {
     if (periodMs == 0 || !callback)
         return 0;
-    return Service::instance().add(periodMs, std::move(callback));
+    return Service::instance().add(periodMs, std::move(callback), lead);
 }
 
 bool killEvent(EventId id)
@@ -148,6 +152,15 @@ bool killEvent(EventId id)
 
 namespace {
 const QEvent::Type kTicketEvent = QEvent::Type(QEvent::registerEventType());
+
+inline void cpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
 
 class TicketEvent : public QEvent {
 public:
@@ -193,11 +206,12 @@ Line::~Line()
         receiver_->deleteLater();
 }
 
-qintptr Line::send(quint64 tag, std::chrono::microseconds timeout)
+qintptr Line::send(quint64 tag, std::chrono::microseconds timeout, Clock::time_point notBefore)
 {
-    const Clock::time_point deadline = Clock::now() + timeout;
+    const Clock::time_point deadline = std::max(Clock::now(), notBefore) + timeout;
     auto ticket = std::make_shared<Ticket>();
     ticket->tag = tag;
+    ticket->notBefore = notBefore;
     std::unique_lock lock(mutex_);
     if (!receiver_)
         return 0;
@@ -234,6 +248,10 @@ void Line::deliver(const std::shared_ptr<Ticket> &ticket)
     int expected = Ticket::Pending;
     if (!ticket->state.compare_exchange_strong(expected, Ticket::Running))
         return; // abandoned by its sender: never run late
+    // Taken ahead of its time: hold it until then. The sender sent it just early enough to cover
+    // this thread's wake-up, so this is a short wait, and it makes the handler start on time.
+    while (Clock::now() < ticket->notBefore)
+        cpuRelax();
     qintptr reply = 0;
     const Handler h = handler_; // the handler may close the line
     ++delivering_;

@@ -22,13 +22,18 @@ using Clock = std::chrono::steady_clock; // CLOCK_MONOTONIC
 // ---- periodic events ----
 
 using EventId = quint32; // 0 is never a valid event
-using EventCallback = std::function<void(EventId)>;
+// Called on the timer thread with the event and the deadline it is called for.
+using EventCallback = std::function<void(EventId, Clock::time_point due)>;
 
 // Starts a periodic event: callback runs on the timer thread every periodMs milliseconds, the
 // first time periodMs after this call, until the event is killed. Deadlines lie on a fixed grid
 // (start + k * period); when a callback overruns a deadline that deadline is skipped, never made
 // up with a burst. Returns 0 (and starts nothing) for a period of 0.
-EventId setEvent(quint32 periodMs, EventCallback callback);
+//
+// lead: the callback is called that much before each deadline (at most a quarter of the period),
+// so that it can hand the tick on in time to whoever must act exactly at the deadline.
+EventId setEvent(quint32 periodMs, EventCallback callback,
+                 std::chrono::microseconds lead = std::chrono::microseconds(0));
 
 // Stops an event; false when there is no such event (already killed). Callable from any thread,
 // including from the event's own callback. It never waits for a callback that is running, so the
@@ -42,6 +47,7 @@ struct Ticket {
     enum State : int { Pending, Running, Done, Abandoned };
     quint64 tag = 0;            // the sender's generation, handed to the receiver untouched
     bool wantsReply = true;     // false: a notice, nobody waits for it
+    Clock::time_point notBefore; // the receiver does not act on it earlier
     std::atomic<int> state{Pending};
     qintptr reply = 0;
 };
@@ -59,11 +65,16 @@ public:
     static std::shared_ptr<Line> create(Handler handler);
     ~Line();
 
-    // From a thread other than the receiving one: posts the message and waits at most timeoutMs
-    // for the receiver's reply. Returns the reply, or 0 when the message was not taken in time
-    // (or the line was closed): such a message is abandoned and never handled later.
-    // A message the receiver has already started when the time is up is not waited for either.
-    qintptr send(quint64 tag, std::chrono::microseconds timeout);
+    // From a thread other than the receiving one: posts the message and waits for the receiver's
+    // reply until timeout after notBefore (or after now, if that is later). Returns the reply, or
+    // 0 when the message was not taken in time (or the line was closed): such a message is
+    // abandoned and never handled later. A message the receiver has already started when the
+    // time is up is not waited for either.
+    //
+    // A message may be sent a little ahead of notBefore: the receiving thread, woken early, takes it
+    // and holds it until that instant, so what it does next happens on time rather than a thread
+    // wake-up later.
+    qintptr send(quint64 tag, std::chrono::microseconds timeout, Clock::time_point notBefore = {});
 
     // From any thread: posts a notice that the receiver handles when it gets to it; no reply.
     void post(quint64 tag);

@@ -81,6 +81,9 @@ class TestFlash : public QObject {
     Q_OBJECT
 private slots:
     void layout();
+    void countdownIsSeen();
+    void everyNumberFitsItsLabel_data();
+    void everyNumberFitsItsLabel();
     void countdown_data();
     void countdown();
     void silentAfterTheTenthAnswer();
@@ -96,6 +99,7 @@ private slots:
     void closingMidQuestionStopsEverything();
     void busyGuiThreadDoesNotStallTheQuestion_data();
     void busyGuiThreadDoesNotStallTheQuestion();
+    void screenHoldsExactlyTheNumberShown();
     void preparedDigitsLookLikeTheText_data();
     void preparedDigitsLookLikeTheText();
 };
@@ -129,6 +133,48 @@ void TestFlash::layout()
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
     QCOMPARE(f->phase, 0);
+}
+
+void TestFlash::countdownIsSeen()
+{
+    // The countdown lies inside the number label's box; the "3" must show through it.
+    Program p;
+    TForm2 *f = ready(p, 3, 15, 3);
+    f->Show();
+    const QImage shot = f->grab().toImage();
+    int blue = 0;
+    const QRect r = f->Label1->geometry();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            blue += shot.pixelColor(x, y) == QColor(0, 0, 160);
+    QVERIFY2(blue > 2000, qPrintable(QString::number(blue)));
+    f->Timer1->stop();
+}
+
+void TestFlash::everyNumberFitsItsLabel_data()
+{
+    QTest::addColumn<int>("digits");
+    QTest::newRow("1 digit, 300 px") << 1;
+    QTest::newRow("2 digits, 500 px") << 2;
+    QTest::newRow("3 digits, 700 px") << 3;
+}
+
+void TestFlash::everyNumberFitsItsLabel()
+{
+    QFETCH(int, digits);
+    Program p;
+    TForm2 *f = p.screens().form2;
+    f->Label2->prepare();
+    const auto at = *flashrules::numberPlacement(digits);
+    const QRect label(0, 0, at.width, f->Label2->height());
+    int checked = 0;
+    for (std::uint32_t ms = 0; ms < 86400000u; ms += 4999) {
+        const QString t = QString::number(GenerateNumber(digits, [ms] { return ms; }));
+        const QRect ink = f->Label2->inkRect(t);
+        QVERIFY2(label.contains(ink), qPrintable(QStringLiteral("%1 inks %2..%3 of %4").arg(t).arg(ink.left()).arg(ink.right()).arg(at.width)));
+        ++checked;
+    }
+    QVERIFY(checked > 17000);
 }
 
 void TestFlash::countdown_data()
@@ -463,6 +509,37 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     QCOMPARE(s.correctAnswers[1], QString::number(s.numbers[1] + s.numbers[2] + s.numbers[3] + s.numbers[4]));
 }
 
+void TestFlash::screenHoldsExactlyTheNumberShown()
+{
+    // The flashes repaint only the pixels that change; what the window holds must still be exactly
+    // the label as painted whole, with nothing left of the numbers before.
+    Program p;
+    TForm2 *f = ready(p, 3, 4, 99);
+    int reads = 0;
+    f->setNumberClock(readings({86399999u, 0u, 45296789u, 16u}, &reads)); // 793, 108, 523, 536
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(f));
+    for (int i = 0; i < 3; ++i)
+        f->Timer1Timer();
+    auto check = [&](const char *when) {
+        QCoreApplication::processEvents();
+        const QImage shown = f->screen()->grabWindow(f->winId()).toImage().copy(f->Label2->geometry())
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage whole = f->Label2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(!shown.isNull(), when);
+        QCOMPARE(shown.size(), whole.size());
+        QVERIFY2(shown == whole, qPrintable(QStringLiteral("%1: the window differs from the label (text %2)")
+                                                .arg(QLatin1String(when), f->Label2->text())));
+    };
+    for (int k = 0; k < 4; ++k) {
+        f->MMTimer2Timer(f->MMTimer2);
+        check("number on");
+        f->MMTimer3Timer(f->MMTimer3);
+        check("number off");
+    }
+    QCOMPARE(p.state().correctAnswers[1], QString::number(793 + 108 + 523 + 536));
+}
+
 void TestFlash::preparedDigitsLookLikeTheText_data()
 {
     QTest::addColumn<QString>("text");
@@ -492,7 +569,8 @@ void TestFlash::preparedDigitsLookLikeTheText()
     plain->setText(text);
     f->Label2->prepare();
     f->Label2->setText(text);
-    f->Label2->setGeometry(plain->geometry());
+    f->Label2->setFixedSize(plain->size());
+    f->Label2->move(plain->pos());
     const QImage want = plain->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
     const QImage got = f->Label2->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
     QCOMPARE(got.size(), want.size());

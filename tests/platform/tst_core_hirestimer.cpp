@@ -30,7 +30,7 @@ void TestHiResTimer::periodicUntilKilled()
     std::atomic<int> ticks{0};
     std::atomic<bool> offThread{true};
     const auto main = std::this_thread::get_id();
-    const hirestimer::EventId id = hirestimer::setEvent(5, [&](hirestimer::EventId) {
+    const hirestimer::EventId id = hirestimer::setEvent(5, [&](hirestimer::EventId, hirestimer::Clock::time_point) {
         ++ticks;
         if (std::this_thread::get_id() == main)
             offThread = false;
@@ -48,14 +48,14 @@ void TestHiResTimer::periodicUntilKilled()
 
 void TestHiResTimer::zeroPeriodStartsNothing()
 {
-    QCOMPARE(hirestimer::setEvent(0, [](hirestimer::EventId) {}), hirestimer::EventId(0));
+    QCOMPARE(hirestimer::setEvent(0, [](hirestimer::EventId, hirestimer::Clock::time_point) {}), hirestimer::EventId(0));
     QVERIFY(!hirestimer::killEvent(0));
 }
 
 void TestHiResTimer::killFromItsOwnCallback()
 {
     std::atomic<int> ticks{0};
-    hirestimer::setEvent(2, [&](hirestimer::EventId self) {
+    hirestimer::setEvent(2, [&](hirestimer::EventId self, hirestimer::Clock::time_point) {
         ++ticks;
         hirestimer::killEvent(self);
     });
@@ -68,8 +68,8 @@ void TestHiResTimer::earlierEventIsNotHeldUpByALaterOne()
 {
     // The timer thread sleeps towards the 10 s event; a 5 ms event added later must wake it.
     std::atomic<int> slow{0}, fast{0};
-    const auto slowId = hirestimer::setEvent(10000, [&](hirestimer::EventId) { ++slow; });
-    const auto fastId = hirestimer::setEvent(5, [&](hirestimer::EventId self) {
+    const auto slowId = hirestimer::setEvent(10000, [&](hirestimer::EventId, hirestimer::Clock::time_point) { ++slow; });
+    const auto fastId = hirestimer::setEvent(5, [&](hirestimer::EventId self, hirestimer::Clock::time_point) {
         ++fast;
         hirestimer::killEvent(self);
     });
