@@ -57,6 +57,17 @@ Qt::KeyboardModifiers KeyboardShiftState()
 {
     return QGuiApplication::queryKeyboardModifiers();
 }
+
+// Runs an event handler on a copy: the handler may assign its own event or delete the button, and
+// the callable that runs must outlive that.
+template <class Handler, class... Args>
+void fire(const Handler &handler, Args &&...args)
+{
+    if (!handler)
+        return;
+    const Handler h = handler;
+    pz::guard([&] { h(std::forward<Args>(args)...); });
+}
 } // namespace
 
 TCuteButton::TCuteButton(QWidget *parent) : QWidget(parent)
@@ -206,6 +217,9 @@ void TCuteButton::setMarginY(int margin)
 
 void TCuteButton::setBevelOuter(BevelCut cut)
 {
+    // A disabled or hidden button shows no hover, focus or press, whatever is still under way.
+    if (!isEnabled() || !isVisible())
+        cut = BevelCut::None;
     if (cut == bevelOuter_)
         return;
     bevelOuter_ = cut;
@@ -286,7 +300,7 @@ void TCuteButton::Paint()
 
     QRect t = captionRect();
     if (bevelOuter_ == BevelCut::Lowered)
-        t.translate(2, 2);
+        t.adjust(2, 2, 0, 0); // the rectangle loses its top-left pixels: a left/top caption moves most
     const Qt::Alignment v = layout_ == Layout::Top      ? Qt::AlignTop
                             : layout_ == Layout::Bottom ? Qt::AlignBottom
                                                         : Qt::AlignVCenter;
@@ -310,32 +324,65 @@ void TCuteButton::Paint()
 
 // ---- mouse --------------------------------------------------------------------------------------------
 
+// Qt tells a disabled widget about crossings too; a disabled button keeps track but shows nothing.
 void TCuteButton::enterEvent(QEnterEvent *e)
 {
+    const bool was = hovered_;
+    hovered_ = true;
+    if (was || !isEnabled())
+        return;
     const QPoint c = e->position().toPoint() - clientRect().topLeft();
     MouseEnter(KeyboardShiftState(), c.x(), c.y());
 }
 
 void TCuteButton::leaveEvent(QEvent *)
 {
+    const bool was = hovered_;
+    hovered_ = false;
+    if (!was || !isEnabled())
+        return;
     const QPoint c = mapFromGlobal(QCursor::pos()) - clientRect().topLeft();
     MouseLeave(KeyboardShiftState(), c.x(), c.y());
 }
 
+// While a mouse button is held Qt keeps the crossing events back until the release; the button tells
+// them as the pointer crosses its edge, and enterEvent/leaveEvent drop the late copies.
+void TCuteButton::mouseMoveEvent(QMouseEvent *e)
+{
+    if (e->buttons() == Qt::NoButton)
+        return;
+    const QPoint pos = e->position().toPoint();
+    const bool inside = rect().contains(pos);
+    if (inside == hovered_)
+        return;
+    hovered_ = inside;
+    const QPoint c = pos - clientRect().topLeft();
+    if (inside)
+        MouseEnter(e->modifiers(), c.x(), c.y());
+    else
+        MouseLeave(e->modifiers(), c.x(), c.y());
+}
+
 void TCuteButton::MouseEnter(Qt::KeyboardModifiers shift, int x, int y)
 {
-    if (OnMouseEnter)
-        pz::guard([&] { OnMouseEnter(this, shift, x, y); });
-    const bool leftDown = leftHeld_ || (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    QPointer<TCuteButton> self(this);
+    fire(OnMouseEnter, this, shift, x, y);
+    if (!self)
+        return;
+    const bool leftDown = QGuiApplication::mouseButtons() & Qt::LeftButton;
     setBevelOuter(leftDown ? BevelCut::Lowered : BevelCut::Raised);
 }
 
 void TCuteButton::MouseLeave(Qt::KeyboardModifiers shift, int x, int y)
 {
-    if (OnMouseLeave)
-        pz::guard([&] { OnMouseLeave(this, shift, x, y); });
+    QPointer<TCuteButton> self(this);
+    fire(OnMouseLeave, this, shift, x, y);
+    if (!self)
+        return;
     if (!(hasFocus() && tabFocusUp_))
         setBevelOuter(BevelCut::None);
+    else if (bevelOuter_ == BevelCut::Lowered && !spacePressed_)
+        setBevelOuter(BevelCut::Raised); // a held mouse press looks pressed only over the button
 }
 
 void TCuteButton::mousePressEvent(QMouseEvent *e)
@@ -385,12 +432,17 @@ void TCuteButton::mouseReleaseEvent(QMouseEvent *e)
 void TCuteButton::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
 {
     QPointer<TCuteButton> self(this);
-    setFocus(Qt::MouseFocusReason);
+    setFocus(Qt::MouseFocusReason); // runs OnExit elsewhere and our OnEnter
+    if (!self)
+        return;
     if (button == Qt::LeftButton)
         setBevelOuter(BevelCut::Lowered);
-    if (OnMouseDown)
-        pz::guard([&] { OnMouseDown(this, button, shift, x, y); });
-    if (self && button == Qt::LeftButton && dropDownMenu_) {
+    fire(OnMouseDown, this, button, shift, x, y);
+    if (!self)
+        return;
+    // Only while the press is still ours: a handler that took the focus away or opened a window
+    // has ended it.
+    if (button == Qt::LeftButton && dropDownMenu_ && leftHeld_) {
         keyboardDrop_ = false;
         BeginDropDown();
     }
@@ -405,8 +457,7 @@ void TCuteButton::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
         setBevelOuter(clientRect().contains(widgetPos) || (tabFocusUp_ && active) ? BevelCut::Raised
                                                                                    : BevelCut::None);
     }
-    if (OnMouseUp)
-        pz::guard([&] { OnMouseUp(this, button, shift, x, y); });
+    fire(OnMouseUp, this, button, shift, x, y);
     if (!self)
         return;
     freeDropDownTimer();
@@ -421,9 +472,10 @@ bool isReturn(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 void TCuteButton::keyPressEvent(QKeyEvent *e)
 {
+    QPointer<TCuteButton> self(this);
     int key = e->key();
     KeyDown(key, e->modifiers());
-    if (e->key() == Qt::Key_Space || isReturn(e->key()))
+    if (!self || e->key() == Qt::Key_Space || isReturn(e->key()))
         e->accept();
     else
         QWidget::keyPressEvent(e);
@@ -436,9 +488,10 @@ void TCuteButton::keyReleaseEvent(QKeyEvent *e)
         e->accept();
         return;
     }
+    QPointer<TCuteButton> self(this);
     int key = e->key();
     KeyUp(key, e->modifiers());
-    if (e->key() == Qt::Key_Space || isReturn(e->key()))
+    if (!self || e->key() == Qt::Key_Space || isReturn(e->key()))
         e->accept();
     else
         QWidget::keyReleaseEvent(e);
@@ -447,8 +500,7 @@ void TCuteButton::keyReleaseEvent(QKeyEvent *e)
 void TCuteButton::KeyDown(int &key, Qt::KeyboardModifiers shift)
 {
     QPointer<TCuteButton> self(this);
-    if (OnKeyDown)
-        pz::guard([&] { OnKeyDown(this, key, shift); });
+    fire(OnKeyDown, this, key, shift);
     if (!self || !isEnabled())
         return;
     if (key == Qt::Key_Space) {
@@ -475,8 +527,7 @@ void TCuteButton::KeyDown(int &key, Qt::KeyboardModifiers shift)
 void TCuteButton::KeyUp(int &key, Qt::KeyboardModifiers shift)
 {
     QPointer<TCuteButton> self(this);
-    if (OnKeyUp)
-        pz::guard([&] { OnKeyUp(this, key, shift); });
+    fire(OnKeyUp, this, key, shift);
     if (!self)
         return;
     freeDropDownTimer();
@@ -502,51 +553,109 @@ void TCuteButton::accelerator()
         setBevelOuter(releasedBevel());
 }
 
-// ---- focus and enabled state --------------------------------------------------------------------------
+// ---- focus, activation, visibility and enabled state ---------------------------------------------
 
-// The focus counts as entered and left the way a screen's active control changes: a popup menu or
-// another window taking the keyboard for a while leaves the button its screen's active control, and
-// getting the keyboard back is no new entry.
+// The focus counts as entered and left the way a screen's active control changes: the button is
+// entered while it is its window's focus child. A popup menu or another window taking the keyboard for
+// a while leaves it so, and getting the keyboard back is no new entry. A window hidden, or a focus
+// child changed while the window was inactive (which sends no focus events), ends the entry.
 void TCuteButton::focusInEvent(QFocusEvent *e)
 {
+    QPointer<TCuteButton> self(this);
     if (!entered_) {
         entered_ = true;
         DoEnter();
+        if (!self)
+            return;
     }
     QWidget::focusInEvent(e); // repaints
 }
 
 void TCuteButton::focusOutEvent(QFocusEvent *e)
 {
-    if (entered_ && e->reason() != Qt::PopupFocusReason && e->reason() != Qt::ActiveWindowFocusReason) {
+    QPointer<TCuteButton> self(this);
+    leaveIfNotFocusChild();
+    if (!self)
+        return;
+    QWidget::focusOutEvent(e);
+}
+
+void TCuteButton::leaveIfNotFocusChild()
+{
+    if (entered_ && (window()->focusWidget() != this || !isVisible())) {
         entered_ = false;
         DoExit();
     }
-    QWidget::focusOutEvent(e);
+}
+
+bool TCuteButton::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate) {
+        QPointer<TCuteButton> self(this);
+        // A press under way when the window loses the activation gets its release elsewhere. (The
+        // activation may come after the press that activated the window: that press stays.)
+        if (e->type() == QEvent::WindowDeactivate)
+            abandonPress();
+        leaveIfNotFocusChild();
+        if (!self)
+            return true;
+    }
+    return QWidget::event(e);
+}
+
+void TCuteButton::hideEvent(QHideEvent *e)
+{
+    QPointer<TCuteButton> self(this);
+    hovered_ = false;
+    abandonPress();
+    leaveIfNotFocusChild();
+    if (!self)
+        return;
+    setBevelOuter(BevelCut::None);
+    QWidget::hideEvent(e);
+}
+
+void TCuteButton::abandonPress()
+{
+    clicked_ = false;
+    leftHeld_ = false;
+    spacePressed_ = false;
+    freeDropDownTimer();
+    // A click already running keeps its pressed look until it returns.
+    if (bevelOuter_ == BevelCut::Lowered && clicksRunning_ == 0 && !menuShowing_)
+        setBevelOuter(hovered_ || (tabFocusUp_ && window()->focusWidget() == this) ? BevelCut::Raised
+                                                                                   : BevelCut::None);
 }
 
 void TCuteButton::DoEnter()
 {
     if (tabFocusUp_)
         setBevelOuter(BevelCut::Raised);
-    if (OnEnter)
-        pz::guard([&] { OnEnter(this); });
+    fire(OnEnter, this);
 }
 
 void TCuteButton::DoExit()
 {
+    // A press waiting for its release (Space, or a hold before the delayed menu) dies with the
+    // focus: its release would come to another control, and the timer must not drop the menu under
+    // a button that is no longer in use.
+    clicked_ = false;
+    leftHeld_ = false;
+    spacePressed_ = false;
+    freeDropDownTimer();
     QPointer<TCuteButton> self(this);
-    if (OnExit)
-        pz::guard([&] { OnExit(this); });
+    fire(OnExit, this);
     if (self)
         setBevelOuter(BevelCut::None);
 }
 
+// QWidget repaints by itself on enabled, font and palette changes.
 void TCuteButton::changeEvent(QEvent *e)
 {
-    if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange
-        || e->type() == QEvent::PaletteChange)
-        update();
+    if (e->type() == QEvent::EnabledChange && !isEnabled()) {
+        abandonPress();
+        setBevelOuter(BevelCut::None);
+    }
     QWidget::changeEvent(e);
 }
 
@@ -558,23 +667,26 @@ void TCuteButton::Click()
         menuShowing_ = false; // the click the drop-down itself produced
         return;
     }
-    if (!egnoreContClick_) {
-        if (OnClick)
-            pz::guard([&] { OnClick(this); });
-        return;
-    }
-    // Run the handler detached, and deliver what queued up meanwhile while it is still detached, so
-    // those clicks find no handler. The handler is re-attached even when it failed.
-    TNotifyEvent saved = std::move(OnClick);
-    OnClick = nullptr;
     QPointer<TCuteButton> self(this);
-    if (saved) {
-        pz::guard([&] { saved(this); });
-        if (self)
-            QCoreApplication::processEvents();
+    ++clicksRunning_;
+    if (!egnoreContClick_) {
+        fire(OnClick, this);
+    } else {
+        // Run the handler detached, and deliver what queued up meanwhile while it is still detached,
+        // so those clicks find no handler. The handler is re-attached even when it failed, unless it
+        // attached another one itself.
+        TNotifyEvent saved = std::move(OnClick);
+        OnClick = nullptr;
+        if (saved) {
+            pz::guard([&] { saved(this); });
+            if (self)
+                QCoreApplication::processEvents();
+        }
+        if (self && !OnClick)
+            OnClick = std::move(saved);
     }
     if (self)
-        OnClick = std::move(saved);
+        --clicksRunning_;
 }
 
 void TCuteButton::BeginDropDown()
@@ -600,8 +712,10 @@ void TCuteButton::dropDownTimerFired()
     if (keyboardDrop_) {
         DropDown();
     } else if (leftHeld_) {
-        DropDown();
-        leftHeld_ = false;
+        QPointer<TCuteButton> self(this);
+        DropDown(); // the menu's loop may delete the button
+        if (self)
+            leftHeld_ = false;
     }
 }
 
@@ -615,10 +729,13 @@ void TCuteButton::freeDropDownTimer()
 
 void TCuteButton::DropDown()
 {
-    if (!dropDownMenu_)
+    // One menu at a time: the events processed before the menu shows may hold another Return or
+    // accelerator for this button.
+    if (!dropDownMenu_ || dropping_)
         return;
     QPointer<TCuteButton> self(this);
     const QPoint p = mapToGlobal(QPoint(0, height()));
+    dropping_ = true;
     menuShowing_ = true;
     QCoreApplication::processEvents();
     if (!self)
@@ -639,6 +756,8 @@ void TCuteButton::DropDown()
     } else {
         MouseUp(Qt::LeftButton, Qt::NoModifier, 0, 0);
     }
-    if (self)
+    if (self) {
         menuShowing_ = false;
+        dropping_ = false;
+    }
 }

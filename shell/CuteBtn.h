@@ -132,15 +132,18 @@ protected:
     virtual void Paint();
 
     void paintEvent(QPaintEvent *e) override;
+    bool event(QEvent *e) override;
     void enterEvent(QEnterEvent *e) override;
     void leaveEvent(QEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
     void changeEvent(QEvent *e) override;
 
 private:
@@ -149,7 +152,9 @@ private:
     void freeDropDownTimer();
     void accelerator();
     void updateShortcut();
-    BevelCut releasedBevel() const; // raised when focused with TabFocusUp, else none
+    BevelCut releasedBevel() const; // raised with TabFocusUp, else none
+    void abandonPress();            // a press whose release will not come here
+    void leaveIfNotFocusChild();    // DoExit once the button stopped being its window's focus child
 
     QString caption_;
     QColor color_;
@@ -179,6 +184,9 @@ private:
 
     bool clicked_ = false;    // a left press (not a double-click) awaits its release
     bool leftHeld_ = false;   // the left button went down on us and has not come up (our "capture")
-    bool entered_ = false;    // focus entered and not yet left for another control
+    bool entered_ = false;    // the window's focus child since DoEnter, until DoExit
+    bool hovered_ = false;    // the pointer is over the button as MouseEnter/MouseLeave last told
+    bool dropping_ = false;   // DropDown is running
+    int clicksRunning_ = 0;   // Click calls under way (nested through processEvents)
     QShortcut *shortcut_ = nullptr;
 };

@@ -42,14 +42,18 @@ void TForm7::FormCreate()
         b->setColor(Qt::white);
         b->setBorderStyle(TCuteButton::BorderStyle::Single);
         b->setFont(font(24, true));
+        QPalette pal = b->palette(); // black on the white face, whatever the system's button text
+        pal.setColor(QPalette::ButtonText, Qt::black);
+        b->setPalette(pal);
         b->setCursor(Qt::PointingHandCursor);
         b->setShowFocusRect(false);
         return b;
     };
     CuteButton1 = makeButton("CuteButton1", "とうろくする", 16);
     CuteButton2 = makeButton("CuteButton2", "とじる", 312);
-    CuteButton1->OnClick = pz::guarded([this](QObject *sender) { CuteButton1Click(sender); });
-    CuteButton2->OnClick = pz::guarded([this](QObject *sender) { CuteButton2Click(sender); });
+    // The button reports a failing click handler itself.
+    CuteButton1->OnClick = [this](QObject *sender) { CuteButton1Click(sender); };
+    CuteButton2->OnClick = [this](QObject *sender) { CuteButton2Click(sender); };
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, CuteButton2);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScopeGuard>
 
 using testsupport::Program;
 using testsupport::recorder;
@@ -61,7 +62,10 @@ class TestRegist : public QObject {
     Q_OBJECT
 private slots:
     void layout();
+    void buttonLooks();
     void focusAndEnter();
+    void buttonsIdleWhenReopened_data();
+    void buttonsIdleWhenReopened();
     void registers_data();
     void registers();
     void refused_data();
@@ -116,8 +120,81 @@ void TestRegist::layout()
         QCOMPARE(btn->font().pixelSize(), 24);
         QVERIFY(btn->font().bold());
         QCOMPARE(btn->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(btn->palette().color(QPalette::ButtonText), QColor(Qt::black));
+        QVERIFY(!btn->EgnoreContClick());
+        QVERIFY(!btn->Flat());
         QVERIFY(!btn->ShowFocusRect());
+        QVERIFY(!btn->UseDisabledColor());
     }
+}
+
+// The two buttons in their looks, under a dark system palette whose button text is light: the
+// caption stays black on the white face. Saved as PNG files when PZ_SHOT_DIR is set.
+void TestRegist::buttonLooks()
+{
+    const QPalette systemPalette = QApplication::palette();
+    auto restore = qScopeGuard([&] { QApplication::setPalette(systemPalette); });
+    QPalette dark = systemPalette;
+    dark.setColor(QPalette::Button, QColor(40, 40, 40));
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::WindowText, Qt::white);
+    QApplication::setPalette(dark);
+
+    Program p;
+    TForm7 *f = p.screens().form7;
+    p.screens().form1->Show();
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    const QString dir = qEnvironmentVariable("PZ_SHOT_DIR");
+    auto shot = [&](TCuteButton *b, const QString &name) {
+        QApplication::processEvents();
+        const QImage img = b->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        if (!dir.isEmpty())
+            img.save(dir + QStringLiteral("/regist-%1-%2.png").arg(b->objectName(), name));
+        return img;
+    };
+    // Pixels of the caption: within the caption rectangle, dark enough to be ink on the white face.
+    auto inkPixels = [](const QImage &img, const QRect &r, const QColor &ink) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += QColor(img.pixel(x, y)) == ink;
+        return n;
+    };
+    for (TCuteButton *b : {f->CuteButton1, f->CuteButton2}) {
+        const QPoint away(f->width() - 5, 5);
+        QTest::mouseMove(f->windowHandle(), away);
+        QTRY_COMPARE(b->BevelOuter(), TCuteButton::BevelCut::None);
+        const QImage idle = shot(b, QStringLiteral("idle"));
+        QVERIFY2(inkPixels(idle, b->captionRect(), Qt::black) > 20, qPrintable(b->objectName()));
+        QCOMPARE(QColor(idle.pixel(0, 0)), QColor(Qt::black));     // the single border
+        QCOMPARE(QColor(idle.pixel(3, 3)), QColor(Qt::white));     // the face
+        QTest::mouseMove(f->windowHandle(), b->geometry().center());
+        QTRY_COMPARE(b->BevelOuter(), TCuteButton::BevelCut::Raised);
+        const QImage hovered = shot(b, QStringLiteral("hovered"));
+        QTest::mousePress(f->windowHandle(), Qt::LeftButton, {}, b->geometry().center());
+        QCOMPARE(b->BevelOuter(), TCuteButton::BevelCut::Lowered);
+        const QImage pressed = shot(b, QStringLiteral("pressed"));
+        QVERIFY(inkPixels(pressed, b->captionRect(), Qt::black) > 20);
+        // Released away from the button: no click, the focus stays and shows.
+        QTest::mouseMove(f->windowHandle(), away);
+        QTest::mouseRelease(f->windowHandle(), Qt::LeftButton, {}, away);
+        QVERIFY(p.app().isOpen(f));
+        QCOMPARE(QApplication::focusWidget(), b);
+        QTRY_COMPARE(b->BevelOuter(), TCuteButton::BevelCut::Raised);
+        const QImage focused = shot(b, QStringLiteral("focused"));
+        f->Edit1->setFocus();
+        QCOMPARE(b->BevelOuter(), TCuteButton::BevelCut::None);
+        b->setEnabled(false);
+        const QImage disabled = shot(b, QStringLiteral("disabled"));
+        b->setEnabled(true);
+        QVERIFY(idle != hovered);
+        QVERIFY(hovered != pressed);
+        QCOMPARE(focused, hovered);
+        QVERIFY(idle != disabled);
+        QCOMPARE(inkPixels(disabled, b->captionRect(), Qt::black), 0); // embossed, not black
+    }
+    QVERIFY(recorder().boxes.isEmpty());
 }
 
 void TestRegist::focusAndEnter()
@@ -161,6 +238,50 @@ void TestRegist::focusAndEnter()
     // The offscreen platform does not hand the activation back to a window shown again, so look at
     // the dialog's own focus child: the control that takes the keys once the dialog is active.
     QCOMPARE(f->focusWidget(), f->Edit1);
+}
+
+// However the dialog closed, its buttons show no hover, focus or press when it opens again.
+void TestRegist::buttonsIdleWhenReopened_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("とじる clicked") << QStringLiteral("close click");
+    QTest::newRow("Return on とじる") << QStringLiteral("close return");
+    QTest::newRow("registered by a click") << QStringLiteral("register click");
+    QTest::newRow("registered by Return") << QStringLiteral("register return");
+}
+
+void TestRegist::buttonsIdleWhenReopened()
+{
+    QFETCH(QString, how);
+    Program p;
+    TForm7 *f = p.screens().form7;
+    p.screens().form1->Show();
+    for (int round = 0; round < 2; ++round) {
+        f->Show();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        const QString name = QStringLiteral("なまえ%1").arg(round);
+        commitText(f->Edit1, name);
+        QTest::keyClick(f->Edit1, Qt::Key_Return);
+        type(f->Edit2, QStringLiteral("abc"));
+        QTest::keyClick(f->Edit2, Qt::Key_Return); // the focus on とうろくする
+        TCuteButton *b = how.startsWith(QLatin1String("close")) ? f->CuteButton2 : f->CuteButton1;
+        if (how.endsWith(QLatin1String("click"))) {
+            QTest::mouseMove(f->windowHandle(), b->geometry().center());
+            QTest::mouseClick(f->windowHandle(), Qt::LeftButton, {}, b->geometry().center());
+        } else {
+            b->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(b, Qt::Key_Return);
+        }
+        QVERIFY(!p.app().isOpen(f));
+        QCOMPARE(QFileInfo::exists(QStringLiteral("user/") + name + QStringLiteral(".dat")), how.startsWith(QLatin1String("register")));
+
+        f->Show();
+        QTest::qWait(20);
+        QCOMPARE(f->focusWidget(), f->Edit1);
+        QCOMPARE(f->CuteButton1->BevelOuter(), TCuteButton::BevelCut::None);
+        QCOMPARE(f->CuteButton2->BevelOuter(), TCuteButton::BevelCut::None);
+        f->Close();
+    }
 }
 
 void TestRegist::registers_data()
