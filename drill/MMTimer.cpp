@@ -43,13 +43,12 @@ bool TMMTimer::Enabled() const
 
 void TMMTimer::setEnabled(bool value)
 {
-    {
-        std::lock_guard lock(shared_->mutex);
-        if (shared_->enabled == value)
-            return;
-        shared_->enabled = value;
-    }
-    UpdateTimer();
+    // One step under the lock, so that a self-disabling tick cannot come between.
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->enabled == value)
+        return;
+    shared_->enabled = value;
+    restartLocked();
 }
 
 quint32 TMMTimer::replyTimeoutFor(quint32 interval)
@@ -83,6 +82,11 @@ quint64 TMMTimer::missedTicks() const { return shared_->missed.load(); }
 void TMMTimer::UpdateTimer()
 {
     std::lock_guard lock(shared_->mutex);
+    restartLocked();
+}
+
+void TMMTimer::restartLocked()
+{
     ++shared_->generation;
     if (shared_->timerId != 0) {
         hirestimer::killEvent(shared_->timerId);

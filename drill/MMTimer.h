@@ -48,6 +48,7 @@ protected:
 private:
     struct Shared;
     void UpdateTimer();
+    void restartLocked(); // UpdateTimer's work, with the shared lock held
     qintptr TimerWndProc(const hirestimer::Ticket &message);
     static void DeliverTick(const std::shared_ptr<Shared> &shared, quint64 generation,
                             std::chrono::microseconds timeout, hirestimer::Clock::time_point due);

@@ -116,7 +116,7 @@ void NumberLabel::repaintChange()
         return;
     // Painting over pixels that the X server may still be reading from shared memory makes Qt
     // wait for the server (a full round trip) before it paints. So the rectangle is stretched to
-    // one pixel on the label's top or bottom edge, in turn, which digits never reach; right after
+    // one pixel on the label's top or bottom edge, in turn, where digits do not reach; right after
     // the handler that pixel alone is repainted: Qt does its waiting then, while nothing is due,
     // and leaves only that pixel pending, which the next flash's rectangle does not touch.
     topSpot_ = !topSpot_;

@@ -15,7 +15,7 @@
 namespace hirestimer {
 
 // ---------------------------------------------------------------------------------------------
-// Periodic events: one timer thread for every event, as the platform's multimedia timer has.
+// Periodic events: one timer thread serves them all, as the platform's multimedia timer does.
 //
 // The thread sleeps to absolute CLOCK_MONOTONIC deadlines. It waits on a condition variable
 // (std::condition_variable::wait_until on steady_clock is pthread_cond_clockwait with
