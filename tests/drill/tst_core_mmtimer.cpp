@@ -108,13 +108,13 @@ void TestMMTimer::replyTimeout()
 void TestMMTimer::enablingWithoutHandlerStartsNothing()
 {
     TMMTimer t;
-    t.setInterval(5);
+    t.setInterval(20);
     t.setEnabled(true);
     QVERIFY(t.Enabled());
-    run(100);
+    run(150);
     int ticks = 0;
     t.setOnTimer([&](QObject *) { ++ticks; }); // assigning the handler starts it
-    QVERIFY(runUntil([&] { return ticks >= 3; }, 10000));
+    QVERIFY(runUntil([&] { return ticks >= 1; }, 10000));
 }
 
 void TestMMTimer::zeroIntervalStartsNothing()
@@ -126,7 +126,7 @@ void TestMMTimer::zeroIntervalStartsNothing()
     t.setEnabled(true);
     run(200);
     QCOMPARE(ticks, 0);
-    t.setInterval(5);
+    t.setInterval(20);
     QVERIFY(runUntil([&] { return ticks >= 1; }, 10000));
 }
 
@@ -135,13 +135,13 @@ void TestMMTimer::ticksRunOnTheOwnersThread()
     TMMTimer t;
     QList<QObject *> senders;
     bool onOwnersThread = true;
-    t.setInterval(3);
+    t.setInterval(50);
     t.setOnTimer([&](QObject *sender) {
         senders << sender;
         onOwnersThread = onOwnersThread && QThread::currentThread() == thread();
     });
     t.setEnabled(true);
-    QVERIFY(runUntil([&] { return senders.size() >= 5; }, 10000));
+    QVERIFY(runUntil([&] { return senders.size() >= 3; }, 10000));
     QVERIFY(onOwnersThread);
     QVERIFY(std::all_of(senders.begin(), senders.end(), [&](QObject *s) { return s == &t; }));
     QVERIFY(t.Enabled());
@@ -151,7 +151,7 @@ void TestMMTimer::disablingStops()
 {
     TMMTimer t;
     int ticks = 0;
-    t.setInterval(5);
+    t.setInterval(30);
     t.setOnTimer([&](QObject *) { ++ticks; });
     t.setEnabled(true);
     QVERIFY(runUntil([&] { return ticks >= 2; }, 10000));
@@ -302,7 +302,7 @@ void TestMMTimer::exceptionIsReportedAndTimerGoesOn()
     TMMTimer t;
     QSignalSpy off(&t, &TMMTimer::switchedOff);
     int ticks = 0;
-    t.setInterval(10);
+    t.setInterval(100); // a tick waits up to 90 ms: no tick is missed even on a busy machine
     t.setOnTimer([&](QObject *) {
         ++ticks;
         throw pz::ConversionError(QStringLiteral("x%1").arg(ticks));
@@ -319,7 +319,7 @@ void TestMMTimer::tickIsVirtual()
 {
     CountingTimer t;
     int handled = 0;
-    t.setInterval(5);
+    t.setInterval(30);
     t.setOnTimer([&](QObject *) { ++handled; });
     t.setEnabled(true);
     QVERIFY(runUntil([&] { return t.ticks >= 2; }, 10000));
