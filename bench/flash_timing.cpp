@@ -10,6 +10,7 @@
 #include "platform/sound.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
+#include "tools/classroom.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -234,14 +235,7 @@ int main(int argc, char *argv[])
     sound::setObserver([](sound::Cue) {});
 
     QTemporaryDir dir;
-    QDir d(dir.path());
-    for (const char *sub : {"settei", "user", "wav"})
-        d.mkpath(QString::fromLatin1(sub));
-    QFile::copy(QStringLiteral(PZ_ASSETS "/settei/settei.dat"), d.filePath(QStringLiteral("settei/settei.dat")));
-    QFile m(d.filePath(QStringLiteral("user/master.psw")));
-    m.open(QIODevice::WriteOnly);
-    m.write("teacher\r\n");
-    m.close();
+    layOutClassroom(dir.path(), "teacher");
     QDir::setCurrent(dir.path());
     app.createScreens();
 

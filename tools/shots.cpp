@@ -16,6 +16,7 @@
 #include "shell/main.h"
 #include "shell/splash.h"
 #include "shell/widgets.h"
+#include "tools/classroom.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,14 +46,7 @@ int main(int argc, char **argv)
     App app(argc, argv);
     outDir = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
     QTemporaryDir work;
-    QDir d(work.path());
-    for (const char *sub : {"settei", "user", "wav"})
-        d.mkpath(QString::fromLatin1(sub));
-    QFile::copy(QStringLiteral(PZ_ASSETS "/settei/settei.dat"), d.filePath(QStringLiteral("settei/settei.dat")));
-    QFile m(d.filePath(QStringLiteral("user/master.psw")));
-    m.open(QIODevice::WriteOnly);
-    m.write("teacher\r\n");
-    m.close();
+    layOutClassroom(work.path(), "teacher");
     QDir::setCurrent(work.path());
     // Message boxes are answered at once: the walk must not stop at "登録しました".
     dialogs::setHook([](const dialogs::Shown &) { return true; });
@@ -96,13 +90,13 @@ int main(int argc, char **argv)
     set.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
     set.close();
     click(s.form3, "Label20");
-    QTest::qWaitFor([&] { return s.form2->isVisible(); }, 5000);
+    (void)QTest::qWaitFor([&] { return s.form2->isVisible(); }, 5000);
     shot(QStringLiteral("07-countdown"));
     auto *number = s.form2->findChild<QLabel *>(QStringLiteral("Label2"));
-    QTest::qWaitFor([&] { return !number->text().isEmpty(); }, 6000);
+    (void)QTest::qWaitFor([&] { return !number->text().isEmpty(); }, 6000);
     QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/08-number.png"));
     for (int q = 1; q <= 10; ++q) {
-        QTest::qWaitFor([&] { return s.form5->isVisible(); }, 10000);
+        (void)QTest::qWaitFor([&] { return s.form5->isVisible(); }, 10000);
         const int sum = app.state().runningSum;
         QTest::keyClicks(s.form5->Edit1, QString::number(q == 4 ? sum + 10 : sum));
         if (q == 1)

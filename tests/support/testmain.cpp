@@ -1,6 +1,7 @@
 #include "support/testmain.h"
 
 #include "platform/errors.h"
+#include "tools/classroom.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,13 +33,7 @@ void install()
 
 Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath())
 {
-    QDir d(dir_.path());
-    d.mkpath(QStringLiteral("settei"));
-    d.mkpath(QStringLiteral("user"));
-    d.mkpath(QStringLiteral("wav"));
-    QFile::copy(QStringLiteral(PZ_ASSETS "/settei/settei.dat"), d.filePath(QStringLiteral("settei/settei.dat")));
-    QFile::copy(QStringLiteral(PZ_ASSETS "/wav/a.wav"), d.filePath(QStringLiteral("wav/a.wav")));
-    writeFile(QStringLiteral("user/master.psw"), masterPassword.isEmpty() ? QByteArray() : masterPassword + "\r\n");
+    layOutClassroom(dir_.path(), masterPassword);
     QDir::setCurrent(dir_.path());
     recorder().clear();
     App::instance()->createScreens();
