@@ -2,6 +2,8 @@
 
 #include "platform/errors.h"
 
+#include <QCoreApplication>
+#include <exception>
 #include <mutex>
 
 namespace {
@@ -79,6 +81,8 @@ void TMMTimer::setOnTimer(TNotifyEvent handler)
 
 quint64 TMMTimer::missedTicks() const { return shared_->missed.load(); }
 
+std::shared_ptr<const hirestimer::Line> TMMTimer::line() const { return shared_->line; }
+
 void TMMTimer::UpdateTimer()
 {
     std::lock_guard lock(shared_->mutex);
@@ -140,9 +144,18 @@ qintptr TMMTimer::TimerWndProc(const hirestimer::Ticket &message)
     }
     if (!current)
         return 0; // a tick of an event killed after it was sent: dropped
-    // An error in the handler is reported; the tick still counts as taken. Nothing of this timer
-    // is touched after the handler, which may have destroyed it.
-    pz::guard([this] { Tick(); });
+    // An error in the handler is reported; the tick still counts as taken. The report (a modal box)
+    // comes after the reply: shown inside the tick it would keep the timer thread waiting past its
+    // time-out, and the timer would switch itself off. Nothing of this timer is touched after the
+    // handler, which may have destroyed it.
+    try {
+        Tick();
+    } catch (...) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [error = std::current_exception()] { pz::guard([&] { std::rethrow_exception(error); }); },
+            Qt::QueuedConnection);
+    }
     return kTaken;
 }
 

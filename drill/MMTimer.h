@@ -36,13 +36,18 @@ public:
     // Ticks that were not taken in time, since creation.
     quint64 missedTicks() const;
 
+    // The hand-off to the owner's thread, for tests and benchmarks (its counts of waiting and
+    // dropped ticks). It outlives the timer.
+    std::shared_ptr<const hirestimer::Line> line() const;
+
 signals:
     // Emitted on the owner's thread after the timer switched itself off because a tick was not
     // taken in time. It stays off; whoever relies on it may restart it or do the tick's work.
     void switchedOff();
 
 protected:
-    // Runs on the owner's thread for every tick taken: calls OnTimer with the timer as sender.
+    // Runs on the owner's thread for every tick taken: calls OnTimer with the timer as sender. An
+    // exception it throws is reported after the tick has been answered as taken.
     virtual void Tick();
 
 private:

@@ -44,7 +44,7 @@ public:
         if (nextId_ == 0)
             nextId_ = 1;
         const Clock::duration period = std::chrono::milliseconds(periodMs);
-        lead = std::clamp(lead, Clock::duration::zero(), period / 4);
+        lead = std::clamp(lead, Clock::duration::zero(), std::min<Clock::duration>(period / 4, kMaxLead));
         events_.push_back({id, period, lead, now + period, std::make_shared<EventCallback>(std::move(cb))});
         changed_.notify_one();
         return id;
@@ -208,7 +208,9 @@ Line::~Line()
 
 qintptr Line::send(quint64 tag, std::chrono::microseconds timeout, Clock::time_point notBefore)
 {
-    const Clock::time_point deadline = std::max(Clock::now(), notBefore) + timeout;
+    const Clock::time_point now = Clock::now();
+    notBefore = std::min(notBefore, now + kMaxLead);
+    const Clock::time_point deadline = std::max(now, notBefore) + timeout;
     auto ticket = std::make_shared<Ticket>();
     ticket->tag = tag;
     ticket->notBefore = notBefore;
@@ -274,10 +276,18 @@ void Line::abandonPending()
     std::lock_guard lock(mutex_);
     for (const auto &t : inFlight_) {
         int expected = Ticket::Pending;
-        if (t->state.compare_exchange_strong(expected, Ticket::Abandoned))
+        if (t->state.compare_exchange_strong(expected, Ticket::Abandoned)) {
             abandoned_.fetch_add(1);
+            dropped_.fetch_add(1);
+        }
     }
     replied_.notify_all();
+}
+
+int Line::waitingCount() const
+{
+    std::lock_guard lock(mutex_);
+    return int(inFlight_.size());
 }
 
 void Line::close()

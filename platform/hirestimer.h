@@ -19,6 +19,10 @@ namespace hirestimer {
 
 using Clock = std::chrono::steady_clock; // CLOCK_MONOTONIC
 
+// The longest a tick is handed on ahead of its deadline (and so the longest the receiving thread
+// holds it, spinning, before acting on it).
+constexpr std::chrono::microseconds kMaxLead(1000);
+
 // ---- periodic events ----
 
 using EventId = quint32; // 0 is never a valid event
@@ -30,7 +34,8 @@ using EventCallback = std::function<void(EventId, Clock::time_point due)>;
 // (start + k * period); when a callback overruns a deadline that deadline is skipped, never made
 // up with a burst. Returns 0 (and starts nothing) for a period of 0.
 //
-// lead: the callback is called that much before each deadline (at most a quarter of the period),
+// lead: the callback is called that much before each deadline (at most a quarter of the period
+// and at most kMaxLead),
 // so that it can hand the tick on in time to whoever must act exactly at the deadline.
 EventId setEvent(quint32 periodMs, EventCallback callback,
                  std::chrono::microseconds lead = std::chrono::microseconds(0));
@@ -73,7 +78,8 @@ public:
     //
     // A message may be sent a little ahead of notBefore: the receiving thread, woken early, takes it
     // and holds it until that instant, so what it does next happens on time rather than a thread
-    // wake-up later.
+    // wake-up later. A notBefore further ahead than kMaxLead is taken as now + kMaxLead, so the
+    // receiving thread never spins for long.
     qintptr send(quint64 tag, std::chrono::microseconds timeout, Clock::time_point notBefore = {});
 
     // From any thread: posts a notice that the receiver handles when it gets to it; no reply.
@@ -87,8 +93,11 @@ public:
     // sends return 0 at once. Also done by the destructor of whoever owns the line.
     void close();
 
-    // Statistics for tests and benchmarks: messages abandoned by a time-out or a close.
+    // Statistics for tests and benchmarks: messages abandoned by a time-out, an abandonPending()
+    // or a close; of those, the ones given up by abandonPending() or a close; senders waiting now.
     quint64 abandonedCount() const { return abandoned_.load(); }
+    quint64 droppedCount() const { return dropped_.load(); }
+    int waitingCount() const;
 
 private:
     friend class Receiver;
@@ -96,12 +105,13 @@ private:
     void deliver(const std::shared_ptr<Ticket> &ticket); // on the receiving thread
     void finish(Ticket &t, qintptr reply);
 
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable replied_;
     Receiver *receiver_ = nullptr;   // guarded by mutex_; null once closed
     Handler handler_;                // used on the receiving thread only
     std::vector<std::shared_ptr<Ticket>> inFlight_; // guarded by mutex_
     std::atomic<quint64> abandoned_{0};
+    std::atomic<quint64> dropped_{0};
     int delivering_ = 0; // receiving thread only
 };
 

@@ -121,13 +121,19 @@ void TestHiResTimer::abandonPendingReleasesTheSenderAtOnce()
     auto line = Line::create([&](const Ticket &) -> qintptr { ++handled; return 3333; });
     std::atomic<qintptr> reply{-1};
     std::thread sender([&] { reply = line->send(1, 60s); });
-    // Wait (without taking messages) until it is posted, then give it up from the receiving thread.
-    QThread::msleep(50);
-    QDeadlineTimer limit(10000);
-    line->abandonPending();
+    // Without taking messages, give it up from the receiving thread until the sender lets go
+    // (the first calls may come before it has posted anything). Far short of its 60 s.
+    QDeadlineTimer limit(20000);
+    while (reply.load() == -1 && !limit.hasExpired()) {
+        line->abandonPending();
+        QThread::msleep(1);
+    }
     sender.join();
     QVERIFY(!limit.hasExpired());
     QCOMPARE(reply.load(), qintptr(0));
+    QCOMPARE(line->droppedCount(), quint64(1));
+    QCOMPARE(line->abandonedCount(), quint64(1));
+    QCOMPARE(line->waitingCount(), 0);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(handled, 0);
     line->close();
