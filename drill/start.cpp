@@ -265,25 +265,28 @@ void TForm2::Rearm()
 void TForm2::Timer1Timer()
 {
     const GradeParams &params = state().gradeParams;
-    const QString refusal = flashrules::checkParams(params);
-    // Parameters that cannot run give no interval (an interval of 0 starts no event).
-    const quint32 interval = refusal.isEmpty() ? quint32(flashrules::displayInterval(params.seconds, params.count)) : 0;
-    MMTimer2->setInterval(interval);
-    MMTimer3->setInterval(interval);
+    if (Label1->text() == QLatin1String("3")) {
+        // The first tick of a question. The grade screen refuses parameters the presentation
+        // cannot run; should any get here, say why and end the drill now, before any number.
+        const QString refusal = flashrules::checkParams(params);
+        if (!refusal.isEmpty()) {
+            Timer1->stop();
+            dialogs::warn(refusal);
+            Close();
+            return;
+        }
+    }
+    const qint64 interval = flashrules::displayInterval(params.seconds, params.count);
+    // An interval of 0 starts no event; only parameters changed in mid-countdown could need it.
+    const quint32 usable = interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()) ? quint32(interval) : 0;
+    MMTimer2->setInterval(usable);
+    MMTimer3->setInterval(usable);
     // The digits are rendered now, a few seconds before the first one is needed.
     Label2->prepare();
 
     Label1->setText(QString::number(toInteger(Label1->text()) - 1));
     if (Label1->text() != QLatin1String("0")) {
         sound::play(sound::Cue::Countdown);
-        return;
-    }
-    if (!refusal.isEmpty()) {
-        // The grade screen refuses such parameters; should any get here, say why and end the
-        // drill instead of flashing numbers that do not fit or never come.
-        Timer1->stop();
-        dialogs::warn(refusal);
-        Close();
         return;
     }
     MMTimer2->setEnabled(true);
@@ -296,16 +299,14 @@ void TForm2::Timer1Timer()
 void TForm2::MMTimer2Timer(QObject *)
 {
     SharedState &s = state();
-    if (numberIndex >= flashrules::kMaxCount) {
-        MMTimer2->setEnabled(false); // no slot left; cannot happen with parameters that passed the check
-        return;
-    }
     ++numberIndex;
     int number;
     do
         number = GenerateNumber(s.gradeParams.digits, numberClock_);
-    while (number == s.numbers[numberIndex - 1]);
-    s.numbers[numberIndex] = number;
+    while (number == s.numbers.at(numberIndex - 1));
+    // The count was checked at the countdown, so a slot is always left; were none, at() reports
+    // the error rather than writing past the last one.
+    s.numbers.at(numberIndex) = number;
 
     Label2->setText(QString::number(number));
     phase = 2;
@@ -346,8 +347,6 @@ void TForm2::MMTimer3Timer(QObject *)
     }
     Label2->repaintChange();
 }
-
-
 
 void TForm2::Timer4Timer()
 {

@@ -94,6 +94,7 @@ private slots:
     void handOver();
     void rearm();
     void closeResets();
+    void unrunnableParametersEndTheDrill_data();
     void unrunnableParametersEndTheDrill();
     void wholeQuestionInRealTime();
     void closingMidQuestionStopsEverything();
@@ -244,9 +245,11 @@ void TestFlash::activationLeavesARunningCountdownAlone()
     Program p;
     TForm2 *f = ready(p, 1, 4, 4);
     f->Show();
-    QTest::qWait(400);
+    QVERIFY(f->Timer1->isActive());
+    // Until a restart would be told apart (a restart gives at least 950 ms, even coarse), however
+    // long that takes; a tick meanwhile just starts the next second.
+    QTRY_VERIFY_WITH_TIMEOUT(f->Timer1->remainingTime() < 900, 20000);
     const int left = f->Timer1->remainingTime();
-    QVERIFY(left < 800);
     f->FormActivate();
     QVERIFY(f->Timer1->isActive());
     QVERIFY(f->Timer1->remainingTime() <= left);
@@ -411,21 +414,38 @@ void TestFlash::closeResets()
     QCOMPARE(p.state().numbers, numbers); // the numbers stay until overwritten
 }
 
+void TestFlash::unrunnableParametersEndTheDrill_data()
+{
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no numbers: the question could never end") << 1 << 0 << 4.0 << QStringLiteral("口数が 0 ");
+    QTest::newRow("more numbers than slots") << 1 << 100 << 99.0 << QStringLiteral("口数が 100 ");
+    QTest::newRow("four digits") << 4 << 4 << 4.0 << QStringLiteral("桁数が 4 ");
+    QTest::newRow("no usable interval") << 1 << 99 << 0.5 << QStringLiteral("1ミリ秒未満");
+}
+
 void TestFlash::unrunnableParametersEndTheDrill()
 {
+    // Refused at the first tick of the countdown, before any number; the drill ends.
+    QFETCH(int, digits);
+    QFETCH(int, count);
+    QFETCH(double, seconds);
+    QFETCH(QString, named);
     Program p;
-    TForm2 *f = ready(p, 1, 0, 4); // no numbers: the question could never end
+    TForm2 *f = ready(p, digits, count, seconds);
     f->Show();
     recorder().clear();
     f->Timer1Timer();
-    f->Timer1Timer();
-    QVERIFY(recorder().boxes.isEmpty());
-    f->Timer1Timer();
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
-    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("口数が 0 ")), qPrintable(recorder().boxes[0].text));
+    QVERIFY2(recorder().boxes[0].text.contains(named), qPrintable(recorder().boxes[0].text));
+    QCOMPARE(recorder().count(sound::Cue::Countdown), 0);
     QVERIFY(!p.app().isOpen(f));
+    QVERIFY(!f->Timer1->isActive());
     QVERIFY(!f->MMTimer2->Enabled());
+    QCOMPARE(f->Label1->text(), QStringLiteral("3"));
     QVERIFY(p.screens().form3->isEnabled());
 }
 
@@ -457,7 +477,6 @@ void TestFlash::wholeQuestionInRealTime()
     QCOMPARE(log.texts, expected);
     QCOMPARE(recorder().count(sound::Cue::Countdown), 3);
     QCOMPARE(p.app().activeScreen(), p.screens().form5);
-    QCOMPARE(f->MMTimer2->missedTicks() + f->MMTimer3->missedTicks(), quint64(0));
 }
 
 void TestFlash::closingMidQuestionStopsEverything()
@@ -502,7 +521,7 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     QThread::msleep(700); // the GUI thread does not take the tick in time
     QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
     TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
-    QCOMPARE(late->missedTicks(), quint64(1));
+    QVERIFY(late->missedTicks() >= 1);
     const SharedState &s = p.state();
     QCOMPARE(s.questionNo, 1);
     QCOMPARE(f->numberIndex, 4);
