@@ -9,10 +9,11 @@ double exactQuotient(double seconds, qint32 count)
 {
     const double x = seconds * 1000.0 / (2.0 * double(count) - 1.0);
     // Seconds come from decimal text, so a quotient that is whole in decimal can land a hair
-    // beside the integer in binary (1.1 s over one number: 1100.0000000000002). A whole quotient
-    // is not rounded up, so such a hair is taken for the integer it stands for.
+    // beside the integer in binary (4.07 s over six numbers: 370.00000000000006). A whole quotient
+    // is not rounded up, so such a hair, a few units in the last place from the two roundings, is
+    // taken for the integer it stands for; anything further off is a true fraction.
     const double whole = std::round(x);
-    if (std::isfinite(x) && std::fabs(x - whole) <= 1e-9 * std::max(1.0, std::fabs(x)))
+    if (std::isfinite(x) && std::fabs(x - whole) <= 4 * std::numeric_limits<double>::epsilon() * std::fabs(x))
         return whole;
     return x;
 }

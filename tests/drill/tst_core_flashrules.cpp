@@ -34,6 +34,7 @@ void TestFlashRules::displayInterval_data()
     QTest::newRow("whole in decimal, a hair above in binary: 4.03 s over 7 (310)") << 4.03 << 7 << qint64(305);
     QTest::newRow("whole in decimal, a hair above in binary: 8.13 s over 2 (2710)") << 8.13 << 2 << qint64(2705);
     QTest::newRow("just above a whole number rounds up: 0.3006 s over 1") << 0.3006 << 1 << qint64(296);
+    QTest::newRow("a true fraction just above a whole number rounds up: 1.0000000001 s over 3 (200.00000002)") << 1.0000000001 << 3 << qint64(196);
     QTest::newRow("negative time taken as positive") << -3.0 << 15 << qint64(98);
 }
 
