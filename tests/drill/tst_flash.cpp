@@ -100,6 +100,7 @@ private slots:
     void closingMidQuestionStopsEverything();
     void busyGuiThreadDoesNotStallTheQuestion_data();
     void busyGuiThreadDoesNotStallTheQuestion();
+    void slowNumberHandlerDrawsOneNumber();
     void screenHoldsExactlyTheNumberShown();
     void preparedDigitsLookLikeTheText_data();
     void preparedDigitsLookLikeTheText();
@@ -526,6 +527,30 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     QCOMPARE(s.questionNo, 1);
     QCOMPARE(f->numberIndex, 4);
     QCOMPARE(s.correctAnswers[1], QString::number(s.numbers[1] + s.numbers[2] + s.numbers[3] + s.numbers[4]));
+}
+
+void TestFlash::slowNumberHandlerDrawsOneNumber()
+{
+    // Every draw takes longer than a tick may wait (the clock is slow to read), so each number-on
+    // tick is given up by the timer thread while its handler still runs. Each number is still
+    // drawn exactly once: nothing runs the tick's work again.
+    Program p;
+    TForm2 *f = ready(p, 1, 4, 2); // I = 281 ms, a tick waits 253 ms
+    const QList<std::uint32_t> values{0u, 12345u, 3600000u, 45296789u}; // 1, 4, 8, 5
+    int reads = 0;
+    f->setNumberClock([&] {
+        QThread::msleep(400);
+        return values.at(qMin(reads++, int(values.size()) - 1));
+    });
+    f->Show();
+    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 30000));
+    QVERIFY(f->MMTimer2->missedTicks() >= 1); // the timer thread did give up waiting
+    QCOMPARE(reads, 4);
+    QCOMPARE(f->numberIndex, 4);
+    const SharedState &s = p.state();
+    QCOMPARE((QList<int>{s.numbers[1], s.numbers[2], s.numbers[3], s.numbers[4]}), (QList<int>{1, 4, 8, 5}));
+    QCOMPARE(s.correctAnswers[1], QStringLiteral("18"));
+    QCOMPARE(s.questionNo, 1);
 }
 
 void TestFlash::screenHoldsExactlyTheNumberShown()

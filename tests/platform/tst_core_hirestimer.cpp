@@ -5,6 +5,8 @@
 #include <QtTest>
 #include <QThread>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -17,6 +19,7 @@ private slots:
     void periodicUntilKilled();
     void zeroPeriodStartsNothing();
     void killFromItsOwnCallback();
+    void killDoesNotWaitForABlockedCallback();
     void earlierEventIsNotHeldUpByALaterOne();
     void sendIsAnsweredOnTheReceivingThread();
     void messageNotTakenInTimeIsNeverHandled();
@@ -62,6 +65,34 @@ void TestHiResTimer::killFromItsOwnCallback()
     QTRY_COMPARE_WITH_TIMEOUT(ticks.load(), 1, 10000);
     QThread::msleep(50);
     QCOMPARE(ticks.load(), 1);
+}
+
+void TestHiResTimer::killDoesNotWaitForABlockedCallback()
+{
+    // The callback is blocked (as a tick waiting for the GUI thread is) when this thread kills
+    // its event: the kill returns at once, before the callback is let go.
+    std::mutex m;
+    std::condition_variable cv;
+    bool released = false, gaveUp = false;
+    std::atomic<int> calls{0};
+    const auto id = hirestimer::setEvent(5, [&](hirestimer::EventId, hirestimer::Clock::time_point) {
+        ++calls;
+        std::unique_lock lock(m);
+        // A safety net far beyond any wait: a kill that waited for the callback would return
+        // only after it.
+        gaveUp = !cv.wait_for(lock, 30s, [&] { return released; });
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(calls.load() == 1, 10000);
+    QVERIFY(hirestimer::killEvent(id));
+    {
+        std::lock_guard lock(m);
+        QVERIFY(!gaveUp);
+        released = true;
+    }
+    cv.notify_all();
+    QThread::msleep(50);
+    QCOMPARE(calls.load(), 1); // killed: no further call
+    QVERIFY(!gaveUp);
 }
 
 void TestHiResTimer::earlierEventIsNotHeldUpByALaterOne()
