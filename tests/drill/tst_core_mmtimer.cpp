@@ -1,4 +1,5 @@
 // TMMTimer: its surface, where its ticks run, and what happens when the owner's thread is late.
+#include "tests/support/eventloop.h"
 #include "drill/MMTimer.h"
 #include "platform/errors.h"
 
@@ -14,24 +15,6 @@ namespace {
 // Keeps the calling thread busy without running its event loop.
 void busy(int ms) { QThread::msleep(ms); }
 
-// Runs a real event loop (QTest::qWait sleeps 10 ms between its rounds, longer than a short
-// timer's ticks may wait) until pred holds or timeoutMs have passed; returns pred().
-template <class Pred>
-bool runUntil(Pred pred, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (pred())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    if (!pred())
-        loop.exec();
-    return pred();
-}
 void run(int ms) { runUntil([] { return false; }, ms); }
 
 // Keeps the calling thread busy, without running its event loop, until the timer's tick has been

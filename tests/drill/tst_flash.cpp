@@ -1,6 +1,7 @@
 // The flash screen: its layout, the countdown, number on and number off, the hand-over, the close
 // reset, whole questions in real time (also with the GUI thread too busy for a tick), and the
 // pre-rendered digits.
+#include "tests/support/eventloop.h"
 #include "support/testmain.h"
 
 #include "drill/MMTimer.h"
@@ -20,24 +21,6 @@ using testsupport::recorder;
 
 namespace {
 
-// Runs a real event loop until pred holds or timeoutMs have passed (QTest::qWait sleeps between
-// its rounds, longer than a flash tick may wait for the GUI thread).
-template <class Pred>
-bool runUntil(Pred pred, int timeoutMs)
-{
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (pred())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    check.start(1);
-    if (!pred())
-        loop.exec();
-    return pred();
-}
 
 // The drill screens as the grade briefing leaves them, with the given parameters.
 TForm2 *ready(Program &p, int digits, int count, double seconds)
