@@ -2,6 +2,7 @@
 
 #include "drill/start.h"
 #include "platform/errors.h"
+#include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
 
@@ -17,16 +18,13 @@ QString briefingText(int digits, int count, double seconds)
 
 int centredLeft(int width) { return int(400.0 - width / 2.0); }
 
-TForm16::TForm16() : Screen({QStringLiteral("説明"), Kind::FullScreen}) {}
+TForm16::TForm16() : Screen({.title = QStringLiteral("説明"), .kind = Kind::FullScreen}) {}
 
 void TForm16::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QString(), {0, 56}, 267, Qt::white);
     Label2 = makeLabel(this, QStringLiteral("Label2"), QString(), {0, 400}, 120, Qt::white);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(2500);
-    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+    Timer1 = kit::timer(this, "Timer1", 2500, kit::Timing::Precise, [this] { Timer1Timer(); });
 }
 
 void TForm16::FormActivate()

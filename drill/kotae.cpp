@@ -2,8 +2,8 @@
 
 #include "drill/drillrules.h"
 #include "platform/errors.h"
+#include "shell/kit.h"
 #include "shell/app.h"
-#include "shell/artwork.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
+const QColor kBlue = style::kBlue;
+const QColor kRed = style::kRed;
 
 // An engraved line along the top or the bottom edge of its box: a shadow line over a light one.
 class Bevel : public QWidget {
@@ -46,18 +46,10 @@ void setText(QLabel *l, const QString &text)
     l->adjustSize();
 }
 
-void setColour(QLabel *l, QColor colour)
-{
-    QPalette pal = l->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::WindowText, colour);
-    l->setPalette(pal);
-}
-
 } // namespace
 
 TForm4::TForm4()
-    : Screen({QStringLiteral("kotae"), Kind::FullScreenMaximised, {}, {}, kDarkBlue, 24})
+    : Screen({.title = QStringLiteral("kotae"), .kind = Kind::FullScreenMaximised, .fontPx = 24})
 {
 }
 
@@ -83,15 +75,12 @@ void TForm4::FormCreate()
     Label43 = makeLabel(this, QStringLiteral("Label43"), QStringLiteral("問正解    　問不正解"), {200, 522}, 48, Qt::white);
     Label45 = makeLabel(this, QStringLiteral("Label45"), QString(), {383, 522}, 48, kRed);
 
-    Image1 = new Picture(this, QStringLiteral("Image1"), artwork::button(QSize(81, 73)), {720, 520});
-    Label46 = new ClickLabel(this, QStringLiteral("Label46"), QStringLiteral("もどる"), {728, 540}, 24);
-    connect(Label46, &ClickLabel::clicked, this, pz::guarded([this] { Label46Click(); }));
-    connect(Image1, &Picture::pressed, this, pz::guarded([this] { Image1MouseDown(); }));
+    const auto back = kit::buttons(this, {{"Label46", "Image1", QStringLiteral("もどる"), {728, 540}, {720, 520},
+                                           {81, 73}, 24, Qt::AllButtons, [this] { Label46Click(); }}});
+    Label46 = back[0].label;
+    Image1 = back[0].picture;
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(10);
-    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+    Timer1 = kit::timer(this, "Timer1", 10, kit::Timing::Coarse, [this] { Timer1Timer(); });
 }
 
 void TForm4::FormShow()
@@ -120,7 +109,7 @@ void TForm4::Timer1Timer()
     const drillrules::Marks marks = drillrules::markRows(answers, typed);
     for (int k = 0; k < kRows; ++k) {
         setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
-        setColour(markCells[k], marks.right[k] ? kBlue : kRed);
+        style::setColour(markCells[k], QPalette::WindowText, marks.right[k] ? kBlue : kRed);
     }
     setText(Label44, QString::number(marks.correct));
     setText(Label45, QString::number(marks.incorrect));
@@ -133,7 +122,6 @@ void TForm4::Timer1Timer()
 }
 
 void TForm4::Label46Click() { Close(); }
-void TForm4::Image1MouseDown() { Close(); }
 
 void TForm4::FormCloseQuery()
 {

@@ -49,7 +49,6 @@ public:
 
     void Timer1Timer(); // the fill job
     void Label46Click();
-    void Image1MouseDown();
 
 private:
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };

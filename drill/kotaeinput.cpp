@@ -8,10 +8,10 @@
 #include "platform/errors.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
+#include "shell/kit.h"
 #include "shell/main.h"
 #include "shell/widgets.h"
 
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
@@ -33,7 +33,7 @@ public:
 } // namespace
 
 TForm5::TForm5()
-    : Screen({QStringLiteral("input"), Kind::Panel, QSize(330, 127), {}, kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("input"), .kind = Kind::Panel, .size = QSize(330, 127)})
 {
 }
 
@@ -46,7 +46,7 @@ void TForm5::FormCreate()
     Edit1->setGeometry(56, 32, 209, 72);
     Edit1->setValidator(new AnswerValidator(Edit1));
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only: no input method
-    Edit1->installEventFilter(this);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
     setFocusProxy(Edit1);
     Edit1->setFocus();
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答えを入力してENTERを押して下さい"),
@@ -72,31 +72,16 @@ void TForm5::setQuestionCaption(const QString &text)
     Label2->adjustSize();
 }
 
-bool TForm5::eventFilter(QObject *watched, QEvent *event)
+void TForm5::Edit1KeyPress(int &key)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        bool consumed = true; // a key whose handler failed goes no further
-        pz::guard([&] { consumed = Edit1KeyPress(static_cast<QKeyEvent *>(event)); });
-        return consumed;
-    }
-    return Screen::eventFilter(watched, event);
-}
-
-bool TForm5::Edit1KeyPress(QKeyEvent *event)
-{
-    // Enter first: some keyboards and input methods deliver it without text.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (key == kit::kEnter) {
+        key = 0;
         acceptAnswer();
-        return true;
+        return;
     }
-    const QString text = event->text();
-    // Keys that type nothing (arrows, Home, End) and Delete edit the field as usual.
-    if (text.isEmpty() || event->key() == Qt::Key_Delete)
-        return false;
-    const QChar c = text.front();
-    const bool passes = text.size() == 1
-        && (c == QChar(8) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')));
-    return !passes; // every other character, Ctrl+letter included, is swallowed
+    // Every other character, Ctrl+letter included, is swallowed.
+    if (key != kit::kBackspace && (key < '0' || key > '9'))
+        key = 0;
 }
 
 void TForm5::acceptAnswer()

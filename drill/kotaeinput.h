@@ -5,7 +5,6 @@
 
 class QLabel;
 class QLineEdit;
-class QKeyEvent;
 
 class TForm5 : public Screen {
     Q_OBJECT
@@ -24,11 +23,9 @@ public:
     QLabel *Label2 = nullptr;   // question caption
     QLineEdit *Edit1 = nullptr; // answer field: digits only, at most a 32-bit value
 
-    // The field's key handler; true when the key is consumed.
-    bool Edit1KeyPress(QKeyEvent *event);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The field's key handler: Enter takes the answer; digits and Backspace pass, the rest is
+    // discarded. Key is the character code; set to 0 when the key is used up.
+    void Edit1KeyPress(int &key);
 
 private:
     void acceptAnswer();

@@ -4,7 +4,7 @@
 #include "drill/flashrules.h"
 #include "platform/errors.h"
 #include "shell/app.h"
-#include "shell/artwork.h"
+#include "shell/kit.h"
 #include "shell/dialogs.h"
 #include "shell/widgets.h"
 
@@ -41,28 +41,22 @@ const Grade kGrades[] = {
 };
 } // namespace
 
-TForm3::TForm3() : Screen({QStringLiteral("option"), Kind::FullScreenMaximised}) {}
+TForm3::TForm3() : Screen({.title = QStringLiteral("option"), .kind = Kind::FullScreenMaximised}) {}
 
 void TForm3::FormCreate()
 {
-    const QPixmap gradeArt = artwork::button(QSize(105, 89));
-    QList<Picture *> pictures;
-    for (const Grade &g : kGrades)
-        pictures << new Picture(this, QString::fromLatin1(g.image), gradeArt, g.imageAt);
-    Image1 = new Picture(this, QStringLiteral("Image1"), artwork::button(QSize(81, 73)), {704, 528});
-
-    for (int i = 0; i < int(std::size(kGrades)); ++i) {
-        const Grade &g = kGrades[i];
+    std::vector<kit::ButtonRow> rows;
+    for (const Grade &g : kGrades) {
         const QString name = QString::fromUtf8(g.text);
-        auto *label = new ClickLabel(this, QString::fromLatin1(g.label), name, g.labelAt, 37);
         const GradeCode code = g.code;
-        auto choose = pz::guarded([this, code, name] { chooseGrade(code, name); });
-        connect(label, &ClickLabel::clicked, this, choose);
-        connect(pictures[i], &Picture::pressed, this, choose);
+        rows.push_back({g.label, g.image, name, g.labelAt, g.imageAt, {105, 89}, 37, Qt::AllButtons,
+                        [this, code, name] { chooseGrade(code, name); }});
     }
-    Label21 = new ClickLabel(this, QStringLiteral("Label21"), QStringLiteral("もどる"), {712, 549}, 24);
-    connect(Label21, &ClickLabel::clicked, this, pz::guarded([this] { Label21Click(); }));
-    connect(Image1, &Picture::pressed, this, pz::guarded([this] { Label21Click(); }));
+    rows.push_back({"Label21", "Image1", QStringLiteral("もどる"), {712, 549}, {704, 528}, {81, 73}, 24,
+                    Qt::AllButtons, [this] { Label21Click(); }});
+    const auto made = kit::buttons(this, rows);
+    Label21 = made.back().label;
+    Image1 = made.back().picture;
 }
 
 void TForm3::chooseGrade(GradeCode code, const QString &name)

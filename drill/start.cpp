@@ -6,6 +6,7 @@
 #include "drill/option.h"
 #include "platform/errors.h"
 #include "platform/sound.h"
+#include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/main.h"
@@ -158,7 +159,7 @@ void NumberLabel::paintEvent(QPaintEvent *event)
 // TForm2
 // ---------------------------------------------------------------------------------------------
 
-TForm2::TForm2() : Screen({QStringLiteral("start"), Kind::FullScreenMaximised, {}, {}, Qt::white, 12}) {}
+TForm2::TForm2() : Screen({.title = QStringLiteral("start"), .kind = Kind::FullScreenMaximised, .background = Qt::white}) {}
 
 void TForm2::FormCreate()
 {
@@ -193,16 +194,8 @@ void TForm2::FormCreate()
     // above it (it is hidden while the numbers are flashed).
     Label1->raise();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
-
-    Timer4 = new QTimer(this);
-    Timer4->setObjectName(QStringLiteral("Timer4"));
-    Timer4->setInterval(300);
-    Timer4->setTimerType(Qt::PreciseTimer);
-    connect(Timer4, &QTimer::timeout, this, pz::guarded([this] { Timer4Timer(); }));
+    Timer1 = kit::timer(this, "Timer1", 1000, kit::Timing::Precise, [this] { Timer1Timer(); });
+    Timer4 = kit::timer(this, "Timer4", 300, kit::Timing::Precise, [this] { Timer4Timer(); });
 
     // The flash timers' handlers run inside the timers' own error guard.
     MMTimer2 = new TMMTimer(this);
@@ -228,7 +221,7 @@ QFont TForm2::numberFont()
     if (halfEm(f))
         return f;
     QFont fixed = f;
-    fixed.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("ＭＳ ゴシック")});
+    fixed.setFamilies({QStringLiteral("IPAGothic"), style::fixedFontFamily()});
     if (halfEm(fixed))
         return fixed;
     f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));

@@ -2,6 +2,7 @@
 
 #include "drill/kotae.h"
 #include "platform/errors.h"
+#include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
 
@@ -10,18 +11,14 @@
 #include <QTimer>
 
 TForm6::TForm6()
-    : Screen({QStringLiteral("success"), Kind::FullScreenMaximised, {}, {}, kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("success"), .kind = Kind::FullScreenMaximised})
 {
 }
 
 void TForm6::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("合格"), {120, 16}, 267, Qt::white);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(5000);
-    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may end the five seconds 5 % early
-    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+    Timer1 = kit::timer(this, "Timer1", 5000, kit::Timing::Precise, [this] { Timer1Timer(); });
 }
 
 void TForm6::present(const QString &verdict, int left)

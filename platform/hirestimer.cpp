@@ -164,7 +164,7 @@ inline void cpuRelax()
 
 class TicketEvent : public QEvent {
 public:
-    TicketEvent(std::shared_ptr<Ticket> t) : QEvent(kTicketEvent), ticket(std::move(t)) {}
+    TicketEvent(std::shared_ptr<Ticket> tk) : QEvent(kTicketEvent), ticket(std::move(tk)) {}
     std::shared_ptr<Ticket> ticket;
 };
 } // namespace

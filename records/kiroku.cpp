@@ -1,6 +1,6 @@
 #include "records/kiroku.h"
 
 TForm8::TForm8()
-    : Screen({QStringLiteral("きろく"), Kind::FullScreen, {}, {}, kDarkBlue, 24})
+    : Screen({.title = QStringLiteral("きろく"), .kind = Kind::FullScreen, .fontPx = 24})
 {
 }

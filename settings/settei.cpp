@@ -1,6 +1,6 @@
 #include "settings/settei.h"
 
 TForm17::TForm17()
-    : Screen({QStringLiteral("環境設定"), Kind::FullScreen, {}, {}, kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("環境設定"), .kind = Kind::FullScreen})
 {
 }

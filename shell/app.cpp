@@ -14,10 +14,10 @@ App::App(int &argc, char **argv) : QApplication(argc, argv)
     // The main menu's close ends the program; the splash closing before it must not.
     setQuitOnLastWindowClosed(false);
     // The design font does not exist on Linux; IPA P Gothic has the same metrics family.
-    for (const char *family : {"ＭＳ Ｐゴシック", "MS PGothic"})
-        QFont::insertSubstitutions(QString::fromUtf8(family), {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    for (const char *family : {"ＭＳ ゴシック", "MS Gothic"}) // fixed pitch, like IPA Gothic
-        QFont::insertSubstitutions(QString::fromUtf8(family), {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")});
+    for (const QString &family : {style::fontFamily(), QStringLiteral("MS PGothic")})
+        QFont::insertSubstitutions(family, {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    for (const QString &family : {style::fixedFontFamily(), QStringLiteral("MS Gothic")}) // fixed pitch, like IPA Gothic
+        QFont::insertSubstitutions(family, {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")});
     pz::setErrorSink([](const QString &text) { dialogs::errorBox(text); });
 }
 
@@ -27,7 +27,7 @@ App::~App()
     pz::setErrorSink({});
 }
 
-QString App::title() { return QStringLiteral("検定用ぴかざん"); }
+QString App::title() { return style::programTitle(); }
 
 bool App::notify(QObject *receiver, QEvent *event)
 {

@@ -61,7 +61,7 @@ void inform(const QString &text) { show(Kind::Info, App::title(), text); }
 void informDeleted(const QString &text)
 {
     sound::play(sound::Cue::Information);
-    show(Kind::Deleted, QStringLiteral("検定用ぴかざん"), text);
+    show(Kind::Deleted, style::programTitle(), text);
 }
 
 bool ask(const QString &caption, const QString &text) { return show(Kind::Question, caption, text); }

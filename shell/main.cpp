@@ -6,8 +6,8 @@
 #include "platform/textfile.h"
 #include "records/kiroku.h"
 #include "shell/app.h"
-#include "shell/artwork.h"
 #include "shell/ChDisp.h"
+#include "shell/kit.h"
 #include "shell/widgets.h"
 #include "users/delete.h"
 #include "users/masterpass.h"
@@ -16,7 +16,7 @@
 #include "users/userstore.h"
 #include "users/usrselect.h"
 
-TForm1::TForm1() : Screen({QStringLiteral("main"), Kind::FullScreenMaximised}) {}
+TForm1::TForm1() : Screen({.title = QStringLiteral("main"), .kind = Kind::FullScreenMaximised}) {}
 
 void TForm1::FormCreate()
 {
@@ -27,35 +27,22 @@ void TForm1::FormCreate()
     if (ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
         display::armCrashGuard(savedWidth_, savedHeight_);
 
-    struct Item {
-        ClickLabel *&label;
-        Picture *&picture;
-        const char *labelName, *pictureName, *text;
-        QPoint labelAt, pictureAt;
-        QSize size;
-        int px;
-        Qt::MouseButtons buttons;
-        void (TForm1::*action)();
-        bool userItem;
-    };
     const Qt::MouseButtons left = Qt::LeftButton, any = Qt::AllButtons;
-    const Item items[] = {
-        {Label1, Image1, "Label1", "Image1", "とうろくする", {541, 39}, {512, 0}, {204, 114}, 27, left, &TForm1::Label1Click, false},
-        {Label6, Image2, "Label6", "Image2", "ユーザー選択", {341, 119}, {328, 78}, {204, 114}, 27, left, &TForm1::Label6Click, false},
-        {Label3, Image3, "Label3", "Image3", "れんしゅうする", {520, 208}, {504, 168}, {204, 114}, 27, any, &TForm1::Label3Click, true},
-        {Label2, Image4, "Label2", "Image4", "きろくをみる", {355, 303}, {328, 264}, {204, 114}, 27, any, &TForm1::Label2Click, true},
-        {Label5, Image5, "Label5", "Image5", "さくじょする", {541, 391}, {504, 352}, {204, 114}, 27, any, &TForm1::Label5Click, true},
-        {Label4, Image6, "Label4", "Image6", "おわる", {381, 472}, {320, 432}, {204, 114}, 27, any, &TForm1::Label4Click, false},
-        {Label7, Image7, "Label7", "Image7", "先生用", {48, 40}, {8, 8}, {201, 113}, 37, any, &TForm1::Label7Click, false},
-    };
-    // Pictures first, so that every caption lies over its picture.
-    for (const Item &it : items)
-        it.picture = new Picture(this, QString::fromLatin1(it.pictureName), artwork::button(it.size), it.pictureAt, it.buttons);
-    for (const Item &it : items) {
-        it.label = new ClickLabel(this, QString::fromLatin1(it.labelName), QString::fromUtf8(it.text), it.labelAt, it.px);
-        const auto action = it.action;
-        connect(it.label, &ClickLabel::clicked, this, pz::guarded([this, action] { (this->*action)(); }));
-        connect(it.picture, &Picture::pressed, this, pz::guarded([this, action] { (this->*action)(); }));
+    const QSize big(204, 114);
+    const auto rows = kit::buttons(this, {
+        {"Label1", "Image1", QStringLiteral("とうろくする"), {541, 39}, {512, 0}, big, 27, left, [this] { Label1Click(); }},
+        {"Label6", "Image2", QStringLiteral("ユーザー選択"), {341, 119}, {328, 78}, big, 27, left, [this] { Label6Click(); }},
+        {"Label3", "Image3", QStringLiteral("れんしゅうする"), {520, 208}, {504, 168}, big, 27, any, [this] { Label3Click(); }},
+        {"Label2", "Image4", QStringLiteral("きろくをみる"), {355, 303}, {328, 264}, big, 27, any, [this] { Label2Click(); }},
+        {"Label5", "Image5", QStringLiteral("さくじょする"), {541, 391}, {504, 352}, big, 27, any, [this] { Label5Click(); }},
+        {"Label4", "Image6", QStringLiteral("おわる"), {381, 472}, {320, 432}, big, 27, any, [this] { Label4Click(); }},
+        {"Label7", "Image7", QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any, [this] { Label7Click(); }},
+    });
+    ClickLabel **labels[] = {&Label1, &Label6, &Label3, &Label2, &Label5, &Label4, &Label7};
+    Picture **pictures[] = {&Image1, &Image2, &Image3, &Image4, &Image5, &Image6, &Image7};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        *labels[i] = rows[i].label;
+        *pictures[i] = rows[i].picture;
     }
     setLoggedIn(false);
 }

@@ -30,9 +30,7 @@ Screen::Screen(const Layout &layout) : QWidget(nullptr), layout_(layout)
         break;
     }
     setWindowFlags(flags);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, layout.background);
-    setPalette(pal);
+    style::setColour(this, QPalette::Window, layout.background);
     setAutoFillBackground(true);
     setFont(font(layout.fontPx));
 }
@@ -43,14 +41,7 @@ Screen::~Screen()
         a->forgetScreen(this);
 }
 
-QFont Screen::font(int px, bool bold, bool italic)
-{
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPixelSize(px);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
-}
+QFont Screen::font(int px, bool bold, bool italic) { return style::font(px, bold, italic); }
 
 void Screen::sizeToDisplay()
 {

@@ -6,11 +6,11 @@
 #include <QString>
 #include <QWidget>
 
+#include "shell/style.h"
+
 class App;
 struct SharedState;
 struct Screens;
-
-inline const QColor kDarkBlue(0, 0, 160);
 
 class Screen : public QWidget {
     Q_OBJECT
@@ -25,9 +25,9 @@ public:
     struct Layout {
         QString title;
         Kind kind = Kind::FullScreen;
-        QSize size;   // client size (outer size for SizeableDialog); unused for full screens
-        QPoint pos;   // top-left of the window; unused for full screens and panels
-        QColor background = kDarkBlue;
+        QSize size = {}; // client size (outer size for SizeableDialog); unused for full screens
+        QPoint pos = {}; // top-left of the window; unused for full screens and panels
+        QColor background = style::kDarkBlue;
         int fontPx = 12;
     };
 

@@ -1,5 +1,6 @@
 #include "shell/splash.h"
 
+#include "shell/kit.h"
 #include "platform/errors.h"
 #include "shell/artwork.h"
 #include "shell/widgets.h"
@@ -37,7 +38,7 @@ protected:
 } // namespace
 
 TForm11::TForm11()
-    : Screen({QStringLiteral("splash"), Kind::Panel, QSize(594, 412), {}, Qt::white})
+    : Screen({.title = QStringLiteral("splash"), .kind = Kind::Panel, .size = QSize(594, 412), .background = Qt::white})
 {
 }
 
@@ -54,10 +55,7 @@ void TForm11::FormCreate()
     makeLabel(Panel1, QStringLiteral("Label2"), QStringLiteral("ぴかざん"), {74, 187}, 67, Qt::white);
     makeLabel(Panel1, QStringLiteral("Label3"), QStringLiteral("しばらくお待ちください。まもなく始まります。"), {64, 328}, 19, Qt::black);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(2500);
-    connect(Timer1, &QTimer::timeout, this, pz::guarded([this] { Timer1Timer(); }));
+    Timer1 = kit::timer(this, "Timer1", 2500, kit::Timing::Precise, [this] { Timer1Timer(); });
     Timer1->start(); // runs from the moment the splash is created
 }
 

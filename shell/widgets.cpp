@@ -1,35 +1,19 @@
 #include "shell/widgets.h"
 
+#include "shell/style.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
-QFont captionFont(int px, bool bold)
-{
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-void setTextColour(QLabel *l, QColor colour)
-{
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::Active, QPalette::WindowText, colour);
-    pal.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128)); // greyed
-    l->setPalette(pal);
-}
-} // namespace
 
 ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
                        QColor colour, bool bold)
     : QLabel(text, parent)
 {
     setObjectName(name);
-    setFont(captionFont(px, bold));
-    setTextColour(this, colour);
+    setFont(style::font(px, bold));
+    style::setColour(this, QPalette::WindowText, colour, style::kGreyedText);
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::PointingHandCursor);
     adjustSize();
@@ -86,8 +70,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPo
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setFont(captionFont(px, bold));
-    setTextColour(l, colour);
+    l->setFont(style::font(px, bold));
+    style::setColour(l, QPalette::WindowText, colour, style::kGreyedText);
     l->setAttribute(Qt::WA_TranslucentBackground);
     l->adjustSize();
     l->move(pos);

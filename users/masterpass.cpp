@@ -1,6 +1,6 @@
 #include "users/masterpass.h"
 
 TForm12::TForm12()
-    : Screen({QStringLiteral("パスワードを入れてENTERを押してください"), Kind::Dialog, QSize(418, 143), QPoint(187, 211), kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("パスワードを入れてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(418, 143), .pos = QPoint(187, 211)})
 {
 }

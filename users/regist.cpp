@@ -3,14 +3,14 @@
 #include "platform/errors.h"
 #include "shell/CuteBtn.h"
 #include "shell/dialogs.h"
+#include "shell/kit.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 
 TForm7::TForm7()
-    : Screen({QStringLiteral("とうろく"), Kind::Dialog, QSize(499, 264), QPoint(201, 142), kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("とうろく"), .kind = Kind::Dialog, .size = QSize(499, 264), .pos = QPoint(201, 142)})
 {
 }
 
@@ -27,12 +27,13 @@ void TForm7::FormCreate()
         QPalette pal = e->palette();
         pal.setColor(QPalette::Text, Qt::black);
         e->setPalette(pal);
-        e->installEventFilter(this);
         return e;
     };
     Edit1 = makeEdit("Edit1", 40);  // the name: the input method stays on for kana
     Edit2 = makeEdit("Edit2", 136); // the password: typed in clear, no input method
     Edit2->setAttribute(Qt::WA_InputMethodEnabled, false);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+    kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
 
     const auto makeButton = [this](const char *name, const char *caption, int x) {
         auto *b = new TCuteButton(this);
@@ -70,7 +71,7 @@ void TForm7::FormCloseQuery()
 
 void TForm7::Edit1KeyPress(int &key)
 {
-    if (key == 13) {
+    if (key == kit::kEnter) {
         Edit2->setFocus();
         key = 0;
     }
@@ -78,7 +79,7 @@ void TForm7::Edit1KeyPress(int &key)
 
 void TForm7::Edit2KeyPress(int &key)
 {
-    if (key == 13) {
+    if (key == kit::kEnter) {
         CuteButton1->setFocus();
         key = 0;
     }
@@ -100,21 +101,3 @@ void TForm7::CuteButton1Click(QObject *)
 }
 
 void TForm7::CuteButton2Click(QObject *) { Close(); }
-
-bool TForm7::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == Edit1 || watched == Edit2) && event->type() == QEvent::KeyPress) {
-        const auto *k = static_cast<QKeyEvent *>(event);
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-            int key = 13;
-            pz::guard([&] {
-                if (watched == Edit1)
-                    Edit1KeyPress(key);
-                else
-                    Edit2KeyPress(key);
-            });
-            return true;
-        }
-    }
-    return Screen::eventFilter(watched, event);
-}

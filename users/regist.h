@@ -27,7 +27,4 @@ public:
     void Edit2KeyPress(int &key);
     void CuteButton1Click(QObject *sender);
     void CuteButton2Click(QObject *sender);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };

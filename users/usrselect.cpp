@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "shell/dialogs.h"
+#include "shell/kit.h"
 #include "shell/main.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
@@ -27,7 +28,7 @@ private:
 } // namespace
 
 TForm9::TForm9()
-    : Screen({QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"), Kind::Dialog, QSize(409, 357), QPoint(174, 76), kDarkBlue, 12})
+    : Screen({.title = QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(409, 357), .pos = QPoint(174, 76)})
 {
 }
 
@@ -59,7 +60,7 @@ void TForm9::FormCreate()
     Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
     // After the echo mode, which sets the input-method state of its own.
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Edit1->installEventFilter(this);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 
     setTabOrder(ListBox1, Edit1);
 }
@@ -87,7 +88,7 @@ void TForm9::ListBox1Click()
 
 void TForm9::Edit1KeyPress(int &key)
 {
-    if (key != 13)
+    if (key != kit::kEnter)
         return;
     key = 0;
     const QList<QListWidgetItem *> chosen = ListBox1->selectedItems();
@@ -114,17 +115,4 @@ void TForm9::Edit1KeyPress(int &key)
         dialogs::warn(QStringLiteral("パワードが違います"));
         Edit1->clear();
     }
-}
-
-bool TForm9::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const auto *k = static_cast<QKeyEvent *>(event);
-        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-            int key = 13;
-            pz::guard([&] { Edit1KeyPress(key); });
-            return true; // Enter never goes further, whatever the check did
-        }
-    }
-    return Screen::eventFilter(watched, event);
 }

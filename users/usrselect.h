@@ -23,7 +23,4 @@ public:
     void ListBox1Click();
     // Key is the character code (13 for Enter); set to 0 when the key is used up.
     void Edit1KeyPress(int &key);
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -21,20 +21,13 @@
 
 using testsupport::Program;
 using testsupport::recorder;
+using testsupport::cp932Lines;
 
 namespace {
 const QString kUser = QStringLiteral("たろう");
 const QList<int> kSums{15, 23, 8, 30, 123, 19, 27, 11, 16, 21};
 
 QString recordRelPath() { return QStringLiteral("user/") + kUser + QStringLiteral(".dat"); }
-
-QByteArray cp932Lines(const QStringList &lines)
-{
-    QByteArray out;
-    for (const QString &l : lines)
-        out += textfile::encode(l) + "\r\n";
-    return out;
-}
 
 // A logged-in child in front of the grade screen, with the history file made at registration.
 void setUpChild(Program &p)

@@ -13,18 +13,11 @@
 
 using testsupport::Program;
 using testsupport::recorder;
+using testsupport::cp932Lines;
 
 namespace {
 const QString kUser = QStringLiteral("はなこ");
 const QStringList kSums{"15", "23", "8", "30", "12", "19", "27", "11", "16", "21"};
-
-QByteArray cp932Lines(const QStringList &lines)
-{
-    QByteArray out;
-    for (const QString &l : lines)
-        out += textfile::encode(l) + "\r\n";
-    return out;
-}
 
 QLabel *cell(TForm4 *sheet, const QString &name)
 {

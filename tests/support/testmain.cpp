@@ -1,5 +1,7 @@
 #include "support/testmain.h"
 
+#include "platform/textfile.h"
+
 #include "platform/errors.h"
 #include "tools/classroom.h"
 
@@ -61,6 +63,24 @@ QByteArray Program::readFile(const QString &relative) const
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+void type(QWidget *w, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(w, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+QByteArray cp932Lines(const QStringList &lines)
+{
+    QByteArray out;
+    for (const QString &l : lines)
+        out += textfile::encode(l) + "\r\n";
+    return out;
 }
 
 } // namespace testsupport

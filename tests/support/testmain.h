@@ -42,6 +42,12 @@ private:
     QString oldCwd_;
 };
 
+// Types text key by key into w, as a keyboard without an input method does (kana and full-width
+// forms too).
+void type(QWidget *w, const QString &text);
+// The bytes of a program text file holding these lines: cp932, each line ended by CR LF.
+QByteArray cp932Lines(const QStringList &lines);
+
 // Installs the recorders; called once by the test main.
 void install();
 

@@ -18,6 +18,7 @@
 
 using testsupport::Program;
 using testsupport::recorder;
+using testsupport::type;
 
 namespace {
 const QByteArray kHeaderBytes = QByteArray::fromHex("8b892f92692c93fa95742c90b389f090942c957390b389f090942c8d8794db") + "\r\n";
@@ -28,17 +29,6 @@ void commitText(QWidget *w, const QString &text)
     QInputMethodEvent e;
     e.setCommitString(text);
     QCoreApplication::sendEvent(w, &e);
-}
-
-// Text typed key by key, as without an input method.
-void type(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
 }
 
 QStringList userFolder()

@@ -15,6 +15,7 @@
 
 using testsupport::Program;
 using testsupport::recorder;
+using testsupport::type;
 
 namespace {
 const char *const kUserItems[] = {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"};
@@ -39,17 +40,6 @@ void choose(TForm9 *f, const QString &name)
     QVERIFY2(items.size() == 1, qPrintable(name));
     f->ListBox1->scrollToItem(items.first());
     QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, {}, f->ListBox1->visualItemRect(items.first()).center());
-}
-
-// Types text key by key, as a keyboard without an input method does (kana and full-width forms too).
-void type(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, char(c.unicode()));
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
 }
 
 void logIn(TForm9 *f, const QString &name, const QString &typed)

@@ -1,0 +1,86 @@
+#include "shell/kit.h"
+
+#include "platform/errors.h"
+#include "shell/artwork.h"
+#include "shell/widgets.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace kit {
+
+namespace {
+
+// Sits on one field and hands its key presses to the screen's handler first.
+class KeyAdapter : public QObject {
+public:
+    KeyAdapter(QWidget *field, KeyPress handler) : QObject(field), handler_(std::move(handler))
+    {
+        field->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *k = static_cast<QKeyEvent *>(event);
+        int key = 0;
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            key = kEnter;
+        } else {
+            const QString text = k->text();
+            // Keys that type nothing edit the field as usual; Delete types DEL on some keyboards.
+            if (text.isEmpty() || k->key() == Qt::Key_Delete)
+                return false;
+            key = text.size() == 1 ? text.front().unicode() : kSeveral;
+        }
+        bool consumed = true; // a key whose handler failed goes no further
+        pz::guard([&] {
+            handler_(key);
+            consumed = key == 0;
+        });
+        return consumed;
+    }
+
+private:
+    KeyPress handler_;
+};
+
+} // namespace
+
+void onKeyPress(QWidget *field, KeyPress handler) { new KeyAdapter(field, std::move(handler)); }
+
+QTimer *timer(QObject *owner, const char *name, int intervalMs, Timing timing, std::function<void()> onTimer)
+{
+    auto *t = new QTimer(owner);
+    t->setObjectName(QString::fromLatin1(name));
+    t->setInterval(intervalMs);
+    t->setTimerType(timing == Timing::Precise ? Qt::PreciseTimer : Qt::CoarseTimer);
+    QObject::connect(t, &QTimer::timeout, owner, pz::guarded(std::move(onTimer)));
+    return t;
+}
+
+std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows)
+{
+    std::vector<Button> made(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        made[i].picture = new Picture(parent, QString::fromLatin1(rows[i].picture), artwork::button(rows[i].art),
+                                      rows[i].pictureAt, rows[i].pictureButtons);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ButtonRow &r = rows[i];
+        made[i].label = new ClickLabel(parent, QString::fromLatin1(r.label), r.text, r.labelAt, r.px);
+        if (!r.action)
+            continue;
+        QObject::connect(made[i].label, &ClickLabel::clicked, parent, pz::guarded(r.action));
+        QObject::connect(made[i].picture, &Picture::pressed, parent, pz::guarded(r.action));
+    }
+    return made;
+}
+
+std::vector<Button> buttons(QWidget *parent, std::initializer_list<ButtonRow> rows)
+{
+    return buttons(parent, std::vector<ButtonRow>(rows));
+}
+
+} // namespace kit

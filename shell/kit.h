@@ -1,0 +1,77 @@
+#pragma once
+// The parts every screen repeats, made once: key handlers in the program's KeyPress style, timers,
+// and the picture-plus-caption buttons as rows of a table. A screen is then mostly a table of its
+// controls and handlers that read like the algorithm.
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <Qt>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+class ClickLabel;
+class Picture;
+class QTimer;
+class QObject;
+class QWidget;
+
+namespace kit {
+
+// --- keys ---------------------------------------------------------------------------------------
+
+// The character codes a KeyPress handler sees.
+inline constexpr int kBackspace = 8;
+inline constexpr int kEnter = 13;
+// A key that typed more than one character at once (an input method's commit): no filter takes it.
+inline constexpr int kSeveral = 0xFFFF;
+
+// A field's key handler: `key` is the typed character's code (kEnter for Enter, kBackspace for
+// Backspace, Ctrl+C is 3 …); setting it to 0 consumes the key, so it never reaches the field.
+using KeyPress = std::function<void(int &key)>;
+
+// Routes the key presses of `field` to `handler` before the field sees them. Keys that type nothing
+// (arrows, Home, End, Delete, function keys) go to the field untouched. Enter reaches the handler
+// even when the keyboard delivers it without text. A handler that fails consumes its key, and the
+// error is reported once.
+void onKeyPress(QWidget *field, KeyPress handler);
+
+// --- timers -------------------------------------------------------------------------------------
+
+enum class Timing {
+    Coarse,  // the toolkit's default; fine where nobody can see the delay (a deferred fill)
+    Precise, // a delay the user sees or waits for (splash, briefing, countdown, verdict)
+};
+
+// A stopped, repeating timer named `name` (its control name), owned by `owner`, whose ticks run
+// `onTimer` under the error guard. Like the program's timers it repeats until its handler stops it.
+QTimer *timer(QObject *owner, const char *name, int intervalMs, Timing timing, std::function<void()> onTimer);
+
+// --- picture-plus-caption buttons ---------------------------------------------------------------
+
+// One button of a screen's table: a picture (our white artwork of `art` size) and a caption lying
+// over it. The caption acts on a left click, the picture as soon as one of `pictureButtons` goes down
+// on it. An empty action gives a button that shows the hand cursor and does nothing.
+struct ButtonRow {
+    const char *label;   // the caption's control name, "Label21"
+    const char *picture; // the picture's control name, "Image1"
+    QString text;
+    QPoint labelAt;
+    QPoint pictureAt;
+    QSize art;
+    int px = 24;
+    Qt::MouseButtons pictureButtons = Qt::AllButtons;
+    std::function<void()> action;
+};
+
+struct Button {
+    ClickLabel *label = nullptr;
+    Picture *picture = nullptr;
+};
+
+// Builds the rows on `parent`: every picture first, so each caption lies over its picture, then the
+// captions; wires both to the row's action through the error guard. Returns them in table order.
+std::vector<Button> buttons(QWidget *parent, std::initializer_list<ButtonRow> rows);
+std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows);
+
+} // namespace kit

@@ -1,0 +1,36 @@
+#include "shell/style.h"
+
+#include <QWidget>
+
+namespace style {
+
+QString programTitle() { return QStringLiteral("検定用ぴかざん"); }
+QString fontFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
+QString fixedFontFamily() { return QStringLiteral("ＭＳ ゴシック"); }
+
+QFont font(int px, bool bold, bool italic)
+{
+    QFont f(fontFamily());
+    f.setPixelSize(px);
+    f.setBold(bold);
+    f.setItalic(italic);
+    return f;
+}
+
+void setColour(QWidget *w, QPalette::ColorRole role, const QColor &colour, const QColor &disabled)
+{
+    QPalette pal = w->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, role, colour);
+    if (disabled.isValid())
+        pal.setColor(QPalette::Disabled, role, disabled);
+    w->setPalette(pal);
+}
+
+void setTextColour(QWidget *w, const QColor &colour, const QColor &disabled)
+{
+    setColour(w, QPalette::WindowText, colour, disabled);
+    setColour(w, QPalette::Text, colour, disabled);
+}
+
+} // namespace style

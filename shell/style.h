@@ -1,0 +1,34 @@
+#pragma once
+// The program's look in one place: its title, the dark blue of its screens, its type, and one way
+// to give a control its colours and fonts.
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QString>
+
+class QWidget;
+
+namespace style {
+
+inline const QColor kDarkBlue(0, 0, 160);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kGreyedText(128, 128, 128);
+
+// "検定用ぴかざん": message boxes and the application name.
+QString programTitle();
+// The proportional design font, mapped to IPA P Gothic at start-up.
+QString fontFamily();
+// The fixed-pitch design font, mapped to IPA Gothic.
+QString fixedFontFamily();
+
+// A font of the design family with a pixel height.
+QFont font(int px, bool bold = false, bool italic = false);
+
+// Sets one colour role in every colour group, so a control looks the same active, inactive and
+// disabled; a valid `disabled` colour overrides the disabled group (greyed captions).
+void setColour(QWidget *w, QPalette::ColorRole role, const QColor &colour, const QColor &disabled = QColor());
+// The text colour of labels and captions (WindowText) and of fields (Text).
+void setTextColour(QWidget *w, const QColor &colour, const QColor &disabled = QColor());
+
+} // namespace style
