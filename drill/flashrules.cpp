@@ -47,7 +47,10 @@ QString checkParams(const GradeParams &p)
     if (!(x > 5.0)) // also NaN; a negative time is no time
         return QStringLiteral("%1口を %2秒で表示すると1口の表示時間が1ミリ秒未満になります。"
                               "秒数を増やすか口数を減らしてください。").arg(p.count).arg(secs);
-    if (displayInterval(p.seconds, p.count) > qint64(std::numeric_limits<quint32>::max()))
+    // The timers take 1 ms up to 2^32 - 1 ms. Anything past that, however far (1e17 s, 1e300 s,
+    // infinity, where the interval has no 64-bit value at all and comes back as -1), is refused.
+    const qint64 interval = displayInterval(p.seconds, p.count);
+    if (interval < 1 || interval > qint64(std::numeric_limits<quint32>::max()))
         return QStringLiteral("秒数が %1 になっています。秒数が大きすぎます。").arg(secs);
     return QString();
 }

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 class TestFlashRules : public QObject {
     Q_OBJECT
 private slots:
@@ -79,6 +81,7 @@ void TestFlashRules::accepted_data()
     QTest::newRow("99 numbers in 1 s: I = 1 ms") << 3 << 99 << 1.0;
     QTest::newRow("fractional seconds") << 2 << 10 << 4.5;
     QTest::newRow("below 1 s but still 1 ms: 0.006 s for one") << 1 << 1 << 0.006;
+    QTest::newRow("the longest timer: 4294967.3 s for one") << 1 << 1 << 4294967.3;
 }
 
 void TestFlashRules::accepted()
@@ -106,6 +109,12 @@ void TestFlashRules::refused_data()
     QTest::newRow("negative time") << 1 << 5 << -3.0 << "-3秒";
     QTest::newRow("not a number") << 1 << 5 << std::nan("") << "nan秒";
     QTest::newRow("longer than any timer") << 1 << 1 << 1e12 << "秒数が 1000000000000 ";
+    // Beyond 9e18 ms the interval no longer fits a 64-bit count at all.
+    QTest::newRow("1e17 s: past any 64-bit interval") << 1 << 1 << 1e17 << "秒数が 1e+17 ";
+    QTest::newRow("1e300 s") << 3 << 10 << 1e300 << "秒数が 1e+300 ";
+    QTest::newRow("infinite time") << 2 << 5 << std::numeric_limits<double>::infinity() << "秒数が inf ";
+    QTest::newRow("largest double") << 1 << 99 << std::numeric_limits<double>::max() << "秒数が 1.79769313486232e+308 ";
+    QTest::newRow("one step past the longest timer") << 1 << 1 << 4294967.301 << "秒数が 4294967.301 ";
 }
 
 void TestFlashRules::refused()
