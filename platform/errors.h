@@ -19,20 +19,40 @@ private:
     QByteArray utf8_;
 };
 
-// A file could not be opened, read, written or created.
+// Why a file could not be used, in words a classroom can read. The system's own texts are English
+// ("No space left on device") or, for some errors, only "Unknown error".
+QString reasonFor(int errnum);
+namespace reason {
+QString notRegular(); // a folder, FIFO, device or socket where a file belongs
+QString isLink();     // a symbolic link where the program accepts only a file of its own
+QString tooLarge();   // larger than any file of the program can be
+QString damaged();    // content the program itself could never have written
+QString busy();       // another computer or program holds the folder's lock
+} // namespace reason
+
+// A file could not be opened, read, written or created. The text names the file and the reason.
 class IoError : public Error {
 public:
     IoError(const QString &path, const QString &reason);
+    static IoError fromErrno(const QString &path, int errnum) { return IoError(path, reasonFor(errnum)); }
     const QString &path() const { return path_; }
+    const QString &reason() const { return reason_; }
 private:
     QString path_;
+    QString reason_;
 };
 
-// A text that should hold a number (or be encodable) does not.
+// A text that should hold a number (or be encodable) does not. With a place ("settei.dat の 3 行目
+// （１０級の秒数）") the text says where the value was; an empty value is reported as empty.
 class ConversionError : public Error {
 public:
     explicit ConversionError(const QString &text);
+    ConversionError(const QString &text, const QString &place);
 };
+
+// Text quoted in a message: control characters shown as "・", cut to maxChars with "…", so that a
+// damaged file cannot make a message box taller or wider than the screen.
+QString quoted(const QString &text, int maxChars = 40);
 
 // Where reported errors go: the GUI installs the standard error box, tests install a recorder.
 using ErrorSink = std::function<void(const QString &)>;

@@ -2,9 +2,15 @@
 #include "platform/errors.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace textfile {
 
@@ -19,6 +25,149 @@ QByteArray encodeLines(const QStringList &lines)
         out += "\r\n";
     }
     return out;
+}
+
+QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
+
+// Closes the descriptor however the function leaves.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Fd &operator=(Fd &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+    void reset()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    // Closes now and tells whether the close succeeded: on a network share a write error may
+    // only show here.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 || errno == EINTR;
+    }
+
+private:
+    int fd_;
+};
+
+// Opens without blocking (a FIFO would wait for a writer); -1 and errno on failure.
+Fd openFile(const QString &path, int flags, Links links)
+{
+    flags |= O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == Links::Refuse)
+        flags |= O_NOFOLLOW;
+    int fd;
+    do
+        fd = ::open(nativePath(path).constData(), flags);
+    while (fd < 0 && errno == EINTR);
+    return Fd(fd);
+}
+
+// Accepts only a regular file, and sets it back to blocking: reads and writes of a regular file
+// must not return early.
+void requireRegular(const QString &path, const Fd &file)
+{
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0)
+        throw pz::IoError::fromErrno(path, errno);
+    if (S_ISDIR(st.st_mode))
+        throw pz::IoError::fromErrno(path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw pz::IoError(path, pz::reason::notRegular());
+    ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+}
+
+Fd openRegular(const QString &path, int flags, Links links)
+{
+    Fd file = openFile(path, flags, links);
+    // A FIFO without a reader answers a non-blocking open for writing with ENXIO; a link refused
+    // by O_NOFOLLOW answers ELOOP.
+    if (file.get() < 0)
+        throw pz::IoError::fromErrno(path, errno);
+    requireRegular(path, file);
+    return file;
+}
+
+// Writes all of bytes or returns the errno of the write that fell short.
+int writeAll(int fd, const char *data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
+int syncData(int fd)
+{
+    while (::fdatasync(fd) != 0) {
+        if (errno == EINTR)
+            continue;
+        // Some file systems cannot sync a file at all; that is not a failed write.
+        return (errno == EINVAL || errno == EROFS) ? 0 : errno;
+    }
+    return 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // best effort: the rename is done either way
+        ::close(fd);
+    }
+}
+
+// The lines of the first bytes of the file, up to maxLines line ends, up to the size limit.
+QByteArray readBytes(const QString &path, int maxLines, Links links)
+{
+    Fd file = openRegular(path, O_RDONLY, links);
+    QByteArray bytes;
+    int lineEnds = 0;
+    char chunk[65536];
+    for (;;) {
+        if (maxLines >= 0 && lineEnds >= maxLines)
+            break;
+        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw pz::IoError::fromErrno(path, errno);
+        }
+        if (n == 0)
+            break;
+        if (maxLines >= 0)
+            for (ssize_t i = 0; i < n; ++i)
+                lineEnds += chunk[i] == '\n';
+        if (bytes.size() + n > kMaxBytes)
+            throw pz::IoError(path, pz::reason::tooLarge());
+        bytes.append(chunk, n);
+    }
+    return bytes;
 }
 } // namespace
 
@@ -50,61 +199,123 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-QStringList readLines(const QString &path, int maxLines)
+QStringList readLines(const QString &path, int maxLines, Links links)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw pz::IoError(path, f.errorString());
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        throw pz::IoError(path, f.errorString());
-    f.close();
-    QStringList lines = splitLines(decode(bytes));
+    QStringList lines = splitLines(decode(readBytes(path, maxLines, links)));
     if (maxLines >= 0 && lines.size() > maxLines)
         lines.resize(maxLines);
     return lines;
 }
 
-QString readFirstLine(const QString &path)
+QString readFirstLine(const QString &path, Links links)
 {
-    const QStringList lines = readLines(path, 1);
+    const QStringList lines = readLines(path, 1, links);
     return lines.isEmpty() ? QString() : lines.first();
 }
 
-void rewrite(const QString &path, const QStringList &lines)
+void rewrite(const QString &path, const QStringList &lines, Links links)
 {
     const QByteArray bytes = encodeLines(lines); // refuse before anything is written
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw pz::IoError(path, f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw pz::IoError(path, f.errorString());
+
+    // The file that is replaced: the link's target when links are followed.
+    QString target = path;
+    struct stat st {};
+    bool exists = ::lstat(nativePath(path).constData(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
+        if (links == Links::Refuse)
+            throw pz::IoError(path, pz::reason::isLink());
+        exists = ::stat(nativePath(path).constData(), &st) == 0;
+        target = exists ? QFileInfo(path).canonicalFilePath() : QFileInfo(path).symLinkTarget();
+    }
+    if (exists && S_ISDIR(st.st_mode))
+        throw pz::IoError::fromErrno(path, EISDIR);
+    if (exists && !S_ISREG(st.st_mode))
+        throw pz::IoError(path, pz::reason::notRegular());
+
+    // A hidden temporary in the same folder, so that the rename stays on one file system; its name
+    // is short, since the file's own name may already be as long as a name can be.
+    const QFileInfo info(target);
+    QByteArray temp = nativePath(info.path() + QStringLiteral("/.pikazan-XXXXXX"));
+    Fd file(::mkostemp(temp.data(), O_CLOEXEC));
+    if (file.get() < 0)
+        throw pz::IoError::fromErrno(path, errno);
+    auto fail = [&](int errnum) {
+        file.reset();
+        ::unlink(temp.constData());
+        throw pz::IoError::fromErrno(path, errnum);
+    };
+    mode_t mode = st.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(file.get(), mode) != 0)
+        fail(errno);
+    if (const int e = writeAll(file.get(), bytes.constData(), bytes.size()))
+        fail(e);
+    if (const int e = syncData(file.get()))
+        fail(e);
+    if (!file.close())
+        fail(errno);
+    if (::rename(temp.constData(), nativePath(target).constData()) != 0) {
+        const int e = errno;
+        ::unlink(temp.constData());
+        throw pz::IoError::fromErrno(path, e);
+    }
+    syncFolder(info.path());
 }
 
 void createNew(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = encodeLines(lines);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        throw pz::IoError(path, f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        const QString reason = f.errorString();
-        f.close();
-        throw pz::IoError(path, reason);
+    const QByteArray native = nativePath(path);
+    // O_EXCL: never an existing file, never through a link.
+    Fd file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    if (file.get() < 0)
+        throw pz::IoError::fromErrno(path, errno);
+    int e = writeAll(file.get(), bytes.constData(), bytes.size());
+    if (!e)
+        e = syncData(file.get());
+    if (!e && !file.close())
+        e = errno;
+    if (e) {
+        file.reset();
+        ::unlink(native.constData()); // ours: created above with O_EXCL
+        throw pz::IoError::fromErrno(path, e);
     }
 }
 
-void appendLine(const QString &path, const QString &line)
+void appendLine(const QString &path, const QString &line, Links links)
 {
-    const QByteArray bytes = encode(line) + "\r\n";
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly))
-        throw pz::IoError(path, f.errorString());
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        const QString reason = f.errorString();
-        f.close();
-        throw pz::IoError(path, reason);
+    QByteArray bytes = encode(line) + "\r\n";
+    // Read access too, to see how the file ends; a file we may only write is appended blind.
+    Fd file = openFile(path, O_RDWR | O_APPEND, links);
+    if (file.get() < 0 && errno == EACCES)
+        file = openFile(path, O_WRONLY | O_APPEND, links);
+    if (file.get() < 0)
+        throw pz::IoError::fromErrno(path, errno);
+    requireRegular(path, file);
+    struct stat st {};
+    if (::fstat(file.get(), &st) != 0)
+        throw pz::IoError::fromErrno(path, errno);
+    const off_t oldSize = st.st_size;
+    if (oldSize > 0) {
+        // A last line without its CR LF (hand-edited, or torn before) would swallow this one.
+        char tail = '\n';
+        if (::pread(file.get(), &tail, 1, oldSize - 1) == 1 && tail != '\n')
+            bytes.prepend(tail == '\r' ? "\n" : "\r\n");
     }
+    int e = writeAll(file.get(), bytes.constData(), bytes.size());
+    if (!e)
+        e = syncData(file.get());
+    if (e) {
+        // Never leave a torn line for the next drill to be glued onto.
+        [[maybe_unused]] const int cut = ::ftruncate(file.get(), oldSize);
+        throw pz::IoError::fromErrno(path, e);
+    }
+    if (!file.close())
+        throw pz::IoError::fromErrno(path, errno);
 }
 
 } // namespace textfile

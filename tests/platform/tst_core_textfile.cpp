@@ -2,9 +2,57 @@
 #include "platform/errors.h"
 #include "platform/textfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <atomic>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+// Makes every write past n bytes of a file fail (EFBIG after a short write), as a full disk does,
+// without needing a small file system. SIGXFSZ is ignored so that the write returns instead.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t n)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit l{n, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+// The names in a folder, so that a failed write can be shown to leave nothing behind.
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// Makes a FIFO's blocking open() return after 3 s, so that a reader which waits on it fails here
+// with a message instead of hanging the test for good. Set done to end the wait early.
+std::thread unblockFifoLater(const QByteArray &path, const std::atomic<bool> &done)
+{
+    return std::thread([path, &done] {
+        for (int i = 0; i < 60 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    });
+}
+} // namespace
 
 class TestTextFile : public QObject {
     Q_OBJECT
@@ -17,6 +65,7 @@ class TestTextFile : public QObject {
     }
     static void put(const QString &p, const QByteArray &b)
     {
+        QDir().mkpath(QFileInfo(p).path());
         QFile f(p);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(b);
@@ -31,6 +80,22 @@ private slots:
     void appendAddsOneLine();
     void createNewRefusesExisting();
     void missingFileIsIoError();
+
+    void rewriteShortWriteKeepsTheOldFile();
+    void rewriteKeepsPermissionsAndLeavesNoTemporary();
+    void rewriteThroughALink();
+    void appendShortWriteCutsBack();
+    void createNewShortWriteRemovesItsFile();
+    void appendEndsTheLastLineFirst_data();
+    void appendEndsTheLastLineFirst();
+    void notRegularFiles_data();
+    void notRegularFiles();
+    void fifoNeverWaitedOn();
+    void sizeLimit();
+    void refusedLinks();
+    void reasonsInJapanese_data();
+    void reasonsInJapanese();
+    void quotedTextIsCut();
 };
 
 void TestTextFile::readsLines_data()
@@ -101,6 +166,243 @@ void TestTextFile::missingFileIsIoError()
         QCOMPARE(e.path(), path("nothere/x.txt"));
         QVERIFY(e.text().contains(path("nothere/x.txt")));
     }
+}
+
+void TestTextFile::rewriteShortWriteKeepsTheOldFile()
+{
+    // The disk fills after 3 bytes of the new content: the old file must stay whole, with nothing
+    // half-written in its place and no temporary left over.
+    put(path("rw/keep.psw"), "secret-of-old\r\n");
+    const QStringList before = entries(path("rw"));
+    try {
+        FileSizeLimit limit(3);
+        textfile::rewrite(path("rw/keep.psw"), {QStringLiteral("new password")});
+        QFAIL("a short write was reported as success");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.path(), path("rw/keep.psw"));
+        QCOMPARE(e.reason(), pz::reason::tooLarge());
+    }
+    QCOMPARE(bytesOf(path("rw/keep.psw")), QByteArray("secret-of-old\r\n"));
+    QCOMPARE(entries(path("rw")), before);
+}
+
+void TestTextFile::rewriteKeepsPermissionsAndLeavesNoTemporary()
+{
+    put(path("perm/a.dat"), "old\r\n");
+    QVERIFY(::chmod(QFile::encodeName(path("perm/a.dat")).constData(), 0640) == 0);
+    textfile::rewrite(path("perm/a.dat"), {QStringLiteral("new")});
+    QCOMPARE(bytesOf(path("perm/a.dat")), QByteArray("new\r\n"));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(path("perm/a.dat")).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), 0640);
+
+    // A new file gets what the umask allows, not a private temporary's 0600.
+    const mode_t old = ::umask(022);
+    textfile::rewrite(path("perm/b.dat"), {QStringLiteral("b")});
+    ::umask(old);
+    QVERIFY(::stat(QFile::encodeName(path("perm/b.dat")).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), 0644);
+    QCOMPARE(entries(path("perm")), (QStringList{"a.dat", "b.dat"}));
+}
+
+void TestTextFile::rewriteThroughALink()
+{
+    // A settings file kept elsewhere and linked in stays a link; its target gets the new text.
+    put(path("elsewhere/settei.dat"), "1\r\n");
+    QVERIFY(QDir().mkpath(path("linked")));
+    QVERIFY(QFile::link(path("elsewhere/settei.dat"), path("linked/settei.dat")));
+    textfile::rewrite(path("linked/settei.dat"), {QStringLiteral("2")});
+    QVERIFY(QFileInfo(path("linked/settei.dat")).isSymLink());
+    QCOMPARE(bytesOf(path("elsewhere/settei.dat")), QByteArray("2\r\n"));
+}
+
+void TestTextFile::appendShortWriteCutsBack()
+{
+    // Room for 10 more bytes: a 26-byte drill line would be torn and the next one glued onto it.
+    const QByteArray history = "head\r\n\x82\x50\x82\x4f\x8b\x89,2004/7/05,9,1,\x8d\x87\x8a\x69\r\n";
+    put(path("full.dat"), history);
+    try {
+        FileSizeLimit limit(rlim_t(history.size() + 10));
+        textfile::appendLine(path("full.dat"), QStringLiteral("１０級,2024/5/07,10,0,合格"));
+        QFAIL("a torn line was reported as success");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.reason(), pz::reason::tooLarge());
+    }
+    QCOMPARE(bytesOf(path("full.dat")), history);
+    // And once there is room again, the next line lands whole on a clean line end.
+    textfile::appendLine(path("full.dat"), QStringLiteral("x"));
+    QCOMPARE(bytesOf(path("full.dat")), history + "x\r\n");
+}
+
+void TestTextFile::createNewShortWriteRemovesItsFile()
+{
+    QVERIFY(QDir().mkpath(path("new")));
+    try {
+        FileSizeLimit limit(3);
+        textfile::createNew(path("new/n.dat"), {QStringLiteral("級/段,日付,正解数,不正解数,合否")});
+        QFAIL("a short write was reported as success");
+    } catch (const pz::IoError &) {
+    }
+    QCOMPARE(entries(path("new")), QStringList());
+}
+
+void TestTextFile::appendEndsTheLastLineFirst_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("ends with CR LF") << QByteArray("head\r\n") << QByteArray("head\r\nline\r\n");
+    QTest::newRow("last line without an end") << QByteArray("head\r\n１０級,202") << QByteArray("head\r\n１０級,202\r\nline\r\n");
+    QTest::newRow("torn after the CR") << QByteArray("head\r") << QByteArray("head\r\nline\r\n");
+    QTest::newRow("LF line ends are ends") << QByteArray("head\n") << QByteArray("head\nline\r\n");
+    QTest::newRow("NULs of a power cut") << QByteArray("head\r\nx\0\0", 9) << QByteArray("head\r\nx\0\0\r\nline\r\n", 17);
+    QTest::newRow("empty file") << QByteArray() << QByteArray("line\r\n");
+}
+
+void TestTextFile::appendEndsTheLastLineFirst()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    put(path("tail.dat"), before);
+    textfile::appendLine(path("tail.dat"), QStringLiteral("line"));
+    QCOMPARE(bytesOf(path("tail.dat")), after);
+    const QStringList lines = textfile::readLines(path("tail.dat"));
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.last(), QStringLiteral("line"));
+}
+
+void TestTextFile::notRegularFiles_data()
+{
+    QTest::addColumn<QString>("target"); // what stands where the file should be
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder") << "folder" << pz::reasonFor(EISDIR);
+    QTest::newRow("/dev/null behind a link") << "/dev/null" << pz::reason::notRegular();
+    QTest::newRow("/dev/zero behind a link: never read for ever") << "/dev/zero" << pz::reason::notRegular();
+}
+
+void TestTextFile::notRegularFiles()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    const QString p = path("odd/settei.dat");
+    QDir(path("odd")).removeRecursively();
+    QVERIFY(QDir().mkpath(path("odd")));
+    if (target == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(p));
+    else
+        QVERIFY(QFile::link(target, p));
+    for (int op = 0; op < 3; ++op) {
+        try {
+            if (op == 0)
+                textfile::readLines(p, 60);
+            else if (op == 1)
+                textfile::appendLine(p, QStringLiteral("x"));
+            else
+                textfile::rewrite(p, {QStringLiteral("x")});
+            QFAIL(qPrintable(QStringLiteral("operation %1 used a %2").arg(op).arg(target)));
+        } catch (const pz::IoError &e) {
+            QCOMPARE(e.reason(), reason);
+            QVERIFY(e.text().contains(p));
+        }
+    }
+    QCOMPARE(QFileInfo(p).isDir(), target == QLatin1String("folder"));
+    QCOMPARE(QFileInfo(p).isSymLink(), target != QLatin1String("folder"));
+}
+
+void TestTextFile::fifoNeverWaitedOn()
+{
+    const QString p = path("fifo.psw");
+    QVERIFY(::mkfifo(QFile::encodeName(p).constData(), 0644) == 0);
+    std::atomic<bool> done{false};
+    std::thread unblock = unblockFifoLater(QFile::encodeName(p), done);
+    QElapsedTimer waited;
+    waited.start();
+    bool refused = false;
+    try {
+        textfile::readFirstLine(p);
+    } catch (const pz::IoError &e) {
+        refused = e.reason() == pz::reason::notRegular();
+    }
+    const qint64 ms = waited.elapsed();
+    done = true;
+    unblock.join();
+    QVERIFY2(refused, "a FIFO was read as a file");
+    QVERIFY2(ms < 2000, qPrintable(QStringLiteral("the open waited %1 ms for a writer").arg(ms)));
+}
+
+void TestTextFile::sizeLimit()
+{
+    // A history or settings file is small; one of more than the limit is damage, not something
+    // to read into memory. Only what was asked for is read from a large one.
+    const QString p = path("huge.dat");
+    put(p, "1\r\n2\r\n");
+    QVERIFY(QFile::resize(p, textfile::kMaxBytes + 1));
+    QCOMPARE(textfile::readLines(p, 2), (QStringList{"1", "2"}));
+    try {
+        textfile::readLines(p);
+        QFAIL("read a file above the size limit whole");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.reason(), pz::reason::tooLarge());
+    }
+    QVERIFY(QFile::resize(p, textfile::kMaxBytes));
+    QCOMPARE(textfile::readLines(p), (QStringList{"1", "2"})); // the NULs of the rest are dropped
+}
+
+void TestTextFile::refusedLinks()
+{
+    put(path("outside.txt"), "outside\r\n");
+    QVERIFY(QDir().mkpath(path("store")));
+    QVERIFY(QFile::link(path("outside.txt"), path("store/evil.dat")));
+    const QString p = path("store/evil.dat");
+    using textfile::Links;
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, textfile::readLines(p, -1, Links::Refuse));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, textfile::readFirstLine(p, Links::Refuse));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, textfile::appendLine(p, QStringLiteral("x"), Links::Refuse));
+    try {
+        textfile::rewrite(p, {QStringLiteral("x")}, Links::Refuse);
+        QFAIL("wrote through a refused link");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.reason(), pz::reason::isLink());
+    }
+    QCOMPARE(bytesOf(path("outside.txt")), QByteArray("outside\r\n"));
+    QVERIFY(QFileInfo(p).isSymLink());
+    // createNew never follows a link, not even a dangling one.
+    QVERIFY(QFile::link(path("nowhere.txt"), path("store/dangling.dat")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, textfile::createNew(path("store/dangling.dat"), {QStringLiteral("x")}));
+    QVERIFY(!QFileInfo::exists(path("nowhere.txt")));
+}
+
+void TestTextFile::reasonsInJapanese_data()
+{
+    QTest::addColumn<int>("errnum");
+    for (int e : {ENOSPC, EDQUOT, EACCES, EPERM, EROFS, ENOENT, EISDIR, ENOTDIR, EEXIST, ELOOP, ENXIO, EFBIG, EIO, ESTALE})
+        QTest::newRow(qPrintable(QString::fromLocal8Bit(strerror(e)))) << e;
+}
+
+void TestTextFile::reasonsInJapanese()
+{
+    // What a classroom meets is said in Japanese, never in the system's English ("Unknown error").
+    QFETCH(int, errnum);
+    const QString r = pz::reasonFor(errnum);
+    QVERIFY(!r.isEmpty());
+    for (QChar c : r)
+        QVERIFY2(c.unicode() >= 0x3000 || !c.isLetter(), qPrintable(r));
+    QVERIFY(!r.contains(QString::fromLocal8Bit(strerror(errnum))));
+}
+
+void TestTextFile::quotedTextIsCut()
+{
+    // A settings file with CR-only line ends reads as one long line; quoted whole it made a box
+    // taller than the screen.
+    const QString crOnly = QStringLiteral("1\r4\r4\r").repeated(20);
+    const QString q = pz::quoted(crOnly);
+    QCOMPARE(q.size(), 41);
+    QVERIFY(q.endsWith(QChar(0x2026)));
+    QVERIFY(!q.contains(QLatin1Char('\r')));
+    QVERIFY(pz::ConversionError(crOnly).text().size() < 70);
+    QCOMPARE(pz::quoted(QStringLiteral("4.5")), QStringLiteral("4.5"));
+    // Never half of a surrogate pair at the cut.
+    const QString emoji = QString(39, QLatin1Char('a')) + QStringLiteral("😀😀");
+    QCOMPARE(pz::quoted(emoji), QString(39, QLatin1Char('a')) + QChar(0x2026));
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)
