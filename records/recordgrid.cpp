@@ -1,0 +1,79 @@
+#include "records/recordgrid.h"
+
+#include "shell/style.h"
+
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+
+namespace {
+const QColor kGridLine(160, 160, 160);
+
+// Cells are only read: no cell is drawn as current or chosen, even while arrow keys scroll.
+class PlainCells : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+    }
+};
+} // namespace
+
+RecordGrid::RecordGrid(QWidget *parent, const QString &name, const Look &look)
+    : QTableView(parent), table_(new RecordTable(look.rows, this))
+{
+    setObjectName(name);
+    setModel(table_);
+    setItemDelegate(new PlainCells(this));
+    setGeometry(look.geometry);
+    setFont(style::font(look.fontPx, true));
+    setFrameShape(look.border ? QFrame::Box : QFrame::NoFrame);
+    if (look.border)
+        setLineWidth(1);
+
+    style::setColour(this, QPalette::Base, Qt::white);
+    style::setColour(this, QPalette::Text, Qt::black);
+    style::setColour(this, QPalette::Window, Qt::white);
+    setShowGrid(true);
+    setGridStyle(Qt::SolidLine);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: %1; }").arg(kGridLine.name()));
+
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setTextElideMode(Qt::ElideNone); // cut off at the cell's edge, as a grid does
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    // Every row the same height, set once: the view never measures a row's contents, which keeps
+    // a history of many thousand drills quick to show.
+    QHeaderView *rowsHeader = verticalHeader();
+    rowsHeader->hide();
+    rowsHeader->setMinimumSectionSize(1);
+    rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
+    rowsHeader->setDefaultSectionSize(look.rowHeight);
+
+    // The fixed header row, white like the cells, with the same lines.
+    QHeaderView *head = horizontalHeader();
+    head->setFont(style::font(look.fontPx, true));
+    head->setMinimumSectionSize(1);
+    head->setSectionResizeMode(QHeaderView::Fixed);
+    head->setSectionsClickable(false);
+    head->setHighlightSections(false);
+    head->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    head->setFixedHeight(look.rowHeight);
+    head->setStyleSheet(QStringLiteral("QHeaderView::section { background-color: white; color: black; border: none;"
+                                       " border-right: 1px solid %1; border-bottom: 1px solid %1; padding-left: 2px; }")
+                            .arg(kGridLine.name()));
+    for (int c = 0; c < rowsplit::kColumns; ++c)
+        setColumnWidth(c, look.columnWidths[size_t(c)]);
+}
+
+void RecordGrid::load(const QStringList &lines)
+{
+    table_->load(lines);
+    scrollToTop();
+}

@@ -1,0 +1,111 @@
+#include "records/recordtable.h"
+
+#include <algorithm>
+
+namespace {
+// Qt 6.4's views read the alignment role as an int.
+const QVariant kAlignment(int(Qt::AlignLeft | Qt::AlignVCenter));
+} // namespace
+
+RecordTable::RecordTable(int rows, QObject *parent) : QAbstractTableModel(parent), rows_(std::max(rows, kMinRows)) {}
+
+void RecordTable::setRows(int rows)
+{
+    rows = std::max(rows, kMinRows);
+    if (rows == rows_)
+        return;
+    // The view sees every row but the header one.
+    if (rows > rows_) {
+        beginInsertRows(QModelIndex(), rows_ - 1, rows - 2);
+        rows_ = rows;
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), rows - 1, rows_ - 2);
+        rows_ = rows;
+        if (lines_.size() > rows)
+            lines_.resize(rows);
+        cachedRow_ = -1;
+        endRemoveRows();
+    }
+}
+
+const rowsplit::Row &RecordTable::cellsOf(int row) const
+{
+    if (row != cachedRow_) {
+        cached_ = row < lines_.size() ? rowsplit::splitRow(lines_.at(row)) : rowsplit::Row();
+        cachedRow_ = row;
+    }
+    return cached_;
+}
+
+QString RecordTable::cell(int column, int row) const
+{
+    if (column < 0 || column >= rowsplit::kColumns || row < 0 || row >= rows_)
+        return QString();
+    return cellsOf(row)[column];
+}
+
+void RecordTable::setRow(int row, const QString &line)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    if (lines_.size() <= row)
+        lines_.resize(row + 1);
+    lines_[row] = line;
+    cachedRow_ = -1;
+    if (row == 0)
+        emit headerDataChanged(Qt::Horizontal, 0, rowsplit::kColumns - 1);
+    else
+        emit dataChanged(index(row - 1, 0), index(row - 1, rowsplit::kColumns - 1));
+}
+
+void RecordTable::clearCells()
+{
+    beginResetModel();
+    lines_.clear();
+    cachedRow_ = -1;
+    endResetModel();
+}
+
+void RecordTable::load(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    beginResetModel();
+    lines_ = lines; // shared, not copied
+    rows_ = std::max(int(lines.size()) + 1, kMinRows);
+    cachedRow_ = -1;
+    endResetModel();
+}
+
+int RecordTable::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : rows_ - 1; }
+
+int RecordTable::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : rowsplit::kColumns; }
+
+QVariant RecordTable::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return cell(index.column(), index.row() + 1);
+    if (role == Qt::TextAlignmentRole)
+        return kAlignment;
+    return QVariant();
+}
+
+QVariant RecordTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return QVariant();
+    if (role == Qt::DisplayRole)
+        return cell(section, 0);
+    if (role == Qt::TextAlignmentRole)
+        return kAlignment;
+    return QVariant();
+}
+
+Qt::ItemFlags RecordTable::flags(const QModelIndex &index) const
+{
+    // Read-only, and nothing to select.
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
