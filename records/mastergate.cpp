@@ -1,6 +1,119 @@
 #include "records/mastergate.h"
 
+#include "platform/errors.h"
+#include "records/recordgrid.h"
+#include "settings/settei.h"
+#include "shell/app.h"
+#include "shell/kit.h"
+#include "shell/main.h"
+#include "shell/widgets.h"
+#include "users/delkakunin.h"
+#include "users/userstore.h"
+
+#include <QListWidget>
+#include <QStyledItemDelegate>
+
+namespace {
+const QString kTitleEnd = QStringLiteral("さんの記録");
+
+// Every name gets the same row height, whatever the font's own line height.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    RowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    }
+private:
+    int height_;
+};
+} // namespace
+
 TForm13::TForm13()
     : Screen({.title = QStringLiteral("生徒の記録"), .kind = Kind::FullScreen})
 {
+}
+
+void TForm13::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QString(), {8, 16}, 24, Qt::white);
+    const QSize big(121, 73), small(81, 65);
+    const auto made = kit::buttons(this, {
+        {"Label5", "Image4", QStringLiteral("画面設定"), {345, 30}, {336, 8}, big, 24, Qt::AllButtons, {}},
+        {"Label4", "Image3", QStringLiteral("環境設定"), {481, 30}, {472, 8}, big, 24, Qt::AllButtons, [this] { Label4Click(); }},
+        {"Label3", "Image2", QStringLiteral("削除"), {619, 27}, {608, 8}, small, 27, Qt::AllButtons, [this] { Label3Click(); }},
+        {"Label2", "Image1", QStringLiteral("もどる"), {713, 27}, {704, 8}, small, 24, Qt::AllButtons, [this] { Label2Click(); }},
+    });
+    Label5 = made[0].label; Image4 = made[0].picture;
+    Label4 = made[1].label; Image3 = made[1].picture;
+    Label3 = made[2].label; Image2 = made[2].picture;
+    Label2 = made[3].label; Image1 = made[3].picture;
+
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setGeometry(8, 80, 177, 465);
+    ListBox1->setFont(font(16, true));
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->setSortingEnabled(false);
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setItemDelegate(new RowDelegate(16, ListBox1));
+    style::setColour(ListBox1, QPalette::Text, Qt::black);
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
+
+    StringGrid1 = new RecordGrid(this, QStringLiteral("StringGrid1"),
+                                 {.geometry = QRect(192, 80, 608, 465),
+                                  .columnWidths = {90, 167, 97, 130, 116},
+                                  .rowHeight = 45,
+                                  .fontPx = 29,
+                                  .border = true,
+                                  .rows = 5});
+}
+
+void TForm13::FormActivate()
+{
+    StringGrid1->setRow(0, userstore::recordHeader());
+    // Each user once, also when the list was not emptied before (an activation by the window
+    // system while the settings editor is open).
+    ListBox1->clear();
+    ListBox1->addItems(userstore::listUsers());
+}
+
+void TForm13::FormCloseQuery()
+{
+    // The teacher's visit ends, and with it the child's login at the main menu.
+    screens().form1->setLoggedIn(false);
+    Label1->clear();
+    ListBox1->clear();
+    StringGrid1->clearCells();
+}
+
+void TForm13::ListBox1Click()
+{
+    const QList<QListWidgetItem *> chosen = ListBox1->selectedItems();
+    if (chosen.isEmpty())
+        return; // emptied or the chosen name removed: the title and the table stay
+    const QString name = chosen.first()->text();
+    StringGrid1->clearCells();
+    Label1->setText(name + kTitleEnd);
+    Label1->adjustSize();
+    // A missing or unreadable history stops here: the table stays emptied under the new title.
+    StringGrid1->load(userstore::readHistory(name));
+}
+
+void TForm13::Label4Click() { screens().form17->Show(); }
+void TForm13::Label3Click() { screens().form15->ShowModal(); }
+void TForm13::Label2Click() { Close(); }
+
+QString TForm13::shownUser() const
+{
+    const QString title = Label1->text();
+    return title.endsWith(kTitleEnd) ? title.chopped(kTitleEnd.size()) : QString();
+}
+
+void TForm13::userDeleted(const QString &name)
+{
+    const QList<QListWidgetItem *> items = ListBox1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!items.isEmpty())
+        delete ListBox1->takeItem(ListBox1->row(items.first()));
+    Label1->clear();
 }

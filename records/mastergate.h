@@ -1,9 +1,44 @@
 #pragma once
-// TForm13, the the teacher's view of students' records.
+// TForm13, the students' records: the teacher's list of every registered user and the history of
+// the one chosen, and the way to the deletion question and the settings editor.
 #include "shell/screen.h"
+
+class ClickLabel;
+class Picture;
+class QLabel;
+class QListWidget;
+class RecordGrid;
 
 class TForm13 : public Screen {
     Q_OBJECT
 public:
     TForm13();
+
+    void FormCreate() override;
+    void FormActivate() override;
+    void FormCloseQuery() override;
+
+    QLabel *Label1 = nullptr;        // "<name>さんの記録", empty until a name is chosen
+    Picture *Image4 = nullptr;       // 画面設定 (does nothing)
+    ClickLabel *Label5 = nullptr;
+    Picture *Image3 = nullptr;       // 環境設定
+    ClickLabel *Label4 = nullptr;
+    Picture *Image2 = nullptr;       // 削除
+    ClickLabel *Label3 = nullptr;
+    Picture *Image1 = nullptr;       // もどる
+    ClickLabel *Label2 = nullptr;
+    // The registered users. The settings editor empties it before it returns here; the next
+    // activation fills it again.
+    QListWidget *ListBox1 = nullptr;
+    RecordGrid *StringGrid1 = nullptr;
+
+    void ListBox1Click();
+    void Label4Click(); // 環境設定
+    void Label3Click(); // 削除
+    void Label2Click(); // もどる
+
+    // For the deletion question: the user whose history is shown (the title without its ending),
+    // or an empty string; and forgetting that user once their files are gone.
+    QString shownUser() const;
+    void userDeleted(const QString &name);
 };
