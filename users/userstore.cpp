@@ -7,6 +7,10 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace userstore {
 QString folder() { return QStringLiteral("user"); }
@@ -60,6 +64,9 @@ QString checkName(const QString &name)
 {
     if (name.isEmpty())
         return kEmpty;
+    // Blanks only (half- or full-width) would show as an empty row in every list.
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("なまえにもじをいれてください");
     for (QChar c : name)
         if (isControl(c))
             return QStringLiteral("なまえにつかえないもじがはいっています");
@@ -114,9 +121,12 @@ QString userTaking(const QString &name)
 {
     if (QFileInfo::exists(recordPath(name)))
         return name;
+    // "taro " beside "taro" would look like the same row; "TARO" is the same file on a
+    // case-insensitive file system. Blanks inside a name do tell names apart.
+    const QString key = name.trimmed();
     const QStringList users = listUsers();
     for (const QString &u : users)
-        if (u.compare(name, Qt::CaseInsensitive) == 0)
+        if (u.trimmed().compare(key, Qt::CaseInsensitive) == 0)
             return u;
     return QString();
 }
@@ -127,8 +137,9 @@ QStringList listUsers()
 {
     QStringList users;
     // The file system's own order; hidden files count too. Only names ending in ".dat" exactly,
-    // so that every listed user's history is found at recordPath().
-    QDirIterator it(folder(), {QStringLiteral("*.dat")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive);
+    // so that every listed user's history is found at recordPath(), and only regular files: a link
+    // would lead out of the folder, a FIFO or device is no history.
+    QDirIterator it(folder(), {QStringLiteral("*.dat")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive | QDir::NoSymLinks);
     while (it.hasNext()) {
         it.next();
         QString name = it.fileName();
@@ -140,35 +151,100 @@ QStringList listUsers()
     return users;
 }
 
+QString lockPath() { return folder() + QStringLiteral("/.pikazan.lock"); }
+
+namespace {
+std::function<void(const char *)> &hook()
+{
+    static std::function<void(const char *)> h;
+    return h;
+}
+void step(const char *name)
+{
+    if (hook())
+        hook()(name);
+}
+
+// A child waits this long at most; the holder needs milliseconds. A lock older than the stale
+// time from another computer is taken for abandoned (on this computer QLockFile sees at once
+// whether its program still runs).
+int lockWaitMs = 3000;
+int lockStaleMs = 15000;
+
+// The user files are only ever the user folder's own regular files.
+constexpr textfile::Links kOwnFiles = textfile::Links::Refuse;
+} // namespace
+
+namespace testing {
+void setHook(std::function<void(const char *)> h) { hook() = std::move(h); }
+void setLockTiming(int waitMs, int staleMs)
+{
+    lockWaitMs = waitMs;
+    lockStaleMs = staleMs;
+}
+} // namespace testing
+
+struct FolderLock::Held {
+    QLockFile file{lockPath()};
+};
+
+FolderLock::FolderLock() : held_(new Held)
+{
+    held_->file.setStaleLockTime(lockStaleMs);
+    if (held_->file.tryLock(lockWaitMs))
+        return;
+    const QLockFile::LockError error = held_->file.error();
+    delete held_;
+    held_ = nullptr;
+    // A folder that is missing or that we may not write: nobody can hold its lock, and the work
+    // itself will give the real reason.
+    if (error != QLockFile::LockFailedError)
+        return;
+    throw pz::IoError(lockPath(), pz::reason::busy());
+}
+
+FolderLock::~FolderLock() { delete held_; }
+
 QString createUser(const QString &name, const QString &password)
 {
-    const QString refusal = checkRegistration(name, password);
+    QString refusal = checkRegistration(name, password);
     if (!refusal.isEmpty())
         return refusal;
-    if (!QFileInfo(folder()).isDir() && !QDir().mkpath(folder()))
-        throw pz::IoError(folder(), QStringLiteral("フォルダを作れません。"));
+    if (::mkdir(QFile::encodeName(folder()).constData(), 0777) != 0 && errno != EEXIST)
+        throw pz::IoError::fromErrno(folder(), errno);
+
+    // Checked again under the lock: another computer may have registered the name meanwhile.
+    FolderLock lock;
+    refusal = checkRegistration(name, password);
+    if (!refusal.isEmpty())
+        return refusal;
+    step("registering");
 
     // The history file first, created exclusively: it makes the user exist, and an existing
-    // user's history is never overwritten.
+    // user's history is never overwritten. If its creation fails, whatever has the name is not
+    // ours (createNew removes a file of its own that it could not fill).
     const QString record = recordPath(name);
+    textfile::createNew(record, {recordHeader()});
     try {
-        textfile::createNew(record, {recordHeader()});
+        // Replaces a password file left behind by an earlier failed deletion, but never writes
+        // through a link to a file elsewhere.
+        textfile::rewrite(passwordPath(name), {password}, kOwnFiles);
     } catch (const pz::Error &) {
-        // The name was checked free just above, so whatever is there is our own half-written file.
-        QFile::remove(record);
-        throw;
-    }
-    try {
-        // Replaces a password file left behind by an earlier failed deletion.
-        textfile::rewrite(passwordPath(name), {password});
-    } catch (const pz::Error &) {
-        QFile::remove(record);
+        QFile::remove(record); // created above by this call
         throw;
     }
     return QString();
 }
 
-QString readPassword(const QString &name) { return textfile::readFirstLine(passwordPath(name)); }
+QString readPassword(const QString &name)
+{
+    const QString path = passwordPath(name);
+    const QString password = textfile::readFirstLine(path, kOwnFiles);
+    // Registration never stores an empty password: an empty line would let an empty typing in.
+    if (password.isEmpty())
+        throw pz::IoError(path, pz::reason::damaged());
+    return password;
+}
 
 bool passwordMatches(const QString &stored, const QString &typed)
 {
@@ -179,9 +255,14 @@ bool passwordMatches(const QString &stored, const QString &typed)
     }
 }
 
-void appendDrill(const QString &name, const QString &line) { textfile::appendLine(recordPath(name), line); }
+void appendDrill(const QString &name, const QString &line)
+{
+    FolderLock lock;
+    step("appending");
+    textfile::appendLine(recordPath(name), line, kOwnFiles);
+}
 
-QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name)); }
+QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name), -1, kOwnFiles); }
 
 void deleteUser(const QString &name)
 {

@@ -10,8 +10,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QLockFile>
+
 #include <dirent.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 const QString kEmpty = QStringLiteral("なまえとパスワードをいれてください");
@@ -77,6 +83,21 @@ private slots:
     void readHistory();
     void deleteUser();
 
+    void nothingVisibleRefused_data();
+    void nothingVisibleRefused();
+    void sameOnceBlanksDropped_data();
+    void sameOnceBlanksDropped();
+    void emptyPasswordFileIsDamage_data();
+    void emptyPasswordFileIsDamage();
+    void onlyRegularFilesInTheFolder();
+    void linkedPasswordFileNeverWrittenThrough();
+    void linkedFolderStillWorks();
+    void otherInstanceFileKept();
+    void lockSerialises_data();
+    void lockSerialises();
+    void lockLeftNoTrace();
+    void lockNeverHidesTheReason();
+
 private:
     QTemporaryDir *dir_ = nullptr;
     QString oldCwd_;
@@ -84,6 +105,8 @@ private:
 
 void TestUserStore::init()
 {
+    userstore::testing::setHook({});
+    userstore::testing::setLockTiming(300, 2000);
     oldCwd_ = QDir::currentPath();
     dir_ = new QTemporaryDir;
     QVERIFY(dir_->isValid());
@@ -157,7 +180,6 @@ void TestUserStore::acceptsNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("hiragana") << QStringLiteral("たろう");
-    QTest::newRow("one blank") << QStringLiteral(" ");
     QTest::newRow("blanks around") << QStringLiteral(" たろう ");
     QTest::newRow("ideographic blank inside") << QStringLiteral("やまだ　たろう");
     QTest::newRow("starts with a dot") << QStringLiteral(".taro");
@@ -188,7 +210,7 @@ void TestUserStore::registrationBytes_data()
     QTest::addColumn<QByteArray>("utf8FileStem");
     QTest::addColumn<QByteArray>("passwordBytes");
     QTest::newRow("たろう / abc") << QStringLiteral("たろう") << QStringLiteral("abc") << QByteArray("\xe3\x81\x9f\xe3\x82\x8d\xe3\x81\x86") << QByteArray("abc\r\n");
-    QTest::newRow("blank-only name and password") << QStringLiteral(" ") << QStringLiteral("  ") << QByteArray(" ") << QByteArray("  \r\n");
+    QTest::newRow("blank inside the name, blank-only password") << QStringLiteral("a b") << QStringLiteral("  ") << QByteArray("a b") << QByteArray("  \r\n");
     QTest::newRow("kana password") << QStringLiteral("Hanako") << QStringLiteral("はな") << QByteArray("Hanako") << QByteArray("\x82\xcd\x82\xc8\r\n");
 }
 
@@ -263,7 +285,7 @@ void TestUserStore::orphanPasswordFileReplaced()
 void TestUserStore::listsInFolderOrder()
 {
     const QStringList names = {QStringLiteral("たろう"), QStringLiteral("はなこ"), QStringLiteral("Aki"), QStringLiteral("zeta"),
-                               QStringLiteral("  "), QStringLiteral("一郎"), QStringLiteral("b"), QStringLiteral("Mika"),
+                               QStringLiteral(" ken2 "), QStringLiteral("一郎"), QStringLiteral("b"), QStringLiteral("Mika"),
                                QStringLiteral("さくら"), QStringLiteral("ken"), QStringLiteral("ゆい"), QStringLiteral("0")};
     for (const QString &n : names)
         QCOMPARE(userstore::createUser(n, QStringLiteral("pw")), QString());
@@ -375,6 +397,230 @@ void TestUserStore::deleteUser()
     for (const QString &n : {QStringLiteral("master"), QStringLiteral("Master"), QStringLiteral("../user/master")})
         userstore::deleteUser(n);
     QCOMPARE(readBytes(QStringLiteral("user/master.psw")), QByteArray("teacher\r\n"));
+}
+
+void TestUserStore::nothingVisibleRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("one blank") << QStringLiteral(" ");
+    QTest::newRow("blanks") << QStringLiteral("   ");
+    QTest::newRow("full-width blank") << QStringLiteral("　");
+    QTest::newRow("half- and full-width blanks") << QStringLiteral(" 　 　");
+}
+
+void TestUserStore::nothingVisibleRefused()
+{
+    // Such a name shows as an empty row in every list.
+    QFETCH(QString, name);
+    QCOMPARE(userstore::checkName(name), QStringLiteral("なまえにもじをいれてください"));
+    QCOMPARE(userstore::createUser(name, QStringLiteral("pw")), QStringLiteral("なまえにもじをいれてください"));
+    QCOMPARE(readdirOrder(), QStringList{QStringLiteral("master.psw")});
+}
+
+void TestUserStore::sameOnceBlanksDropped_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("blank after") << "taro" << "taro " << true;
+    QTest::newRow("blank before") << "taro" << " taro" << true;
+    QTest::newRow("full-width blanks around") << "taro" << "　taro　" << true;
+    QTest::newRow("blanks and letter case") << "taro" << " TARO " << true;
+    QTest::newRow("the other way round") << " taro" << "taro" << true;
+    QTest::newRow("blank inside is another name") << "やまだたろう" << "やまだ　たろう" << false;
+    QTest::newRow("blank inside, both ways") << "やまだ　たろう" << "やまだたろう" << false;
+    QTest::newRow("a longer name") << "taro" << "taro2" << false;
+}
+
+void TestUserStore::sameOnceBlanksDropped()
+{
+    QFETCH(QString, existing);
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+    QCOMPARE(userstore::createUser(existing, QStringLiteral("first")), QString());
+    QCOMPARE(userstore::userTaking(name), taken ? existing : QString());
+    const QString refusal = userstore::createUser(name, QStringLiteral("second"));
+    if (taken) {
+        QCOMPARE(refusal, QStringLiteral("「%1」というなまえはもうつかわれています。\nほかのなまえにしてください").arg(existing));
+        QCOMPARE(userstore::listUsers(), QStringList{existing});
+    } else {
+        QCOMPARE(refusal, QString());
+        QCOMPARE(userstore::listUsers().size(), 2);
+    }
+    QCOMPARE(readBytes(userstore::passwordPath(existing)), QByteArray("first\r\n"));
+}
+
+void TestUserStore::emptyPasswordFileIsDamage_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("only CR LF") << QByteArray("\r\n");
+    QTest::newRow("empty first line") << QByteArray("\r\nabc\r\n");
+    QTest::newRow("only NULs") << QByteArray("\0\0\0\0", 4);
+}
+
+void TestUserStore::emptyPasswordFileIsDamage()
+{
+    // Registration never stores an empty password: such a file would let an empty typing in.
+    QFETCH(QByteArray, bytes);
+    writeBytes(QStringLiteral("user/たろう.dat"), kHeaderBytes);
+    writeBytes(QStringLiteral("user/たろう.psw"), bytes);
+    try {
+        userstore::readPassword(QStringLiteral("たろう"));
+        QFAIL("an empty password was read as one");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.path(), QStringLiteral("user/たろう.psw"));
+        QCOMPARE(e.reason(), pz::reason::damaged());
+        QVERIFY(e.text().contains(QStringLiteral("たろう.psw")));
+    }
+}
+
+void TestUserStore::onlyRegularFilesInTheFolder()
+{
+    // user/evil.dat as a link to a file elsewhere: not a user, never read, never appended to.
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("diary.txt"));
+    writeBytes(target, "private\r\n");
+    QVERIFY(QFile::link(target, QStringLiteral("user/evil.dat")));
+    QVERIFY(QFile::link(target, QStringLiteral("user/evil.psw")));
+    QVERIFY(::mkfifo("user/fifo.dat", 0644) == 0);
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
+
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("たろう")});
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::appendDrill(QStringLiteral("evil"), QStringLiteral("１級,2024/1/01,8,2,合格")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::readHistory(QStringLiteral("evil")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::readPassword(QStringLiteral("evil")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::readHistory(QStringLiteral("fifo")));
+    QCOMPARE(readBytes(target), QByteArray("private\r\n"));
+}
+
+void TestUserStore::linkedPasswordFileNeverWrittenThrough()
+{
+    // A password file left as a link to elsewhere: registration must not write the password there.
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("notes.txt"));
+    writeBytes(target, "notes\r\n");
+    QVERIFY(QFile::link(target, QStringLiteral("user/じろう.psw")));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::createUser(QStringLiteral("じろう"), QStringLiteral("pw")));
+    QCOMPARE(readBytes(target), QByteArray("notes\r\n"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/じろう.dat")));
+    QCOMPARE(userstore::listUsers(), QStringList());
+}
+
+void TestUserStore::linkedFolderStillWorks()
+{
+    // The user folder itself may be a link (a classroom folder on another disk).
+    QTemporaryDir elsewhere;
+    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    QVERIFY(QFile::link(elsewhere.path(), QStringLiteral("user")));
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
+    userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１級,2024/1/01,8,2,合格"));
+    QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("たろう")});
+    QCOMPARE(userstore::readHistory(QStringLiteral("たろう")).size(), 2);
+    QCOMPARE(userstore::readPassword(QStringLiteral("たろう")), QStringLiteral("pw"));
+}
+
+void TestUserStore::otherInstanceFileKept()
+{
+    // Another program (one that does not take the folder's lock) creates hanako.dat between the
+    // name check and the creation: its file is not ours to remove.
+    userstore::testing::setHook([](const char *step) {
+        if (qstrcmp(step, "registering") == 0)
+            writeBytes(QStringLiteral("user/hanako.dat"), kHeaderBytes + "theirs\r\n");
+    });
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::createUser(QStringLiteral("hanako"), QStringLiteral("mine")));
+    userstore::testing::setHook({});
+    QCOMPARE(readBytes(QStringLiteral("user/hanako.dat")), kHeaderBytes + "theirs\r\n");
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/hanako.psw")));
+}
+
+namespace {
+// A lock file as another program leaves it: pid, program name, host; aged by ageMs.
+void plantLock(qint64 pid, const QByteArray &host, int ageMs)
+{
+    writeBytes(userstore::lockPath(), QByteArray::number(pid) + "\nother-program\n" + host + "\n");
+    const QDateTime when = QDateTime::currentDateTimeUtc().addMSecs(-ageMs);
+    QFile f(userstore::lockPath());
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+pid_t deadPid()
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(0);
+    waitpid(pid, nullptr, 0);
+    return pid;
+}
+} // namespace
+
+void TestUserStore::lockSerialises_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<bool>("waitsInVain");
+    QTest::newRow("held here by a live program") << "live" << true;
+    QTest::newRow("fresh, from another computer") << "remote fresh" << true;
+    QTest::newRow("crashed program on this computer") << "dead" << false;
+    QTest::newRow("abandoned long ago on another computer") << "remote old" << false;
+}
+
+void TestUserStore::lockSerialises()
+{
+    QFETCH(QString, holder);
+    QFETCH(bool, waitsInVain);
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
+    const QByteArray history = readBytes(QStringLiteral("user/たろう.dat"));
+    QLockFile live(userstore::lockPath());
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    if (holder == QLatin1String("live"))
+        QVERIFY(live.tryLock(0));
+    else if (holder == QLatin1String("remote fresh"))
+        plantLock(4242, "another-pc-" + QByteArray(host), 0);
+    else if (holder == QLatin1String("dead"))
+        plantLock(deadPid(), QByteArray(host), 0);
+    else
+        plantLock(4242, "another-pc-" + QByteArray(host), 60000);
+
+    const auto tryAll = [] {
+        userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１級,2024/1/01,8,2,合格"));
+    };
+    if (waitsInVain) {
+        try {
+            tryAll();
+            QFAIL("appended while another program held the folder");
+        } catch (const pz::IoError &e) {
+            QCOMPARE(e.reason(), pz::reason::busy());
+        }
+        QCOMPARE(readBytes(QStringLiteral("user/たろう.dat")), history);
+        QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::createUser(QStringLiteral("はなこ"), QStringLiteral("pw")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("user/はなこ.dat")));
+    } else {
+        tryAll();
+        QCOMPARE(userstore::readHistory(QStringLiteral("たろう")).size(), 2);
+    }
+}
+
+void TestUserStore::lockLeftNoTrace()
+{
+    QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
+    userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１級,2024/1/01,8,2,合格"));
+    QCOMPARE(readdirOrder().size(), 3);
+    QVERIFY(!QFileInfo::exists(userstore::lockPath()));
+}
+
+void TestUserStore::lockNeverHidesTheReason()
+{
+    // No folder to lock: the child hears that the file is missing, not that the folder is busy.
+    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    try {
+        userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１級,2024/1/01,8,2,合格"));
+        QFAIL("appended without a history file");
+    } catch (const pz::IoError &e) {
+        QCOMPARE(e.reason(), pz::reasonFor(ENOENT));
+        QCOMPARE(e.path(), QStringLiteral("user/たろう.dat"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestUserStore)

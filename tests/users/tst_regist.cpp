@@ -280,7 +280,7 @@ void TestRegist::registers_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QByteArray>("passwordBytes");
     QTest::newRow("たろう / abc") << QStringLiteral("たろう") << QStringLiteral("abc") << QByteArray("abc\r\n");
-    QTest::newRow("blank-only name and password") << QStringLiteral(" ") << QStringLiteral("   ") << QByteArray("   \r\n");
+    QTest::newRow("blank inside the name, blank-only password") << QStringLiteral("た ろう") << QStringLiteral("   ") << QByteArray("   \r\n");
     QTest::newRow("blanks around the name") << QStringLiteral(" はなこ ") << QStringLiteral("Pw 1") << QByteArray("Pw 1\r\n");
     QTest::newRow("kana password") << QStringLiteral("じろう") << QStringLiteral("はな") << QByteArray("\x82\xcd\x82\xc8\r\n");
 }
