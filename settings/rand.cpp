@@ -54,6 +54,7 @@ QString gradeName(GradeCode c)
 
 QStringList ReadSettingsLines()
 {
+    // Only as much of the file as its 60 lines need is read: a huge file past them costs nothing.
     QStringList lines = textfile::readLines(settings::settingsPath(), settings::kLineCount);
     while (lines.size() < settings::kLineCount)
         lines.append(QString());
@@ -81,12 +82,29 @@ double toSeconds(const QString &text)
 }
 
 namespace {
-QString slotOf(GradeCode c, int offset) { return ReadSettingsLines().at(3 * settings::blockOf(c) + offset); }
+// Converts line 3b + 1 + offset of the grade's block; a failure names the file, the line and the
+// grade, since a teacher has to find the line to mend it.
+template <class T>
+T readSlot(GradeCode c, int offset, T (*convert)(const QString &))
+{
+    const int lineNo = 3 * settings::blockOf(c) + offset + 1;
+    const QString text = ReadSettingsLines().at(lineNo - 1);
+    try {
+        return convert(text);
+    } catch (const pz::ConversionError &) {
+        static const char *const what[] = {"桁数", "口数", "秒数"};
+        const QString place = QStringLiteral("%1 の %2 行目（%3の%4）")
+                                  .arg(settings::settingsPath())
+                                  .arg(lineNo)
+                                  .arg(settings::gradeName(c), QString::fromUtf8(what[offset]));
+        throw pz::ConversionError(text, place);
+    }
+}
 } // namespace
 
-qint32 ReadGradeDigits(GradeCode c) { return toInteger(slotOf(c, 0)); }
-qint32 ReadGradeCount(GradeCode c) { return toInteger(slotOf(c, 1)); }
-double ReadGradeSeconds(GradeCode c) { return toSeconds(slotOf(c, 2)); }
+qint32 ReadGradeDigits(GradeCode c) { return readSlot(c, 0, toInteger); }
+qint32 ReadGradeCount(GradeCode c) { return readSlot(c, 1, toInteger); }
+double ReadGradeSeconds(GradeCode c) { return readSlot(c, 2, toSeconds); }
 
 std::uint32_t utcTimeOfDayMs()
 {

@@ -47,6 +47,9 @@ private slots:
     void conversions();
     void changeSeenAtNextCall();
     void missingFileIsIoError();
+    void errorsSayWhere_data();
+    void errorsSayWhere();
+    void hugeFileReadOnlyAsFarAsNeeded();
 };
 
 void TestRand::installedFileIsTheDefaults()
@@ -193,6 +196,61 @@ void TestRand::missingFileIsIoError()
     QFile::remove(QStringLiteral("settei/settei.dat"));
     QVERIFY_THROWS_EXCEPTION(pz::IoError, ReadGradeCount(3));
     QVERIFY_THROWS_EXCEPTION(pz::IoError, ReadSettingsLines());
+}
+
+void TestRand::errorsSayWhere_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("what"); // 0 digits, 1 count, 2 seconds
+    QTest::addColumn<QString>("message");
+    auto lines = [](int lineNo, const char *text) {
+        QStringList l = settings::defaultSettingsLines();
+        l[lineNo - 1] = QString::fromLatin1(text);
+        return (l.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    };
+    QTest::newRow("10級 seconds not a number") << lines(3, "abc") << 10 << 2
+        << QStringLiteral("settei/settei.dat の 3 行目（１０級の秒数）の「abc」は正しい数値ではありません。");
+    QTest::newRow("初段 digits empty") << lines(31, "") << 11 << 0
+        << QStringLiteral("settei/settei.dat の 31 行目（初段の桁数）が空です。");
+    QTest::newRow("1級 count with a fraction") << lines(29, "4.5") << 1 << 1
+        << QStringLiteral("settei/settei.dat の 29 行目（１級の口数）の「4.5」は正しい数値ではありません。");
+    QTest::newRow("十段 beyond a file of 30 lines") << settings::defaultSettingsLines().mid(0, 30).join(QStringLiteral("\r\n")).toLatin1()
+        << 20 << 0 << QStringLiteral("settei/settei.dat の 58 行目（十段の桁数）が空です。");
+    // CR-only line ends: the whole file is line 1. The message stays one short line.
+    QTest::newRow("CR-only file") << settings::defaultSettingsLines().join(QStringLiteral("\r")).toLatin1() << 10 << 0
+        << QStringLiteral("settei/settei.dat の 1 行目（１０級の桁数）の「1・4・4・1・6・6・1・8・8・1・10・10・2・3・3・2・4・4・2・…」は正しい数値ではありません。");
+}
+
+void TestRand::errorsSayWhere()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, code);
+    QFETCH(int, what);
+    QFETCH(QString, message);
+    QFile f(QStringLiteral("settei/settei.dat"));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(file);
+    f.close();
+    try {
+        what == 0 ? double(ReadGradeDigits(code)) : what == 1 ? double(ReadGradeCount(code)) : ReadGradeSeconds(code);
+        QFAIL("no conversion error");
+    } catch (const pz::ConversionError &e) {
+        QCOMPARE(e.text(), message);
+    }
+}
+
+void TestRand::hugeFileReadOnlyAsFarAsNeeded()
+{
+    // A settings file of a terabyte (sparse) past its 60 lines: the choice of a grade reads only
+    // those lines, instead of freezing and filling memory.
+    writeSettings(settings::defaultSettingsLines());
+    QVERIFY(QFile::resize(QStringLiteral("settei/settei.dat"), qint64(1) << 40));
+    QCOMPARE(ReadGradeDigits(20), 3);
+    QCOMPARE(ReadGradeCount(20), 15);
+    QCOMPARE(ReadGradeSeconds(20), 3.0);
+    QCOMPARE(ReadSettingsLines(), settings::defaultSettingsLines());
+    QVERIFY(QFile::resize(QStringLiteral("settei/settei.dat"), 0));
 }
 
 QTEST_GUILESS_MAIN(TestRand)
