@@ -1,0 +1,140 @@
+// Records loading: the own-records screen opened on histories of 1,000, 10,000 and 100,000 drills.
+// For each size it prints the time for the activation (title, header row, reading the file and
+// filling the table), the time until the screen has painted, the time to close it, and beside them
+// the time just to read and decode the same file; then the resident memory with the table filled.
+#include "records/kiroku.h"
+#include "records/recordgrid.h"
+#include "shell/app.h"
+#include "shell/dialogs.h"
+#include "shell/main.h"
+#include "tools/classroom.h"
+#include "platform/textfile.h"
+#include "users/userstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double msSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+long residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// A registered user whose history holds `drills` lines after the header, of the kinds the result
+// sheet writes.
+void writeHistory(const QString &name, int drills)
+{
+    const char *grades[] = {"１０級", "９級", "５級", "１級", "初段", "十段"};
+    QStringList lines{userstore::recordHeader()};
+    lines.reserve(drills + 1);
+    for (int i = 0; i < drills; ++i) {
+        const int right = (i * 7) % 11;
+        lines << QStringLiteral("%1,%2/%3/%4,%5,%6,%7")
+                     .arg(QString::fromUtf8(grades[i % 6]))
+                     .arg(2004 + i / 3000)
+                     .arg(i / 250 % 12 + 1)
+                     .arg(i % 28 + 1, 2, 10, QLatin1Char('0'))
+                     .arg(right)
+                     .arg(10 - right)
+                     .arg(right >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格"));
+    }
+    userstore::createUser(name, QStringLiteral("pw"));
+    textfile::rewrite(userstore::recordPath(name), lines);
+}
+
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2) : QString();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    App app(argc, argv);
+    QTemporaryDir work;
+    layOutClassroom(work.path(), "teacher");
+    QDir::setCurrent(work.path());
+    dialogs::setHook([](const dialogs::Shown &s) {
+        std::fprintf(stderr, "box: %s\n", qPrintable(s.text));
+        return true;
+    });
+    app.createScreens();
+    Screens &s = app.screens();
+    s.form1->Show();
+    s.form1->setLoggedIn(true);
+    TForm8 *f = s.form8;
+
+    std::printf("load: %s on %d CPUs, platform %s\n", qPrintable(loadAverage()), QThread::idealThreadCount(),
+                qPrintable(QGuiApplication::platformName()));
+    std::printf("%8s %10s %12s %12s %10s %8s %10s %12s\n", "drills", "file KiB", "read+decode", "activation", "painted", "close",
+                "ratio", "RSS KiB");
+    const long baseRss = residentKiB();
+    for (int drills : {1000, 10000, 100000}) {
+        const QString name = QStringLiteral("child%1").arg(drills);
+        writeHistory(name, drills);
+        app.state().userName = name;
+        const int reps = drills >= 100000 ? 5 : drills >= 10000 ? 15 : 40;
+
+        std::vector<double> read, activate, painted, close;
+        long rss = 0;
+        // Reading alone and opening the screen take turns, so that both meet the same machine.
+        for (int r = 0; r < reps; ++r) {
+            auto t0 = Clock::now();
+            {
+                const QStringList lines = userstore::readHistory(name);
+                read.push_back(msSince(t0));
+                if (lines.size() != drills + 1)
+                    std::fprintf(stderr, "read %lld lines, expected %d\n", qlonglong(lines.size()), drills + 1);
+            }
+            t0 = Clock::now();
+            f->Show();
+            activate.push_back(msSince(t0));
+            f->repaint(); // what the child sees: the title and the first rows drawn
+            QCoreApplication::processEvents();
+            painted.push_back(msSince(t0));
+            if (f->StringGrid1->RowCount() != drills + 2)
+                std::fprintf(stderr, "table has %d rows, expected %d\n", f->StringGrid1->RowCount(), drills + 2);
+            rss = residentKiB();
+            const auto t1 = Clock::now();
+            f->Close();
+            close.push_back(msSince(t1));
+            QCoreApplication::processEvents();
+        }
+        const double rd = median(read), act = median(activate);
+        std::printf("%8d %10lld %10.2fms %10.2fms %8.2fms %6.2fms %9.2fx %12ld\n", drills,
+                    qlonglong(QFileInfo(userstore::recordPath(name)).size() / 1024), rd, act, median(painted),
+                    median(close), act / rd, rss);
+    }
+    std::printf("RSS before the first loading: %ld KiB\n", baseRss);
+    s.form1->restoreDisplayMode();
+    app.destroyScreens();
+    return 0;
+}
