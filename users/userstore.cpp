@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace userstore {
 QString folder() { return QStringLiteral("user"); }
@@ -264,12 +265,29 @@ void appendDrill(const QString &name, const QString &line)
 
 QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name), -1, kOwnFiles); }
 
-void deleteUser(const QString &name)
+namespace {
+// Removes one of the user's files (a link in its place too, never what it points to). Returns 0
+// when the file is gone, also when it already was, or else the system's error number.
+int removeUserFile(const QString &path)
 {
-    if (name.isEmpty() || name.contains(QLatin1Char('/')))
-        return; // not a file stem: there is nothing of a user's to delete
-    QFile::remove(recordPath(name));
-    if (!isMaster(name))
-        QFile::remove(passwordPath(name));
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return 0;
+    return errno;
+}
+} // namespace
+
+std::optional<pz::IoError> deleteUser(const QString &name)
+{
+    // Whatever the name came from, it must be one the store could have made: no path, no device,
+    // never the master password file.
+    if (const QString refusal = checkName(name); !refusal.isEmpty())
+        throw pz::IoError(recordPath(name), refusal);
+    FolderLock lock;
+    if (const int err = removeUserFile(recordPath(name)))
+        throw pz::IoError::fromErrno(recordPath(name), err); // the user is still there
+    if (const int err = removeUserFile(passwordPath(name)))
+        return pz::IoError(passwordPath(name),
+                           pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"));
+    return std::nullopt;
 }
 } // namespace userstore

@@ -5,10 +5,13 @@
 // The set of users is exactly the set of "*.dat" files in the folder, in the order the folder
 // listing gives them. Files are cp932 text with CR LF line ends; file names on disk are UTF-8.
 // File failures throw pz::IoError; wrong input is answered with a refusal text instead.
+#include "platform/errors.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace userstore {
 QString folder();                 // "user"
@@ -90,7 +93,10 @@ void appendDrill(const QString &name, const QString &line);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);
 
-// Deletes name.dat, then name.psw; a failed deletion is ignored. The master password file is
-// never deleted, whatever the name.
-void deleteUser(const QString &name);
+// Deletes a user: name.dat, then name.psw; a file that is already gone is passed over. Throws
+// IoError with nothing deleted for a name checkName() refuses (no path, never the master password
+// file), and when name.dat is still there after the attempt: the user then still exists. When only
+// name.psw stays, the user is gone all the same and its IoError is returned, for the caller to
+// report once its own steps are done.
+std::optional<pz::IoError> deleteUser(const QString &name);
 } // namespace userstore

@@ -392,10 +392,11 @@ void TestUserStore::deleteUser()
     userstore::deleteUser(QStringLiteral("だれでもない"));
     QCOMPARE(userstore::listUsers(), QStringList());
 
-    // Whatever name it is given, the master password stays.
+    // Whatever name it is given, the master password stays: such names are refused.
     writeBytes(QStringLiteral("user/Master.dat"), kHeaderBytes);
     for (const QString &n : {QStringLiteral("master"), QStringLiteral("Master"), QStringLiteral("../user/master")})
-        userstore::deleteUser(n);
+        QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::deleteUser(n));
+    QVERIFY(QFileInfo::exists(QStringLiteral("user/Master.dat")));
     QCOMPARE(readBytes(QStringLiteral("user/master.psw")), QByteArray("teacher\r\n"));
 }
 
