@@ -3,7 +3,6 @@
 #include "drill/option.h"
 #include "platform/display.h"
 #include "platform/errors.h"
-#include "platform/textfile.h"
 #include "records/kiroku.h"
 #include "shell/app.h"
 #include "shell/ChDisp.h"
@@ -58,8 +57,8 @@ void TForm1::FormActivate()
 {
     Image7->setVisible(true);
     Label7->setVisible(true);
-    const QString master = textfile::readFirstLine(userstore::masterPasswordPath());
-    if (master.isEmpty())
+    // A missing file counts as an empty one: the dialog that creates it comes up.
+    if (userstore::readMasterPassword().isEmpty())
         screens().form12->ShowModal();
 }
 

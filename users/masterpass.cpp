@@ -1,6 +1,48 @@
 #include "users/masterpass.h"
 
+#include "shell/dialogs.h"
+#include "shell/kit.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QLineEdit>
+
 TForm12::TForm12()
     : Screen({.title = QStringLiteral("パスワードを入れてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(418, 143), .pos = QPoint(187, 211)})
 {
+}
+
+void TForm12::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを決めて下さい"), {16, 16}, 24, Qt::white);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(26, 48, 361, 72);
+    Edit1->setFont(font(64, true));
+    style::setTextColour(Edit1, Qt::black);
+    // A password is typed as plain characters, never composed.
+    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+}
+
+void TForm12::FormActivate() { Edit1->setFocus(); }
+
+void TForm12::Edit1KeyPress(int &key)
+{
+    if (key != kit::kEnter)
+        return;
+    key = 0;
+    const QString typed = Edit1->text();
+    // An empty entry is stored as it is: it still means "not set", and the dialog comes back.
+    // Anything else must read back the same, or the teacher could never type it again.
+    if (!typed.isEmpty()) {
+        if (const QString refusal = userstore::checkPassword(typed); !refusal.isEmpty()) {
+            dialogs::warn(refusal);
+            return;
+        }
+    }
+    userstore::writeMasterPassword(typed); // on failure the dialog stays open with its text
+    Edit1->clear();
+    Close();
 }

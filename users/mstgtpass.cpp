@@ -1,6 +1,53 @@
 #include "users/mstgtpass.h"
 
+#include "records/mastergate.h"
+#include "shell/app.h"
+#include "shell/dialogs.h"
+#include "shell/kit.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QLineEdit>
+
 TForm14::TForm14()
     : Screen({.title = QStringLiteral("マスターパスワードを入れてENTERを押して下さい"), .kind = Kind::Dialog, .size = QSize(478, 177), .pos = QPoint(178, 184)})
 {
+}
+
+void TForm14::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを入れて下さい"), {16, 32}, 29, Qt::white);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(16, 80, 441, 72);
+    Edit1->setFont(font(64, true));
+    Edit1->setEchoMode(QLineEdit::Password);
+    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
+    // After the echo mode, which sets the input-method state of its own.
+    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+}
+
+void TForm14::FormActivate() { Edit1->setFocus(); }
+
+// A master password typed and left behind with the close box must not open the teacher's screen
+// for the next person who presses Enter here.
+void TForm14::FormCloseQuery() { Edit1->clear(); }
+
+void TForm14::Edit1KeyPress(int &key)
+{
+    if (key != kit::kEnter)
+        return;
+    key = 0;
+    // Read afresh at every Enter; while none is set, the empty entry is the right one.
+    const QString master = userstore::readMasterPassword();
+    const bool right = userstore::passwordMatches(master, Edit1->text());
+    Edit1->clear();
+    if (right) {
+        screens().form13->Show();
+        Close();
+    } else {
+        dialogs::warn(QStringLiteral("パワードが違います"));
+    }
 }

@@ -290,4 +290,14 @@ std::optional<pz::IoError> deleteUser(const QString &name)
                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"));
     return std::nullopt;
 }
+
+QString readMasterPassword()
+{
+    const QString path = masterPasswordPath();
+    if (!QFileInfo::exists(path))
+        return QString();
+    return textfile::readFirstLine(path);
+}
+
+void writeMasterPassword(const QString &password) { textfile::rewrite(masterPasswordPath(), {password}); }
 } // namespace userstore

@@ -99,4 +99,13 @@ QStringList readHistory(const QString &name);
 // name.psw stays, the user is gone all the same and its IoError is returned, for the caller to
 // report once its own steps are done.
 std::optional<pz::IoError> deleteUser(const QString &name);
+
+// --- the master password ---
+
+// Line 1 of the master password file; empty while none is set. A missing file counts as an empty
+// one, so a classroom folder copied without it still reaches the dialog that creates it.
+QString readMasterPassword();
+// Replaces the master password file with this one line, through a temporary and a rename: a failed
+// write leaves the old file as it was (an emptied file would let anyone choose a new password).
+void writeMasterPassword(const QString &password);
 } // namespace userstore

@@ -43,7 +43,7 @@ private slots:
     void items_data();
     void items();
     void masterPasswordDialogComesBackUntilSet();
-    void missingMasterPasswordFileReportsAndMenuStaysUsable();
+    void unreadableMasterPasswordFileReportsAndMenuStaysUsable();
     void quitClosesTheMenu();
 };
 
@@ -183,10 +183,11 @@ void TestMainMenu::masterPasswordDialogComesBackUntilSet()
     QVERIFY(recorder().boxes.isEmpty());
 }
 
-void TestMainMenu::missingMasterPasswordFileReportsAndMenuStaysUsable()
+void TestMainMenu::unreadableMasterPasswordFileReportsAndMenuStaysUsable()
 {
     Program p;
     QFile::remove(p.path("user/master.psw"));
+    QDir().mkpath(p.path("user/master.psw")); // a folder in its place: it cannot be read
     p.screens().form1->Show();
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));

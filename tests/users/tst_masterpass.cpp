@@ -1,0 +1,524 @@
+// The master password: choosing it in TForm12 (shown by the main menu while none is set) and
+// entering it in TForm14 (the way to the students' records).
+#include "support/testmain.h"
+
+#include "records/mastergate.h"
+#include "shell/main.h"
+#include "shell/splash.h"
+#include "users/masterpass.h"
+#include "users/mstgtpass.h"
+#include "users/regist.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStyleOptionFrame>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using testsupport::Program;
+using testsupport::recorder;
+using testsupport::type;
+
+namespace {
+const QString kMaster = QStringLiteral("user/master.psw");
+
+// Plays one step at each showing of a dialog, from inside its modal loop. A step that leaves the
+// dialog open is a failure: the close box then ends that showing, so a test never hangs.
+class DialogScript : public QObject {
+public:
+    explicit DialogScript(Screen *dialog) : dialog_(dialog) { dialog->installEventFilter(this); }
+    QList<std::function<void()>> steps;
+    int shown = 0;
+    QList<int> leftOpen; // showings whose step did not close the dialog
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            const int n = ++shown;
+            QTimer::singleShot(0, this, [this, n] {
+                if (n <= steps.size())
+                    steps[n - 1]();
+                if (dialog_->isVisible()) {
+                    leftOpen << n;
+                    dialog_->close();
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    Screen *dialog_;
+};
+
+void enter(QLineEdit *field, const QString &text)
+{
+    type(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+// Something that makes the main menu active again: a screen above it opens and closes.
+void reactivateMenu(Program &p)
+{
+    p.screens().form7->Show();
+    p.screens().form7->Close();
+}
+
+// While it lives, files of this process cannot grow past `bytes`: a longer write fails part-way, as
+// on a full disk (the signal that would end the process is ignored, so write() reports EFBIG).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit l = old_;
+        l.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &l);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+void verifyOnlyWarning(const QString &text)
+{
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
+    QCOMPARE(recorder().boxes[0].text, text);
+    QCOMPARE(recorder().count(sound::Cue::Exclamation), 1);
+}
+
+void verifyOnlyError()
+{
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("検定用ぴかざん"));
+}
+} // namespace
+
+class TestMasterPassword : public QObject {
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+
+    // TForm12
+    void creationDialogAfterSplashUntilSet();
+    void storedBytes_data();
+    void storedBytes();
+    void unusablePasswordRefused_data();
+    void unusablePasswordRefused();
+    void closeBoxWritesNothingKeepsText();
+    void missingFileBringsCreationDialog();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+
+    // TForm14
+    void teacherButtonOpensEntry();
+    void entry_data();
+    void entry();
+    void fileReadAtEveryEnter();
+    void unreadableFileReportedDialogStays();
+    void closeBoxForgetsTypedPassword();
+};
+
+void TestMasterPassword::layout_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QRect>("client");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QPoint>("captionAt");
+    QTest::addColumn<int>("captionPx");
+    QTest::addColumn<QRect>("field");
+    QTest::addColumn<bool>("masked");
+    QTest::newRow("TForm12 choosing") << "form12" << "パスワードを入れてENTERを押してください" << QRect(187, 211, 418, 143)
+                                      << "マスターパスワードを決めて下さい" << QPoint(16, 16) << 24 << QRect(26, 48, 361, 72) << false;
+    QTest::newRow("TForm14 entering") << "form14" << "マスターパスワードを入れてENTERを押して下さい" << QRect(178, 184, 478, 177)
+                                      << "マスターパスワードを入れて下さい" << QPoint(16, 32) << 29 << QRect(16, 80, 441, 72) << true;
+}
+
+void TestMasterPassword::layout()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, title);
+    QFETCH(QRect, client);
+    QFETCH(QString, caption);
+    QFETCH(QPoint, captionAt);
+    QFETCH(int, captionPx);
+    QFETCH(QRect, field);
+    QFETCH(bool, masked);
+
+    Program p;
+    Screen *d = dialog == "form12" ? static_cast<Screen *>(p.screens().form12) : p.screens().form14;
+    QCOMPARE(d->windowTitle(), title);
+    QCOMPARE(QRect(d->pos(), d->size()), client);
+    QCOMPARE(d->minimumSize(), client.size()); // fixed size
+    QCOMPARE(d->maximumSize(), client.size());
+    QVERIFY(d->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(d->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
+    QCOMPARE(d->palette().color(QPalette::Window), QColor(0, 0, 160));
+    // No buttons: one caption and one field is all there is.
+    QCOMPARE(d->findChildren<QLabel *>().size(), 1);
+    QCOMPARE(d->findChildren<QLineEdit *>().size(), 1);
+
+    auto *label = d->findChild<QLabel *>("Label1");
+    QVERIFY(label);
+    QCOMPARE(label->text(), caption);
+    QCOMPARE(label->pos(), captionAt);
+    QCOMPARE(label->font().pixelSize(), captionPx);
+    QVERIFY(label->font().bold());
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    auto *edit = d->findChild<QLineEdit *>("Edit1");
+    QVERIFY(edit);
+    QCOMPARE(edit->geometry(), field);
+    QCOMPARE(edit->font().pixelSize(), 64);
+    QVERIFY(edit->font().bold());
+    QCOMPARE(edit->palette().color(QPalette::Text), QColor(Qt::black));
+    QCOMPARE(edit->echoMode(), masked ? QLineEdit::Password : QLineEdit::Normal);
+    QVERIFY(!edit->testAttribute(Qt::WA_InputMethodEnabled));
+    if (masked) {
+        QStyleOptionFrame opt;
+        opt.initFrom(edit);
+        QCOMPARE(edit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &opt, edit), int('*'));
+    }
+}
+
+void TestMasterPassword::creationDialogAfterSplashUntilSet()
+{
+    Program p{QByteArray()}; // as installed: an empty file
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    script.steps = {
+        [&] { // first showing, right after the splash: over the main menu, modal, focus in the field
+            QVERIFY(p.app().modalRunning());
+            QCOMPARE(p.app().activeScreen(), d);
+            QVERIFY(p.screens().form1->isVisible());
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            QCOMPARE(QApplication::focusWidget(), d->Edit1);
+            d->close(); // the close box
+        },
+        [&] { enter(d->Edit1, QString()); }, // stores an empty line: still not set
+        [&] { enter(d->Edit1, QStringLiteral("sensei")); },
+    };
+
+    QTimer::singleShot(0, p.screens().form11, [&] { p.screens().form11->Timer1Timer(); });
+    p.screens().form11->ShowModal();
+    QCOMPARE(script.shown, 0); // not during the splash
+    p.screens().form1->Show();
+    QCOMPARE(script.shown, 1);
+    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.readFile(kMaster), QByteArray());
+
+    reactivateMenu(p);
+    QCOMPARE(script.shown, 2);
+    QCOMPARE(p.readFile(kMaster), QByteArray("\r\n"));
+
+    reactivateMenu(p);
+    QCOMPARE(script.shown, 3);
+    QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
+
+    for (int i = 0; i < 3; ++i)
+        reactivateMenu(p);
+    QCOMPARE(script.shown, 3);
+    QVERIFY(script.leftOpen.isEmpty());
+    QVERIFY(recorder().boxes.isEmpty());
+    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+}
+
+void TestMasterPassword::storedBytes_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("sensei") << QByteArray() << "sensei" << QByteArray("sensei\r\n");
+    QTest::newRow("empty entry: an empty line") << QByteArray() << "" << QByteArray("\r\n");
+    QTest::newRow("blanks kept") << QByteArray("\r\n") << " a b " << QByteArray(" a b \r\n");
+    QTest::newRow("kana in cp932") << QByteArray() << "せんせい" << QByteArray("\x82\xb9\x82\xf1\x82\xb9\x82\xa2\r\n");
+    QTest::newRow("whole file replaced") << QByteArray("\r\nleft over\r\nmore\r\n") << "x" << QByteArray("x\r\n");
+}
+
+void TestMasterPassword::storedBytes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, after);
+
+    Program p{QByteArray()};
+    p.writeFile(kMaster, before);
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    QSignalSpy fieldSawEnter(d->Edit1, &QLineEdit::returnPressed);
+    script.steps = {[&] {
+        type(d->Edit1, typed);
+        QTest::keyClick(d->Edit1, Qt::Key_Return);
+        QVERIFY(d->isHidden());
+        QCOMPARE(d->Edit1->text(), QString());
+    }};
+    p.screens().form1->Show();
+    QCOMPARE(script.shown, 1);
+    QVERIFY(script.leftOpen.isEmpty());
+    QCOMPARE(fieldSawEnter.count(), 0); // the key was consumed
+    QCOMPARE(p.readFile(kMaster), after);
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestMasterPassword::unusablePasswordRefused_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("outside cp932") << QStringLiteral("pass\U0001F600");
+    QTest::newRow("line end") << QStringLiteral("a\r\nb");
+    QTest::newRow("line feed alone") << QStringLiteral("a\nb");
+    QTest::newRow("tab") << QStringLiteral("a\tb");
+    QTest::newRow("NUL") << QString(QStringLiteral("ab") + QChar(0));
+}
+
+void TestMasterPassword::unusablePasswordRefused()
+{
+    QFETCH(QString, text);
+    Program p{QByteArray()};
+    p.writeFile(kMaster, "\r\n");
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    script.steps = {[&] {
+        d->Edit1->setText(text); // pasted or composed; no key types these
+        QTest::keyClick(d->Edit1, Qt::Key_Return);
+        verifyOnlyWarning(QStringLiteral("パスワードにつかえないもじがはいっています"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->Edit1->text(), text); // kept to be corrected
+        QCOMPARE(p.readFile(kMaster), QByteArray("\r\n"));
+        // The same dialog then takes a usable one.
+        d->Edit1->clear();
+        enter(d->Edit1, QStringLiteral("ok"));
+    }};
+    p.screens().form1->Show();
+    QVERIFY(script.leftOpen.isEmpty());
+    QCOMPARE(p.readFile(kMaster), QByteArray("ok\r\n"));
+}
+
+void TestMasterPassword::closeBoxWritesNothingKeepsText()
+{
+    Program p{QByteArray()};
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    script.steps = {
+        [&] {
+            type(d->Edit1, QStringLiteral("half"));
+            d->close();
+        },
+        [&] {
+            QCOMPARE(d->Edit1->text(), QStringLiteral("half")); // still there at the next showing
+            enter(d->Edit1, QStringLiteral("way"));
+        },
+    };
+    p.screens().form1->Show();
+    QCOMPARE(p.readFile(kMaster), QByteArray());
+    QVERIFY(QFileInfo::exists(p.path(kMaster)));
+    reactivateMenu(p);
+    QCOMPARE(script.shown, 2);
+    QVERIFY(script.leftOpen.isEmpty());
+    QCOMPARE(p.readFile(kMaster), QByteArray("halfway\r\n"));
+}
+
+void TestMasterPassword::missingFileBringsCreationDialog()
+{
+    Program p;
+    QVERIFY(QFile::remove(p.path(kMaster)));
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    script.steps = {[&] { enter(d->Edit1, QStringLiteral("sensei")); }};
+    p.screens().form1->Show();
+    QCOMPARE(script.shown, 1);
+    QVERIFY(recorder().boxes.isEmpty()); // no error box: missing is "not set"
+    QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
+    reactivateMenu(p);
+    QCOMPARE(script.shown, 1);
+
+    // Missing, the entry dialog takes the empty entry (nothing is set) and reports nothing.
+    QVERIFY(QFile::remove(p.path(kMaster)));
+    TForm14 *entry = p.screens().form14;
+    entry->Show();
+    QTest::keyClick(entry->Edit1, Qt::Key_Return);
+    QVERIFY(recorder().boxes.isEmpty());
+    QVERIFY(p.screens().form13->isVisible());
+    QVERIFY(!QFileInfo::exists(p.path(kMaster))); // reading creates nothing
+}
+
+void TestMasterPassword::failedWriteKeepsOldFile_data()
+{
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("write stops part-way (disk full)") << false;
+    QTest::newRow("read-only user folder") << true;
+}
+
+void TestMasterPassword::failedWriteKeepsOldFile()
+{
+    QFETCH(bool, readOnlyFolder);
+    if (readOnlyFolder && geteuid() == 0)
+        QSKIP("root writes into read-only folders; run this case as an ordinary user");
+
+    Program p{QByteArray()};
+    const QByteArray old("\r\nkept line\r\n"); // not set, and more than a write of "sensei" would leave
+    p.writeFile(kMaster, old);
+    QFile folder(p.path(QStringLiteral("user")));
+    const QFile::Permissions perms = folder.permissions();
+    TForm12 *d = p.screens().form12;
+    DialogScript script(d);
+    script.steps = {[&] {
+        type(d->Edit1, QStringLiteral("sensei"));
+        {
+            std::optional<FileSizeLimit> limit;
+            if (readOnlyFolder)
+                folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+            else
+                limit.emplace(3);
+            QTest::keyClick(d->Edit1, Qt::Key_Return);
+            folder.setPermissions(perms);
+        }
+        verifyOnlyError();
+        QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("master.psw")));
+        QVERIFY(d->isVisible()); // stays open, the text kept for another try
+        QCOMPARE(d->Edit1->text(), QStringLiteral("sensei"));
+        QCOMPARE(p.readFile(kMaster), old);
+        QCOMPARE(QDir(p.path(QStringLiteral("user"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("master.psw")});
+        QTest::keyClick(d->Edit1, Qt::Key_Return); // the write works again
+    }};
+    p.screens().form1->Show();
+    QVERIFY(script.leftOpen.isEmpty());
+    QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
+}
+
+void TestMasterPassword::teacherButtonOpensEntry()
+{
+    Program p;
+    p.screens().form1->Show();
+    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    TForm14 *d = p.screens().form14;
+    QVERIFY(d->isVisible());
+    QVERIFY(!p.app().modalRunning());
+    QCOMPARE(p.app().activeScreen(), d);
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), d->Edit1);
+}
+
+void TestMasterPassword::entry_data()
+{
+    QTest::addColumn<QByteArray>("file"); // a null array: no file at all
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("right");
+    QTest::newRow("right") << QByteArray("sensei\r\n") << "sensei" << true;
+    QTest::newRow("wrong") << QByteArray("sensei\r\n") << "sense" << false;
+    QTest::newRow("letter case differs") << QByteArray("sensei\r\n") << "Sensei" << false;
+    QTest::newRow("typed with a trailing blank") << QByteArray("sensei\r\n") << "sensei " << false;
+    QTest::newRow("stored with a trailing blank") << QByteArray("sensei \r\n") << "sensei " << true;
+    QTest::newRow("stored with a trailing blank, typed without") << QByteArray("sensei \r\n") << "sensei" << false;
+    QTest::newRow("empty entry against a set password") << QByteArray("sensei\r\n") << "" << false;
+    QTest::newRow("kana") << QByteArray("\x82\xb9\x82\xf1\x82\xb9\x82\xa2\r\n") << "せんせい" << true;
+    QTest::newRow("only line 1 counts") << QByteArray("sensei\r\nother\r\n") << "other" << false;
+    QTest::newRow("line 1 of a longer file") << QByteArray("sensei\r\nother\r\n") << "sensei" << true;
+    QTest::newRow("LF line end") << QByteArray("sensei\n") << "sensei" << true;
+    QTest::newRow("no line end") << QByteArray("sensei") << "sensei" << true;
+    QTest::newRow("not set (empty line), empty entry") << QByteArray("\r\n") << "" << true;
+    QTest::newRow("not set (empty file), empty entry") << QByteArray("") << "" << true;
+    QTest::newRow("not set (no file), empty entry") << QByteArray() << "" << true;
+    QTest::newRow("not set, something typed") << QByteArray("\r\n") << "x" << false;
+}
+
+void TestMasterPassword::entry()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(bool, right);
+
+    Program p;
+    if (file.isNull())
+        QVERIFY(QFile::remove(p.path(kMaster)));
+    else
+        p.writeFile(kMaster, file);
+    TForm14 *d = p.screens().form14;
+    d->Show();
+    type(d->Edit1, typed);
+    QCOMPARE(d->Edit1->text(), typed);
+    QTest::keyClick(d->Edit1, Qt::Key_Return);
+
+    QCOMPARE(d->Edit1->text(), QString()); // emptied either way
+    if (right) {
+        QVERIFY(recorder().boxes.isEmpty());
+        QVERIFY(recorder().sounds.isEmpty());
+        QVERIFY(d->isHidden());
+        QVERIFY(p.screens().form13->isVisible());
+        QCOMPARE(p.app().activeScreen(), p.screens().form13);
+    } else {
+        verifyOnlyWarning(QStringLiteral("パワードが違います"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(p.app().activeScreen(), d);
+        QVERIFY(!p.screens().form13->isVisible());
+    }
+    if (!file.isNull())
+        QCOMPARE(p.readFile(kMaster), file); // reading never writes
+}
+
+void TestMasterPassword::fileReadAtEveryEnter()
+{
+    Program p; // "teacher"
+    TForm14 *d = p.screens().form14;
+    d->Show();
+    enter(d->Edit1, QStringLiteral("sensei"));
+    verifyOnlyWarning(QStringLiteral("パワードが違います"));
+    p.writeFile(kMaster, "sensei\r\n"); // changed behind the open dialog
+    recorder().clear();
+    enter(d->Edit1, QStringLiteral("sensei"));
+    QVERIFY(recorder().boxes.isEmpty());
+    QVERIFY(p.screens().form13->isVisible());
+}
+
+void TestMasterPassword::unreadableFileReportedDialogStays()
+{
+    Program p;
+    QVERIFY(QFile::remove(p.path(kMaster)));
+    QVERIFY(QDir().mkpath(p.path(kMaster))); // a folder where the file should be: it cannot be read
+    TForm14 *d = p.screens().form14;
+    d->Show();
+    enter(d->Edit1, QString());
+    verifyOnlyError();
+    QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("master.psw")));
+    QVERIFY(d->isVisible());
+    QVERIFY(!p.screens().form13->isVisible());
+}
+
+void TestMasterPassword::closeBoxForgetsTypedPassword()
+{
+    Program p; // "teacher"
+    p.screens().form1->Show();
+    TForm14 *d = p.screens().form14;
+    d->Show();
+    type(d->Edit1, QStringLiteral("teacher"));
+    d->close(); // the close box, the right password still typed
+    QVERIFY(d->isHidden());
+    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+
+    // The next person opens the dialog and presses Enter only.
+    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QCOMPARE(d->Edit1->text(), QString());
+    QTest::keyClick(d->Edit1, Qt::Key_Return);
+    QVERIFY(!p.screens().form13->isVisible());
+    verifyOnlyWarning(QStringLiteral("パワードが違います"));
+}
+
+PZ_GUI_TEST_MAIN(TestMasterPassword)
+#include "tst_masterpass.moc"
