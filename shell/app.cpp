@@ -1,16 +1,24 @@
 #include "shell/app.h"
 
 #include "platform/errors.h"
+#include "platform/x11window.h"
 #include "shell/dialogs.h"
+#include "shell/main.h"
 #include "shell/screen.h"
 
 #include <QEventLoop>
 #include <QFont>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
 
 App::App(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(title());
+    // The window class ("pikazan", "pikazan" from the program's file name) and the desktop file
+    // a desktop matches the program's windows with. The title stays the program's own text.
+    setApplicationName(QStringLiteral("pikazan"));
+    setDesktopFileName(QStringLiteral("pikazan"));
+    connect(this, &QGuiApplication::focusWindowChanged, this, [this](QWindow *to) { focusMoved(to); });
     // The main menu's close ends the program; the splash closing before it must not.
     setQuitOnLastWindowClosed(false);
     // The design font does not exist on Linux; IPA P Gothic has the same metrics family.
@@ -95,10 +103,12 @@ void App::activateTopmost()
 void App::showScreen(Screen *s)
 {
     const bool wasVisible = s->isVisible();
+    Screen *opener = active_;
     open_.removeAll(s);
     open_.append(s);
     if (!wasVisible) {
         pz::guard([s] { s->FormShow(); });
+        prepareWindow(s, opener);
         if (s->layout().kind == Screen::Kind::FullScreenMaximised) {
             s->sizeToDisplay(); // maximised: it fills the display as it is now
             s->showMaximized();
@@ -148,6 +158,8 @@ void App::showModal(Screen *s)
         s->modal_ = false;
         s->setWindowModality(Qt::NonModal);
     }
+    if (guard)
+        s->windowHandle()->setTransientParent(nullptr);
     if (caller && isOpen(caller)) {
         active_ = caller;
         caller->raise();
@@ -165,4 +177,75 @@ void App::forgetScreen(Screen *s)
     created_.removeAll(s);
     if (active_ == s)
         active_ = nullptr;
+}
+
+QWidget *App::boxOwner() const
+{
+    if (!modal_.isEmpty())
+        return modal_.last();
+    return active_.data();
+}
+
+QWidget *App::keyboardOwner() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return boxOwner();
+}
+
+void App::prepareWindow(Screen *s, Screen *opener)
+{
+    // Dialogs and panels belong to the screen that opened them: a window manager keeps them above
+    // it, also when the child clicks that screen. Full screens are peers, as the program's own
+    // model has them.
+    const bool fullScreen = s->layout().kind == Screen::Kind::FullScreen
+                         || s->layout().kind == Screen::Kind::FullScreenMaximised;
+    QWindow *parent = nullptr;
+    if (!fullScreen && opener && opener != s && opener->isVisible())
+        parent = opener->windowHandle();
+    s->winId(); // the native window, to carry what follows
+    s->windowHandle()->setTransientParent(parent);
+    // One taskbar entry for the program: the main menu's, with the program's title.
+    if (s == screens_.form1)
+        x11window::setTaskbarNames(s, title(), QByteArrayLiteral("pikazan"));
+    else
+        x11window::skipTaskbar(s);
+}
+
+void App::focusMoved(QWindow *to)
+{
+    if (!to || ending_ || correctionPending_)
+        return;
+    QWidget *want = keyboardOwner();
+    if (!want || want->windowHandle() == to)
+        return;
+    // A press that reaches the program after the window manager's focus change may make the clicked
+    // screen the active one (notify); look again once the events at hand are handled.
+    correctionPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        correctionPending_ = false;
+        QWidget *owner = keyboardOwner();
+        QWindow *focus = QGuiApplication::focusWindow();
+        if (!owner || !focus || owner->windowHandle() == focus || ending_)
+            return;
+        // Popup menus and tooltips of the owner are its own business.
+        if (focus->type() == Qt::Popup || focus->type() == Qt::ToolTip)
+            return;
+        putActiveOnTop();
+    });
+}
+
+void App::putActiveOnTop()
+{
+    // The active screen first, then whatever runs modally above it, so that it ends on top.
+    if (active_ && active_->isVisible())
+        active_->raise();
+    for (Screen *m : std::as_const(modal_))
+        if (m->isVisible())
+            m->raise();
+    QWidget *owner = keyboardOwner();
+    if (!owner || !owner->isVisible())
+        return;
+    owner->raise();
+    owner->activateWindow();
 }

@@ -46,9 +46,24 @@ public:
     void showModal(Screen *s);
     void forgetScreen(Screen *s); // a screen being destroyed
 
+    // The window a message box belongs to, so that it stays above it: the modal screen running,
+    // else the active screen (none before the first screen shows).
+    QWidget *boxOwner() const;
+    // The window that must have the keyboard now: a modal box or screen running, else the active
+    // screen.
+    QWidget *keyboardOwner() const;
+
 private:
     void activate(Screen *s, bool runActivate);
     void activateTopmost();
+    // Tells the window system what the model says before a screen is shown: whom it belongs to,
+    // whether it has a taskbar entry.
+    void prepareWindow(Screen *s, Screen *opener);
+    // The window system gave the keyboard to a window of ours; anything but what the model says
+    // (a disabled screen, one under a modal box, one the window manager raised on its own) is put
+    // right: the active screen goes back on top with the keyboard.
+    void focusMoved(QWindow *to);
+    void putActiveOnTop();
 
     SharedState state_;
     Screens screens_;
@@ -59,4 +74,5 @@ private:
     bool ending_ = false;
     bool inMainLoop_ = false;
     QList<class QEventLoop *> modalLoops_;
+    bool correctionPending_ = false;
 };

@@ -18,7 +18,8 @@ bool show(Kind kind, const QString &title, const QString &text)
 {
     if (hook())
         return hook()({kind, title, text});
-    QMessageBox box;
+    // Owned by the screen it speaks for, so a window manager keeps it above that screen.
+    QMessageBox box(App::instance() ? App::instance()->boxOwner() : nullptr);
     box.setWindowTitle(title);
     box.setText(text);
     // Above the program's always-on-top screens.

@@ -1,0 +1,116 @@
+#include "platform/x11window.h"
+
+#include <QGuiApplication>
+#include <QList>
+#include <QWidget>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace x11window {
+
+namespace {
+Display *display()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+Atom atom(Display *d, const char *name) { return XInternAtom(d, name, False); }
+
+// The atoms of a window's ATOM-list property.
+QList<Atom> atomList(Display *d, Window w, Atom property)
+{
+    QList<Atom> out;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (XGetWindowProperty(d, w, property, 0, 1024, False, XA_ATOM, &type, &format, &count, &after, &data) == Success
+        && data && type == XA_ATOM && format == 32) {
+        const auto *atoms = reinterpret_cast<const Atom *>(data);
+        for (unsigned long i = 0; i < count; ++i)
+            out << atoms[i];
+    }
+    if (data)
+        XFree(data);
+    return out;
+}
+
+QByteArray textProperty(Display *d, Window w, Atom property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    QByteArray out;
+    if (XGetWindowProperty(d, w, property, 0, 4096, False, AnyPropertyType, &type, &format, &count, &after, &data) == Success
+        && data && format == 8)
+        out = QByteArray(reinterpret_cast<const char *>(data), int(count));
+    if (data)
+        XFree(data);
+    return out;
+}
+} // namespace
+
+bool available() { return display() != nullptr; }
+
+void skipTaskbar(QWidget *w)
+{
+    Display *d = display();
+    if (!d || !w)
+        return;
+    const Window win = w->winId();
+    const Atom state = atom(d, "_NET_WM_STATE");
+    QList<Atom> atoms = atomList(d, win, state);
+    for (const char *name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+        if (!atoms.contains(atom(d, name)))
+            atoms << atom(d, name);
+    // The toolkit merges its own states into this list when it maps the window.
+    XChangeProperty(d, win, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(atoms.constData()),
+                    int(atoms.size()));
+    XFlush(d);
+}
+
+void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName)
+{
+    Display *d = display();
+    if (!d || !w)
+        return;
+    const Window win = w->winId();
+    const Atom utf8 = atom(d, "UTF8_STRING");
+    const QByteArray n = name.toUtf8();
+    XChangeProperty(d, win, atom(d, "_NET_WM_NAME"), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(n.constData()), int(n.size()));
+    XChangeProperty(d, win, atom(d, "_NET_WM_ICON_NAME"), utf8, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(iconName.constData()), int(iconName.size()));
+    XChangeProperty(d, win, XA_WM_ICON_NAME, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(iconName.constData()), int(iconName.size()));
+    XFlush(d);
+}
+
+Properties properties(QWidget *w)
+{
+    Properties p;
+    Display *d = display();
+    if (!d || !w)
+        return p;
+    const Window win = w->winId();
+    p.name = QString::fromUtf8(textProperty(d, win, atom(d, "_NET_WM_NAME")));
+    p.iconName = QString::fromUtf8(textProperty(d, win, atom(d, "_NET_WM_ICON_NAME")));
+    const QList<QByteArray> cls = textProperty(d, win, XA_WM_CLASS).split('\0');
+    p.instance = cls.value(0);
+    p.className = cls.value(1);
+    for (Atom a : atomList(d, win, atom(d, "_NET_WM_STATE"))) {
+        char *n = XGetAtomName(d, a);
+        p.state << QByteArray(n);
+        XFree(n);
+    }
+    Window parent = None;
+    if (XGetTransientForHint(d, win, &parent))
+        p.transientFor = parent;
+    return p;
+}
+
+} // namespace x11window

@@ -1,0 +1,34 @@
+#pragma once
+// What the window system is told about a window beyond what the toolkit says: whether it has a
+// taskbar entry, and the names a taskbar and a desktop file match it by. X11 only; elsewhere (Wayland,
+// offscreen) every call does nothing.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace x11window {
+
+// True when the program runs on an X11 display.
+bool available();
+
+// No taskbar or pager entry for the window. Set before every show: a window manager drops the
+// state when the window is withdrawn.
+void skipTaskbar(QWidget *w);
+
+// The text a taskbar shows for the window (its name) and its icon name.
+void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName);
+
+// What the window carries now, for checks: its name, icon name, class ("instance", "class") and the
+// atoms of its state as names.
+struct Properties {
+    QString name;
+    QString iconName;
+    QByteArray instance, className;
+    QList<QByteArray> state;
+    unsigned long transientFor = 0;
+};
+Properties properties(QWidget *w);
+
+} // namespace x11window
