@@ -6,6 +6,7 @@
 // the picture is in the X server's queue) and the end of a round trip to the X server after it.
 #include "drill/MMTimer.h"
 #include "drill/flashrules.h"
+#include "drill/numberlabel.h"
 #include "drill/start.h"
 #include "platform/sound.h"
 #include "shell/app.h"
@@ -87,11 +88,11 @@ public:
         QObject::disconnect(f->MMTimer2, &TMMTimer::switchedOff, f, nullptr);
         QObject::disconnect(f->MMTimer3, &TMMTimer::switchedOff, f, nullptr);
         auto c2 = QObject::connect(f->MMTimer2, &TMMTimer::switchedOff, f, [this, f] {
-            if (f->phase == 1 && !f->MMTimer2->Enabled())
+            if (f->phase() == TForm2::Phase::Gap && !f->MMTimer2->Enabled())
                 instrumented(f, [f] { f->MMTimer2Timer(f->MMTimer2); });
         });
         auto c3 = QObject::connect(f->MMTimer3, &TMMTimer::switchedOff, f, [this, f] {
-            if (f->phase == 2 && !f->MMTimer3->Enabled())
+            if (f->phase() == TForm2::Phase::Shown && !f->MMTimer3->Enabled())
                 instrumented(f, [f] { f->MMTimer3Timer(f->MMTimer3); });
         });
         startCountdownEnd(f);
@@ -117,11 +118,11 @@ public:
         QObject::connect(&reference, &QTimer::timeout, f, [&] {
             instrumented(f, [&] {
                 reference.start();
-                if (f->phase == 1)
+                if (f->phase() == TForm2::Phase::Gap)
                     f->MMTimer2Timer(f->MMTimer2);
-                else if (f->phase == 2)
+                else if (f->phase() == TForm2::Phase::Shown)
                     f->MMTimer3Timer(f->MMTimer3);
-                if (f->phase == 0)
+                if (f->phase() == TForm2::Phase::Idle)
                     reference.stop();
             });
         });
@@ -156,7 +157,7 @@ private:
         loop.exec();
         loop_ = nullptr;
         ++run.questions;
-        if (f->phase == 0 && f->Timer4->isActive()) {
+        if (f->phase() == TForm2::Phase::Idle && f->Timer4->isActive()) {
             ++run.completed;
             const double nominal = double(2 * App::instance()->state().gradeParams.count - 1) * interval_;
             run.spanError.push_back(ms(lastStart_ - questionStart_) - nominal);
@@ -187,7 +188,7 @@ private:
         }
         t.server = Clock::now();
         current_->ticks.push_back(t);
-        if (f->phase == 0 && loop_)
+        if (f->phase() == TForm2::Phase::Idle && loop_)
             loop_->quit();
     }
 
@@ -265,9 +266,9 @@ int main(int argc, char *argv[])
         const quint32 interval = quint32(flashrules::displayInterval(c.seconds, c.count));
         Run ours, reference;
         for (int q = 0; q < c.questions; ++q) {
-            st.runningSum = 0;
+            st.drill.clearRunningSum();
             bench.questionOnMMTimers(f, ours, interval);
-            st.runningSum = 0;
+            st.drill.clearRunningSum();
             bench.questionOnQTimer(f, reference, interval);
         }
         std::printf("%s\n", c.name);

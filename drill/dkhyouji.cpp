@@ -1,5 +1,6 @@
 #include "drill/dkhyouji.h"
 
+#include "drill/briefing.h"
 #include "drill/start.h"
 #include "platform/errors.h"
 #include "shell/kit.h"
@@ -8,15 +9,6 @@
 
 #include <QLabel>
 #include <QTimer>
-
-QString briefingText(int digits, int count, double seconds)
-{
-    // Up to 15 significant digits, no trailing zeros, no point for whole numbers.
-    return QString::number(digits) + QStringLiteral("桁") + QString::number(count) + QStringLiteral("口")
-         + QString::number(seconds, 'g', 15) + QStringLiteral("秒");
-}
-
-int centredLeft(int width) { return int(400.0 - width / 2.0); }
 
 TForm16::TForm16() : Screen({.title = QStringLiteral("説明"), .kind = Kind::FullScreen}) {}
 
@@ -32,10 +24,10 @@ void TForm16::FormActivate()
     if (!Timer1->isActive()) // a running timer goes on undisturbed
         Timer1->start();
     Label1->setText(state().gradeName);
-    Label2->setText(briefingText(state().gradeParams.digits, state().gradeParams.count, state().gradeParams.seconds));
+    Label2->setText(briefing::parameterLine(state().gradeParams.digits, state().gradeParams.count, state().gradeParams.seconds));
     for (QLabel *l : {Label1, Label2}) {
         l->adjustSize();
-        l->move(centredLeft(l->width()), l->y());
+        l->move(briefing::centredLeft(l->width()), l->y());
     }
 }
 

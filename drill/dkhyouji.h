@@ -18,8 +18,3 @@ public:
     QTimer *Timer1 = nullptr;
     void Timer1Timer();
 };
-
-// "3桁15口10秒": digits, count and seconds in their shortest form.
-QString briefingText(int digits, int count, double seconds);
-// The left edge that centres a caption of this width on x = 400 (truncated toward zero).
-int centredLeft(int width);

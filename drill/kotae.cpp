@@ -86,10 +86,10 @@ void TForm4::FormCreate()
 void TForm4::FormShow()
 {
     // The cells show the drill's answers: the sums of the flash screen and the texts as typed.
-    const SharedState &s = state();
-    for (int k = 1; k <= kRows; ++k) {
-        setText(answerCells[k - 1], s.correctAnswers[k]);
-        setText(typedCells[k - 1], s.typedAnswers[k]);
+    const DrillSession &drill = state().drill;
+    for (int i = 0; i < kRows; ++i) {
+        setText(answerCells[i], drill.correctAnswer(i));
+        setText(typedCells[i], drill.typedAnswer(i));
     }
 }
 
@@ -101,10 +101,11 @@ void TForm4::Timer1Timer()
     // must not let a second tick append again while it waits.
     Timer1->stop();
 
+    const DrillSession &drill = state().drill;
     QStringList answers, typed;
-    for (int k = 0; k < kRows; ++k) {
-        answers << answerCells[k]->text();
-        typed << typedCells[k]->text();
+    for (int i = 0; i < kRows; ++i) {
+        answers << drill.correctAnswer(i);
+        typed << drill.typedAnswer(i);
     }
     const drillrules::Marks marks = drillrules::markRows(answers, typed);
     for (int k = 0; k < kRows; ++k) {
@@ -115,7 +116,7 @@ void TForm4::Timer1Timer()
     setText(Label45, QString::number(marks.incorrect));
 
     const SharedState &s = state();
-    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, s.verdict);
+    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, drill.verdict());
     // The history file is created at registration; a missing or read-only one is an I/O error
     // for the user, and the sheet stays as it is.
     userstore::appendDrill(s.userName, line);
@@ -130,11 +131,9 @@ void TForm4::FormCloseQuery()
     if (Timer1->isActive())
         pz::guard([this] { Timer1Timer(); });
     Timer1->stop();
-    SharedState &s = state();
-    for (int k = 1; k <= kRows; ++k) {
-        setText(answerCells[k - 1], QString());
-        setText(typedCells[k - 1], QString());
-        s.correctAnswers[k].clear();
-        s.typedAnswers[k].clear();
+    for (int i = 0; i < kRows; ++i) {
+        setText(answerCells[i], QString());
+        setText(typedCells[i], QString());
     }
+    state().drill.clearAnswers();
 }

@@ -47,6 +47,10 @@ void TForm5::FormCreate()
     Edit1->setValidator(new AnswerValidator(Edit1));
     Edit1->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only: no input method
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+    // The flash screen, made before this box, calls for it after each question; its close reset
+    // asks for question 1 again.
+    connect(screens().form2, &TForm2::answerWanted, this, [this] { Show(); });
+    connect(screens().form2, &TForm2::drillReset, this, [this] { setQuestionCaption(QStringLiteral("1問目")); });
     setFocusProxy(Edit1);
     Edit1->setFocus();
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答えを入力してENTERを押して下さい"),
@@ -103,38 +107,32 @@ void TForm5::acceptAnswer()
         dialogs::warn(QStringLiteral("答えは数字で入力して下さい"));
         return;
     }
-    SharedState &s = state();
+    DrillSession &drill = state().drill;
     flash->setEnabled(true);
-    ++s.answeredCount;
-    setQuestionCaption(QStringLiteral("%1問目").arg(s.answeredCount + 1));
+    drill.countAnswer();
+    setQuestionCaption(QStringLiteral("%1問目").arg(drill.answeredCount() + 1));
     flash->Rearm();
     Hide(); // the flash screen becomes active again and counts down (silently after the tenth)
 
-    if (drillrules::isCorrectByValue(typed, s.runningSum))
-        ++s.correctCount;
-    if (s.questionNo >= 1 && s.questionNo <= drillrules::kQuestions)
-        s.typedAnswers[s.questionNo] = typed;
+    drill.recordAnswer(typed); // judged by value, kept as typed
 
-    if (s.questionNo == drillrules::kQuestions) {
-        s.verdict = drillrules::verdictText(s.correctCount);
+    if (drill.isOver()) {
+        const QString verdict = drill.decideVerdict();
         Close(); // also closes the flash screen, which resets the drill
-        screens().form6->present(s.verdict, drillrules::verdictLeft(s.verdict));
-        s.answeredCount = 0;
-        s.correctCount = 0;
+        screens().form6->present(verdict, drillrules::verdictLeft(verdict));
+        drill.resetCounts();
     }
 
     Edit1->clear();
-    s.runningSum = 0;
+    drill.clearRunningSum();
 }
 
 void TForm5::FormCloseQuery()
 {
-    SharedState &s = state();
     screens().form1->setEnabled(true);
     screens().form3->setEnabled(true);
-    s.answeredCount = 0;
+    state().drill.resetCounts();
     setQuestionCaption(QStringLiteral("1問目"));
-    s.correctCount = 0;
     screens().form2->setEnabled(true);
     screens().form2->Close();
 }

@@ -120,6 +120,14 @@ private:
             lock.unlock();
             (*cb)(id, due); // may kill or add events, and may wait for the GUI thread
             lock.lock();
+            // A callback that overran its following deadlines: those are skipped too, so the next
+            // call comes at the first grid deadline still ahead, not at once for one already passed.
+            const auto self = std::find_if(events_.begin(), events_.end(), [id](const Event &e) { return e.id == id; });
+            if (self != events_.end() && self->due == following) {
+                const Clock::time_point after = Clock::now();
+                if (self->due - self->lead <= after)
+                    self->due += ((after - (self->due - self->lead)) / self->period + 1) * self->period;
+            }
         }
     }
 

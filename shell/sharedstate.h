@@ -1,9 +1,9 @@
 #pragma once
 // The values the screens share for the whole run. One instance, owned by the application.
+#include "drill/drillsession.h"
 #include "settings/rand.h"
 
 #include <QString>
-#include <array>
 
 struct SharedState {
     // Who is practising.
@@ -14,15 +14,6 @@ struct SharedState {
     QString gradeName;
     GradeParams gradeParams;
 
-    // The question under way (flash screen). Slot 0 of numbers is always 0.
-    std::array<int, 100> numbers{};
-    qint32 runningSum = 0;
-    int questionNo = 0;
-    std::array<QString, 11> correctAnswers; // 1..10
-
-    // The answers (answer box).
-    int answeredCount = 0;
-    int correctCount = 0;
-    std::array<QString, 11> typedAnswers; // 1..10
-    QString verdict;
+    // The drill under way: its numbers, sum, answers, counts and verdict.
+    DrillSession drill;
 };

@@ -97,7 +97,7 @@ int main(int argc, char **argv)
     QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/08-number.png"));
     for (int q = 1; q <= 10; ++q) {
         (void)QTest::qWaitFor([&] { return s.form5->isVisible(); }, 10000);
-        const int sum = app.state().runningSum;
+        const int sum = app.state().drill.runningSum();
         QTest::keyClicks(s.form5->Edit1, QString::number(q == 4 ? sum + 10 : sum));
         if (q == 1)
             shot(QStringLiteral("09-answer-box"));

@@ -7,6 +7,7 @@
 #include "drill/MMTimer.h"
 #include "drill/flashrules.h"
 #include "drill/kotaeinput.h"
+#include "drill/numberlabel.h"
 #include "drill/option.h"
 #include "drill/start.h"
 #include "shell/main.h"
@@ -117,7 +118,7 @@ void TestFlash::layout()
     QCOMPARE(f->findChild<TMMTimer *>(QStringLiteral("MMTimer3")), f->MMTimer3);
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
-    QCOMPARE(f->phase, 0);
+    QCOMPARE(f->phase(), TForm2::Phase::Idle);
 }
 
 void TestFlash::countdownIsSeen()
@@ -206,7 +207,7 @@ void TestFlash::countdown()
     QVERIFY(!f->Timer1->isActive());
     QVERIFY(f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
-    QCOMPARE(f->phase, 1);
+    QCOMPARE(f->phase(), TForm2::Phase::Gap);
     QCOMPARE(f->numberIndex, 0);
     QCOMPARE(recorder().count(sound::Cue::Countdown), 3); // three per question
     QVERIFY(f->Label2->isPrepared());
@@ -217,7 +218,8 @@ void TestFlash::silentAfterTheTenthAnswer()
 {
     Program p;
     TForm2 *f = ready(p, 1, 4, 4);
-    p.state().answeredCount = 10;
+    for (int i = 0; i < 10; ++i)
+        p.state().drill.countAnswer();
     recorder().clear();
     f->Show();
     QVERIFY(f->Timer1->isActive());
@@ -232,7 +234,7 @@ void TestFlash::activationLeavesARunningCountdownAlone()
     QVERIFY(f->Timer1->isActive());
     // Until a restart would be told apart (a restart gives at least 950 ms, even coarse), however
     // long that takes; a tick meanwhile just starts the next second.
-    QTRY_VERIFY_WITH_TIMEOUT(f->Timer1->remainingTime() < 900, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(f->Timer1->remainingTime() < 900, 5000);
     const int left = f->Timer1->remainingTime();
     f->FormActivate();
     QVERIFY(f->Timer1->isActive());
@@ -260,7 +262,6 @@ void TestFlash::numberOnAndOff()
     const int first = GenerateNumber(digits, [] { return std::uint32_t(45296789u); });
     const int second = GenerateNumber(digits, [] { return std::uint32_t(3600000u); });
     QVERIFY(first != second);
-    p.state().runningSum = 0;
     f->Show();
     for (int i = 0; i < 3; ++i)
         f->Timer1Timer();
@@ -268,21 +269,21 @@ void TestFlash::numberOnAndOff()
 
     f->MMTimer3Timer(f->MMTimer3); // no number visible: nothing happens
     QCOMPARE(f->shownCount, 0);
-    QCOMPARE(f->phase, 1);
+    QCOMPARE(f->phase(), TForm2::Phase::Gap);
 
     f->MMTimer2Timer(f->MMTimer2);
     QCOMPARE(f->numberIndex, 1);
-    QCOMPARE(p.state().numbers[1], first);
+    QCOMPARE(p.state().drill.currentNumbers(), QList<int>{first});
     QCOMPARE(f->Label2->text(), QString::number(first));
-    QCOMPARE(f->phase, 2);
+    QCOMPARE(f->phase(), TForm2::Phase::Shown);
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(f->MMTimer3->Enabled());
-    QCOMPARE(p.state().runningSum, first);
+    QCOMPARE(p.state().drill.runningSum(), first);
     QCOMPARE(QRect(f->Label2->x(), f->Label2->y(), f->Label2->width(), 0), place);
 
     f->MMTimer3Timer(f->MMTimer3);
     QCOMPARE(f->Label2->text(), QString());
-    QCOMPARE(f->phase, 1);
+    QCOMPARE(f->phase(), TForm2::Phase::Gap);
     QVERIFY(f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
     QCOMPARE(f->shownCount, 1);
@@ -290,16 +291,16 @@ void TestFlash::numberOnAndOff()
 
     f->MMTimer2Timer(f->MMTimer2);
     QCOMPARE(f->numberIndex, 2);
-    QCOMPARE(p.state().numbers[2], second);
-    QCOMPARE(p.state().runningSum, first + second);
-    QCOMPARE(p.state().numbers[0], 0);
+    QCOMPARE(p.state().drill.currentNumbers(), (QList<int>{first, second}));
+    QCOMPARE(p.state().drill.runningSum(), first + second);
 
     f->MMTimer3Timer(f->MMTimer3); // the last one: the question's presentation ends
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
-    QCOMPARE(f->phase, 0);
-    QCOMPARE(p.state().questionNo, 1);
-    QCOMPARE(p.state().correctAnswers[1], QString::number(first + second));
+    QCOMPARE(f->phase(), TForm2::Phase::Idle);
+    QCOMPARE(p.state().drill.questionNo(), 1);
+    QCOMPARE(p.state().drill.correctAnswer(0), QString::number(first + second));
+    QCOMPARE(p.state().drill.question(0).numbers, (QList<int>{first, second}));
     QCOMPARE(f->Label1->text(), QString());
     QVERIFY(f->Label1->isVisible());
     QCOMPARE(f->Label2->text(), QString());
@@ -307,7 +308,7 @@ void TestFlash::numberOnAndOff()
     QVERIFY(f->Timer4->isActive());
     QCOMPARE(reads, 2);
     // The running sum stays for the answer box to judge.
-    QCOMPARE(p.state().runningSum, first + second);
+    QCOMPARE(p.state().drill.runningSum(), first + second);
 }
 
 void TestFlash::equalNeighbourIsDrawnAgain()
@@ -325,11 +326,9 @@ void TestFlash::equalNeighbourIsDrawnAgain()
         f->MMTimer2Timer(f->MMTimer2);
         f->MMTimer3Timer(f->MMTimer3);
     }
-    QCOMPARE(p.state().numbers[1], 523);
-    QCOMPARE(p.state().numbers[2], 878);
-    QCOMPARE(p.state().numbers[3], 523);
+    QCOMPARE(p.state().drill.question(0).numbers, (QList<int>{523, 878, 523}));
     QCOMPARE(reads, 5);
-    QCOMPARE(p.state().correctAnswers[1], QStringLiteral("1924"));
+    QCOMPARE(p.state().drill.correctAnswer(0), QStringLiteral("1924"));
 }
 
 void TestFlash::handOver()
@@ -369,12 +368,16 @@ void TestFlash::closeResets()
     f->MMTimer2Timer(f->MMTimer2);
     f->MMTimer3Timer(f->MMTimer3);
     f->MMTimer2Timer(f->MMTimer2);
-    p.state().questionNo = 4;
-    p.state().answeredCount = 4;
-    p.state().correctCount = 3;
+    DrillSession &d = p.state().drill;
+    for (int q = 0; q < 4; ++q) { // as if four questions had been flashed and answered
+        d.finishQuestion();
+        d.countAnswer();
+        d.recordAnswer(QString::number(d.runningSum()));
+    }
+    QVERIFY(d.correctCount() > 0);
+    QCOMPARE(d.questionsKept(), 4);
     f->Timer4->start();
     p.screens().form5->setQuestionCaption(QStringLiteral("5問目"));
-    const auto numbers = p.state().numbers;
 
     f->Close();
     QVERIFY(!f->isVisible());
@@ -387,15 +390,15 @@ void TestFlash::closeResets()
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
     QCOMPARE(f->shownCount, 0);
-    QCOMPARE(p.state().runningSum, 0);
-    QCOMPARE(p.state().questionNo, 0);
+    QCOMPARE(d.runningSum(), 0);
+    QCOMPARE(d.questionNo(), 0);
     QVERIFY(!f->Timer4->isActive());
-    QCOMPARE(p.state().answeredCount, 0);
+    QCOMPARE(d.answeredCount(), 0);
     QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
-    QCOMPARE(p.state().correctCount, 0);
+    QCOMPARE(d.correctCount(), 0);
     QCOMPARE(f->numberIndex, 0);
-    QCOMPARE(f->phase, 0);
-    QCOMPARE(p.state().numbers, numbers); // the numbers stay until overwritten
+    QCOMPARE(f->phase(), TForm2::Phase::Idle);
+    QCOMPARE(d.questionsKept(), 0); // an abandoned drill leaves nothing to look at again
 }
 
 void TestFlash::unrunnableParametersEndTheDrill_data()
@@ -441,17 +444,17 @@ void TestFlash::wholeQuestionInRealTime()
     PaintLog log(f->Label2);
     recorder().clear();
     f->Show();
-    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
+    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     const SharedState &s = p.state();
-    QCOMPARE(s.questionNo, 1);
-    QList<int> shown;
-    for (int k = 1; k <= 3; ++k) {
-        QVERIFY(s.numbers[k] >= 1 && s.numbers[k] <= 9);
-        QVERIFY(s.numbers[k] != s.numbers[k - 1]);
-        shown << s.numbers[k];
+    QCOMPARE(s.drill.questionNo(), 1);
+    const QList<int> shown = s.drill.question(0).numbers;
+    QCOMPARE(shown.size(), 3);
+    for (int k = 0; k < 3; ++k) {
+        QVERIFY(shown[k] >= 1 && shown[k] <= 9);
+        QVERIFY(k == 0 || shown[k] != shown[k - 1]);
     }
-    QCOMPARE(s.correctAnswers[1], QString::number(shown[0] + shown[1] + shown[2]));
-    QCOMPARE(s.runningSum, shown[0] + shown[1] + shown[2]);
+    QCOMPARE(s.drill.correctAnswer(0), QString::number(shown[0] + shown[1] + shown[2]));
+    QCOMPARE(s.drill.runningSum(), shown[0] + shown[1] + shown[2]);
     // Each number was on screen, and blank after it, in order.
     QStringList expected;
     for (int n : shown)
@@ -468,14 +471,14 @@ void TestFlash::closingMidQuestionStopsEverything()
     Program p;
     TForm2 *f = ready(p, 2, 6, 2); // I = 176 ms
     f->Show();
-    QVERIFY(runUntil([&] { return f->phase == 2; }, 20000));
+    QVERIFY2(runUntil([&] { return f->phase() == TForm2::Phase::Shown; }, 8000), "no number shown 8 s after the countdown began");
     f->Close();
     runUntil([] { return false; }, 1000); // nothing more happens
     QCOMPARE(f->Label2->text(), QString());
     QCOMPARE(f->numberIndex, 0);
-    QCOMPARE(f->phase, 0);
-    QCOMPARE(p.state().questionNo, 0);
-    QCOMPARE(p.state().runningSum, 0);
+    QCOMPARE(f->phase(), TForm2::Phase::Idle);
+    QCOMPARE(p.state().drill.questionNo(), 0);
+    QCOMPARE(p.state().drill.runningSum(), 0);
     QVERIFY(!p.screens().form5->isVisible());
     // The next drill starts again at question 1.
     recorder().clear();
@@ -484,8 +487,8 @@ void TestFlash::closingMidQuestionStopsEverything()
     QVERIFY(f->Label1->isVisible());
     QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
     QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
-    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
-    QCOMPARE(p.state().questionNo, 1);
+    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
+    QCOMPARE(p.state().drill.questionNo(), 1);
 }
 
 void TestFlash::busyGuiThreadDoesNotStallTheQuestion_data()
@@ -501,15 +504,17 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     Program p;
     TForm2 *f = ready(p, 1, 4, 2); // I = 281 ms, a tick waits 253 ms
     f->Show();
-    QVERIFY(runUntil([&] { return f->numberIndex == 2 && f->phase == busyInPhase; }, 20000));
+    QVERIFY2(runUntil([&] { return f->numberIndex == 2 && f->phase() == TForm2::Phase(busyInPhase); }, 8000), "the second number did not come within 8 s");
     QThread::msleep(700); // the GUI thread does not take the tick in time
-    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 20000));
+    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
     QVERIFY(late->missedTicks() >= 1);
     const SharedState &s = p.state();
-    QCOMPARE(s.questionNo, 1);
+    QCOMPARE(s.drill.questionNo(), 1);
     QCOMPARE(f->numberIndex, 4);
-    QCOMPARE(s.correctAnswers[1], QString::number(s.numbers[1] + s.numbers[2] + s.numbers[3] + s.numbers[4]));
+    const QList<int> n = s.drill.question(0).numbers;
+    QCOMPARE(n.size(), 4);
+    QCOMPARE(s.drill.correctAnswer(0), QString::number(n[0] + n[1] + n[2] + n[3]));
 }
 
 void TestFlash::slowNumberHandlerDrawsOneNumber()
@@ -526,14 +531,14 @@ void TestFlash::slowNumberHandlerDrawsOneNumber()
         return values.at(qMin(reads++, int(values.size()) - 1));
     });
     f->Show();
-    QVERIFY(runUntil([&] { return p.screens().form5->isVisible(); }, 30000));
+    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 15000), "no answer box 15 s after the countdown began (a question takes about 7 s)");
     QVERIFY(f->MMTimer2->missedTicks() >= 1); // the timer thread did give up waiting
     QCOMPARE(reads, 4);
     QCOMPARE(f->numberIndex, 4);
     const SharedState &s = p.state();
-    QCOMPARE((QList<int>{s.numbers[1], s.numbers[2], s.numbers[3], s.numbers[4]}), (QList<int>{1, 4, 8, 5}));
-    QCOMPARE(s.correctAnswers[1], QStringLiteral("18"));
-    QCOMPARE(s.questionNo, 1);
+    QCOMPARE(s.drill.question(0).numbers, (QList<int>{1, 4, 8, 5}));
+    QCOMPARE(s.drill.correctAnswer(0), QStringLiteral("18"));
+    QCOMPARE(s.drill.questionNo(), 1);
 }
 
 void TestFlash::screenHoldsExactlyTheNumberShown()
@@ -564,7 +569,7 @@ void TestFlash::screenHoldsExactlyTheNumberShown()
         f->MMTimer3Timer(f->MMTimer3);
         check("number off");
     }
-    QCOMPARE(p.state().correctAnswers[1], QString::number(793 + 108 + 523 + 536));
+    QCOMPARE(p.state().drill.correctAnswer(0), QString::number(793 + 108 + 523 + 536));
 }
 
 void TestFlash::preparedDigitsLookLikeTheText_data()

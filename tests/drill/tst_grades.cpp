@@ -37,8 +37,6 @@ private slots:
     void layout();
     void choose_data();
     void choose();
-    void briefingText_data();
-    void briefingText();
     void centredOn400();
     void failingReadStopsTheChoice_data();
     void failingReadStopsTheChoice();
@@ -121,33 +119,8 @@ void TestGrades::choose()
     QVERIFY(recorder().boxes.isEmpty());
 }
 
-void TestGrades::briefingText_data()
-{
-    QTest::addColumn<int>("digits");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<double>("seconds");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("whole seconds, no point") << 3 << 15 << 10.0 << "3桁15口10秒";
-    QTest::newRow("fraction kept") << 3 << 10 << 4.5 << "3桁10口4.5秒";
-    QTest::newRow("no trailing zeros") << 1 << 4 << 0.25 << "1桁4口0.25秒";
-    QTest::newRow("fifteen significant digits") << 2 << 5 << 1.0 / 3 << "2桁5口0.333333333333333秒";
-}
-
-void TestGrades::briefingText()
-{
-    QFETCH(int, digits);
-    QFETCH(int, count);
-    QFETCH(double, seconds);
-    QFETCH(QString, text);
-    QCOMPARE(::briefingText(digits, count, seconds), text);
-}
-
 void TestGrades::centredOn400()
 {
-    QCOMPARE(centredLeft(301), 249); // 400 − 150.5 = 249.5, truncated
-    QCOMPARE(centredLeft(300), 250);
-    QCOMPARE(centredLeft(801), 0);   // −0.5 truncates toward zero
-    QCOMPARE(centredLeft(900), -50);
     Program p;
     openGrades(p);
     QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label20"), Qt::LeftButton);

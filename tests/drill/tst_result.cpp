@@ -37,11 +37,17 @@ void drillAnswers(Program &p, const QStringList &typed, const QString &verdict)
     SharedState &s = p.state();
     s.userName = kUser;
     s.gradeName = QStringLiteral("１０級");
-    s.verdict = verdict;
-    for (int k = 1; k <= 10; ++k) {
-        s.correctAnswers[k] = kSums[k - 1];
-        s.typedAnswers[k] = typed[k - 1];
+    // Through the drill's own steps, one number per question.
+    DrillSession &d = s.drill;
+    for (int k = 0; k < 10; ++k) {
+        d.addNumber(kSums[k].toInt());
+        d.finishQuestion();
+        d.countAnswer();
+        d.recordAnswer(typed[k]);
+        d.clearRunningSum();
     }
+    QCOMPARE(d.decideVerdict(), verdict);
+    d.reset(); // the flash screen's close, as the tenth answer leaves it
 }
 
 // The first drill of a child: its answers, and the history file as registration made it.

@@ -5,9 +5,11 @@
 #include <QtTest>
 #include <QThread>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 using hirestimer::Line;
@@ -18,6 +20,7 @@ class TestHiResTimer : public QObject {
 private slots:
     void periodicUntilKilled();
     void zeroPeriodStartsNothing();
+    void overrunSkipsToTheNextGridDeadline();
     void killFromItsOwnCallback();
     void killDoesNotWaitForABlockedCallback();
     void earlierEventIsNotHeldUpByALaterOne();
@@ -53,6 +56,46 @@ void TestHiResTimer::zeroPeriodStartsNothing()
 {
     QCOMPARE(hirestimer::setEvent(0, [](hirestimer::EventId, hirestimer::Clock::time_point) {}), hirestimer::EventId(0));
     QVERIFY(!hirestimer::killEvent(0));
+}
+
+void TestHiResTimer::overrunSkipsToTheNextGridDeadline()
+{
+    // The first callback of a 10 ms event blocks for about 55 ms. The deadlines it overran are
+    // skipped: the next call is for the first grid deadline after it returned, never a burst of
+    // catch-up calls for the ones missed.
+    using namespace std::chrono;
+    struct Call {
+        hirestimer::Clock::time_point start, end, due;
+    };
+    std::mutex m;
+    std::vector<Call> calls;
+    const hirestimer::EventId id = hirestimer::setEvent(10, [&](hirestimer::EventId, hirestimer::Clock::time_point due) {
+        Call c{hirestimer::Clock::now(), {}, due};
+        bool first;
+        {
+            std::lock_guard<std::mutex> lock(m);
+            first = calls.empty();
+        }
+        if (first)
+            std::this_thread::sleep_for(milliseconds(55));
+        c.end = hirestimer::Clock::now();
+        std::lock_guard<std::mutex> lock(m);
+        calls.push_back(c);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(([&] { std::lock_guard<std::mutex> lock(m); return calls.size() >= 3; }()), 5000);
+    hirestimer::killEvent(id);
+    std::lock_guard<std::mutex> lock(m);
+    const Call &first = calls[0], &second = calls[1], &third = calls[2];
+    const auto gridSteps = [](hirestimer::Clock::duration d) { return duration<double, std::milli>(d).count() / 10.0; };
+    // On the grid, and the first deadline after the block ended.
+    const double steps = gridSteps(second.due - first.due);
+    QVERIFY2(std::abs(steps - std::round(steps)) < 0.01, qPrintable(QString::number(steps)));
+    QVERIFY2(second.due >= first.end, "a deadline the callback overran was made up");
+    QVERIFY2(second.due - first.end < milliseconds(10), "more than the overrun deadlines was skipped");
+    QVERIFY(second.start >= second.due - milliseconds(1));
+    // And the grid goes on from there.
+    QCOMPARE(std::lround(gridSteps(third.due - second.due)), 1L);
+    QVERIFY(third.start - second.end > milliseconds(5));
 }
 
 void TestHiResTimer::killFromItsOwnCallback()

@@ -16,6 +16,7 @@
 #include "users/regist.h"
 #include "users/usrselect.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -76,10 +77,13 @@ void TestRoad::oneDrillFromRegistrationToHistory()
         QTRY_VERIFY_WITH_TIMEOUT(s.form5->isVisible(), 15000);
         QVERIFY(!s.form1->isEnabled());
         QVERIFY(!s.form3->isEnabled());
-        QCOMPARE(p.state().questionNo, q);
-        const int sum = p.state().numbers[1] + p.state().numbers[2];
-        QCOMPARE(p.state().runningSum, sum);
-        QVERIFY(p.state().numbers[1] != p.state().numbers[2]);
+        const DrillSession &d = p.state().drill;
+        QCOMPARE(d.questionNo(), q);
+        const QList<int> numbers = d.question(q - 1).numbers;
+        QCOMPARE(numbers.size(), 2);
+        const int sum = numbers[0] + numbers[1];
+        QCOMPARE(d.runningSum(), sum);
+        QVERIFY(numbers[0] != numbers[1]);
         sums << QString::number(sum);
         // Questions 3 and 7 are answered wrongly; 8 right answers pass.
         const QString typed = (q == 3 || q == 7) ? QString::number(sum + 1) : QString::number(sum);
@@ -91,7 +95,7 @@ void TestRoad::oneDrillFromRegistrationToHistory()
 
     QVERIFY(s.form6->isVisible());
     QVERIFY(!s.form2->isVisible());
-    QCOMPARE(p.state().verdict, QStringLiteral("合格"));
+    QCOMPARE(p.state().drill.verdict(), QStringLiteral("合格"));
     QTest::keyClick(s.form6, Qt::Key_Return);
     QVERIFY(s.form4->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(p.readFile("user/はなこ.dat").count("\r\n") == 2, 5000);
@@ -99,8 +103,8 @@ void TestRoad::oneDrillFromRegistrationToHistory()
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/dd"));
     const QByteArray expected = textfile::encode(QStringLiteral("１０級,%1,8,2,合格").arg(today)) + "\r\n";
     QVERIFY(p.readFile("user/はなこ.dat").endsWith(expected));
-    for (int k = 1; k <= 10; ++k)
-        QCOMPARE(p.state().correctAnswers[k], sums[k - 1]);
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(p.state().drill.correctAnswer(i), sums[i]);
 
     // Back to the grade screen, ready for the next drill; nothing more is appended.
     QTest::mousePress(s.form4->findChild<QWidget *>("Image1"), Qt::LeftButton);

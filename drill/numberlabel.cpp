@@ -1,0 +1,138 @@
+#include "drill/numberlabel.h"
+
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+
+NumberLabel::NumberLabel(QWidget *parent) : QLabel(parent)
+{
+    // It paints every pixel of what it repaints, so nothing beneath it is painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void NumberLabel::prepare()
+{
+    const QColor colour = palette().color(foregroundRole());
+    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour)
+        return;
+    const QFontMetrics fm(font());
+    ascent_ = fm.ascent();
+    // A canvas with room for any slant or overhang of the glyph around its pen position.
+    const int side = fm.height() * 2;
+    const QPoint origin(fm.height() / 2, fm.height() / 2 + fm.ascent());
+    for (int d = 0; d < 10; ++d) {
+        const QString s(QChar(u'0' + d));
+        QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter p(&canvas);
+            p.setFont(font());
+            p.setPen(colour);
+            p.drawText(origin, s);
+        }
+        // The inked box: the smallest rectangle holding every pixel with any coverage.
+        int left = side, top = side, right = -1, bottom = -1;
+        for (int y = 0; y < side; ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
+            for (int x = 0; x < side; ++x)
+                if (qAlpha(line[x])) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                    top = qMin(top, y);
+                    bottom = qMax(bottom, y);
+                }
+        }
+        Digit &g = digits_[d];
+        g.advance = fm.horizontalAdvance(s);
+        if (right < 0) {
+            g.ink = QPixmap();
+            g.offset = QPoint();
+        } else {
+            const QRect box(QPoint(left, top), QPoint(right, bottom));
+            g.ink = QPixmap::fromImage(canvas.copy(box));
+            g.offset = box.topLeft() - origin;
+        }
+    }
+    preparedFont_ = font();
+    preparedColour_ = colour;
+    prepared_ = true;
+    // QLabel repaints its contents rectangle when its text changes; with no contents rectangle a
+    // new text marks nothing, and repaintChange paints just the pixels that change. (Margins are
+    // kept in 16 bits: 30000 is more than any label's height and still fits.)
+    setContentsMargins(0, 0, 0, 30000);
+    update();
+}
+
+bool NumberLabel::drawsFromDigits(const QString &text) const
+{
+    if (!prepared_ || preparedFont_ != font())
+        return false;
+    for (QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+QRect NumberLabel::inkRect(const QString &text) const
+{
+    if (!drawsFromDigits(text))
+        return rect();
+    // Left-aligned, top-aligned: the pen starts at the left edge on the first baseline and moves by
+    // each digit's advance, as the text layout places them.
+    QRect box;
+    QPoint pen(0, ascent_);
+    for (QChar c : text) {
+        const Digit &g = digits_[c.unicode() - u'0'];
+        if (!g.ink.isNull())
+            box |= QRect(pen + g.offset, g.ink.size());
+        pen.rx() += g.advance;
+    }
+    return box;
+}
+
+void NumberLabel::repaintChange()
+{
+    // One rectangle: the painter clips to the repainted region, and drawing under a clip of
+    // several rectangles is several times slower than under a single one.
+    QRect changed = (onScreen_ | inkRect(text())) & rect();
+    if (changed.isEmpty())
+        return;
+    // Painting over pixels that the X server may still be reading from shared memory makes Qt
+    // wait for the server (a full round trip) before it paints. So the rectangle is stretched to
+    // one pixel on the label's top or bottom edge, in turn, where digits do not reach; right after
+    // the handler that pixel alone is repainted: Qt does its waiting then, while nothing is due,
+    // and leaves only that pixel pending, which the next flash's rectangle does not touch.
+    topSpot_ = !topSpot_;
+    const QRect spot(changed.left(), topSpot_ ? 0 : height() - 1, 1, 1);
+    // When nothing is inked, the label is white already: only the new digits need drawing.
+    intended_ = changed | spot;
+    blank_ = onScreen_.isEmpty();
+    repaint(intended_);
+    intended_ = QRect();
+    QMetaObject::invokeMethod(this, [this, spot] { repaint(spot); }, Qt::QueuedConnection);
+}
+
+void NumberLabel::paintEvent(QPaintEvent *event)
+{
+    paintStart_ = std::chrono::steady_clock::now();
+    QPainter p(this);
+    if (!(blank_ && event->region() == QRegion(intended_)))
+        p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
+    const QString t = text();
+    if (drawsFromDigits(t)) {
+        QPoint pen(0, ascent_);
+        for (QChar c : t) {
+            const Digit &g = digits_[c.unicode() - u'0'];
+            if (!g.ink.isNull())
+                p.drawPixmap(pen + g.offset, g.ink);
+            pen.rx() += g.advance;
+        }
+    } else if (!t.isEmpty()) {
+        p.setFont(font());
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(rect(), int(alignment()), t);
+    }
+    p.end();
+    onScreen_ = inkRect(t);
+    paintEnd_ = std::chrono::steady_clock::now();
+}
