@@ -22,6 +22,10 @@ struct Shown {
 using Hook = std::function<bool(const Shown &)>;
 void setHook(Hook hook);
 
+// The text as a box shows it: cut to a few hundred characters and lines, with places to break a
+// long run, so that no box is larger than the 800x600 screen whatever a damaged file holds.
+QString fitText(const QString &text);
+
 void errorBox(const QString &text);
 void warn(const QString &text);
 void inform(const QString &text);

@@ -1,0 +1,78 @@
+// Message boxes stay on the screen whatever text a damaged file puts in them.
+#include "support/testmain.h"
+
+#include "shell/dialogs.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QScreen>
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void boxFitsTheScreen_data();
+    void boxFitsTheScreen();
+    void ordinaryTextsUnchanged_data();
+    void ordinaryTextsUnchanged();
+};
+
+void TestDialogs::boxFitsTheScreen_data()
+{
+    QTest::addColumn<QString>("text");
+    QStringList values;
+    for (int i = 0; i < 20; ++i)
+        values << QStringLiteral("3") << QStringLiteral("10") << QStringLiteral("4.5");
+    // What the settings accessors once quoted for a file with CR-only line ends: a 259x898 box.
+    QTest::newRow("CR-only settings file quoted whole")
+        << QStringLiteral("'%1' は正しい数値ではありません。").arg(values.join(QLatin1Char('\r')));
+    QTest::newRow("2,000 lines") << QStringLiteral("行\n").repeated(2000);
+    QTest::newRow("5,000 kanji on one line") << QStringLiteral("漢").repeated(5000);
+    QTest::newRow("a path of 3,000 letters") << QStringLiteral("ファイル %1 を使えません。").arg(QString(3000, QLatin1Char('a')));
+    QTest::newRow("the most the budget lets through: long kanji lines")
+        << (QStringLiteral("漢").repeated(119) + QLatin1Char('\n')).repeated(10);
+    QTest::newRow("40 long lines") << (QString(200, QLatin1Char('x')) + QLatin1Char('\n')).repeated(40);
+}
+
+void TestDialogs::boxFitsTheScreen()
+{
+    QFETCH(QString, text);
+    // Built as every box of the program is: title, error icon, OK.
+    QMessageBox box;
+    box.setWindowTitle(App::title());
+    box.setTextFormat(Qt::PlainText);
+    box.setText(dialogs::fitText(text));
+    box.setIcon(QMessageBox::Critical);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    // The program switches the display to 800x600; the test platform's screen may be larger.
+    const QRect screen = box.screen()->availableGeometry().intersected(QRect(0, 0, 800, 600));
+    QVERIFY2(box.width() <= screen.width() && box.height() <= screen.height(),
+             qPrintable(QStringLiteral("box %1x%2 on a screen of %3x%4").arg(box.width()).arg(box.height())
+                            .arg(screen.width()).arg(screen.height())));
+    QAbstractButton *ok = box.button(QMessageBox::Ok);
+    box.move(screen.topLeft());
+    const QRect okRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+    QVERIFY2(screen.contains(okRect), "the OK button lies off the screen");
+    box.close();
+}
+
+void TestDialogs::ordinaryTextsUnchanged_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a warning") << QStringLiteral("なまえとパスワードをいれてください");
+    QTest::newRow("two lines") << QStringLiteral("「たろう」というなまえはもうつかわれています。\nほかのなまえにしてください");
+    QTest::newRow("an error naming a file")
+        << QStringLiteral("ファイル user/やまだ　たろう.psw を使えません。\nディスクの空きが足りません。");
+    QTest::newRow("a settings error")
+        << QStringLiteral("settei/settei.dat の 3 行目（１０級の秒数）の「abc」は正しい数値ではありません。");
+}
+
+void TestDialogs::ordinaryTextsUnchanged()
+{
+    QFETCH(QString, text);
+    QCOMPARE(dialogs::fitText(text), text);
+}
+
+PZ_GUI_TEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
