@@ -29,18 +29,14 @@ void TForm2::FormCreate()
     Label1 = new QLabel(QStringLiteral("3"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(font(267, true));
-    QPalette pal = Label1->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 160));
-    Label1->setPalette(pal);
+    style::setColour(Label1, QPalette::WindowText, style::kDarkBlue);
     Label1->move(320, 122);
     Label1->adjustSize();
 
     Label2 = new NumberLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(numberFont());
-    pal = Label2->palette();
-    pal.setColor(QPalette::WindowText, Qt::black);
-    Label2->setPalette(pal);
+    style::setColour(Label2, QPalette::WindowText, Qt::black);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const flashrules::Placement at = *flashrules::numberPlacement(3);
     // A fixed size also spares every new text a layout request to the form.

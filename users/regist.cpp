@@ -4,6 +4,7 @@
 #include "shell/CuteBtn.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
+#include "shell/style.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
@@ -24,9 +25,7 @@ void TForm7::FormCreate()
         e->setObjectName(QString::fromLatin1(name));
         e->setGeometry(16, y, 465, 56);
         e->setFont(font(48, true));
-        QPalette pal = e->palette();
-        pal.setColor(QPalette::Text, Qt::black);
-        e->setPalette(pal);
+        style::setColour(e, QPalette::Text, Qt::black);
         return e;
     };
     Edit1 = makeEdit("Edit1", 40);  // the name: the input method stays on for kana
@@ -43,9 +42,7 @@ void TForm7::FormCreate()
         b->setColor(Qt::white);
         b->setBorderStyle(TCuteButton::BorderStyle::Single);
         b->setFont(font(24, true));
-        QPalette pal = b->palette(); // black on the white face, whatever the system's button text
-        pal.setColor(QPalette::ButtonText, Qt::black);
-        b->setPalette(pal);
+        style::setColour(b, QPalette::ButtonText, Qt::black); // black on the white face, whatever the system's
         b->setCursor(Qt::PointingHandCursor);
         b->setShowFocusRect(false);
         return b;

@@ -45,9 +45,7 @@ void TForm9::FormCreate()
     ListBox1->setUniformItemSizes(true);
     ListBox1->setItemDelegate(new RowDelegate(35, ListBox1));
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette listPal = ListBox1->palette();
-    listPal.setColor(QPalette::Text, Qt::black);
-    ListBox1->setPalette(listPal);
+    style::setColour(ListBox1, QPalette::Text, Qt::black);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("パスワードをいれてください"), {8, 272}, 27, Qt::white);
