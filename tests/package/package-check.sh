@@ -1,0 +1,281 @@
+#!/usr/bin/env bash
+# The Debian package as a school gets it:
+#  1. it builds (cpack, from the build folder as it is);
+#  2. it holds exactly the files it must, with their modes, and declares its dependencies;
+#  3. its desktop file and AppStream metainfo pass their validators and agree with each other,
+#     with the icon and with the program's window class;
+#  4. its launcher picks the classroom folder and lays it out without overwriting (against a stub
+#     program, no display needed);
+#  5. unpacked into a temporary root, it starts through its launcher under Xvfb, lays out a fresh
+#     classroom folder and shows the main menu; a second start leaves every file as it was.
+# Usage: package-check.sh <build folder> <source folder> <project version>
+set -u
+build="$(readlink -f "$1")"; src="$(readlink -f "$2")"; version="$3"
+tmp="$(mktemp -d)"
+xpid=""; ppid_=""
+passed=0; failed=0
+
+cleanup() {
+  [ -n "$ppid_" ] && kill -KILL "$ppid_" 2>/dev/null
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+ok() { passed=$((passed + 1)); echo "ok: $1"; }
+bad() { failed=$((failed + 1)); echo "FAIL: $1"; }
+check() { # check <what> <command...>
+  local what="$1"; shift
+  if "$@"; then ok "$what"; else bad "$what"; fi
+}
+same() { # same <what> <expected> <actual>
+  if [ "$2" = "$3" ]; then ok "$1"
+  elif [ "$(wc -l <<<"$2")" -gt 1 ]; then bad "$1:
+$(diff <(echo "$2") <(echo "$3"))"
+  else bad "$1: expected [$2], got [$3]"; fi
+}
+give_up() { bad "$1"; echo "$passed passed, $failed failed"; exit 1; }
+wait_for() { # wait_for <seconds> <shell condition>
+  local t=$(( $1 * 10 )); shift
+  while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done
+  return 1
+}
+
+# --- 1. The package builds ---
+arch="$(dpkg --print-architecture)"
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 ||
+  give_up "cpack failed: $(tail -20 "$tmp/cpack.log")"
+deb="$tmp/pkg/pikazan_${version}_${arch}.deb"
+[ -f "$deb" ] || give_up "no $(basename "$deb") among: $(ls "$tmp/pkg")"
+ok "the package builds: $(basename "$deb")"
+
+# --- 2. What it holds and what it needs ---
+# Every file and link (not folder): mode, owner, path. Nothing more may come along (tests, tools).
+listing="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort)"
+appid="$(sed -n 's:.* \./usr/share/metainfo/\(.*\)\.metainfo\.xml$:\1:p' <<<"$listing" | head -1)"
+expected="$(sort <<EOF
+-rw-r--r-- root/root ./etc/pikazan/pikazan.conf
+-rwxr-xr-x root/root ./usr/bin/pikazan
+-rwxr-xr-x root/root ./usr/lib/pikazan/pikazan
+-rwxr-xr-x root/root ./usr/lib/pikazan/pikazan-display-guard
+-rw-r--r-- root/root ./usr/share/applications/pikazan.desktop
+-rw-r--r-- root/root ./usr/share/metainfo/$appid.metainfo.xml
+-rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/pikazan.svg
+$(for s in 16 22 24 32 48 64 128 256; do echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${s}x$s/apps/pikazan.png"; done)
+-rw-r--r-- root/root ./usr/share/pikazan/classroom/settei/settei.dat
+-rw-r--r-- root/root ./usr/share/pikazan/classroom/user/master.psw
+-rw-r--r-- root/root ./usr/share/pikazan/classroom/wav/a.wav
+EOF
+)"
+if [ "$listing" = "$expected" ]; then ok "dpkg-deb -c lists the program, guard, launcher, template, desktop file, metainfo, icons"
+else bad "dpkg-deb -c differs from what the package must hold:
+$(diff <(echo "$expected") <(echo "$listing"))"; fi
+
+same "package name" "pikazan" "$(dpkg-deb -f "$deb" Package)"
+same "package version is the project's" "$version" "$(dpkg-deb -f "$deb" Version)"
+same "architecture" "$arch" "$(dpkg-deb -f "$deb" Architecture)"
+depends="$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' | sort -u)"
+for p in libqt6widgets6 libqt6multimedia6 libx11-6 libxrandr2 libc6 \
+         fonts-ipafont-gothic gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
+  check "depends on $p" grep -qx "$p" <<<"$depends"
+done
+same "the machine's classroom setting is a conffile" "/etc/pikazan/pikazan.conf" \
+  "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null)"
+
+# --- 3. Unpacked: template, icons, desktop file, metainfo ---
+root="$tmp/root"
+dpkg -x "$deb" "$root" || give_up "dpkg -x failed"
+tpl="$root/usr/share/pikazan/classroom"
+for f in settei/settei.dat user/master.psw wav/a.wav; do
+  check "template $f is the program's own, byte for byte" cmp -s "$src/assets/$f" "$tpl/$f"
+done
+same "the template's master password is empty" "0" "$(stat -c %s "$tpl/user/master.psw")"
+
+check "the icon PNGs were rendered from the committed drawing (run packaging/icons/render.sh)" \
+  bash -c "cd '$src/packaging/icons' && sha256sum --quiet -c pikazan.svg.sha256"
+for s in 16 22 24 32 48 64 128 256; do
+  check "icon ${s}x$s is a ${s}x$s PNG" \
+    grep -q "PNG image data, $s x $s," <<<"$(file "$root/usr/share/icons/hicolor/${s}x$s/apps/pikazan.png")"
+done
+
+desktop="$root/usr/share/applications/pikazan.desktop"
+metainfo="$root/usr/share/metainfo/$appid.metainfo.xml"
+check "desktop-file-validate" desktop-file-validate "$desktop"
+check "appstreamcli validate" appstreamcli validate --no-net "$metainfo"
+key() { sed -n "s/^$1=//p" "$desktop" | head -1; }
+same "menu name" "検定用ぴかざん" "$(key Name)"
+check "an English generic name" test -n "$(key GenericName)"
+check "in the Education category" grep -q '\(^\|;\)Education;' <<<"$(key Categories)"
+exec_word="$(key Exec | awk '{ print $1 }')"
+check "Exec ($exec_word) is the launcher the package puts on the PATH" test -x "$root/usr/bin/$exec_word"
+check "Icon ($(key Icon)) is the package's icon" test -f "$root/usr/share/icons/hicolor/scalable/apps/$(key Icon).svg"
+same "metainfo launches this desktop file" "pikazan.desktop" \
+  "$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")"
+same "metainfo id" "$appid" "$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$metainfo")"
+same "metainfo release is the project's version" "$version" \
+  "$(sed -n 's:.*<release version="\([^"]*\)".*:\1:p' "$metainfo")"
+
+# --- 4. The launcher's choice of folder, against a stub program that reports where it ran ---
+fake="$tmp/fake"
+mkdir -p "$fake/usr/bin" "$fake/usr/lib/pikazan" "$fake/usr/share/pikazan"
+cp "$root/usr/bin/pikazan" "$fake/usr/bin/"
+cp -r "$tpl" "$fake/usr/share/pikazan/"
+printf '#!/bin/sh\necho "$PWD $#" >"$STUB_LOG"\n' >"$fake/usr/lib/pikazan/pikazan"
+chmod +x "$fake/usr/lib/pikazan/pikazan"
+home="$tmp/home"; mkdir -p "$home"
+launch() { # launch <machine file> <XDG_DATA_HOME or -> [folder...]; then ran tells where the stub ran
+  rm -f "$tmp/stub.log"
+  local conf="$1" xdg="$2"; shift 2
+  if [ "$xdg" = - ]; then
+    (cd "$tmp" && env -u XDG_DATA_HOME HOME="$home" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" \
+      "$fake/usr/bin/pikazan" "$@") >"$tmp/launch.log" 2>&1 </dev/null
+  else
+    (cd "$tmp" && env HOME="$home" XDG_DATA_HOME="$xdg" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" \
+      "$fake/usr/bin/pikazan" "$@") >"$tmp/launch.log" 2>&1 </dev/null
+  fi
+  launch_rc=$?
+}
+ran() { cat "$tmp/stub.log" 2>/dev/null; } # "folder argc", or nothing when the program was not started
+laid_out() { # laid_out <folder>: holds the template's three files, as they are
+  local f
+  for f in settei/settei.dat user/master.psw wav/a.wav; do cmp -s "$tpl/$f" "$1/$f" || return 1; done
+}
+noconf="$tmp/no-such.conf"
+shipped="$root/etc/pikazan/pikazan.conf"
+
+mkdir -p "$tmp/xdg"
+launch "$noconf" "$tmp/xdg"
+same "no folder given, nothing set for the machine: \$XDG_DATA_HOME/pikazan/classroom, no arguments" \
+  "$tmp/xdg/pikazan/classroom 0" "$(ran)"
+check "  ... laid out from the template" laid_out "$tmp/xdg/pikazan/classroom"
+launch "$shipped" "$tmp/xdg"
+same "the shipped machine file sets nothing" \
+  "$tmp/xdg/pikazan/classroom 0" "$(ran)"
+launch "$noconf" -
+same "without XDG_DATA_HOME: ~/.local/share/pikazan/classroom" \
+  "$home/.local/share/pikazan/classroom 0" "$(ran)"
+check "  ... laid out from the template" laid_out "$home/.local/share/pikazan/classroom"
+launch "$noconf" "relative/data"
+same "a relative XDG_DATA_HOME is not used" \
+  "$home/.local/share/pikazan/classroom 0" "$(ran)"
+check "  ... nor created" test ! -e "$tmp/relative"
+
+launch "$noconf" "$tmp/xdg" "教室 2"
+same "a folder given, relative, with a space and Japanese in its name" \
+  "$tmp/教室 2 0" "$(ran)"
+check "  ... laid out from the template" laid_out "$tmp/教室 2"
+
+shared="$tmp/share/pikazan"; mkdir -p "$shared"
+printf '# the room\r\nclassroom=/elsewhere\r\n  classroom = %s  \r\n' "$shared" >"$tmp/room.conf"
+launch "$tmp/room.conf" "$tmp/xdg"
+same "the machine's folder (CR LF, spaces, the last line counts)" \
+  "$shared 0" "$(ran)"
+check "  ... laid out from the template" laid_out "$shared"
+launch "$tmp/room.conf" "$tmp/xdg" "$tmp/mine"
+same "a folder given beats the machine's" "$tmp/mine 0" "$(ran)"
+
+printf 'classroom=%s\n' "$tmp/share/unmounted" >"$tmp/unmounted.conf"
+launch "$tmp/unmounted.conf" "$tmp/xdg"
+same "the machine's folder missing (share not mounted): the program does not start" \
+  "" "$(ran)"
+check "  ... the launcher says so and fails" test "$launch_rc" -ne 0 -a -s "$tmp/launch.log"
+check "  ... and makes no local folder in its place" test ! -e "$tmp/share/unmounted"
+printf 'classroom=share/pikazan\n' >"$tmp/relative.conf"
+launch "$tmp/relative.conf" "$tmp/xdg"
+same "a relative machine folder is refused" "" "$(ran)"
+check "  ... with a failure" test "$launch_rc" -ne 0
+
+: >"$tmp/plainfile"
+launch "$noconf" "$tmp/xdg" "$tmp/plainfile/room"
+same "a folder that cannot be made: the program does not start" "" "$(ran)"
+check "  ... with a failure" test "$launch_rc" -ne 0
+launch "$noconf" "$tmp/xdg" a b
+same "two arguments: the program does not start" "" "$(ran)"
+same "  ... usage error" "2" "$launch_rc"
+launch "$noconf" "$tmp/xdg" -x
+same "an unknown option is not taken for a folder" "" "$(ran)"
+check "  ... and no folder -x is made" test ! -e "$tmp/-x"
+
+# A classroom in use: the teacher's grades, a master password, a child; its sound was deleted.
+used="$tmp/used"
+mkdir -p "$used"
+cp -r "$tpl/." "$used/"
+printf '2\r\n5\r\n4\r\n' >"$used/settei/settei.dat"
+printf 'teacher\r\n' >"$used/user/master.psw"
+printf 'pw\r\n' >"$used/user/hanako.psw"
+rm "$used/wav/a.wav"
+touch -d '2001-02-03 04:05:06' "$used/settei/settei.dat" "$used/user/master.psw" "$used/user/hanako.psw"
+state() { # every entry: type, path, size, mode, mtime; then every file's bytes
+  (cd "$1" && find . -printf '%y %p %s %m %T@\n' | sort && find . -type f -print0 | sort -z | xargs -0 sha256sum)
+}
+before="$(state "$used" | grep -v ' ./wav')"
+launch "$noconf" "$tmp/xdg" "$used"
+same "a folder in use starts" "$used 0" "$(ran)"
+same "  ... its files are left as they were" "$before" "$(state "$used" | grep -v ' ./wav')"
+check "  ... the missing sound comes back from the template" cmp -s "$tpl/wav/a.wav" "$used/wav/a.wav"
+same "  ... no half-copied file is left behind" "" "$(find "$used" -name '*pikazan-new*')"
+
+# --- 5. The real program, unpacked, started through its launcher under Xvfb ---
+n=81
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+disp=":$n"
+Xvfb "$disp" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+wait_for 20 "DISPLAY=$disp xdotool getdisplaygeometry >/dev/null 2>&1" || give_up "Xvfb did not start"
+
+classroom="$home/.local/share/pikazan/classroom"
+rm -rf "$home/.local"
+wmclass="$(key StartupWMClass)"
+main_window() { DISPLAY="$disp" xdotool search --onlyvisible --name '^main$' 2>/dev/null | head -1; }
+start() { # start <log>: the launcher as the menu runs it, without XDG_DATA_HOME, with the shipped machine file
+  (cd "$home" && exec env -u XDG_DATA_HOME HOME="$home" PIKAZAN_CONF="$shipped" DISPLAY="$disp" \
+    QT_QPA_PLATFORM=xcb "$root/usr/bin/pikazan") >"$1" 2>&1 </dev/null &
+  ppid_=$!
+  wait_for 20 '[ -n "$(main_window)" ]'
+}
+stop() {
+  kill -TERM "$ppid_" 2>/dev/null
+  wait_for 10 "! kill -0 $ppid_ 2>/dev/null" || { bad "the program did not end on SIGTERM"; kill -KILL "$ppid_"; }
+  wait "$ppid_" 2>/dev/null; ppid_=""
+}
+pixel() { convert "$tmp/shot.png" -format "%[pixel:p{$1}]" info:; }
+
+if start "$tmp/run1.log"; then
+  ok "first start: the main menu shows"
+  check "  ... in a classroom folder laid out from the template" laid_out "$classroom"
+  same "  ... the program runs in that folder" "$classroom" "$(readlink "/proc/$ppid_/cwd")"
+  same "  ... it is the packaged program" "$root/usr/lib/pikazan/pikazan" "$(readlink "/proc/$ppid_/exe")"
+  same "  ... with no arguments" "1" "$(tr '\0' '\n' <"/proc/$ppid_/cmdline" | wc -l)"
+  win="$(main_window)"
+  # Desktops match StartupWMClass exactly against the instance or the class name of WM_CLASS.
+  classes="$(DISPLAY="$disp" xprop -id "$win" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\(.*\)"$/\1\n\2/p')"
+  check "  ... its window class matches the desktop file's StartupWMClass ($wmclass)" grep -qFx "$wmclass" <<<"$classes"
+  DISPLAY="$disp" import -window root "$tmp/shot.png" 2>/dev/null
+  same "  ... the menu's dark blue fills the screen" "srgb(0,0,160)" "$(pixel 700,300)"
+  check "  ... with its buttons drawn (先生用 at the top left)" \
+    grep -qE '^srgb\((2[0-9]{2}),(2[0-9]{2}),(2[0-9]{2})\)$' <<<"$(pixel 40,30)"
+  stop
+else
+  bad "first start: no main menu within 20 s: $(cat "$tmp/run1.log")"
+  [ -n "$ppid_" ] && kill -KILL "$ppid_" 2>/dev/null; ppid_=""
+fi
+
+# The second start finds a classroom in use and must leave it byte for byte as it is.
+if [ -d "$classroom/user" ]; then
+  printf '3\r\n7\r\n9\r\n' >"$classroom/settei/settei.dat"
+  printf 'teacher\r\n' >"$classroom/user/master.psw"
+  printf 'pw\r\n' >"$classroom/user/taro.psw"
+  touch -d '2001-02-03 04:05:06' "$classroom/settei/settei.dat" "$classroom/user/master.psw"
+  before="$(state "$classroom")"
+  if start "$tmp/run2.log"; then
+    ok "second start: the main menu shows"
+    same "  ... in the same folder" "$classroom" "$(readlink "/proc/$ppid_/cwd")"
+    stop
+    same "  ... every file is left byte for byte as it was" "$before" "$(state "$classroom")"
+  else
+    bad "second start: no main menu within 20 s: $(cat "$tmp/run2.log")"
+  fi
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
