@@ -113,6 +113,9 @@ QString TForm13::shownUser() const
 void TForm13::userDeleted(const QString &name)
 {
     const QList<QListWidgetItem *> items = ListBox1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    // Nothing is chosen afterwards: a list with one selection would choose the next name itself
+    // and show that history instead of the deleted one's.
+    ListBox1->selectionModel()->clear();
     if (!items.isEmpty())
         delete ListBox1->takeItem(ListBox1->row(items.first()));
     Label1->clear();

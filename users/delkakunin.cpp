@@ -1,6 +1,74 @@
 #include "users/delkakunin.h"
 
+#include "records/mastergate.h"
+#include "shell/app.h"
+#include "shell/kit.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QEvent>
+#include <QWindow>
+
 TForm15::TForm15()
     : Screen({.title = QStringLiteral("確認"), .kind = Kind::SizeableDialog, .size = QSize(433, 182), .pos = QPoint(175, 177)})
 {
+}
+
+void TForm15::FormCreate()
+{
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("削除してもよろしいですか？"), {8, 16}, 32, Qt::white);
+    const QSize bar(153, 49);
+    const auto made = kit::buttons(this, {
+        {"Label1", "Image1", QStringLiteral("はい"), {56, 80}, {16, 72}, bar, 35, Qt::AllButtons, [this] { Label1Click(); }},
+        {"Label2", "Image2", QStringLiteral("いいえ"), {272, 80}, {248, 72}, bar, 35, Qt::AllButtons, [this] { Label2Click(); }},
+    });
+    Label1 = made[0].label;
+    Image1 = made[0].picture;
+    Label2 = made[1].label;
+    Image2 = made[1].picture;
+}
+
+void TForm15::Label1Click()
+{
+    TForm13 *teacher = screens().form13;
+    const QString name = teacher->shownUser();
+    if (name.isEmpty()) {
+        Close(); // nobody chosen yet, or just deleted
+        return;
+    }
+    // A history file that cannot be deleted stops here: the user stays listed and shown.
+    const std::optional<pz::IoError> leftover = userstore::deleteUser(name);
+    teacher->userDeleted(name);
+    Close();
+    if (leftover)
+        throw *leftover; // the user is gone, but say which file is left
+}
+
+void TForm15::Label2Click() { Close(); }
+
+void TForm15::showEvent(QShowEvent *event)
+{
+    Screen::showEvent(event);
+    if (!fitted_) {
+        fitUntil_ = QDeadlineTimer(2000);
+        fitOuterSize();
+    }
+}
+
+bool TForm15::event(QEvent *event)
+{
+    // The frame arrives with the window manager's first move or resize of the window.
+    if (!fitted_ && !fitUntil_.hasExpired() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        fitOuterSize();
+    return Screen::event(event);
+}
+
+void TForm15::fitOuterSize()
+{
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!frame.isNull())
+        fitted_ = true; // known now; later resizes are the user's
+    const QSize client = layout().size.shrunkBy(frame);
+    if (size() != client)
+        resize(client);
 }
