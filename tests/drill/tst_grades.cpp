@@ -34,6 +34,7 @@ void openGrades(Program &p)
 class TestGrades : public QObject {
     Q_OBJECT
 private slots:
+    void layout_data();
     void layout();
     void choose_data();
     void choose();
@@ -47,28 +48,36 @@ private slots:
     void briefingHandsOverAfterItsTimer();
 };
 
+void TestGrades::layout_data()
+{
+    using testsupport::layoutRow;
+    testsupport::layoutColumns();
+    // A column's top and bottom grades and one between; the other rows share their x and y.
+    layoutRow("Label1", {91, 38}, {}, QStringLiteral("１０級"), 37, Qt::black, 1);
+    layoutRow("Image2", {88, 16}, {105, 89});
+    layoutRow("Label8", {263, 256}, {}, QStringLiteral("３級"), 37);
+    layoutRow("Image9", {248, 232}, {105, 89});
+    layoutRow("Label10", {262, 479}, {}, QStringLiteral("１級"), 37);
+    layoutRow("Image11", {248, 456}, {105, 89});
+    layoutRow("Label11", {449, 38}, {}, QStringLiteral("初段"), 37);
+    layoutRow("Image12", {440, 16}, {105, 89});
+    layoutRow("Label17", {451, 366}, {}, QStringLiteral("四段"), 37);
+    layoutRow("Label19", {449, 480}, {}, QStringLiteral("五段"), 37);
+    layoutRow("Image16", {440, 456}, {105, 89});
+    layoutRow("Label12", {611, 38}, {}, QStringLiteral("六段"), 37);
+    layoutRow("Image17", {600, 16}, {105, 89});
+    layoutRow("Label20", {608, 480}, {}, QStringLiteral("十段"), 37);
+    layoutRow("Image21", {600, 456}, {105, 89});
+    layoutRow("Label21", {712, 549}, {}, QStringLiteral("もどる"), 24, Qt::black, 1);
+    layoutRow("Image1", {704, 528}, {81, 73});
+}
+
 void TestGrades::layout()
 {
     Program p;
-    TForm3 *g = p.screens().form3;
-    QCOMPARE(g->windowTitle(), QStringLiteral("option"));
-    struct { const char *label, *text; QPoint at; const char *image; QPoint imageAt; } rows[] = {
-        {"Label1", "１０級", {91, 38}, "Image2", {88, 16}}, {"Label10", "１級", {262, 479}, "Image11", {248, 456}},
-        {"Label11", "初段", {449, 38}, "Image12", {440, 16}}, {"Label19", "五段", {449, 480}, "Image16", {440, 456}},
-        {"Label12", "六段", {611, 38}, "Image17", {600, 16}}, {"Label20", "十段", {608, 480}, "Image21", {600, 456}},
-    };
-    for (const auto &r : rows) {
-        auto *l = g->findChild<ClickLabel *>(QString::fromLatin1(r.label));
-        QVERIFY2(l, r.label);
-        QCOMPARE(l->text(), QString::fromUtf8(r.text));
-        QCOMPARE(l->pos(), r.at);
-        QCOMPARE(l->font().pixelSize(), 37);
-        auto *img = g->findChild<Picture *>(QString::fromLatin1(r.image));
-        QCOMPARE(img->geometry(), QRect(r.imageAt, QSize(105, 89)));
-    }
-    QCOMPARE(g->findChildren<ClickLabel *>().size(), 21);
-    QCOMPARE(g->findChild<Picture *>("Image1")->geometry(), QRect(704, 528, 81, 73));
-    QCOMPARE(g->findChild<ClickLabel *>("Label21")->text(), QStringLiteral("もどる"));
+    testsupport::checkLayoutRow(p.screens().form3);
+    QCOMPARE(p.screens().form3->windowTitle(), QStringLiteral("option"));
+    QCOMPARE(p.screens().form3->findChildren<ClickLabel *>().size(), 21);
 }
 
 void TestGrades::choose_data()

@@ -70,6 +70,7 @@ void showAndFill(TForm4 *sheet)
 class TestResultSheet : public QObject {
     Q_OBJECT
 private slots:
+    void layout_data();
     void layout();
     void fill_data();
     void fill();
@@ -81,53 +82,37 @@ private slots:
     void closedBeforeFillAppendsOnce();
 };
 
+void TestResultSheet::layout_data()
+{
+    using testsupport::layoutRow;
+    testsupport::layoutColumns();
+    const QColor white(Qt::white), red(255, 0, 0), blue(0, 0, 255);
+    layoutRow("Label1", {253, 17}, {}, QStringLiteral("答え"), 21, white, 1);
+    layoutRow("Label2", {437, 16}, {}, QStringLiteral("入力した答え"), 21, white, 1);
+    const char *const titles[] = {"一問目", "二問目", "三問目", "四問目", "五問目", "六問目", "七問目", "八問目", "九問目", "十問目"};
+    for (int k = 1; k <= 10; ++k) {
+        const int top = 55 + 48 * (k - 1);
+        const auto row = [](const QString &name) { return name.toLatin1(); };
+        layoutRow(row(TForm4::titleCellName(k)).constData(), {101, top}, {}, QString::fromUtf8(titles[k - 1]), 27, white, 1);
+        layoutRow(row(TForm4::answerCellName(k)).constData(), {245, top}, {}, QString(), 27, red, 1);
+        layoutRow(row(TForm4::typedCellName(k)).constData(), {453, top}, {}, QString(), 27, white, 1);
+        layoutRow(row(TForm4::markCellName(k)).constData(), {605, top}, {}, QString(), 27, blue, 1);
+        layoutRow(row(QStringLiteral("Bevel%1").arg(2 * k - 1)).constData(), {85, 47 + 48 * (k - 1)}, {625, 25});
+        layoutRow(row(QStringLiteral("Bevel%1").arg(2 * k)).constData(), {85, 71 + 48 * (k - 1)}, {625, 17});
+    }
+    layoutRow("Label43", {200, 522}, {}, QStringLiteral("問正解    　問不正解"), 48, white);
+    layoutRow("Label44", {150, 521}, {}, QString(), 48, blue);
+    layoutRow("Label45", {383, 522}, {}, QString(), 48, red);
+    layoutRow("Label46", {728, 540}, {}, QStringLiteral("もどる"), 24, Qt::black, 1);
+    layoutRow("Image1", {720, 520}, {81, 73});
+}
+
 void TestResultSheet::layout()
 {
     Program p;
     TForm4 *sheet = p.screens().form4;
-    const char *const titles[] = {"一問目", "二問目", "三問目", "四問目", "五問目", "六問目", "七問目", "八問目", "九問目", "十問目"};
-    QCOMPARE(cell(sheet, "Label1")->text(), QStringLiteral("答え"));
-    QCOMPARE(cell(sheet, "Label1")->pos(), QPoint(253, 17));
-    QCOMPARE(cell(sheet, "Label2")->text(), QStringLiteral("入力した答え"));
-    QCOMPARE(cell(sheet, "Label2")->pos(), QPoint(437, 16));
-    for (const char *heading : {"Label1", "Label2"}) {
-        QCOMPARE(cell(sheet, heading)->font().pixelSize(), 21);
-        QVERIFY(cell(sheet, heading)->font().bold());
-        QCOMPARE(textColour(cell(sheet, heading)), QColor(Qt::white));
-    }
+    testsupport::checkLayoutRow(sheet);
     QCOMPARE(sheet->palette().color(QPalette::Window), QColor(0, 0, 160));
-    for (int k = 1; k <= 10; ++k) {
-        const int top = 55 + 48 * (k - 1);
-        QLabel *title = cell(sheet, TForm4::titleCellName(k));
-        QCOMPARE(title->text(), QString::fromUtf8(titles[k - 1]));
-        QCOMPARE(title->pos(), QPoint(101, top));
-        QCOMPARE(title->font().pixelSize(), 27);
-        QVERIFY(title->font().bold());
-        QCOMPARE(cell(sheet, TForm4::answerCellName(k))->pos(), QPoint(245, top));
-        QCOMPARE(textColour(cell(sheet, TForm4::answerCellName(k))), QColor(255, 0, 0));
-        QCOMPARE(cell(sheet, TForm4::typedCellName(k))->pos(), QPoint(453, top));
-        QCOMPARE(textColour(cell(sheet, TForm4::typedCellName(k))), QColor(Qt::white));
-        QCOMPARE(cell(sheet, TForm4::markCellName(k))->pos(), QPoint(605, top));
-        auto *upper = sheet->findChild<QWidget *>(QStringLiteral("Bevel%1").arg(2 * k - 1));
-        auto *lower = sheet->findChild<QWidget *>(QStringLiteral("Bevel%1").arg(2 * k));
-        QVERIFY(upper && lower);
-        QCOMPARE(upper->geometry(), QRect(85, 47 + 48 * (k - 1), 625, 25));
-        QCOMPARE(lower->geometry(), QRect(85, 71 + 48 * (k - 1), 625, 17));
-    }
-    QCOMPARE(sheet->Label43->text(), QStringLiteral("問正解    　問不正解"));
-    QCOMPARE(sheet->Label43->pos(), QPoint(200, 522));
-    QCOMPARE(sheet->Label44->pos(), QPoint(150, 521));
-    QCOMPARE(sheet->Label45->pos(), QPoint(383, 522));
-    for (QLabel *summary : {sheet->Label43, sheet->Label44, sheet->Label45})
-        QCOMPARE(summary->font().pixelSize(), 48);
-    QCOMPARE(textColour(sheet->Label43), QColor(Qt::white));
-    QCOMPARE(textColour(sheet->Label44), QColor(0, 0, 255));
-    QCOMPARE(textColour(sheet->Label45), QColor(255, 0, 0));
-    QCOMPARE(sheet->Label46->text(), QStringLiteral("もどる"));
-    QCOMPARE(sheet->Label46->pos(), QPoint(728, 540));
-    QCOMPARE(sheet->Label46->font().pixelSize(), 24);
-    QVERIFY(sheet->Label46->font().bold());
-    QCOMPARE(sheet->Image1->geometry(), QRect(720, 520, 81, 73));
     QCOMPARE(sheet->Timer1->interval(), 10);
     QVERIFY(!sheet->Timer1->isActive());
 }

@@ -83,4 +83,45 @@ QByteArray cp932Lines(const QStringList &lines)
     return out;
 }
 
+void layoutColumns()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("px");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("bold");
+}
+
+void layoutRow(const char *control, QPoint pos, QSize size, const QString &text, int px, QColor colour, int bold)
+{
+    QTest::newRow(control) << QString::fromLatin1(control) << pos << size << text << px << colour << bold;
+}
+
+void checkLayoutRow(QWidget *screen)
+{
+    QFETCH(QString, control);
+    QFETCH(QPoint, pos);
+    QFETCH(QSize, size);
+    QFETCH(QString, text);
+    QFETCH(int, px);
+    QFETCH(QColor, colour);
+    QFETCH(int, bold);
+    auto *w = screen->findChild<QWidget *>(control);
+    QVERIFY2(w, qPrintable(control + QStringLiteral(" is missing")));
+    QCOMPARE(w->pos(), pos);
+    if (size.isValid())
+        QCOMPARE(w->size(), size);
+    if (!text.isNull())
+        QCOMPARE(w->property("text").toString(), text);
+    if (px > 0) {
+        QCOMPARE(w->font().pixelSize(), px);
+        if (bold >= 0)
+            QCOMPARE(w->font().bold(), bool(bold));
+    }
+    if (colour.isValid())
+        QCOMPARE(w->palette().color(QPalette::Active, w->foregroundRole()), colour);
+}
+
 } // namespace testsupport

@@ -48,6 +48,16 @@ void type(QWidget *w, const QString &text);
 // The bytes of a program text file holding these lines: cp932, each line ended by CR LF.
 QByteArray cp932Lines(const QStringList &lines);
 
+// Layout checks as data tables, one row per control:
+//   void layout_data() { testsupport::layoutColumns(); testsupport::layoutRow("Label1", {16, 8}, {}, "…", 35, Qt::white); … }
+//   void layout() { Program p; testsupport::checkLayoutRow(p.screens().form8); }
+// A row checks only what it gives: the position always; the size when valid; the text when not
+// null; the pixel size (and boldness, when bold is 0 or 1) when px > 0; the text colour when valid.
+void layoutColumns();
+void layoutRow(const char *control, QPoint pos, QSize size = {}, const QString &text = QString(), int px = 0,
+               QColor colour = QColor(), int bold = -1);
+void checkLayoutRow(QWidget *screen);
+
 // Installs the recorders; called once by the test main.
 void install();
 
