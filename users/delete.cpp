@@ -1,6 +1,70 @@
 #include "users/delete.h"
 
+#include "platform/textfile.h"
+#include "shell/app.h"
+#include "shell/dialogs.h"
+#include "shell/kit.h"
+#include "shell/main.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+const QString kInstruction = QStringLiteral("マスターパスワードを入れてENTERを押して下さい");
+}
+
 TForm10::TForm10()
     : Screen({.title = QStringLiteral("削除"), .kind = Kind::Dialog, .size = QSize(488, 200), .pos = QPoint(150, 155)})
 {
+}
+
+void TForm10::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("さんの"), {8, 8}, 29, Qt::white);
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("記録を削除します"), {144, 40}, 29, Qt::white);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), kInstruction, {8, 112}, 21, style::kRed);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(8, 144, 385, 43);
+    Edit1->setFont(font(35, true));
+    Edit1->setEchoMode(QLineEdit::Password);
+    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
+    // After the echo mode, which sets the input-method state of its own.
+    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+}
+
+void TForm10::FormActivate()
+{
+    Label1->setText(state().userName + QStringLiteral("さんの"));
+    Label1->adjustSize();
+    Label2->setText(kInstruction);
+    Edit1->setFocus();
+}
+
+void TForm10::FormCloseQuery() { Edit1->clear(); }
+
+void TForm10::Edit1KeyPress(int &key)
+{
+    if (key != kit::kEnter)
+        return;
+    key = 0;
+    const QString typed = Edit1->text();
+    Edit1->clear();
+    // Read afresh at every Enter; a missing or unreadable file stops here with nothing deleted.
+    const QString master = textfile::readFirstLine(userstore::masterPasswordPath());
+    if (!userstore::passwordMatches(master, typed)) {
+        dialogs::warn(QStringLiteral("パワードが違います"));
+        return;
+    }
+    // A history file that cannot be deleted stops here: the child stays registered and logged in.
+    const std::optional<pz::IoError> leftover = userstore::deleteUser(state().userName);
+    Close();
+    screens().form1->setLoggedIn(false);
+    if (leftover)
+        throw *leftover; // the user is gone, but "削除しました" would hide the file left behind
+    dialogs::informDeleted(QStringLiteral("削除しました"));
 }
