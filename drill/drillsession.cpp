@@ -16,8 +16,10 @@ void DrillSession::reset()
 void DrillSession::addNumber(int number)
 {
     // The first number of the first question starts a new drill: the last one's questions go.
-    if (questionNo_ == 0 && current_.isEmpty())
+    if (questionNo_ == 0 && current_.isEmpty()) {
         forgetQuestions();
+        recordPending_ = false;
+    }
     current_.append(number);
     runningSum_ += number;
 }
@@ -50,6 +52,7 @@ void DrillSession::recordAnswer(const QString &typed)
 const QString &DrillSession::decideVerdict()
 {
     verdict_ = drillrules::verdictText(correctCount_);
+    recordPending_ = true;
     return verdict_;
 }
 

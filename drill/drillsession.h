@@ -42,6 +42,8 @@ public:
     void clearRunningSum() { runningSum_ = 0; }
     // The result sheet's close: its correct and typed answers are emptied.
     void clearAnswers();
+    // The drill's history line was appended.
+    void markRecorded() { recordPending_ = false; }
 
     // --- what the steps keep ---
 
@@ -50,6 +52,8 @@ public:
     int answeredCount() const { return answeredCount_; }
     int correctCount() const { return correctCount_; }
     const QString &verdict() const { return verdict_; }
+    // A drill reached its verdict and its line is not yet in the history file.
+    bool recordPending() const { return recordPending_; }
     // The number flashed last in the question under way, 0 before its first.
     int lastNumber() const { return current_.isEmpty() ? 0 : current_.last(); }
     // The numbers of the question under way, in order.
@@ -73,6 +77,7 @@ private:
     int answeredCount_ = 0;
     int correctCount_ = 0;
     QString verdict_;
+    bool recordPending_ = false;
     QList<int> current_;
     std::array<QString, kQuestions> correct_, typed_;
     std::array<Question, kQuestions> questions_;

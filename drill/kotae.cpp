@@ -46,6 +46,34 @@ void setText(QLabel *l, const QString &text)
     l->adjustSize();
 }
 
+// The typed-answer cell ends where the mark cell begins. A long answer (up to ten digits fit the
+// field) is set in smaller type until it fits, so that it never runs under the ○ or ×.
+constexpr int kTypedCellPx = 27;
+constexpr int kTypedCellWidth = 605 - 453 - 4;
+
+void setTypedText(QLabel *l, const QString &text)
+{
+    QFont f = l->font();
+    int px = kTypedCellPx;
+    f.setPixelSize(px);
+    while (px > 8 && QFontMetrics(f).horizontalAdvance(text) > kTypedCellWidth)
+        f.setPixelSize(--px);
+    l->setFont(f);
+    l->setMaximumWidth(kTypedCellWidth);
+    setText(l, text);
+}
+
+// The sheet's marks, by the texts of its answer and typed-answer cells.
+drillrules::Marks marksOf(const DrillSession &drill)
+{
+    QStringList answers, typed;
+    for (int i = 0; i < TForm4::kRows; ++i) {
+        answers << drill.correctAnswer(i);
+        typed << drill.typedAnswer(i);
+    }
+    return drillrules::markRows(answers, typed);
+}
+
 } // namespace
 
 TForm4::TForm4()
@@ -89,7 +117,7 @@ void TForm4::FormShow()
     const DrillSession &drill = state().drill;
     for (int i = 0; i < kRows; ++i) {
         setText(answerCells[i], drill.correctAnswer(i));
-        setText(typedCells[i], drill.typedAnswer(i));
+        setTypedText(typedCells[i], drill.typedAnswer(i));
     }
 }
 
@@ -101,13 +129,7 @@ void TForm4::Timer1Timer()
     // must not let a second tick append again while it waits.
     Timer1->stop();
 
-    const DrillSession &drill = state().drill;
-    QStringList answers, typed;
-    for (int i = 0; i < kRows; ++i) {
-        answers << drill.correctAnswer(i);
-        typed << drill.typedAnswer(i);
-    }
-    const drillrules::Marks marks = drillrules::markRows(answers, typed);
+    const drillrules::Marks marks = marksOf(state().drill);
     for (int k = 0; k < kRows; ++k) {
         setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
         style::setColour(markCells[k], QPalette::WindowText, marks.right[k] ? kBlue : kRed);
@@ -115,11 +137,25 @@ void TForm4::Timer1Timer()
     setText(Label44, QString::number(marks.correct));
     setText(Label45, QString::number(marks.incorrect));
 
+    appendDrillLine(marks);
+}
+
+void TForm4::appendDrillLine(const drillrules::Marks &marks)
+{
     const SharedState &s = state();
-    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, drill.verdict());
+    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, s.drill.verdict());
     // The history file is created at registration; a missing or read-only one is an I/O error
     // for the user, and the sheet stays as it is.
     userstore::appendDrill(s.userName, line);
+    state().drill.markRecorded();
+}
+
+void TForm4::recordFinishedDrill()
+{
+    if (!state().drill.recordPending())
+        return;
+    Timer1->stop();
+    appendDrillLine(marksOf(state().drill));
 }
 
 void TForm4::Label46Click() { Close(); }
@@ -133,7 +169,7 @@ void TForm4::FormCloseQuery()
     Timer1->stop();
     for (int i = 0; i < kRows; ++i) {
         setText(answerCells[i], QString());
-        setText(typedCells[i], QString());
+        setTypedText(typedCells[i], QString());
     }
     state().drill.clearAnswers();
 }

@@ -7,6 +7,7 @@
 // Label(32+k) (so row 1 is Label3, Label13, Label23, Label33); Bevel(2k-1) and Bevel(2k) are the
 // row's engraved lines; Label44 the correct count, Label43 the text between the counts, Label45 the
 // incorrect count, Label46 "もどる" over Image1; Timer1 the deferred fill.
+#include "drill/drillrules.h"
 #include "shell/screen.h"
 
 #include <QDate>
@@ -48,8 +49,12 @@ public:
     QTimer *Timer1 = nullptr;
 
     void Timer1Timer(); // the fill job
+    // On the way out of the program: a drill that reached its verdict but whose line the sheet has
+    // not appended yet (the program ends during the verdict or before the fill) is recorded now.
+    void recordFinishedDrill();
     void Label46Click();
 
 private:
+    void appendDrillLine(const drillrules::Marks &marks);
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

@@ -1,5 +1,6 @@
 #include "shell/main.h"
 
+#include "drill/kotae.h"
 #include "drill/option.h"
 #include "platform/display.h"
 #include "platform/errors.h"
@@ -73,6 +74,8 @@ void TForm1::restoreDisplayMode()
 
 void TForm1::FormCloseQuery()
 {
+    // A finished drill whose line the result sheet has not written yet is not lost on the way out.
+    pz::guard([this] { screens().form4->recordFinishedDrill(); });
     restoreDisplayMode();
     // Closing the main screen ends the program.
     app().endProgram();

@@ -104,6 +104,8 @@ private slots:
     void verdictKeys();
     void verdictClosedOtherwise_data();
     void verdictClosedOtherwise();
+    void finishedDrillIsRecordedOnQuit_data();
+    void finishedDrillIsRecordedOnQuit();
     void drillEndToEndInRealTime();
 };
 
@@ -646,6 +648,46 @@ void TestAnswers::verdictClosedOtherwise()
     QVERIFY(!p.screens().form4->isVisible());
     QVERIFY(!p.screens().form4->Timer1->isActive());
     QCOMPARE(p.readFile(recordRelPath()), cp932Lines({userstore::recordHeader()}));
+}
+
+void TestAnswers::finishedDrillIsRecordedOnQuit_data()
+{
+    QTest::addColumn<QString>("when");   // when the program ends
+    QTest::addColumn<int>("linesAdded");
+    QTest::newRow("during the verdict screen") << "verdict" << 1;
+    QTest::newRow("sheet shown, before its fill") << "before fill" << 1;
+    QTest::newRow("after the sheet appended") << "after fill" << 1;
+    QTest::newRow("in the middle of a drill") << "mid-drill" << 0;
+}
+
+void TestAnswers::finishedDrillIsRecordedOnQuit()
+{
+    // The program ends (おわる, the close command and the signals all close the main menu) after
+    // the tenth answer: the drill's line is written once, whether or not the sheet got to it.
+    QFETCH(QString, when);
+    QFETCH(int, linesAdded);
+    Program p;
+    setUpChild(p);
+    TForm5 *box = p.screens().form5;
+    TForm4 *sheet = p.screens().form4;
+    sheet->setDateSource([] { return QDate(2004, 7, 5); });
+    const int answered = when == QLatin1String("mid-drill") ? 6 : 10;
+    for (int q = 1; q <= answered; ++q) {
+        flashed(p, q, kSums[q - 1]);
+        typeAnswer(box, q == 3 ? QStringLiteral("1") : QString::number(kSums[q - 1]));
+    }
+    if (when == QLatin1String("before fill") || when == QLatin1String("after fill"))
+        QTest::keyClick(p.screens().form6, Qt::Key_Return);
+    if (when == QLatin1String("after fill"))
+        QTRY_VERIFY_WITH_TIMEOUT(p.readFile(recordRelPath()).count("\r\n") == 2, 2000);
+    recorder().clear();
+    p.screens().form1->Close();
+    QTest::qWait(50); // a fill still pending would append now
+    QStringList expected{userstore::recordHeader()};
+    if (linesAdded)
+        expected << QStringLiteral("１０級,2004/7/05,9,1,合格");
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines(expected));
+    QVERIFY(recorder().boxes.isEmpty());
 }
 
 void TestAnswers::drillEndToEndInRealTime()

@@ -72,6 +72,8 @@ class TestResultSheet : public QObject {
 private slots:
     void layout_data();
     void layout();
+    void longAnswerStaysInItsCell_data();
+    void longAnswerStaysInItsCell();
     void fill_data();
     void fill();
     void fillRunsOncePerShowing();
@@ -115,6 +117,41 @@ void TestResultSheet::layout()
     QCOMPARE(sheet->palette().color(QPalette::Window), QColor(0, 0, 160));
     QCOMPARE(sheet->Timer1->interval(), 10);
     QVERIFY(!sheet->Timer1->isActive());
+}
+
+void TestResultSheet::longAnswerStaysInItsCell_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fullSize");
+    QTest::newRow("a sum's length keeps the size") << "123" << true;
+    QTest::newRow("nine digits") << "123456789" << false;
+    QTest::newRow("the largest answer") << "2147483647" << false;
+}
+
+void TestResultSheet::longAnswerStaysInItsCell()
+{
+    // Whatever its length, the typed answer ends before the mark of its row begins, and is shown
+    // whole.
+    QFETCH(QString, typed);
+    QFETCH(bool, fullSize);
+    Program p;
+    TForm4 *sheet = p.screens().form4;
+    QStringList answers = kSums;
+    answers[4] = typed;
+    endDrill(p, answers, QStringLiteral("合格"));
+    showAndFill(sheet);
+    QLabel *cellTyped = cell(sheet, TForm4::typedCellName(5));
+    QLabel *mark = cell(sheet, TForm4::markCellName(5));
+    QCOMPARE(cellTyped->text(), typed);
+    QCOMPARE(mark->text(), QStringLiteral("×"));
+    QVERIFY2(cellTyped->geometry().right() < mark->x(), qPrintable(QString::number(cellTyped->geometry().right())));
+    QVERIFY(QFontMetrics(cellTyped->font()).horizontalAdvance(typed) <= cellTyped->width());
+    QCOMPARE(cellTyped->font().pixelSize() == 27, fullSize);
+    // The next drill's short answer is back at full size.
+    sheet->Close();
+    endDrill(p, kSums, QStringLiteral("合格"));
+    showAndFill(sheet);
+    QCOMPARE(cell(sheet, TForm4::typedCellName(5))->font().pixelSize(), 27);
 }
 
 void TestResultSheet::fill_data()
