@@ -170,8 +170,14 @@ void armCrashGuard(int width, int height)
     const QByteArray w = QByteArray::number(width), h = QByteArray::number(height);
     char *const args[] = {const_cast<char *>(exe.constData()), const_cast<char *>(w.constData()),
                           const_cast<char *>(h.constData()), nullptr};
+    // A session of its own: a signal to the program's process group (SIGKILL from a task manager,
+    // SIGHUP from a closed terminal) must not take the guard down with the program it watches.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, exe.constData(), &actions, nullptr, args, environ);
+    const int rc = posix_spawn(&pid, exe.constData(), &actions, &attr, args, environ);
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
     if (rc != 0) {
@@ -185,6 +191,8 @@ void disarmCrashGuard()
 {
     if (guardPipe < 0)
         return;
+    // A guard that is gone already (killed on its own) makes this write fail with EPIPE; SIGPIPE
+    // is ignored for the whole program (unixsignals), so that only the write fails.
     [[maybe_unused]] ssize_t n = write(guardPipe, "x", 1);
     close(guardPipe);
     guardPipe = -1;

@@ -11,9 +11,17 @@ namespace unixsignals {
 
 namespace {
 int fds[2] = {-1, -1};
+volatile sig_atomic_t received = 0;
 
-void handle(int)
+void handle(int sig)
 {
+    if (received) {
+        // Asked again: the first request is stuck somewhere. End now, as the signal would have.
+        ::signal(sig, SIG_DFL);
+        ::raise(sig);
+        return;
+    }
+    received = 1;
     const char b = 1;
     [[maybe_unused]] ssize_t n = ::write(fds[0], &b, 1);
 }
@@ -21,6 +29,7 @@ void handle(int)
 
 void onTermination(std::function<void()> handler)
 {
+    ::signal(SIGPIPE, SIG_IGN);
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
         return;
     auto *notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, QCoreApplication::instance());

@@ -5,9 +5,52 @@
 #include "shell/main.h"
 #include "shell/splash.h"
 
+#include <QList>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// Until the application object stands, Qt's messages are held back: when no display can be
+// opened, Qt gives up with a fatal message and aborts (exit code 134, a core dump and several
+// lines about plugins). This says in one line what is needed instead, and ends with 1.
+struct Held {
+    QtMsgType type;
+    QByteArray file, function, category;
+    int line;
+    QString text;
+};
+QList<Held> held;
+
+void beforeTheDisplay(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg) {
+        std::fputs("画面を開けません。グラフィカルなデスクトップで起動してください。"
+                   " / Cannot open a display: this program needs a graphical desktop.\n",
+                   stderr);
+        std::fflush(stderr);
+        std::_Exit(1); // Qt is half made: nothing of it may run any more
+    }
+    held.append({type, context.file, context.function, context.category, context.line, text});
+}
+} // namespace
+
 int main(int argc, char **argv)
 {
+    const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
     App app(argc, argv);
+    qInstallMessageHandler(usual);
+    for (const Held &m : std::as_const(held))
+        qt_message_output(m.type, QMessageLogContext(m.file.constData(), m.line, m.function.constData(), m.category.constData()), m.text);
+    held.clear();
+
+    // Before the screens: the main menu's creation switches the display and starts its guard.
+    unixsignals::onTermination([&app] {
+        if (auto *menu = app.screens().form1)
+            menu->Close();
+        else
+            app.quit();
+    });
     sound::init();
     app.createScreens();
 
@@ -15,12 +58,6 @@ int main(int argc, char **argv)
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&app] {
         if (auto *menu = app.screens().form1)
             menu->restoreDisplayMode();
-    });
-    unixsignals::onTermination([&app] {
-        if (auto *menu = app.screens().form1)
-            menu->Close();
-        else
-            app.quit();
     });
 
     if (TForm11 *splash = app.screens().form11)
