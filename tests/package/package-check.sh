@@ -226,7 +226,12 @@ wait_for 20 "DISPLAY=$disp xdotool getdisplaygeometry >/dev/null 2>&1" || give_u
 classroom="$home/.local/share/pikazan/classroom"
 rm -rf "$home/.local"
 wmclass="$(key StartupWMClass)"
-main_window() { DISPLAY="$disp" xdotool search --onlyvisible --name '^main$' 2>/dev/null | head -1; }
+main_window() { # the program's visible window titled "main" (its taskbar name may be another)
+  local w
+  for w in $(DISPLAY="$disp" xdotool search --onlyvisible --classname '^pikazan$' 2>/dev/null); do
+    DISPLAY="$disp" xprop -id "$w" WM_NAME _NET_WM_NAME 2>/dev/null | grep -q '= "main"$' && { echo "$w"; return; }
+  done
+}
 start() { # start <log>: the launcher as the menu runs it, without XDG_DATA_HOME, with the shipped machine file
   (cd "$home" && exec env -u XDG_DATA_HOME HOME="$home" PIKAZAN_CONF="$shipped" DISPLAY="$disp" \
     QT_QPA_PLATFORM=xcb "$root/usr/bin/pikazan") >"$1" 2>&1 </dev/null &
