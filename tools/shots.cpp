@@ -9,7 +9,13 @@
 #include "drill/success.h"
 #include "settings/rand.h"
 #include "shell/CuteBtn.h"
+#include "records/kiroku.h"
+#include "records/mastergate.h"
+#include "records/recordgrid.h"
+#include "users/delete.h"
+#include "users/delkakunin.h"
 #include "users/regist.h"
+#include "users/userstore.h"
 #include "users/usrselect.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
@@ -26,6 +32,7 @@
 #include <QTest>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace {
@@ -107,6 +114,38 @@ int main(int argc, char **argv)
     QTest::keyClick(s.form6, Qt::Key_Return);
     shot(QStringLiteral("11-result-sheet"));
     click(s.form4, "Label46");
+    s.form3->Close();
+
+    // The child's own records after years of drills, scrolled down a way.
+    for (int i = 0; i < 240; ++i)
+        userstore::appendDrill(QStringLiteral("はなこ"), QStringLiteral("%1級,%2/%3/%4,%5,%6,%7")
+                                                          .arg(10 - i / 24).arg(2005 + i / 100).arg(i / 9 % 12 + 1)
+                                                          .arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i * 7 % 11).arg(10 - i * 7 % 11)
+                                                          .arg(i * 7 % 11 >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格")));
+    click(s.form1, "Label2");
+    QTest::qWait(100);
+    s.form8->StringGrid1->verticalScrollBar()->setValue(120);
+    shot(QStringLiteral("12-own-records-scrolled"));
+    click(s.form8, "Label2");
+
+    // Deleting oneself: the master password half typed.
+    click(s.form1, "Label5");
+    QTest::keyClicks(s.form10->Edit1, QStringLiteral("teac"));
+    shot(QStringLiteral("13-delete-self"));
+    s.form10->Close();
+
+    // The teacher's screen with a history shown, and the question of 削除.
+    userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pass2"));
+    userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１０級,2006/4/07,9,1,合格"));
+    s.form13->Show();
+    s.form13->ListBox1->setCurrentRow(0);
+    shot(QStringLiteral("14-students-records"));
+    QTimer::singleShot(0, [&] {
+        shot(QStringLiteral("15-confirm-delete"));
+        click(s.form15, "Label2"); // いいえ
+    });
+    click(s.form13, "Label3");
+    click(s.form13, "Label2");
     s.form1->restoreDisplayMode();
     app.destroyScreens();
     return 0;
