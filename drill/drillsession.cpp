@@ -4,7 +4,10 @@
 
 void DrillSession::reset()
 {
-    if (questionNo_ != kQuestions)
+    // Nothing under way (the close after a finished drill, or after a replay) keeps the questions;
+    // a drill abandoned part way leaves none.
+    const bool underWay = questionNo_ > 0 || !current_.isEmpty();
+    if (underWay && questionNo_ != kQuestions)
         forgetQuestions();
     runningSum_ = 0;
     questionNo_ = 0;

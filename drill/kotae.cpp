@@ -1,6 +1,8 @@
 #include "drill/kotae.h"
 
 #include "drill/drillrules.h"
+#include "drill/reviewpanel.h"
+#include "drill/start.h"
 #include "platform/errors.h"
 #include "shell/kit.h"
 #include "shell/app.h"
@@ -8,6 +10,7 @@
 #include "users/userstore.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -109,6 +112,40 @@ void TForm4::FormCreate()
     Image1 = back[0].picture;
 
     Timer1 = kit::timer(this, "Timer1", 10, kit::Timing::Coarse, [this] { Timer1Timer(); });
+
+    Review = new ReviewPanel(this);
+    for (const auto *cells : {&titleCells, &answerCells, &typedCells, &markCells})
+        for (QLabel *c : *cells)
+            c->installEventFilter(this);
+    connect(Review, &ReviewPanel::replayWanted, this, pz::guarded([this](int row) {
+        screens().form2->Replay(state().drill.question(row).numbers);
+    }));
+    // Back from the replay, the panel takes the keyboard again.
+    connect(screens().form2, &TForm2::replayFinished, this, [this] {
+        if (Review->isVisible())
+            Review->setFocus();
+    });
+}
+
+bool TForm4::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        for (const auto *cells : {&titleCells, &answerCells, &typedCells, &markCells})
+            if (const auto at = std::find(cells->begin(), cells->end(), watched); at != cells->end()) {
+                const int row = int(at - cells->begin());
+                pz::guard([&] { openReview(row); });
+                return true;
+            }
+    return Screen::eventFilter(watched, event);
+}
+
+void TForm4::openReview(int row)
+{
+    // Only the drill the sheet shows, once it is marked; a replay under way is left alone.
+    const DrillSession &drill = state().drill;
+    if (markCells[row]->text().isEmpty() || drill.questionsKept() != kRows || screens().form2->isReplaying())
+        return;
+    Review->present(row, titleCells[row]->text(), drill.question(row));
 }
 
 void TForm4::FormShow()
@@ -172,4 +209,5 @@ void TForm4::FormCloseQuery()
         setTypedText(typedCells[i], QString());
     }
     state().drill.clearAnswers();
+    Review->closePanel();
 }

@@ -18,6 +18,7 @@ class ClickLabel;
 class Picture;
 class QLabel;
 class QTimer;
+class ReviewPanel;
 
 class TForm4 : public Screen {
     Q_OBJECT
@@ -47,6 +48,10 @@ public:
     ClickLabel *Label46 = nullptr; // もどる
     Picture *Image1 = nullptr;
     QTimer *Timer1 = nullptr;
+    // A click on a row's 問目, answer, typed answer or mark, once the sheet is filled, opens a
+    // second look at that question.
+    ReviewPanel *Review = nullptr;
+    void openReview(int row);
 
     void Timer1Timer(); // the fill job
     // On the way out of the program: a drill that reached its verdict but whose line the sheet has
@@ -56,5 +61,6 @@ public:
 
 private:
     void appendDrillLine(const drillrules::Marks &marks);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

@@ -107,6 +107,15 @@ void TForm2::Rearm()
         Timer1->start();
 }
 
+void TForm2::Replay(const QList<int> &numbers)
+{
+    replaying_ = true;
+    replay_ = numbers;
+    Show();
+}
+
+int TForm2::questionLength() const { return replaying_ ? int(replay_.size()) : state().gradeParams.count; }
+
 void TForm2::Timer1Timer()
 {
     const GradeParams &params = state().gradeParams;
@@ -147,15 +156,19 @@ void TForm2::MMTimer2Timer(QObject *)
     ++numberIndex;
     // Consecutive numbers of a question differ; the first is compared with 0 and always taken.
     int number;
-    do
-        number = GenerateNumber(s.gradeParams.digits, numberClock_);
-    while (number == s.drill.lastNumber());
+    if (replaying_)
+        number = replay_.value(numberIndex - 1);
+    else
+        do
+            number = GenerateNumber(s.gradeParams.digits, numberClock_);
+        while (number == s.drill.lastNumber());
 
     Label2->setText(QString::number(number));
     phase_ = Phase::Shown;
     MMTimer2->setEnabled(false);
     MMTimer3->setEnabled(true);
-    s.drill.addNumber(number);
+    if (!replaying_)
+        s.drill.addNumber(number);
     if (const auto at = flashrules::numberPlacement(s.gradeParams.digits)) {
         Label2->setFixedSize(at->width, Label2->height());
         Label2->move(at->left, at->top);
@@ -174,11 +187,12 @@ void TForm2::MMTimer3Timer(QObject *)
     MMTimer2->setEnabled(true);
     MMTimer3->setEnabled(false);
     ++shownCount;
-    if (shownCount == s.gradeParams.count) {
+    if (shownCount == questionLength()) {
         MMTimer2->setEnabled(false);
         MMTimer3->setEnabled(false);
         phase_ = Phase::Idle;
-        s.drill.finishQuestion();
+        if (!replaying_)
+            s.drill.finishQuestion();
         Label1->setText(QString());
         Timer1->stop();
         Label1->setVisible(true);
@@ -191,6 +205,13 @@ void TForm2::MMTimer3Timer(QObject *)
 
 void TForm2::Timer4Timer()
 {
+    if (replaying_) {
+        // Practice is over: back to whatever the replay was started from.
+        Timer4->stop();
+        Close();
+        emit replayFinished();
+        return;
+    }
     emit answerWanted(); // the answer box shows itself
     Timer4->stop();
 }
@@ -223,4 +244,6 @@ void TForm2::FormCloseQuery()
     numberIndex = 0;
     // Idle, so that nothing left of the interrupted question (a late tick's recovery) goes on.
     phase_ = Phase::Idle;
+    replaying_ = false;
+    replay_.clear();
 }

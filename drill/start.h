@@ -24,9 +24,17 @@ public:
     // The answer box's re-arm for the next question: countdown "3", visible, Timer1 started.
     void Rearm();
 
+    // Shows one question again, exactly these numbers, with the countdown, at the grade's pace and
+    // through the same timers; then the screen closes. Practice only: no sum, count or answer of the
+    // drill changes, and no answer box follows.
+    void Replay(const QList<int> &numbers);
+    bool isReplaying() const { return replaying_; }
+
 signals:
     // The question's numbers are done: time for the answer box.
     void answerWanted();
+    // A replay has shown its numbers and the screen has closed.
+    void replayFinished();
     // The close reset: the drill starts again at question 1.
     void drillReset();
 
@@ -57,6 +65,10 @@ public:
 
 private:
     Phase phase_ = Phase::Idle;
+    bool replaying_ = false;
+    QList<int> replay_;
+    // How many numbers the question under way has.
+    int questionLength() const;
     static QFont numberFont();
     void recoverMissedTick(TMMTimer *timer);
     ClockMs numberClock_ = utcTimeOfDayMs;

@@ -121,6 +121,8 @@ void TestDrillSession::nextDrillForgetsTheLast()
     d.decideVerdict();
     d.reset();
     QCOMPARE(d.questionsKept(), 10);
+    d.reset(); // closed again with nothing under way (after a replay)
+    QCOMPARE(d.questionsKept(), 10);
     // Until the next drill's first number, and then at once.
     d.addNumber(6);
     QCOMPARE(d.questionsKept(), 0);
