@@ -1,0 +1,236 @@
+// Links and FIFOs where the program expects its own files, through the real screens: the login
+// list and the login, the choice of a grade, the drill's line. Nothing may hang, nothing outside
+// the classroom folder may be read as a password or written to, and every refusal names the file.
+#include "faultsupport.h"
+#include "support/testmain.h"
+
+#include "drill/kotae.h"
+#include "drill/dkhyouji.h"
+#include "drill/option.h"
+#include "platform/errors.h"
+#include "platform/textfile.h"
+#include "shell/main.h"
+#include "users/userstore.h"
+#include "users/usrselect.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+QStringList listed(const QListWidget *list)
+{
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text();
+    return names;
+}
+
+// A FIFO's blocking open() is released after 3 s, so that a program that waits on it fails this
+// test with a message instead of hanging it. done ends the wait early.
+class FifoRelease {
+public:
+    explicit FifoRelease(const QString &fifo)
+        : thread_([path = QFile::encodeName(fifo), this] {
+              for (int i = 0; i < 60 && !done_; ++i)
+                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+              for (int flags : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK}) {
+                  const int fd = ::open(path.constData(), flags);
+                  if (fd >= 0)
+                      ::close(fd);
+              }
+          })
+    {
+    }
+    ~FifoRelease()
+    {
+        done_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread thread_;
+};
+
+void addUser(Program &p, const QString &name)
+{
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
+}
+
+void tryLogin(Program &p, const QString &name, const QString &typed)
+{
+    TForm9 *f = p.screens().form9;
+    p.screens().form1->Show();
+    f->Show();
+    const QList<QListWidgetItem *> items = f->ListBox1->findItems(name, Qt::MatchExactly);
+    QVERIFY2(items.size() == 1, qPrintable(name));
+    f->ListBox1->setCurrentItem(items.first());
+    recorder().clear();
+    f->Edit1->setText(typed);
+    QTest::keyClick(f->Edit1, Qt::Key_Return);
+}
+} // namespace
+
+class TestLinksAndFifos : public QObject {
+    Q_OBJECT
+private slots:
+    void loginListHasOnlyTheFolderFiles();
+    void loginRefusesOddPasswordFiles_data();
+    void loginRefusesOddPasswordFiles();
+    void gradeChoiceRefusesOddSettings_data();
+    void gradeChoiceRefusesOddSettings();
+    void endlessSettingsFileInAProcess();
+    void drillLineNeverLeavesTheFolder();
+};
+
+void TestLinksAndFifos::loginListHasOnlyTheFolderFiles()
+{
+    Program p;
+    QTemporaryDir outside;
+    faults::writeBytes(outside.filePath(QStringLiteral("diary.dat")), "private\r\n");
+    addUser(p, QStringLiteral("たろう"));
+    QVERIFY(QFile::link(outside.filePath(QStringLiteral("diary.dat")), p.path(QStringLiteral("user/evil.dat"))));
+    QVERIFY(::mkfifo(QFile::encodeName(p.path(QStringLiteral("user/fifo.dat"))).constData(), 0644) == 0);
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/folder.dat"))));
+    p.screens().form1->Show();
+    p.screens().form9->Show();
+    QCOMPARE(listed(p.screens().form9->ListBox1), QStringList{QStringLiteral("たろう")});
+    p.screens().form9->Close();
+}
+
+void TestLinksAndFifos::loginRefusesOddPasswordFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("reason");
+    // A link to a file elsewhere: its first line must not serve as a password.
+    QTest::newRow("link to a file elsewhere") << "link" << "secret" << pz::reason::isLink();
+    QTest::newRow("FIFO: the login must not wait for a writer") << "fifo" << "x" << pz::reason::notRegular();
+    QTest::newRow("empty: an empty typing must not log in") << "empty" << "" << pz::reason::damaged();
+    QTest::newRow("only CR LF") << "crlf" << "" << pz::reason::damaged();
+}
+
+void TestLinksAndFifos::loginRefusesOddPasswordFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, reason);
+    Program p;
+    QTemporaryDir outside;
+    addUser(p, QStringLiteral("はなこ"));
+    const QString psw = p.path(QStringLiteral("user/はなこ.psw"));
+    std::unique_ptr<FifoRelease> release;
+    if (kind == QLatin1String("link")) {
+        faults::writeBytes(outside.filePath(QStringLiteral("other.txt")), "secret\r\n");
+        QVERIFY(QFile::link(outside.filePath(QStringLiteral("other.txt")), psw));
+    } else if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(QFile::encodeName(psw).constData(), 0644) == 0);
+        release = std::make_unique<FifoRelease>(psw);
+    } else {
+        faults::writeBytes(psw, kind == QLatin1String("crlf") ? QByteArray("\r\n") : QByteArray());
+    }
+    QElapsedTimer took;
+    took.start();
+    tryLogin(p, QStringLiteral("はなこ"), typed);
+    const qint64 ms = took.elapsed();
+    release.reset();
+    QVERIFY2(ms < 2000, qPrintable(QStringLiteral("the login waited %1 ms").arg(ms)));
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル user/はなこ.psw を使えません。\n") + reason});
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QVERIFY(!p.state().loggedIn);
+    QVERIFY(p.screens().form9->isVisible());
+    p.screens().form9->Close();
+}
+
+void TestLinksAndFifos::gradeChoiceRefusesOddSettings_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("FIFO") << "fifo" << pz::reason::notRegular();
+    QTest::newRow("/dev/zero behind a link") << "zero" << pz::reason::notRegular();
+    QTest::newRow("a folder") << "folder" << pz::reasonFor(EISDIR);
+}
+
+void TestLinksAndFifos::gradeChoiceRefusesOddSettings()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    Program p;
+    const QString settings = p.path(QStringLiteral("settei/settei.dat"));
+    QVERIFY(QFile::remove(settings));
+    std::unique_ptr<FifoRelease> release;
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(QFile::encodeName(settings).constData(), 0644) == 0);
+        release = std::make_unique<FifoRelease>(settings);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), settings));
+    } else {
+        QVERIFY(QDir().mkpath(settings));
+    }
+    p.screens().form1->Show();
+    p.screens().form1->setLoggedIn(true);
+    p.screens().form3->Show();
+    recorder().clear();
+    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    release.reset();
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル settei/settei.dat を使えません。\n") + reason});
+    QVERIFY(!p.screens().form16->isVisible());
+    p.screens().form3->Close();
+}
+
+void TestLinksAndFifos::endlessSettingsFileInAProcess()
+{
+    // The same /dev/zero read in a process of its own with 512 MB of address space: a reader that
+    // reads for ever fails there instead of taking the machine's memory.
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("settei"))));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), dir.filePath(QStringLiteral("settei/settei.dat"))));
+    faults::Helper h(dir.path(), {"--memory-limit", "512", "grade", "10"});
+    const QString line = h.line(20000);
+    QVERIFY2(h.finished(20000), "reading /dev/zero did not end");
+    QCOMPARE(line, QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + pz::reason::notRegular());
+}
+
+void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
+{
+    // A child's history that became a link to a file elsewhere: the result sheet's line is not
+    // written there.
+    Program p;
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("system.conf"));
+    faults::writeBytes(target, "keep=1\r\n");
+    QVERIFY(QFile::link(target, p.path(QStringLiteral("user/evil.dat"))));
+    SharedState &s = p.state();
+    s.userName = QStringLiteral("evil");
+    s.gradeName = QStringLiteral("１０級");
+    DrillSession &d = s.drill;
+    for (int k = 0; k < 10; ++k) {
+        d.addNumber(5);
+        d.finishQuestion();
+        d.countAnswer();
+        d.recordAnswer(QStringLiteral("5"));
+        d.clearRunningSum();
+    }
+    d.decideVerdict();
+    d.reset();
+    TForm4 *sheet = p.screens().form4;
+    sheet->Show();
+    sheet->startFill();
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル user/evil.dat を使えません。\n") + pz::reason::isLink()});
+    QCOMPARE(faults::readBytes(target), QByteArray("keep=1\r\n"));
+    sheet->Close();
+}
+
+PZ_GUI_TEST_MAIN(TestLinksAndFifos)
+#include "tst_faults_links.moc"
