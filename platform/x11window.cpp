@@ -73,6 +73,15 @@ void skipTaskbar(QWidget *w)
     XFlush(d);
 }
 
+void setTransientFor(QWidget *w, QWidget *owner)
+{
+    Display *d = display();
+    if (!d || !w || !owner)
+        return;
+    XSetTransientForHint(d, w->winId(), owner->winId());
+    XFlush(d);
+}
+
 void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName)
 {
     Display *d = display();

@@ -17,6 +17,10 @@ bool available();
 // state when the window is withdrawn.
 void skipTaskbar(QWidget *w);
 
+// The window belongs to `owner`: a window manager keeps it above the owner. Set after every show
+// (the toolkit writes this hint itself when it maps a window, but only for dialog-like types).
+void setTransientFor(QWidget *w, QWidget *owner);
+
 // The text a taskbar shows for the window (its name) and its icon name.
 void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName);
 

@@ -115,6 +115,10 @@ void App::showScreen(Screen *s)
         }
         else
             s->show();
+        if (QWindow *owner = s->windowHandle()->transientParent())
+            for (Screen *o : std::as_const(open_))
+                if (o->windowHandle() == owner)
+                    x11window::setTransientFor(s, o);
     }
     if (active_ != s)
         activate(s, true);

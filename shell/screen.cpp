@@ -33,6 +33,7 @@ Screen::Screen(const Layout &layout) : QWidget(nullptr), layout_(layout)
     style::setColour(this, QPalette::Window, layout.background);
     setAutoFillBackground(true);
     setFont(font(layout.fontPx));
+    installEventFilter(this); // whatever the screen's own event handlers do
 }
 
 Screen::~Screen()
@@ -73,6 +74,35 @@ void Screen::create()
         break;
     }
     FormCreate();
+}
+
+bool Screen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+            fitOuterSize();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Screen::fitOuterSize()
+{
+    if (layout_.kind != Kind::SizeableDialog || !isVisible() || fitting_)
+        return;
+    const QSize frame = frameGeometry().size() - size(); // title bar and borders; none without a window manager
+    const QSize client = layout_.size - frame;
+    if (client == size() || client.isEmpty())
+        return;
+    fitting_ = true;
+    resize(client);
+    fitting_ = false;
 }
 
 void Screen::Show() { app().showScreen(this); }

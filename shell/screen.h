@@ -68,9 +68,14 @@ protected:
     static QFont font(int px, bool bold = false, bool italic = false);
 
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class App;
+    // A sizeable dialog's size is its outer size: once the window manager has framed it, the client
+    // area shrinks by the frame.
+    void fitOuterSize();
+    bool fitting_ = false;
     Layout layout_;
     bool modal_ = false;
     bool closingByProgram_ = false;
