@@ -20,8 +20,6 @@ public:
     };
     RecordGrid(QWidget *parent, const QString &name, const Look &look);
 
-    RecordTable *table() const { return table_; }
-
     // The table's rows, header row included; the text of one cell; the fixed (header) rows.
     int RowCount() const { return table_->rows(); }
     QString Cells(int column, int row) const { return table_->cell(column, row); }

@@ -9,26 +9,6 @@ const QVariant kAlignment(int(Qt::AlignLeft | Qt::AlignVCenter));
 
 RecordTable::RecordTable(int rows, QObject *parent) : QAbstractTableModel(parent), rows_(std::max(rows, kMinRows)) {}
 
-void RecordTable::setRows(int rows)
-{
-    rows = std::max(rows, kMinRows);
-    if (rows == rows_)
-        return;
-    // The view sees every row but the header one.
-    if (rows > rows_) {
-        beginInsertRows(QModelIndex(), rows_ - 1, rows - 2);
-        rows_ = rows;
-        endInsertRows();
-    } else {
-        beginRemoveRows(QModelIndex(), rows - 1, rows_ - 2);
-        rows_ = rows;
-        if (lines_.size() > rows)
-            lines_.resize(rows);
-        cachedRow_ = -1;
-        endRemoveRows();
-    }
-}
-
 const rowsplit::Row &RecordTable::cellsOf(int row) const
 {
     if (row != cachedRow_) {

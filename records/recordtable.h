@@ -21,7 +21,6 @@ public:
 
     // The rows, header row included.
     int rows() const { return rows_; }
-    void setRows(int rows);
     // One fixed row: the header.
     static constexpr int fixedRows() { return 1; }
     QString cell(int column, int row) const;
