@@ -1,5 +1,6 @@
 #include "settings/rand.h"
 
+#include "drill/flashrules.h"
 #include "platform/errors.h"
 #include "platform/textfile.h"
 
@@ -105,6 +106,47 @@ T readSlot(GradeCode c, int offset, T (*convert)(const QString &))
 qint32 ReadGradeDigits(GradeCode c) { return readSlot(c, 0, toInteger); }
 qint32 ReadGradeCount(GradeCode c) { return readSlot(c, 1, toInteger); }
 double ReadGradeSeconds(GradeCode c) { return readSlot(c, 2, toSeconds); }
+
+void WriteSettingsLines(const QStringList &lines) { textfile::rewrite(settings::settingsPath(), lines); }
+
+namespace settings {
+
+int firstUnusableSetting(const QStringList &lines)
+{
+    // Each value is judged by the flash rules with the others of its grade replaced by ones that
+    // always run (one number of one digit, the longest hinted time), so the value named is the one
+    // to change; the seconds are judged with the grade's own digits and count.
+    constexpr double kAmpleSeconds = 99;
+    const auto refused = [](const GradeParams &p) { return !flashrules::checkParams(p).isEmpty(); };
+    for (int row = 0; row < kLineCount / 3; ++row) {
+        const int first = 3 * row;
+        GradeParams p;
+        try {
+            p.digits = toInteger(lines.value(first));
+        } catch (const pz::ConversionError &) {
+            return first;
+        }
+        if (refused({p.digits, 1, kAmpleSeconds}))
+            return first;
+        try {
+            p.count = toInteger(lines.value(first + 1));
+        } catch (const pz::ConversionError &) {
+            return first + 1;
+        }
+        if (refused({1, p.count, kAmpleSeconds}))
+            return first + 1;
+        try {
+            p.seconds = toSeconds(lines.value(first + 2));
+        } catch (const pz::ConversionError &) {
+            return first + 2;
+        }
+        if (refused(p))
+            return first + 2;
+    }
+    return -1;
+}
+
+} // namespace settings
 
 std::uint32_t utcTimeOfDayMs()
 {

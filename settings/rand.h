@@ -43,6 +43,17 @@ double ReadGradeSeconds(GradeCode c);
 qint32 toInteger(const QString &text);
 double toSeconds(const QString &text);
 
+// Replaces settei/settei.dat with these lines, each ended by CR LF, through a temporary and a
+// rename: a failed write leaves the old file exactly as it was. Throws IoError / ConversionError.
+void WriteSettingsLines(const QStringList &lines);
+
+namespace settings {
+// The first of these 60 lines, in file order, whose value would make its grade refused when it is
+// chosen: a text the accessors cannot convert, or a value with which the flash presentation cannot
+// run the grade. Returns its slot (0..59), or -1 when every grade can be drilled.
+int firstUnusableSetting(const QStringList &lines);
+} // namespace settings
+
 // The UTC time of day in milliseconds; injected so tests can pin the generator.
 using ClockMs = std::function<std::uint32_t()>;
 std::uint32_t utcTimeOfDayMs();

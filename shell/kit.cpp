@@ -26,6 +26,9 @@ protected:
             return false;
         const auto *k = static_cast<QKeyEvent *>(event);
         int key = 0;
+        // Tab and Shift+Tab move the focus: they are never typed, so no filter may swallow them.
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
+            return false;
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
             key = kEnter;
         } else {

@@ -8,12 +8,15 @@
 #include "drill/start.h"
 #include "drill/success.h"
 #include "settings/rand.h"
+#include "settings/settei.h"
 #include "shell/CuteBtn.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
 #include "records/recordgrid.h"
 #include "users/delete.h"
 #include "users/delkakunin.h"
+#include "users/masterpass.h"
+#include "users/mstgtpass.h"
 #include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
@@ -146,6 +149,23 @@ int main(int argc, char **argv)
     });
     click(s.form13, "Label3");
     click(s.form13, "Label2");
+
+    // The master password typed to reach the students' records, then the settings editor.
+    click(s.form1, "Label7");
+    QTest::keyClicks(s.form14->Edit1, QStringLiteral("teacher"));
+    shot(QStringLiteral("16-master-password"));
+    QTest::keyClick(s.form14->Edit1, Qt::Key_Return);
+    click(s.form13, "Label4");
+    shot(QStringLiteral("17-settings"));
+    click(s.form17, "Label27");
+    click(s.form13, "Label2");
+    // The dialog that chooses the master password at the first start.
+    QTimer::singleShot(0, [&] {
+        QTest::keyClicks(s.form12->Edit1, QStringLiteral("sensei"));
+        shot(QStringLiteral("18-choose-master-password"));
+        s.form12->Close();
+    });
+    s.form12->ShowModal();
     s.form1->restoreDisplayMode();
     app.destroyScreens();
     return 0;

@@ -1,6 +1,7 @@
 // The master password: choosing it in TForm12 (shown by the main menu while none is set) and
 // entering it in TForm14 (the way to the students' records).
 #include "support/testmain.h"
+#include "support/filesizelimit.h"
 
 #include "records/mastergate.h"
 #include "shell/main.h"
@@ -14,10 +15,8 @@
 #include <QSignalSpy>
 #include <QStyleOptionFrame>
 
-#include <csignal>
 #include <functional>
 #include <optional>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using testsupport::Program;
@@ -69,29 +68,6 @@ void reactivateMenu(Program &p)
     p.screens().form7->Show();
     p.screens().form7->Close();
 }
-
-// While it lives, files of this process cannot grow past `bytes`: a longer write fails part-way, as
-// on a full disk (the signal that would end the process is ignored, so write() reports EFBIG).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit l = old_;
-        l.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &l);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
 
 void verifyOnlyWarning(const QString &text)
 {
