@@ -11,22 +11,10 @@
 #include "users/userstore.h"
 
 #include <QListWidget>
-#include <QStyledItemDelegate>
 
 namespace {
 const QString kTitleEnd = QStringLiteral("さんの記録");
 
-// Every name gets the same row height, whatever the font's own line height.
-class RowDelegate : public QStyledItemDelegate {
-public:
-    RowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
-    }
-private:
-    int height_;
-};
 } // namespace
 
 TForm13::TForm13()
@@ -49,15 +37,7 @@ void TForm13::FormCreate()
     Label3 = made[2].label; Image2 = made[2].picture;
     Label2 = made[3].label; Image1 = made[3].picture;
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(8, 80, 177, 465);
-    ListBox1->setFont(font(16, true));
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setSortingEnabled(false);
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setItemDelegate(new RowDelegate(16, ListBox1));
-    style::setColour(ListBox1, QPalette::Text, Qt::black);
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
 
     StringGrid1 = new RecordGrid(this, QStringLiteral("StringGrid1"),

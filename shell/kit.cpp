@@ -4,7 +4,12 @@
 #include "shell/artwork.h"
 #include "shell/widgets.h"
 
+#include "shell/style.h"
+
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 namespace kit {
@@ -50,9 +55,53 @@ private:
     KeyPress handler_;
 };
 
+// Every row of a list the same height.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    RowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    }
+
+private:
+    int height_;
+};
+
 } // namespace
 
 void onKeyPress(QWidget *field, KeyPress handler) { new KeyAdapter(field, std::move(handler)); }
+
+QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo, InputMethod im)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setGeometry(geometry);
+    e->setFont(style::font(px, true));
+    style::setTextColour(e, Qt::black);
+    if (echo == Echo::Masked) {
+        e->setEchoMode(QLineEdit::Password);
+        e->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
+    }
+    // After the echo mode, which sets the input-method state of its own.
+    if (echo == Echo::Masked || im == InputMethod::Off)
+        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    return e;
+}
+
+QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, int px, int rowHeight)
+{
+    auto *l = new QListWidget(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(geometry);
+    l->setFont(style::font(px, true));
+    l->setSelectionMode(QAbstractItemView::SingleSelection);
+    l->setSortingEnabled(false);
+    l->setUniformItemSizes(true);
+    l->setItemDelegate(new RowDelegate(rowHeight, l));
+    style::setColour(l, QPalette::Text, Qt::black);
+    return l;
+}
 
 QTimer *timer(QObject *owner, const char *name, int intervalMs, Timing timing, std::function<void()> onTimer)
 {

@@ -12,6 +12,9 @@
 
 class ClickLabel;
 class Picture;
+class QLineEdit;
+class QListWidget;
+class QRect;
 class QTimer;
 class QObject;
 class QWidget;
@@ -35,6 +38,23 @@ using KeyPress = std::function<void(int &key)>;
 // even when the keyboard delivers it without text. A handler that fails consumes its key, and the
 // error is reported once.
 void onKeyPress(QWidget *field, KeyPress handler);
+
+// --- fields and lists ---------------------------------------------------------------------------
+
+enum class Echo {
+    Plain,  // typed text shown as it is
+    Masked, // each character shown as '*'
+};
+enum class InputMethod { On, Off };
+
+// A one-line field named `name`, black bold type of px pixels. A password field is masked and takes
+// no input method (a password is typed as plain characters, never composed).
+QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo = Echo::Plain,
+                 InputMethod im = InputMethod::On);
+
+// A single-selection, unsorted list of names, black bold type of px pixels, every row rowHeight
+// pixels high whatever the font's own line height.
+QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, int px, int rowHeight);
 
 // --- timers -------------------------------------------------------------------------------------
 

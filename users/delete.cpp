@@ -26,14 +26,7 @@ void TForm10::FormCreate()
     Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("記録を削除します"), {144, 40}, 29, Qt::white);
     Label2 = makeLabel(this, QStringLiteral("Label2"), kInstruction, {8, 112}, 21, style::kRed);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(8, 144, 385, 43);
-    Edit1->setFont(font(35, true));
-    Edit1->setEchoMode(QLineEdit::Password);
-    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
-    // After the echo mode, which sets the input-method state of its own.
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Edit1 = kit::field(this, "Edit1", {8, 144, 385, 43}, 35, kit::Echo::Masked);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 }
 

@@ -16,13 +16,8 @@ void TForm12::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを決めて下さい"), {16, 16}, 24, Qt::white);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(26, 48, 361, 72);
-    Edit1->setFont(font(64, true));
-    style::setTextColour(Edit1, Qt::black);
-    // A password is typed as plain characters, never composed.
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // Shown in clear; a password is typed as plain characters, never composed.
+    Edit1 = kit::field(this, "Edit1", {26, 48, 361, 72}, 64, kit::Echo::Plain, kit::InputMethod::Off);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 }
 

@@ -18,14 +18,7 @@ void TForm14::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを入れて下さい"), {16, 32}, 29, Qt::white);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(16, 80, 441, 72);
-    Edit1->setFont(font(64, true));
-    Edit1->setEchoMode(QLineEdit::Password);
-    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
-    // After the echo mode, which sets the input-method state of its own.
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Edit1 = kit::field(this, "Edit1", {16, 80, 441, 72}, 64, kit::Echo::Masked);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 }
 

@@ -20,17 +20,9 @@ void TForm7::FormCreate()
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("なまえ"), {16, 16}, 24, Qt::white);
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("パスワード"), {16, 112}, 24, Qt::white);
 
-    const auto makeEdit = [this](const char *name, int y) {
-        auto *e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setGeometry(16, y, 465, 56);
-        e->setFont(font(48, true));
-        style::setColour(e, QPalette::Text, Qt::black);
-        return e;
-    };
-    Edit1 = makeEdit("Edit1", 40);  // the name: the input method stays on for kana
-    Edit2 = makeEdit("Edit2", 136); // the password: typed in clear, no input method
-    Edit2->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The name keeps the input method for kana; the password is typed in clear, without one.
+    Edit1 = kit::field(this, "Edit1", {16, 40, 465, 56}, 48);
+    Edit2 = kit::field(this, "Edit2", {16, 136, 465, 56}, 48, kit::Echo::Plain, kit::InputMethod::Off);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
     kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
 

@@ -11,21 +11,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyledItemDelegate>
-
-namespace {
-// Every name gets the same row height, whatever the font's own line height.
-class RowDelegate : public QStyledItemDelegate {
-public:
-    RowDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
-    }
-private:
-    int height_;
-};
-} // namespace
 
 TForm9::TForm9()
     : Screen({.title = QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(409, 357), .pos = QPoint(174, 76)})
@@ -36,28 +21,13 @@ void TForm9::FormCreate()
 {
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("名前を選択してください"), {8, 8}, 27, Qt::white);
 
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(8, 40, 393, 225);
-    ListBox1->setFont(font(35, true));
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListBox1->setSortingEnabled(false);
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setItemDelegate(new RowDelegate(35, ListBox1));
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 40, 393, 225}, 35, 35);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    style::setColour(ListBox1, QPalette::Text, Qt::black);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("パスワードをいれてください"), {8, 272}, 27, Qt::white);
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(8, 304, 393, 43);
-    Edit1->setFont(font(35, true));
-    Edit1->setEchoMode(QLineEdit::Password);
-    Edit1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; color: black; }")); // '*'
-    // After the echo mode, which sets the input-method state of its own.
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Edit1 = kit::field(this, "Edit1", {8, 304, 393, 43}, 35, kit::Echo::Masked);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 
     setTabOrder(ListBox1, Edit1);
