@@ -173,7 +173,8 @@ QByteArray readBytes(const QString &path, int maxLines, Links links)
 
 QByteArray encode(const QString &text)
 {
-    QStringEncoder enc(kCodec);
+    // Stateless: half a surrogate pair at the end is an error, not something kept for a next call.
+    QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
     QByteArray bytes = enc.encode(text);
     if (!enc.isValid() || enc.hasError())
         throw pz::ConversionError(text);
@@ -182,8 +183,13 @@ QByteArray encode(const QString &text)
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder dec(kCodec);
-    return dec.decode(bytes);
+    // A lead byte at the very end (a torn last character) would be held back by the decoder and
+    // lost unseen; a line feed after it, which can never be a second byte, makes it show as the
+    // substitute character like any other byte that is no character.
+    QStringDecoder dec(kCodec, QStringConverter::Flag::Stateless);
+    QString text = dec.decode(bytes + '\n');
+    text.chop(1);
+    return text;
 }
 
 QStringList splitLines(const QString &text)

@@ -108,6 +108,10 @@ void TestTextFile::readsLines_data()
     QTest::newRow("empty line kept") << QByteArray("a\r\n\r\nc\r\n") << QStringList{"a", "", "c"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
+    // Half of a double-byte character at the end is damage like any byte that is no character
+    // (the substitute character), not dropped unseen.
+    QTest::newRow("torn double-byte character") << QByteArray("a\r\nb\x82") << QStringList{"a", QStringLiteral("b\u001A")};
+    QTest::newRow("byte that is no character") << QByteArray("a\xfd" "b\r\n") << QStringList{QStringLiteral("a\u001Ab")};
     QTest::newRow("torn last line with NULs") << QByteArray("a\r\nb\0\0\0", 8) << QStringList{"a", "b"};
     // ～ is 0x8160 in cp932; 級 is 0x8B89.
     QTest::newRow("cp932 text") << QByteArray("\x82\xbd\x82\xeb\x82\xa4,\x81\x60\x8b\x89\r\n")
@@ -133,6 +137,9 @@ void TestTextFile::refusesTextCp932CannotHoldBeforeWriting()
     put(path("keep.txt"), "old\r\n");
     QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::rewrite(path("keep.txt"), {QStringLiteral("😀")}));
     QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::appendLine(path("keep.txt"), QStringLiteral("한국")));
+    // Half a surrogate pair at the end was once held back by the encoder and silently dropped.
+    QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::encode(QStringLiteral("pw") + QChar(0xD83D)));
+    QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::rewrite(path("keep.txt"), {QStringLiteral("pw") + QChar(0xD83D)}));
     QCOMPARE(bytesOf(path("keep.txt")), QByteArray("old\r\n"));
 }
 
