@@ -1,0 +1,45 @@
+// The cp932 layer under any bytes: decoding never fails, text that decodes without loss encodes
+// back to bytes that decode to the same text, text the encoder refuses is refused as a conversion
+// error (never written), and line splitting leaves no line end inside a line.
+#include "platform/errors.h"
+#include "platform/textfile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// What failed, where: a broken expectation ends the run like a sanitizer report does.
+#define check(ok)                                                                                 \
+    do {                                                                                          \
+        if (!(ok)) {                                                                              \
+            std::fprintf(stderr, "expectation failed: %s (line %d)\n", #ok, __LINE__);            \
+            std::abort();                                                                         \
+        }                                                                                         \
+    } while (0)
+
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString text = textfile::decode(bytes);
+    try {
+        const QByteArray again = textfile::encode(text);
+        check(textfile::decode(again) == text);
+        check(textfile::encode(textfile::decode(again)) == again);
+    } catch (const pz::ConversionError &e) {
+        check(e.text().size() < 200);
+    }
+    const QStringList lines = textfile::splitLines(text);
+    for (const QString &l : lines) {
+        check(!l.contains(QLatin1Char('\n')));
+        check(!l.contains(QChar(0)));
+    }
+    // Text made of what the bytes hold read as UTF-16: refused or round-tripped, never garbled.
+    const QString any = QString::fromUtf16(reinterpret_cast<const char16_t *>(data), qsizetype(size / 2));
+    try {
+        const QByteArray enc = textfile::encode(any);
+        check(textfile::decode(enc) == any);
+    } catch (const pz::ConversionError &) {
+    }
+    return 0;
+}

@@ -1,0 +1,47 @@
+// The history-line splitting rule under any line a history file can hold (decoded from cp932).
+// Without quotes, every cell is a run of the line without separators, the cells keep the line's
+// order, and empty cells only follow the filled ones.
+#include "platform/textfile.h"
+#include "records/rowsplit.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+// What failed, where: a broken expectation ends the run like a sanitizer report does.
+#define check(ok)                                                                                 \
+    do {                                                                                          \
+        if (!(ok)) {                                                                              \
+            std::fprintf(stderr, "expectation failed: %s (line %d)\n", #ok, __LINE__);            \
+            std::abort();                                                                         \
+        }                                                                                         \
+    } while (0)
+
+namespace {
+bool isSeparator(QChar c) { return c == QLatin1Char(',') || (c.unicode() >= 1 && c.unicode() <= 32); }
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString decoded = textfile::decode(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    for (const QString &line : textfile::splitLines(decoded)) {
+        const rowsplit::Row row = rowsplit::splitRow(line);
+        if (line.contains(QLatin1Char('"')))
+            continue;
+        bool emptySeen = false;
+        qsizetype from = 0;
+        for (const QString &cell : row) {
+            if (cell.isEmpty()) {
+                emptySeen = true;
+                continue;
+            }
+            check(!emptySeen);
+            for (QChar c : cell)
+                check(!isSeparator(c));
+            const qsizetype at = line.indexOf(cell, from);
+            check(at >= 0);
+            from = at + cell.size();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,84 @@
+// The settings file as the grade screen reads it: any bytes as settei/settei.dat, through the real
+// accessors (file reading, line splitting, the conversions) and the rule that decides whether the
+// flash screen can run a grade.
+//
+// Besides crashes and undefined behaviour it checks what the program relies on:
+//  - a value the accessors return converts back to the same value;
+//  - parameters checkParams accepts always give an interval the timers can take (1 ms to 2^32 - 1).
+#include "drill/flashrules.h"
+#include "platform/errors.h"
+#include "settings/rand.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <sys/mman.h>
+#include <unistd.h>
+
+// What failed, where: a broken expectation ends the run like a sanitizer report does.
+#define check(ok)                                                                                 \
+    do {                                                                                          \
+        if (!(ok)) {                                                                              \
+            std::fprintf(stderr, "expectation failed: %s (line %d)\n", #ok, __LINE__);            \
+            std::abort();                                                                         \
+        }                                                                                         \
+    } while (0)
+
+namespace {
+// settei/settei.dat in a folder of its own is a link to an in-memory file: the accessors open and
+// read a real file each time, without touching the disk.
+int memFile()
+{
+    static int fd = -1;
+    if (fd >= 0)
+        return fd;
+    static QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("settei"));
+    fd = memfd_create("settei", 0);
+    const QByteArray target = "/proc/self/fd/" + QByteArray::number(fd);
+    if (fd < 0 || symlink(target.constData(), QFile::encodeName(dir.filePath(QStringLiteral("settei/settei.dat"))).constData()) != 0)
+        std::abort();
+    QDir::setCurrent(dir.path());
+    return fd;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const int fd = memFile();
+    check(ftruncate(fd, 0) == 0);
+    check(pwrite(fd, data, size, 0) == ssize_t(size));
+
+    try {
+        const QStringList slots_ = ReadSettingsLines();
+        check(slots_.size() == settings::kLineCount);
+    } catch (const pz::IoError &) {
+        return 0; // larger than any settings file may be
+    }
+    for (GradeCode c = 1; c <= 20; ++c) {
+        GradeParams p;
+        try {
+            p.digits = ReadGradeDigits(c);
+            check(toInteger(QString::number(p.digits)) == p.digits);
+            p.count = ReadGradeCount(c);
+            p.seconds = ReadGradeSeconds(c);
+            check(std::isfinite(p.seconds));
+            check(toSeconds(QString::number(p.seconds, 'g', 17)) == p.seconds);
+        } catch (const pz::ConversionError &e) {
+            check(!e.text().isEmpty() && e.text().size() < 200); // a cut quote, never the whole line
+            continue;
+        }
+        if (flashrules::checkParams(p).isEmpty()) {
+            const qint64 interval = flashrules::displayInterval(p.seconds, p.count);
+            check(interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()));
+            check(flashrules::numberPlacement(p.digits).has_value());
+        }
+    }
+    return 0;
+}
