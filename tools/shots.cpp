@@ -5,6 +5,7 @@
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
 #include "drill/option.h"
+#include "drill/reviewpanel.h"
 #include "drill/start.h"
 #include "drill/success.h"
 #include "settings/rand.h"
@@ -108,7 +109,8 @@ int main(int argc, char **argv)
     for (int q = 1; q <= 10; ++q) {
         (void)QTest::qWaitFor([&] { return s.form5->isVisible(); }, 10000);
         const int sum = app.state().drill.runningSum();
-        QTest::keyClicks(s.form5->Edit1, QString::number(q == 4 ? sum + 10 : sum));
+        // Question 4 is answered without its second number, for the second look below.
+        QTest::keyClicks(s.form5->Edit1, QString::number(q == 4 ? sum - app.state().drill.question(3).numbers.value(1) : sum));
         if (q == 1)
             shot(QStringLiteral("09-answer-box"));
         QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
@@ -116,6 +118,9 @@ int main(int argc, char **argv)
     shot(QStringLiteral("10-verdict"));
     QTest::keyClick(s.form6, Qt::Key_Return);
     shot(QStringLiteral("11-result-sheet"));
+    QTest::mouseClick(s.form4->findChild<QLabel *>(TForm4::markCellName(4)), Qt::LeftButton);
+    shot(QStringLiteral("11a-review-missing-number"));
+    QTest::keyClick(s.form4->Review, Qt::Key_Escape);
     click(s.form4, "Label46");
     s.form3->Close();
 
