@@ -7,10 +7,13 @@ namespace style {
 QString programTitle() { return QStringLiteral("検定用ぴかざん"); }
 QString fontFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
 QString fixedFontFamily() { return QStringLiteral("ＭＳ ゴシック"); }
+QString boldFontFamily() { return QStringLiteral("Noto Sans CJK JP"); }
 
 QFont font(int px, bool bold, bool italic)
 {
     QFont f(fontFamily());
+    if (bold)
+        f.setFamilies({boldFontFamily(), fontFamily()});
     f.setPixelSize(px);
     f.setBold(bold);
     f.setItalic(italic);

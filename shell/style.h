@@ -21,8 +21,12 @@ QString programTitle();
 QString fontFamily();
 // The fixed-pitch design font, mapped to IPA Gothic.
 QString fixedFontFamily();
+// The face of bold text: a real bold face (Noto Sans CJK JP Bold). IPA P Gothic has no bold face,
+// and the toolkit emboldens a regular face only at sizes below 64 px.
+QString boldFontFamily();
 
-// A font of the design family with a pixel height.
+// A font of the design family with a pixel height; bold text in the real bold face, the design
+// family standing behind it.
 QFont font(int px, bool bold = false, bool italic = false);
 
 // Sets one colour role in every colour group, so a control looks the same active, inactive and
