@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Makes the program's sound cues (our own): wav/a.wav, the countdown "pi", and the two message-box
-cues. 16-bit mono 22050 Hz, short soft sine tones with a quick attack and an exponential decay."""
+"""Makes the program's sound cues (our own): wav/a.wav, the countdown "pi", the two message-box
+cues and the default beep. 16-bit mono 22050 Hz, short soft sine tones with a quick attack and an exponential decay."""
 import math
 import os
 import struct
@@ -34,3 +34,5 @@ def write(path, samples):
 write(os.path.join(HERE, "wav", "a.wav"), tone([(1318.5, 180)]))
 write(os.path.join(HERE, "sounds", "exclamation.wav"), tone([(659.3, 110), (440.0, 220)]))
 write(os.path.join(HERE, "sounds", "information.wav"), tone([(784.0, 120), (1046.5, 260)], 0.35))
+# What plays for a countdown file that is missing or damaged, like a system's default beep.
+write(os.path.join(HERE, "sounds", "default.wav"), tone([(880.0, 90), (880.0, 160)], 0.4))
