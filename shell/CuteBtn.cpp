@@ -379,10 +379,9 @@ void TCuteButton::MouseLeave(Qt::KeyboardModifiers shift, int x, int y)
     fire(OnMouseLeave, this, shift, x, y);
     if (!self)
         return;
+    // A focused button keeps its look, so a press held while the pointer leaves stays lowered.
     if (!(hasFocus() && tabFocusUp_))
         setBevelOuter(BevelCut::None);
-    else if (bevelOuter_ == BevelCut::Lowered && !spacePressed_)
-        setBevelOuter(BevelCut::Raised); // a held mouse press looks pressed only over the button
 }
 
 void TCuteButton::mousePressEvent(QMouseEvent *e)
