@@ -39,6 +39,9 @@ void TForm9::FormActivate()
     ListBox1->clear();
     ListBox1->addItems(userstore::listUsers());
     ListBox1->clearSelection();
+    // No current row either: the list would otherwise make the first name current when it gets the
+    // focus, and the first Down would then choose the second name.
+    ListBox1->setCurrentIndex(QModelIndex());
     ListBox1->setFocus();
 }
 

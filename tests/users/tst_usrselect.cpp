@@ -65,6 +65,8 @@ private slots:
     void emptyFolderEmptyList();
     void reopeningListsEachOnce();
     void selectionMovesFocus();
+    void firstArrowChoosesTheFirstName_data();
+    void firstArrowChoosesTheFirstName();
     void login_data();
     void login();
     void switchUser();
@@ -204,6 +206,44 @@ void TestUserSelect::selectionMovesFocus()
     QTest::keyClick(f->ListBox1, row == 0 ? Qt::Key_Down : Qt::Key_Up);
     QCOMPARE(f->ListBox1->selectedItems().size(), 1);
     QVERIFY(f->ListBox1->selectedItems().first()->text() != QStringLiteral("はなこ"));
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+}
+
+void TestUserSelect::firstArrowChoosesTheFirstName_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("reopened");
+    QTest::newRow("Down") << int(Qt::Key_Down) << false;
+    QTest::newRow("Up") << int(Qt::Key_Up) << false;
+    QTest::newRow("Down, opened a second time") << int(Qt::Key_Down) << true;
+    QTest::newRow("Home") << int(Qt::Key_Home) << false;
+}
+
+// The dialog opens with no name chosen and none current: the first arrow chooses the first name.
+void TestUserSelect::firstArrowChoosesTheFirstName()
+{
+    QFETCH(int, key);
+    QFETCH(bool, reopened);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    addUser(p, QStringLiteral("じろう"), "xyz\r\n");
+    TForm9 *f = p.screens().form9;
+    p.screens().form1->Show();
+    f->Show();
+    if (reopened) {
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        choose(f, listed(f->ListBox1).at(2));
+        f->Close();
+        f->Show();
+    }
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), f->ListBox1, 2000);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+    QCOMPARE(f->ListBox1->currentRow(), -1);
+    QTest::keyClick(f->ListBox1, Qt::Key(key));
+    QCOMPARE(f->ListBox1->selectedItems().size(), 1);
+    QCOMPARE(f->ListBox1->selectedItems().first()->text(), listed(f->ListBox1).first());
     QCOMPARE(QApplication::focusWidget(), f->Edit1);
 }
 
