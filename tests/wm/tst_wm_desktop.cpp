@@ -166,6 +166,7 @@ private slots:
     void clickOnTheMenuBehindTheLoginDialogActivatesTheMenu();
     void windowHints();
     void sizeableDialogHasItsOuterSize();
+    void buttonHeldWhileThePointerLeaves();
     void roadOfOneDrillWithTheMouseWandering();
 };
 
@@ -326,6 +327,31 @@ void TestDesktop::sizeableDialogHasItsOuterSize()
     QCOMPARE(d.frameGeometry().topLeft(), QPoint(175, 177));
     d.Close();
     owner.Close();
+}
+
+// The registration's とじる pressed with the real pointer, which then leaves the button while held.
+void TestDesktop::buttonHeldWhileThePointerLeaves()
+{
+    Program p;
+    Screens &s = p.screens();
+    s.form1->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    QTest::qWait(300);
+    QVERIFY(clickOn(s.form1->Label1));
+    QTRY_VERIFY_WITH_TIMEOUT(s.form7->isVisible() && onTop(s.form7), 3000);
+    TCuteButton *b = s.form7->CuteButton2;
+    const QPoint in = b->mapToGlobal(b->rect().center());
+    const QPoint out = b->mapToGlobal(QPoint(b->width() / 2, -40)); // on the dialog, above the button
+    QVERIFY(xdo({QStringLiteral("mousemove"), QString::number(in.x()), QString::number(in.y()), QStringLiteral("mousedown"), QStringLiteral("1")}));
+    QTRY_COMPARE_WITH_TIMEOUT(b->BevelOuter(), TCuteButton::BevelCut::Lowered, 2000);
+    QVERIFY(xdo({QStringLiteral("mousemove"), QString::number(out.x()), QString::number(out.y())}));
+    QTest::qWait(300);
+    QCOMPARE(b->BevelOuter(), TCuteButton::BevelCut::Lowered); // still pressed: it has the focus
+    QVERIFY(xdo({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    QTRY_COMPARE_WITH_TIMEOUT(b->BevelOuter(), TCuteButton::BevelCut::Raised, 2000);
+    QVERIFY(s.form7->isVisible()); // released outside: no click
+    QVERIFY(clickAt(in));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.form7->isVisible(), 2000);
 }
 
 // Register, log in, practise 10級 and see the result, with real clicks and keys, the pointer
