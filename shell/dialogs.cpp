@@ -22,7 +22,9 @@ QString fitText(const QString &text)
     int total = 0;
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
-        line.remove(QLatin1Char('\r'));
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        line.replace(QLatin1Char('\r'), QLatin1Char(' ')); // CR-only line ends: keep the values apart
         const bool last = total + qMin<qsizetype>(line.size(), kMaxLineChars) > kMaxChars;
         const int keep = last ? kMaxChars - total : kMaxLineChars;
         if (line.size() > keep)

@@ -14,6 +14,8 @@ private slots:
     void boxFitsTheScreen();
     void ordinaryTextsUnchanged_data();
     void ordinaryTextsUnchanged();
+    void lineEnds_data();
+    void lineEnds();
 };
 
 void TestDialogs::boxFitsTheScreen_data()
@@ -72,6 +74,23 @@ void TestDialogs::ordinaryTextsUnchanged()
 {
     QFETCH(QString, text);
     QCOMPARE(dialogs::fitText(text), text);
+}
+
+void TestDialogs::lineEnds_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("CR LF ends a line") << "a\r\nb" << "a\nb";
+    QTest::newRow("CR-only line ends keep the values apart") << "1\r4\r4.5" << "1 4 4.5";
+    QTest::newRow("eleven lines: the tenth says more follows") << QStringLiteral("x\n").repeated(10) + QStringLiteral("x")
+                                                               << QStringLiteral("x\n").repeated(9) + QStringLiteral("…");
+}
+
+void TestDialogs::lineEnds()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(dialogs::fitText(text), shown);
 }
 
 PZ_GUI_TEST_MAIN(TestDialogs)
