@@ -108,17 +108,14 @@ void App::showScreen(Screen *s)
     open_.append(s);
     if (!wasVisible) {
         pz::guard([s] { s->FormShow(); });
-        prepareWindow(s, opener);
+        Screen *owner = prepareWindow(s, opener);
         if (s->layout().kind == Screen::Kind::FullScreenMaximised) {
             s->sizeToDisplay(); // maximised: it fills the display as it is now
             s->showMaximized();
         }
         else
             s->show();
-        if (QWindow *owner = s->windowHandle()->transientParent())
-            for (Screen *o : std::as_const(open_))
-                if (o->windowHandle() == owner)
-                    x11window::setTransientFor(s, o);
+        x11window::setTransientFor(s, owner); // after the show, which rewrites the hint
     }
     if (active_ != s)
         activate(s, true);
@@ -197,23 +194,22 @@ QWidget *App::keyboardOwner() const
     return boxOwner();
 }
 
-void App::prepareWindow(Screen *s, Screen *opener)
+Screen *App::prepareWindow(Screen *s, Screen *opener)
 {
     // Dialogs and panels belong to the screen that opened them: a window manager keeps them above
     // it, also when the child clicks that screen. Full screens are peers, as the program's own
     // model has them.
     const bool fullScreen = s->layout().kind == Screen::Kind::FullScreen
                          || s->layout().kind == Screen::Kind::FullScreenMaximised;
-    QWindow *parent = nullptr;
-    if (!fullScreen && opener && opener != s && opener->isVisible())
-        parent = opener->windowHandle();
+    Screen *owner = (!fullScreen && opener && opener != s && opener->isVisible()) ? opener : nullptr;
     s->winId(); // the native window, to carry what follows
-    s->windowHandle()->setTransientParent(parent);
+    s->windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);
     // One taskbar entry for the program: the main menu's, with the program's title.
     if (s == screens_.form1)
         x11window::setTaskbarNames(s, title(), QByteArrayLiteral("pikazan"));
     else
         x11window::skipTaskbar(s);
+    return owner;
 }
 
 void App::focusMoved(QWindow *to)

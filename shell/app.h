@@ -57,8 +57,8 @@ private:
     void activate(Screen *s, bool runActivate);
     void activateTopmost();
     // Tells the window system what the model says before a screen is shown: whom it belongs to,
-    // whether it has a taskbar entry.
-    void prepareWindow(Screen *s, Screen *opener);
+    // whether it has a taskbar entry. Returns the screen it belongs to, if any.
+    Screen *prepareWindow(Screen *s, Screen *opener);
     // The window system gave the keyboard to a window of ours; anything but what the model says
     // (a disabled screen, one under a modal box, one the window manager raised on its own) is put
     // right: the active screen goes back on top with the keyboard.
