@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -241,8 +242,10 @@ QString readPassword(const QString &name)
 {
     const QString path = passwordPath(name);
     const QString password = textfile::readFirstLine(path, kOwnFiles);
-    // Registration never stores an empty password: an empty line would let an empty typing in.
-    if (password.isEmpty())
+    // Registration never stores an empty password (an empty line would let an empty typing in) nor
+    // one with a control character (a byte that is no cp932 character reads as one): either is
+    // damage to report, not a password that can never match.
+    if (password.isEmpty() || std::any_of(password.begin(), password.end(), isControl))
         throw pz::IoError(path, pz::reason::damaged());
     return password;
 }

@@ -458,17 +458,21 @@ void TestUserStore::emptyPasswordFileIsDamage_data()
     QTest::newRow("only CR LF") << QByteArray("\r\n");
     QTest::newRow("empty first line") << QByteArray("\r\nabc\r\n");
     QTest::newRow("only NULs") << QByteArray("\0\0\0\0", 4);
+    // Registration refuses control characters, and bytes that are no cp932 character read as one.
+    QTest::newRow("bytes that are no character") << QByteArray("pw\xfd\r\n");
+    QTest::newRow("a tab inside") << QByteArray("p\tw\r\n");
 }
 
 void TestUserStore::emptyPasswordFileIsDamage()
 {
-    // Registration never stores an empty password: such a file would let an empty typing in.
+    // Registration never stores such a password: an empty one would let an empty typing in, one
+    // with a character that cannot be typed would never match and only say "wrong password".
     QFETCH(QByteArray, bytes);
     writeBytes(QStringLiteral("user/たろう.dat"), kHeaderBytes);
     writeBytes(QStringLiteral("user/たろう.psw"), bytes);
     try {
         userstore::readPassword(QStringLiteral("たろう"));
-        QFAIL("an empty password was read as one");
+        QFAIL("a damaged password file was read as a password");
     } catch (const pz::IoError &e) {
         QCOMPARE(e.path(), QStringLiteral("user/たろう.psw"));
         QCOMPARE(e.reason(), pz::reason::damaged());
