@@ -2,6 +2,7 @@
 // For each size it prints the time for the activation (title, header row, reading the file and
 // filling the table), the time until the screen has painted, the time to close it, and beside them
 // the time just to read and decode the same file; then the resident memory with the table filled.
+#include "resident.h"
 #include "records/kiroku.h"
 #include "records/recordgrid.h"
 #include "shell/app.h"
@@ -33,17 +34,6 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long residentKiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // A registered user whose history holds `drills` lines after the header, of the kinds the result

@@ -3,6 +3,7 @@
 // the result sheet and its line in the history, back to the grade screen. The timers' handlers are
 // stepped instead of waited for (a drill takes the screens' own code, not their 45 seconds).
 // Prints the resident memory after a warm-up and every 100 drills; it must stay flat.
+#include "resident.h"
 #include "drill/dkhyouji.h"
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
@@ -30,17 +31,6 @@
 #include <cstdlib>
 
 namespace {
-
-long residentKiB()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 [[noreturn]] void fail(const char *what, int drill)
 {

@@ -7,15 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+// Last: its macro name must not reach the headers above.
+#include "fuzzcheck.h"
 
-// What failed, where: a broken expectation ends the run like a sanitizer report does.
-#define check(ok)                                                                                 \
-    do {                                                                                          \
-        if (!(ok)) {                                                                              \
-            std::fprintf(stderr, "expectation failed: %s (line %d)\n", #ok, __LINE__);            \
-            std::abort();                                                                         \
-        }                                                                                         \
-    } while (0)
 
 namespace {
 bool isSeparator(QChar c) { return c == QLatin1Char(',') || (c.unicode() >= 1 && c.unicode() <= 32); }

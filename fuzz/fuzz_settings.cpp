@@ -19,15 +19,9 @@
 #include <limits>
 #include <sys/mman.h>
 #include <unistd.h>
+// Last: its macro name must not reach the headers above.
+#include "fuzzcheck.h"
 
-// What failed, where: a broken expectation ends the run like a sanitizer report does.
-#define check(ok)                                                                                 \
-    do {                                                                                          \
-        if (!(ok)) {                                                                              \
-            std::fprintf(stderr, "expectation failed: %s (line %d)\n", #ok, __LINE__);            \
-            std::abort();                                                                         \
-        }                                                                                         \
-    } while (0)
 
 namespace {
 // settei/settei.dat in a folder of its own is a link to an in-memory file: the accessors open and
