@@ -217,6 +217,8 @@ void TestReview::replayShowsTheSameNumbersAndChangesNothing()
     QVERIFY(!p.screens().form5->isVisible()); // no answer box after a replay
     QCOMPARE(p.app().activeScreen(), sheet);
     QVERIFY(panel->isVisible());
+    // The keyboard is the panel's again: Escape closes it.
+    QTRY_COMPARE_WITH_TIMEOUT(sheet->focusWidget(), static_cast<QWidget *>(panel), 2000);
     QCOMPARE(p.readFile(recordRelPath()), history);
     QCOMPARE(cell(sheet, TForm4::markCellName(3))->text(), QStringLiteral("×"));
     QCOMPARE(sheet->Label44->text(), QStringLiteral("9"));
