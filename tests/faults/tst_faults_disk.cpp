@@ -161,16 +161,7 @@ void TestFullDisk::drillLineWithTenBytesLeft()
     SharedState &s = p.state();
     s.userName = QStringLiteral("たろう");
     s.gradeName = QStringLiteral("１０級");
-    DrillSession &d = s.drill;
-    for (int k = 0; k < 10; ++k) {
-        d.addNumber(5);
-        d.finishQuestion();
-        d.countAnswer();
-        d.recordAnswer(QStringLiteral("5"));
-        d.clearRunningSum();
-    }
-    d.decideVerdict();
-    d.reset();
+    testsupport::playDrill(s.drill, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
     sheet->setDateSource([] { return QDate(2024, 5, 7); });
     sheet->Show();
     sheet->startFill();

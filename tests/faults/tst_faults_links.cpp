@@ -213,16 +213,7 @@ void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
     SharedState &s = p.state();
     s.userName = QStringLiteral("evil");
     s.gradeName = QStringLiteral("１０級");
-    DrillSession &d = s.drill;
-    for (int k = 0; k < 10; ++k) {
-        d.addNumber(5);
-        d.finishQuestion();
-        d.countAnswer();
-        d.recordAnswer(QStringLiteral("5"));
-        d.clearRunningSum();
-    }
-    d.decideVerdict();
-    d.reset();
+    testsupport::playDrill(s.drill, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
     TForm4 *sheet = p.screens().form4;
     sheet->Show();
     sheet->startFill();

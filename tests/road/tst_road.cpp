@@ -36,7 +36,7 @@ void TestRoad::oneDrillFromRegistrationToHistory()
     QStringList lines = settings::defaultSettingsLines();
     lines[1] = "2";
     lines[2] = "1";
-    p.writeFile("settei/settei.dat", (lines.join("\r\n") + "\r\n").toLatin1());
+    p.writeSettings(lines);
     Screens &s = p.screens();
     s.form1->Show();
 

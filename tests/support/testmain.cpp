@@ -65,6 +65,25 @@ QByteArray Program::readFile(const QString &relative) const
     return f.readAll();
 }
 
+void Program::writeSettings(const QStringList &lines)
+{
+    writeFile(QStringLiteral("settei/settei.dat"), cp932Lines(lines));
+}
+
+QString playDrill(DrillSession &drill, const QList<int> &sums, const QStringList &typed)
+{
+    for (int k = 0; k < sums.size(); ++k) {
+        drill.addNumber(sums[k]);
+        drill.finishQuestion();
+        drill.countAnswer();
+        drill.recordAnswer(typed.value(k));
+        drill.clearRunningSum();
+    }
+    const QString verdict = drill.decideVerdict();
+    drill.reset();
+    return verdict;
+}
+
 void type(QWidget *w, const QString &text)
 {
     for (QChar c : text) {

@@ -35,6 +35,8 @@ public:
     Screens &screens() { return App::instance()->screens(); }
     // Writes raw bytes to a file of the working folder (creating folders).
     void writeFile(const QString &relative, const QByteArray &bytes);
+    // Replaces settei/settei.dat with these lines (cp932, CR LF).
+    void writeSettings(const QStringList &lines);
     QByteArray readFile(const QString &relative) const;
 
 private:
@@ -57,6 +59,11 @@ void layoutColumns();
 void layoutRow(const char *control, QPoint pos, QSize size = {}, const QString &text = QString(), int px = 0,
                QColor colour = QColor(), int bold = -1);
 void checkLayoutRow(QWidget *screen);
+
+// A whole drill through the drill's own steps, one number per question (its sum), the answers as
+// typed; ends as the tenth answer leaves it (verdict decided, the flash screen's reset done).
+// Returns the verdict.
+QString playDrill(DrillSession &drill, const QList<int> &sums, const QStringList &typed);
 
 // Installs the recorders; called once by the test main.
 void install();

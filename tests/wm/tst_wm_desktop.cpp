@@ -177,7 +177,7 @@ void TestDesktop::clickOnTheFlashScreenKeepsTheAnswerBox()
     QStringList lines = settings::defaultSettingsLines();
     lines[1] = "2";
     lines[2] = "1";
-    p.writeFile("settei/settei.dat", (lines.join("\r\n") + "\r\n").toLatin1());
+    p.writeSettings(lines);
     Screens &s = p.screens();
     s.form1->Show();
     s.form1->setLoggedIn(true);
@@ -362,7 +362,7 @@ void TestDesktop::roadOfOneDrillWithTheMouseWandering()
     QStringList lines = settings::defaultSettingsLines();
     lines[1] = "2"; // 10級: 1 digit, 2 numbers over 1 second
     lines[2] = "1";
-    p.writeFile("settei/settei.dat", (lines.join("\r\n") + "\r\n").toLatin1());
+    p.writeSettings(lines);
     Screens &s = p.screens();
     s.form1->Show();
     QVERIFY(QTest::qWaitForWindowExposed(s.form1));
