@@ -110,12 +110,10 @@ void TForm17::FormCreate()
     const Handler handlers[3] = {&TForm17::Edit1KeyPress, &TForm17::Edit2KeyPress, &TForm17::Edit3KeyPress};
     for (int k = 0; k < int(Edit.size()); ++k) {
         const int row = k / 3, c = k % 3;
-        auto *box = new QLineEdit(this);
-        box->setObjectName(QStringLiteral("Edit%1").arg(k + 1));
-        box->setGeometry(kColumns[c].boxX[row / 10], rowY(row), 57, 35);
-        box->setFont(font(27, true));
+        auto *box = kit::field(this, QStringLiteral("Edit%1").arg(k + 1).toLatin1().constData(),
+                               {kColumns[c].boxX[row / 10], rowY(row), 57, 35}, 27, kit::Echo::Plain,
+                               kit::InputMethod::Off);
         style::setColour(box, QPalette::Base, Qt::white);
-        style::setTextColour(box, Qt::black);
         new BoxGuard(box);
         kit::onKeyPress(box, [this, box, h = handlers[c]](int &key) { (this->*h)(box, key); });
         if (k > 0)
