@@ -3,9 +3,24 @@
 #include "shell/style.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 
+
+namespace {
+// The bold face's line box is taller than the design font's, so a caption would sit lower than the
+// design puts it and run into what lies below (the result sheet's engraved lines). The label keeps
+// the design font's line height, and its text, centred in it, stays where the design puts it.
+void keepDesignLineHeight(QLabel *l)
+{
+    if (!l->font().bold())
+        return;
+    QFont design(style::fontFamily());
+    design.setPixelSize(l->font().pixelSize());
+    l->setFixedHeight(QFontMetrics(design).height());
+}
+} // namespace
 
 ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
                        QColor colour, bool bold)
@@ -16,6 +31,7 @@ ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text
     style::setColour(this, QPalette::WindowText, colour, style::kGreyedText);
     setAttribute(Qt::WA_TranslucentBackground);
     setCursor(Qt::PointingHandCursor);
+    keepDesignLineHeight(this);
     adjustSize();
     move(pos);
 }
@@ -73,6 +89,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPo
     l->setFont(style::font(px, bold));
     style::setColour(l, QPalette::WindowText, colour, style::kGreyedText);
     l->setAttribute(Qt::WA_TranslucentBackground);
+    keepDesignLineHeight(l);
     l->adjustSize();
     l->move(pos);
     return l;
