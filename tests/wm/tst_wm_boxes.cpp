@@ -8,38 +8,25 @@
 #include <QScreen>
 
 namespace {
-QString run(const QString &program, const QStringList &args)
+// A tool's output; the command's words are split as a shell would.
+QByteArray run(const QString &command)
 {
+    QStringList words = QProcess::splitCommand(command);
     QProcess p;
-    p.start(program, args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    p.start(words.takeFirst(), words);
+    p.waitForFinished(10000);
+    return p.readAllStandardOutput();
 }
 bool key(const char *keysym) { return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keysym)}) == 0; }
-QString prop(const QString &window, const char *name)
-{
-    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QString::fromLatin1(name)});
-}
-// The height of the title bar openbox drew around a window: the top of its frame extents.
-int titleBarHeight(WId window)
-{
-    const QString extents = prop(QString::number(window), "_NET_FRAME_EXTENTS").section(QLatin1Char('='), 1);
-    return extents.section(QLatin1Char(','), 2, 2).trimmed().toInt();
-}
 // What the X server shows of a window (its inside, without the frame).
 QImage shot(const QString &window)
 {
-    QProcess p;
-    p.start(QStringLiteral("import"), {QStringLiteral("-window"), window, QStringLiteral("png:-")});
-    p.waitForFinished(10000);
-    return QImage::fromData(p.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    return QImage::fromData(run(QStringLiteral("import -window %1 png:-").arg(window)), "PNG").convertToFormat(QImage::Format_RGB32);
 }
-// The windows of the message mode's program (class "pikazan") on the display.
+// The windows of the message mode's program (class "pikazan").
 QStringList programWindows()
 {
-    return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                           QStringLiteral("--classname"), QStringLiteral("^pikazan$")})
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(run(QStringLiteral("xdotool search --onlyvisible --classname ^pikazan$"))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 } // namespace
 
@@ -81,7 +68,8 @@ void TestBoxes::shortBoxShowsItsTitle()
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             width = box->width();
             title = box->windowTitle();
-            bar = titleBarHeight(box->winId());
+            // The height of openbox's title bar: the top of the frame's extents.
+            bar = QString::fromUtf8(run(QStringLiteral("xprop -id %1 _NET_FRAME_EXTENTS").arg(box->winId()))).section(QLatin1Char(','), 2, 2).toInt();
         }
         key("Return");
     });
@@ -128,8 +116,8 @@ void TestBoxes::messageMode()
     QTest::qWait(500);
     const QStringList windows = programWindows();
     QCOMPARE(windows.size(), 1);
-    QVERIFY2(prop(windows[0], "_NET_WM_NAME").endsWith(QStringLiteral("= \"%1\"").arg(style::programTitle())),
-             qPrintable(prop(windows[0], "_NET_WM_NAME")));
+    const QString name = QString::fromUtf8(run(QStringLiteral("xprop -id %1 _NET_WM_NAME").arg(windows[0]))).trimmed();
+    QVERIFY2(name.endsWith(QStringLiteral("= \"%1\"").arg(style::programTitle())), qPrintable(name));
 
     const QImage shown = shot(windows[0]);
     QVERIFY(!shown.isNull());
