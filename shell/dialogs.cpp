@@ -3,7 +3,11 @@
 #include "platform/sound.h"
 #include "shell/app.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace dialogs {
 
@@ -56,6 +60,21 @@ Hook &hook()
     return h;
 }
 
+// The width a window needs for its whole title on a window manager's title bar. The toolkit allows
+// for a title in its own font and a few pixels of frame; a title bar has a bold font (about the
+// size of the desktop's ordinary text) and buttons (a menu icon on one side, minimise, maximise and
+// close on the other), and many window managers centre the title over the whole bar, so the
+// buttons' width is kept free on both sides. Without this a short box ("保存しました") shows its
+// title as "検… ん" beside openbox.
+int titleRoom(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics fm(font);
+    const int button = fm.height() + 4; // a square button about one line high, with its gap
+    return fm.horizontalAdvance(title) + 2 * 3 * button;
+}
+
 bool show(Kind kind, const QString &title, const QString &text)
 {
     if (hook())
@@ -83,11 +102,17 @@ bool show(Kind kind, const QString &title, const QString &text)
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes;
+        break;
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
-    return true;
+    if (kind != Kind::Question)
+        box.setStandardButtons(QMessageBox::Ok);
+    // The box takes its grid's minimum width: an empty row as wide as the title needs widens it.
+    // Added last, because setting the icon lays the grid out anew.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(titleRoom(title), 0, QSizePolicy::Fixed, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    const int answer = box.exec();
+    return kind != Kind::Question || answer == QMessageBox::Yes;
 }
 } // namespace
 

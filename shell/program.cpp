@@ -1,7 +1,9 @@
-// The program entry: no arguments and no environment of its own are read.
+// The program entry: no environment of its own is read, and of the arguments only the message mode
+// below (the launcher's way to say something in a window); any other argument is ignored.
 #include "platform/signals.h"
 #include "platform/sound.h"
 #include "shell/app.h"
+#include "shell/dialogs.h"
 #include "shell/main.h"
 #include "shell/splash.h"
 
@@ -9,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 // Until the application object stands, Qt's messages are held back: when no display can be
@@ -33,16 +36,46 @@ void beforeTheDisplay(QtMsgType type, const QMessageLogContext &context, const Q
     }
     held.append({type, context.file, context.function, context.category, context.line, text});
 }
+
+void releaseHeld()
+{
+    for (const Held &m : std::as_const(held))
+        qt_message_output(m.type, QMessageLogContext(m.file.constData(), m.line, m.function.constData(), m.category.constData()), m.text);
+    held.clear();
+}
+
+// "pikazan --message TEXT": the program's standard error box, titled with the program's title, and
+// nothing else: no screen is made and the display keeps its mode. The launcher says its refusals
+// this way, so that they read right on a desktop without a dialog tool of its own (xmessage shows
+// Japanese as mojibake). Ends with 0 once the box is closed.
+int messageMode(const char *program, const char *text)
+{
+    // Qt sees only the program's name: a text such as "-reverse" must not be taken for its option.
+    int argc = 1;
+    char *argv[] = {const_cast<char *>(program), nullptr};
+    const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
+    App app(argc, argv);
+    qInstallMessageHandler(usual);
+    releaseHeld();
+    dialogs::errorBox(QString::fromLocal8Bit(text));
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc >= 2 && std::strcmp(argv[1], "--message") == 0) {
+        if (argc != 3) {
+            std::fputs("使い方: pikazan --message 文章\n", stderr);
+            return 2;
+        }
+        return messageMode(argv[0], argv[2]);
+    }
+
     const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
     App app(argc, argv);
     qInstallMessageHandler(usual);
-    for (const Held &m : std::as_const(held))
-        qt_message_output(m.type, QMessageLogContext(m.file.constData(), m.line, m.function.constData(), m.category.constData()), m.text);
-    held.clear();
+    releaseHeld();
 
     // Before the screens: the main menu's creation switches the display and starts its guard.
     unixsignals::onTermination([&app] {

@@ -4,10 +4,12 @@
 #  2. it holds exactly the files it must, with their modes, and declares its dependencies;
 #  3. its desktop file and AppStream metainfo pass their validators and agree with each other,
 #     with the icon and with the program's window class;
-#  4. its launcher picks the classroom folder and lays it out without overwriting (against a stub
-#     program, no display needed);
+#  4. its launcher picks the classroom folder and lays it out without overwriting, never lays out
+#     the machine's folder, refuses a bad machine file naming the line, and says every refusal in
+#     the program's message mode (against a stub program, no display needed);
 #  5. unpacked into a temporary root, it starts through its launcher under Xvfb, lays out a fresh
-#     classroom folder and shows the main menu; a second start leaves every file as it was.
+#     classroom folder and shows the main menu; a second start leaves every file as it was; a
+#     refusal shows the program's message box.
 # Usage: package-check.sh <build folder> <source folder> <project version>
 set -u
 build="$(readlink -f "$1")"; src="$(readlink -f "$2")"; version="$3"
@@ -120,17 +122,24 @@ fake="$tmp/fake"
 mkdir -p "$fake/usr/bin" "$fake/usr/lib/pikazan" "$fake/usr/share/pikazan"
 cp "$root/usr/bin/pikazan" "$fake/usr/bin/"
 cp -r "$tpl" "$fake/usr/share/pikazan/"
-printf '#!/bin/sh\necho "$PWD $#" >"$STUB_LOG"\n' >"$fake/usr/lib/pikazan/pikazan"
+# The stub notes where it ran, or, in the message mode, the text it was given to show.
+cat >"$fake/usr/lib/pikazan/pikazan" <<'EOF'
+#!/bin/sh
+if [ "${1-}" = --message ]; then printf '%s\n' "$2" >"$STUB_MSG"; exit 0; fi
+echo "$PWD $#" >"$STUB_LOG"
+EOF
 chmod +x "$fake/usr/lib/pikazan/pikazan"
 home="$tmp/home"; mkdir -p "$home"
 launch() { # launch <machine file> <XDG_DATA_HOME or -> [folder...]; then ran tells where the stub ran
-  rm -f "$tmp/stub.log"
+  # A display (never opened: the stub stands for the program), as on a desktop: a refusal goes to
+  # stderr and to the program's message box.
+  rm -f "$tmp/stub.log" "$tmp/stub.msg"
   local conf="$1" xdg="$2"; shift 2
   if [ "$xdg" = - ]; then
-    (cd "$tmp" && env -u XDG_DATA_HOME HOME="$home" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" \
+    (cd "$tmp" && env -u XDG_DATA_HOME HOME="$home" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" STUB_MSG="$tmp/stub.msg" DISPLAY=:none \
       "$fake/usr/bin/pikazan" "$@") >"$tmp/launch.log" 2>&1 </dev/null
   else
-    (cd "$tmp" && env HOME="$home" XDG_DATA_HOME="$xdg" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" \
+    (cd "$tmp" && env HOME="$home" XDG_DATA_HOME="$xdg" PIKAZAN_CONF="$conf" STUB_LOG="$tmp/stub.log" STUB_MSG="$tmp/stub.msg" DISPLAY=:none \
       "$fake/usr/bin/pikazan" "$@") >"$tmp/launch.log" 2>&1 </dev/null
   fi
   launch_rc=$?
@@ -165,25 +174,41 @@ same "a folder given, relative, with a space and Japanese in its name" \
   "$tmp/教室 2 0" "$(ran)"
 check "  ... laid out from the template" laid_out "$tmp/教室 2"
 
-shared="$tmp/share/pikazan"; mkdir -p "$shared"
-printf '# the room\r\nclassroom=/elsewhere\r\n  classroom = %s  \r\n' "$shared" >"$tmp/room.conf"
-launch "$tmp/room.conf" "$tmp/xdg"
-same "the machine's folder (CR LF, spaces, the last line counts)" \
-  "$shared 0" "$(ran)"
-check "  ... laid out from the template" laid_out "$shared"
+# The machine's folder. A row: its name | the machine file (printf format; @ stands for the test's
+# folder) | where the program runs, "" when it does not | what the refusal says (grep -E), "" for none.
+# "room" is laid out (less its sound and master password, which the launcher must not copy there),
+# "mnt" an empty mount point, "half" lacks wav/.
+mkdir -p "$tmp/m/room/settei" "$tmp/m/room/user" "$tmp/m/room/wav" "$tmp/m/mnt" "$tmp/m/half/settei" "$tmp/m/half/user"
+cp "$tpl/settei/settei.dat" "$tmp/m/room/settei/"; cp "$tpl/settei/settei.dat" "$tmp/m/half/settei/"
+while IFS='|' read -r name file runs says; do
+  [ -n "$name" ] || continue
+  printf "${file//@/$tmp/m}" >"$tmp/machine.conf"
+  launch "$tmp/machine.conf" "$tmp/xdg"
+  same "machine file: $name" "${runs//@/$tmp/m}" "$(ran)"
+  if [ -n "$says" ]; then
+    check "  ... fails, saying: $says" test "$launch_rc" -ne 0
+    check "  ... on stderr" grep -qsE "$says" "$tmp/launch.log"
+    check "  ... and in the program's message box" grep -qsE "$says" "$tmp/stub.msg"
+  else
+    same "  ... no message" "" "$(cat "$tmp/launch.log" "$tmp/stub.msg" 2>/dev/null)"
+  fi
+done <<'EOF'
+laid out (CR LF, spaces, the last line counts)|# the room\r\nclassroom=/elsewhere\r\n  classroom = @/room  \r\n|@/room 0|
+an empty line before the last one|classroom=\nclassroom=@/room\n|@/room 0|
+missing (share not mounted, no mount point)|classroom=@/unmounted\n||見つかりません.*ネットワークドライブ.*/unmounted
+an empty mount point (share not mounted)|classroom=@/mnt\n||準備ができていません.*ネットワークドライブ.*/mnt
+laid out in part|classroom=@/half\n||準備ができていません
+a later empty line|classroom=@/room\r\n# off for now\r\nclassroom=\r\n||machine\.conf の 3 行目: classroom= に教室フォルダが書かれていません
+a later line of spaces|classroom=@/room\n  classroom =   \n||machine\.conf の 2 行目: classroom= に教室フォルダが書かれていません
+relative|classroom=share/pikazan\n||machine\.conf の 1 行目: classroom= は / で始まるフォルダにしてください
+EOF
+check "the launcher made no local folder for a missing share" test ! -e "$tmp/m/unmounted"
+same "  ... and laid out nothing in an empty or half one, nor in a laid-out one" "" \
+  "$(cd "$tmp/m" && find mnt half room -mindepth 1 | grep -v -x -e half/settei -e half/settei/settei.dat -e half/user \
+     -e room/settei -e room/settei/settei.dat -e room/user -e room/wav)"
+printf 'classroom=%s\n' "$tmp/m/room" >"$tmp/room.conf"
 launch "$tmp/room.conf" "$tmp/xdg" "$tmp/mine"
 same "a folder given beats the machine's" "$tmp/mine 0" "$(ran)"
-
-printf 'classroom=%s\n' "$tmp/share/unmounted" >"$tmp/unmounted.conf"
-launch "$tmp/unmounted.conf" "$tmp/xdg"
-same "the machine's folder missing (share not mounted): the program does not start" \
-  "" "$(ran)"
-check "  ... the launcher says so and fails" test "$launch_rc" -ne 0 -a -s "$tmp/launch.log"
-check "  ... and makes no local folder in its place" test ! -e "$tmp/share/unmounted"
-printf 'classroom=share/pikazan\n' >"$tmp/relative.conf"
-launch "$tmp/relative.conf" "$tmp/xdg"
-same "a relative machine folder is refused" "" "$(ran)"
-check "  ... with a failure" test "$launch_rc" -ne 0
 
 : >"$tmp/plainfile"
 launch "$noconf" "$tmp/xdg" "$tmp/plainfile/room"
@@ -280,6 +305,33 @@ if [ -d "$classroom/user" ]; then
   else
     bad "second start: no main menu within 20 s: $(cat "$tmp/run2.log")"
   fi
+fi
+
+# A refusal as it is met from the menu, on a desktop without a dialog tool: the program's own box,
+# titled with the program's title, and no screen; Enter closes it and the launcher fails.
+mkdir -p "$tmp/mountpoint"
+printf 'classroom=%s\n' "$tmp/mountpoint" >"$tmp/mountpoint.conf"
+(cd "$home" && exec env HOME="$home" PIKAZAN_CONF="$tmp/mountpoint.conf" DISPLAY="$disp" QT_QPA_PLATFORM=xcb \
+  "$root/usr/bin/pikazan") >"$tmp/refused.log" 2>&1 </dev/null &
+ppid_=$!
+windows() { DISPLAY="$disp" xdotool search --onlyvisible --classname '^pikazan$' 2>/dev/null; }
+if wait_for 20 '[ -n "$(windows)" ]'; then
+  sleep 0.5
+  same "a refusal shows one window of the program, no screen" "1" "$(windows | wc -l)"
+  same "  ... titled with the program's title" '_NET_WM_NAME(UTF8_STRING) = "検定用ぴかざん"' \
+    "$(DISPLAY="$disp" xprop -id "$(windows | head -1)" _NET_WM_NAME)"
+  check "  ... the refusal on stderr too" grep -q '準備ができていません' "$tmp/refused.log"
+  same "  ... the mount point is left empty" "" "$(ls -A "$tmp/mountpoint")"
+  DISPLAY="$disp" xdotool key Return
+  if wait_for 10 "! kill -0 $ppid_ 2>/dev/null"; then
+    wait "$ppid_"; rc=$?
+    same "  ... Enter closes it, and the launcher fails" "1" "$rc"
+  else
+    bad "  ... Enter did not close it"
+  fi
+  ppid_=""
+else
+  bad "a refusal: no window within 20 s: $(cat "$tmp/refused.log")"
 fi
 
 echo "$passed passed, $failed failed"
