@@ -18,7 +18,7 @@ constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 
 // A symbolic link in a file's place is refused, on reading and on writing: every file of the
 // program lies in the classroom folder, and a link there could hand a password from elsewhere to
-// the program or let it overwrite a file outside. (Callers may still say so explicitly.)
+// the program or let it overwrite a file outside. A caller may name the rule where it matters.
 enum class Links { Refuse };
 
 // cp932 <-> Unicode. encode() refuses text that cp932 cannot hold (ConversionError).

@@ -83,8 +83,6 @@ private slots:
 
     void rewriteShortWriteKeepsTheOldFile();
     void rewriteKeepsPermissionsAndLeavesNoTemporary();
-    void rewriteNeverThroughALink_data();
-    void rewriteNeverThroughALink();
     void rewriteKeepsOwnerAndGroup();
     void rewriteSyncsBeforeAndAfterItsRename_data();
     void rewriteSyncsBeforeAndAfterItsRename();
@@ -214,35 +212,6 @@ void TestTextFile::rewriteKeepsPermissionsAndLeavesNoTemporary()
     QVERIFY(::stat(QFile::encodeName(path("perm/b.dat")).constData(), &st) == 0);
     QCOMPARE(int(st.st_mode & 07777), 0644);
     QCOMPARE(entries(path("perm")), (QStringList{"a.dat", "b.dat"}));
-}
-
-void TestTextFile::rewriteNeverThroughALink_data()
-{
-    QTest::addColumn<bool>("dangling");
-    QTest::newRow("link to a file elsewhere") << false;
-    QTest::newRow("dangling link: nothing made elsewhere") << true;
-}
-
-void TestTextFile::rewriteNeverThroughALink()
-{
-    // A settings or master password file turned into a link must not lead a save out of the folder.
-    QFETCH(bool, dangling);
-    const QString target = path(dangling ? "elsewhere/none.dat" : "elsewhere/settei.dat");
-    QVERIFY(QDir().mkpath(path("elsewhere")));
-    if (!dangling)
-        put(target, "\r\n1\r\n");
-    QDir(path("linked")).removeRecursively();
-    QVERIFY(QDir().mkpath(path("linked")));
-    QVERIFY(QFile::link(target, path("linked/settei.dat")));
-    try {
-        textfile::rewrite(path("linked/settei.dat"), {QStringLiteral("teach")});
-        QFAIL("written through a link");
-    } catch (const pz::IoError &e) {
-        QCOMPARE(e.reason(), pz::reason::isLink());
-    }
-    QVERIFY_THROWS_EXCEPTION(pz::IoError, textfile::readFirstLine(path("linked/settei.dat")));
-    QCOMPARE(bytesOf(target), dangling ? QByteArray("<missing>") : QByteArray("\r\n1\r\n"));
-    QCOMPARE(entries(path("linked")), QStringList{"settei.dat"});
 }
 
 void TestTextFile::rewriteKeepsOwnerAndGroup()
