@@ -17,25 +17,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <sys/mman.h>
+#include <fcntl.h>
 #include <unistd.h>
 // Last: its macro name must not reach the headers above.
 #include "fuzzcheck.h"
 
 
 namespace {
-// settei/settei.dat in a folder of its own is a link to an in-memory file: the accessors open and
-// read a real file each time, without touching the disk.
+// settei/settei.dat in a folder of its own, in memory (/dev/shm) where the machine has it: the
+// accessors open and read a real file each time, without touching the disk. (A link to a memfd
+// would be refused like any link in a file's place.)
 int memFile()
 {
     static int fd = -1;
     if (fd >= 0)
         return fd;
-    static QTemporaryDir dir;
+    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    static QTemporaryDir dir(base + QStringLiteral("/pikazan-fuzz-XXXXXX"));
     QDir(dir.path()).mkpath(QStringLiteral("settei"));
-    fd = memfd_create("settei", 0);
-    const QByteArray target = "/proc/self/fd/" + QByteArray::number(fd);
-    if (fd < 0 || symlink(target.constData(), QFile::encodeName(dir.filePath(QStringLiteral("settei/settei.dat"))).constData()) != 0)
+    fd = open(QFile::encodeName(dir.filePath(QStringLiteral("settei/settei.dat"))).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
         std::abort();
     QDir::setCurrent(dir.path());
     return fd;

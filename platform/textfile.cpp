@@ -66,12 +66,11 @@ private:
     int fd_;
 };
 
-// Opens without blocking (a FIFO would wait for a writer); -1 and errno on failure.
-Fd openFile(const QString &path, int flags, Links links)
+// Opens without blocking (a FIFO would wait for a writer) and never through a link; -1 and errno
+// on failure.
+Fd openFile(const QString &path, int flags, Links)
 {
-    flags |= O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    if (links == Links::Refuse)
-        flags |= O_NOFOLLOW;
+    flags |= O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
     int fd;
     do
         fd = ::open(nativePath(path).constData(), flags);
@@ -122,9 +121,19 @@ int writeAll(int fd, const char *data, qint64 size)
     return 0;
 }
 
+testing::Syscalls &syscalls()
+{
+    static testing::Syscalls calls;
+    return calls;
+}
+
+int callFdatasync(int fd) { return syscalls().fdatasync ? syscalls().fdatasync(fd) : ::fdatasync(fd); }
+int callFsync(int fd) { return syscalls().fsync ? syscalls().fsync(fd) : ::fsync(fd); }
+int callRename(const char *from, const char *to) { return syscalls().rename ? syscalls().rename(from, to) : ::rename(from, to); }
+
 int syncData(int fd)
 {
-    while (::fdatasync(fd) != 0) {
+    while (callFdatasync(fd) != 0) {
         if (errno == EINTR)
             continue;
         // Some file systems cannot sync a file at all; that is not a failed write.
@@ -133,13 +142,30 @@ int syncData(int fd)
     return 0;
 }
 
+// Makes the rename itself last. Best effort: the new file is in place either way, and a folder
+// that cannot be synced (some network shares) is no reason to call the save failed.
 void syncFolder(const QString &folder)
 {
-    const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // best effort: the rename is done either way
-        ::close(fd);
-    }
+    Fd dir(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        callFsync(dir.get());
+}
+
+// Gives the new file the old one's group (and owner, as root). Returns 0, or the errno when the
+// group cannot be kept and the group had rights that everyone else lacks: the file would then be
+// taken from the accounts that share it.
+int keepOwnership(int fd, const struct stat &old)
+{
+    struct stat now {};
+    if (::fstat(fd, &now) != 0)
+        return errno;
+    const uid_t owner = ::geteuid() == 0 ? old.st_uid : uid_t(-1);
+    if (now.st_gid == old.st_gid && (owner == uid_t(-1) || now.st_uid == owner))
+        return 0;
+    if (::fchown(fd, owner, old.st_gid) == 0)
+        return 0;
+    const mode_t group = (old.st_mode >> 3) & 7, others = old.st_mode & 7;
+    return (group & ~others) ? errno : 0;
 }
 
 // The lines of the first bytes of the file, up to maxLines line ends, up to the size limit.
@@ -213,6 +239,16 @@ QStringList readLines(const QString &path, int maxLines, Links links)
     return lines;
 }
 
+QByteArray readFirstLineBytes(const QString &path, Links links)
+{
+    QByteArray bytes = readBytes(path, 1, links);
+    if (const qsizetype end = bytes.indexOf('\n'); end >= 0)
+        bytes.truncate(end);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    return bytes;
+}
+
 QString readFirstLine(const QString &path, Links links)
 {
     const QStringList lines = readLines(path, 1, links);
@@ -222,26 +258,32 @@ QString readFirstLine(const QString &path, Links links)
 void rewrite(const QString &path, const QStringList &lines, Links links)
 {
     const QByteArray bytes = encodeLines(lines); // refuse before anything is written
+    const QByteArray native = nativePath(path);
 
-    // The file that is replaced: the link's target when links are followed.
-    QString target = path;
     struct stat st {};
-    bool exists = ::lstat(nativePath(path).constData(), &st) == 0;
-    if (exists && S_ISLNK(st.st_mode)) {
-        if (links == Links::Refuse)
+    const bool exists = ::lstat(native.constData(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        throw pz::IoError::fromErrno(path, errno);
+    if (exists) {
+        if (S_ISLNK(st.st_mode))
             throw pz::IoError(path, pz::reason::isLink());
-        exists = ::stat(nativePath(path).constData(), &st) == 0;
-        target = exists ? QFileInfo(path).canonicalFilePath() : QFileInfo(path).symLinkTarget();
+        if (S_ISDIR(st.st_mode))
+            throw pz::IoError::fromErrno(path, EISDIR);
+        if (!S_ISREG(st.st_mode))
+            throw pz::IoError(path, pz::reason::notRegular());
+        // The rename needs only the folder; a file we may not write must still not be replaced.
+        // Opened for writing without truncating, so that nothing changes yet.
+        Fd old = openFile(path, O_WRONLY, links);
+        if (old.get() < 0)
+            throw pz::IoError::fromErrno(path, errno);
+        if (::fstat(old.get(), &st) != 0)
+            throw pz::IoError::fromErrno(path, errno);
     }
-    if (exists && S_ISDIR(st.st_mode))
-        throw pz::IoError::fromErrno(path, EISDIR);
-    if (exists && !S_ISREG(st.st_mode))
-        throw pz::IoError(path, pz::reason::notRegular());
 
     // A hidden temporary in the same folder, so that the rename stays on one file system; its name
     // is short, since the file's own name may already be as long as a name can be.
-    const QFileInfo info(target);
-    QByteArray temp = nativePath(info.path() + QStringLiteral("/.pikazan-XXXXXX"));
+    const QString folder = QFileInfo(path).path();
+    QByteArray temp = nativePath(folder + QStringLiteral("/.pikazan-XXXXXX"));
     Fd file(::mkostemp(temp.data(), O_CLOEXEC));
     if (file.get() < 0)
         throw pz::IoError::fromErrno(path, errno);
@@ -256,6 +298,10 @@ void rewrite(const QString &path, const QStringList &lines, Links links)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
+    // Owner first: a change of owner clears the set-id bits that the mode then restores.
+    if (exists)
+        if (const int e = keepOwnership(file.get(), st))
+            fail(e);
     if (::fchmod(file.get(), mode) != 0)
         fail(errno);
     if (const int e = writeAll(file.get(), bytes.constData(), bytes.size()))
@@ -264,12 +310,12 @@ void rewrite(const QString &path, const QStringList &lines, Links links)
         fail(e);
     if (!file.close())
         fail(errno);
-    if (::rename(temp.constData(), nativePath(target).constData()) != 0) {
+    if (callRename(temp.constData(), native.constData()) != 0) {
         const int e = errno;
         ::unlink(temp.constData());
         throw pz::IoError::fromErrno(path, e);
     }
-    syncFolder(info.path());
+    syncFolder(folder);
 }
 
 void createNew(const QString &path, const QStringList &lines)
@@ -323,5 +369,9 @@ void appendLine(const QString &path, const QString &line, Links links)
     if (!file.close())
         throw pz::IoError::fromErrno(path, errno);
 }
+
+namespace testing {
+void setSyscalls(const Syscalls &calls) { syscalls() = calls; }
+} // namespace testing
 
 } // namespace textfile

@@ -9,14 +9,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace textfile {
 
 // No text file of the program comes near this; a larger one is damage and is not read whole.
 constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 
-// What a path whose last part is a symbolic link means: the file it points to (the settings file
-// may be kept elsewhere and linked in), or a refusal (a user's files must lie in the user folder).
-enum class Links { Follow, Refuse };
+// A symbolic link in a file's place is refused, on reading and on writing: every file of the
+// program lies in the classroom folder, and a link there could hand a password from elsewhere to
+// the program or let it overwrite a file outside. A caller may name the rule where it matters.
+enum class Links { Refuse };
 
 // cp932 <-> Unicode. encode() refuses text that cp932 cannot hold (ConversionError).
 QByteArray encode(const QString &text);
@@ -28,19 +31,36 @@ QStringList splitLines(const QString &text);
 
 // All lines of the file, or only the first maxLines when maxLines >= 0: then no more of the file
 // is read than those lines need.
-QStringList readLines(const QString &path, int maxLines = -1, Links links = Links::Follow);
+QStringList readLines(const QString &path, int maxLines = -1, Links links = Links::Refuse);
 // Line 1, or "" for an empty file.
-QString readFirstLine(const QString &path, Links links = Links::Follow);
+QString readFirstLine(const QString &path, Links links = Links::Refuse);
+// Line 1 as it is on disk, without its line end and before any decoding: NUL bytes and bytes that
+// are no character are still there, for a caller that must tell damage from an empty line.
+QByteArray readFirstLineBytes(const QString &path, Links links = Links::Refuse);
 
 // Replaces the whole file with these lines, each ended by CR LF: written to a temporary beside it,
 // synced, and renamed over the file only when every write succeeded, so a failure leaves the old
-// file whole. The file keeps its permissions.
-void rewrite(const QString &path, const QStringList &lines, Links links = Links::Follow);
+// file whole. A file we may not write (write-protected, another account's) is refused, as an
+// overwrite in place would be. The file keeps its mode and its group (and its owner when we are
+// root), so that a folder shared by several accounts stays writable for them all.
+void rewrite(const QString &path, const QStringList &lines, Links links = Links::Refuse);
 // Creates a new file holding these lines; fails when anything (a link too) has the name already.
 // A failed write removes the file it created, and only that.
 void createNew(const QString &path, const QStringList &lines);
 // Appends one line and CR LF to an existing file (never creates it), all or nothing: a last line
 // without its CR LF is ended first, and a write that fails part-way cuts the file back.
-void appendLine(const QString &path, const QString &line, Links links = Links::Follow);
+void appendLine(const QString &path, const QString &line, Links links = Links::Refuse);
+
+namespace testing {
+// The calls that make a rewrite last through a power cut: the temporary's data synced before the
+// rename, the folder synced after it. A test swaps them to watch their order or make them fail;
+// Syscalls{} puts the system's own back.
+struct Syscalls {
+    std::function<int(int fd)> fdatasync;
+    std::function<int(const char *from, const char *to)> rename;
+    std::function<int(int fd)> fsync;
+};
+void setSyscalls(const Syscalls &calls);
+} // namespace testing
 
 } // namespace textfile

@@ -1,6 +1,5 @@
 #include "users/delete.h"
 
-#include "platform/textfile.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
@@ -47,8 +46,9 @@ void TForm10::Edit1KeyPress(int &key)
     key = 0;
     const QString typed = Edit1->text();
     Edit1->clear();
-    // Read afresh at every Enter; a missing or unreadable file stops here with nothing deleted.
-    const QString master = textfile::readFirstLine(userstore::masterPasswordPath());
+    // Read afresh at every Enter; a missing, unreadable or damaged file stops here with nothing
+    // deleted.
+    const QString master = userstore::readMasterPassword(userstore::IfMissing::Fail);
     if (!userstore::passwordMatches(master, typed)) {
         dialogs::warn(QStringLiteral("パワードが違います"));
         return;

@@ -294,12 +294,22 @@ std::optional<pz::IoError> deleteUser(const QString &name)
     return std::nullopt;
 }
 
-QString readMasterPassword()
+QString readMasterPassword(IfMissing missing)
 {
     const QString path = masterPasswordPath();
-    if (!QFileInfo::exists(path))
+    struct stat st {};
+    if (missing == IfMissing::NotSet && ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
         return QString();
-    return textfile::readFirstLine(path);
+    const QByteArray line = textfile::readFirstLineBytes(path);
+    const QString password = textfile::decode(line);
+    // Only the creation dialog writes this file, and it stores no control character. NULs (a torn
+    // write), bytes that are no character (read as U+001A or U+FFFD) or any other control character
+    // are damage: read as "not set", they would let an empty entry into the teacher's screens.
+    const auto odd = [](QChar c) { return isControl(c) || c == QChar::ReplacementCharacter; };
+    const auto oddByte = [](char b) { return uchar(b) < 0x20 || b == 0x7f; };
+    if (std::any_of(password.begin(), password.end(), odd) || std::any_of(line.begin(), line.end(), oddByte))
+        throw pz::IoError(path, pz::reason::damaged());
+    return password;
 }
 
 void writeMasterPassword(const QString &password) { textfile::rewrite(masterPasswordPath(), {password}); }

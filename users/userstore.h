@@ -102,10 +102,15 @@ std::optional<pz::IoError> deleteUser(const QString &name);
 
 // --- the master password ---
 
-// Line 1 of the master password file; empty while none is set. A missing file counts as an empty
-// one, so a classroom folder copied without it still reaches the dialog that creates it.
-QString readMasterPassword();
+// Line 1 of the master password file; empty while none is set (an empty file or an empty line 1).
+// With IfMissing::NotSet a missing file counts as an empty one, so that a classroom folder copied
+// without it still reaches the dialog that creates it; with IfMissing::Fail it is an IoError. A
+// link in the file's place, or a line 1 that is no cp932 text (NULs, bytes that are no character,
+// control characters), is an IoError naming the file: it never reads as "not set".
+enum class IfMissing { NotSet, Fail };
+QString readMasterPassword(IfMissing missing = IfMissing::NotSet);
 // Replaces the master password file with this one line, through a temporary and a rename: a failed
-// write leaves the old file as it was (an emptied file would let anyone choose a new password).
+// write leaves the old file as it was (an emptied file would let anyone choose a new password). A
+// link or a write-protected file in its place is refused, as for reading.
 void writeMasterPassword(const QString &password);
 } // namespace userstore

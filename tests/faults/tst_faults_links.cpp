@@ -9,7 +9,14 @@
 #include "drill/option.h"
 #include "platform/errors.h"
 #include "platform/textfile.h"
+#include "records/mastergate.h"
+#include "settings/settei.h"
+#include "shell/widgets.h"
 #include "shell/main.h"
+#include "users/delete.h"
+#include "users/masterpass.h"
+#include "users/mstgtpass.h"
+#include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
 
@@ -79,6 +86,32 @@ void tryLogin(Program &p, const QString &name, const QString &typed)
     f->Edit1->setText(typed);
     QTest::keyClick(f->Edit1, Qt::Key_Return);
 }
+
+// Runs step at each showing of a modal dialog, from inside its loop, and closes the dialog after
+// it, so that a dialog that should never have come up fails the test instead of hanging it.
+class AtEachShowing : public QObject {
+public:
+    AtEachShowing(Screen *dialog, std::function<void()> step) : dialog_(dialog), step_(std::move(step)) { dialog->installEventFilter(this); }
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show) {
+            ++shown;
+            QTimer::singleShot(0, this, [this] {
+                if (step_)
+                    step_();
+                dialog_->close();
+            });
+        }
+        return false;
+    }
+
+private:
+    Screen *dialog_;
+    std::function<void()> step_;
+};
 } // namespace
 
 class TestLinksAndFifos : public QObject {
@@ -91,6 +124,8 @@ private slots:
     void gradeChoiceRefusesOddSettings();
     void endlessSettingsFileInAProcess();
     void drillLineNeverLeavesTheFolder();
+    void teacherFilesRefusedAsLinks_data();
+    void teacherFilesRefusedAsLinks();
 };
 
 void TestLinksAndFifos::loginListHasOnlyTheFolderFiles()
@@ -157,7 +192,7 @@ void TestLinksAndFifos::gradeChoiceRefusesOddSettings_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
     QTest::newRow("FIFO") << "fifo" << pz::reason::notRegular();
-    QTest::newRow("/dev/zero behind a link") << "zero" << pz::reason::notRegular();
+    QTest::newRow("/dev/zero behind a link") << "zero" << pz::reason::isLink();
     QTest::newRow("a folder") << "folder" << pz::reasonFor(EISDIR);
 }
 
@@ -198,7 +233,7 @@ void TestLinksAndFifos::endlessSettingsFileInAProcess()
     faults::Helper h(dir.path(), {"--memory-limit", "512", "grade", "10"});
     const QString line = h.line(20000);
     QVERIFY2(h.finished(20000), "reading /dev/zero did not end");
-    QCOMPARE(line, QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + pz::reason::notRegular());
+    QCOMPARE(line, QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + pz::reason::isLink());
 }
 
 void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
@@ -221,6 +256,97 @@ void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
     QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル user/evil.dat を使えません。\n") + pz::reason::isLink()});
     QCOMPARE(faults::readBytes(target), QByteArray("keep=1\r\n"));
     sheet->Close();
+}
+
+void TestLinksAndFifos::teacherFilesRefusedAsLinks_data()
+{
+    // The teacher's two files turned into links: to a file outside whose first line is empty (it
+    // would read as "no master password"), or to nothing. No screen reads or writes through them.
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<QString>("action");
+    const QString master = QStringLiteral("user/master.psw"), settings = QStringLiteral("settei/settei.dat");
+    QTest::newRow("main menu's check") << master << false << "menu";
+    QTest::newRow("main menu's check, dangling link") << master << true << "menu";
+    QTest::newRow("creation dialog's write") << master << false << "create";
+    QTest::newRow("creation dialog's write, dangling link") << master << true << "create";
+    QTest::newRow("先生用 entry") << master << false << "entry";
+    QTest::newRow("deletion from the main menu") << master << false << "delete";
+    QTest::newRow("settings editor's load") << settings << false << "load";
+    QTest::newRow("settings editor's save") << settings << false << "save";
+    QTest::newRow("settings editor's save, dangling link") << settings << true << "save";
+    QTest::newRow("grade choice") << settings << false << "grade";
+}
+
+void TestLinksAndFifos::teacherFilesRefusedAsLinks()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, dangling);
+    QFETCH(QString, action);
+    Program p(action == QLatin1String("create") ? QByteArray() : QByteArray("teacher"));
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("notes.txt"));
+    const QByteArray notes("\r\nnotes\r\n");
+    if (!dangling)
+        faults::writeBytes(target, notes);
+    const auto plantLink = [&] {
+        QVERIFY(QFile::remove(p.path(file)));
+        QVERIFY(QFile::link(target, p.path(file)));
+        recorder().clear();
+    };
+    addUser(p, QStringLiteral("たろう"));
+    p.writeFile(QStringLiteral("user/たろう.psw"), "pw\r\n");
+
+    AtEachShowing creation(p.screens().form12, [&] {
+        if (action != QLatin1String("create"))
+            return;
+        plantLink(); // between the check that found it empty and the Enter that writes it
+        testsupport::type(p.screens().form12->Edit1, QStringLiteral("teach"));
+        QTest::keyClick(p.screens().form12->Edit1, Qt::Key_Return);
+        QVERIFY(p.screens().form12->isVisible());
+        QCOMPARE(recorder().boxes.size(), 1);
+    });
+    p.screens().form1->Show();
+    if (action != QLatin1String("create") && action != QLatin1String("save"))
+        plantLink();
+
+    if (action == QLatin1String("menu")) {
+        p.screens().form7->Show();
+        p.screens().form7->Close(); // the main menu is active again and checks the file
+    } else if (action == QLatin1String("entry")) {
+        p.screens().form14->Show();
+        QTest::keyClick(p.screens().form14->Edit1, Qt::Key_Return);
+        QVERIFY(p.screens().form14->isVisible());
+    } else if (action == QLatin1String("delete")) {
+        p.state().userName = QStringLiteral("たろう");
+        p.screens().form1->setLoggedIn(true);
+        p.screens().form10->Show();
+        QTest::keyClick(p.screens().form10->Edit1, Qt::Key_Return);
+        QVERIFY(QFileInfo::exists(p.path(QStringLiteral("user/たろう.dat"))));
+    } else if (action == QLatin1String("load") || action == QLatin1String("save")) {
+        TForm17 *editor = p.screens().form17;
+        p.screens().form13->Show();
+        if (action == QLatin1String("save")) { // opened with the file in place, then saved over a link
+            QTest::mouseClick(p.screens().form13->Label4, Qt::LeftButton);
+            QCOMPARE(editor->Edit[0]->text(), QStringLiteral("1"));
+            plantLink();
+            QTest::mouseClick(editor->Label28, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(p.screens().form13->Label4, Qt::LeftButton);
+            QCOMPARE(editor->Edit[0]->text(), QString()); // nothing read from the link
+        }
+        QVERIFY(editor->isVisible());
+    } else if (action == QLatin1String("grade")) {
+        p.screens().form1->setLoggedIn(true);
+        p.screens().form3->Show();
+        QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+        QVERIFY(!p.screens().form16->isVisible());
+    }
+    QCOMPARE(creation.shown, action == QLatin1String("create") ? 1 : 0);
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル %1 を使えません。\n").arg(file) + pz::reason::isLink()});
+    QVERIFY(!p.screens().form13->isVisible() || action == QLatin1String("load") || action == QLatin1String("save"));
+    QCOMPARE(faults::readBytes(target), dangling ? QByteArray("<missing>") : notes);
+    QVERIFY(QFileInfo(p.path(file)).isSymLink());
 }
 
 PZ_GUI_TEST_MAIN(TestLinksAndFifos)

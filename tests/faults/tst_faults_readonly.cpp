@@ -57,6 +57,9 @@ void TestReadOnly::refusedInJapanese_data()
         << QStringList{"grade", "10"} << QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + kDenied;
     QTest::newRow("save settings in a read-only settings folder") << 0755 << 0644 << 0644 << 0555 << 0666
         << QStringList{"save-settings"} << QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + kDenied;
+    // The folder would allow the rename, the file itself says no.
+    QTest::newRow("save over a write-protected settings file") << 0755 << 0644 << 0644 << 0777 << 0444
+        << QStringList{"save-settings"} << QStringLiteral("error ファイル settei/settei.dat を使えません。\n") + kDenied;
     QTest::newRow("read-only folders are still read") << 0555 << 0444 << 0444 << 0555 << 0444
         << QStringList{"read-password", "taro"} << QStringLiteral("ok pw");
 }

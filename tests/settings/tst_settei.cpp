@@ -2,6 +2,7 @@
 // (refusing empty and undrillable values, replacing the file whole), the defaults and the way back.
 #include "support/testmain.h"
 #include "support/filesizelimit.h"
+#include "support/otheraccount.h"
 
 #include "drill/dkhyouji.h"
 #include "drill/flashrules.h"
@@ -20,6 +21,7 @@
 #include <QListWidget>
 
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::cp932Lines;
@@ -116,6 +118,7 @@ private slots:
     void oddUsableValuesSavedAsTyped();
     void failedSaveKeepsFile_data();
     void failedSaveKeepsFile();
+    void saveKeepsSharedGroup();
 };
 
 void TestSettingsEditor::layout()
@@ -681,30 +684,31 @@ void TestSettingsEditor::oddUsableValuesSavedAsTyped()
 
 void TestSettingsEditor::failedSaveKeepsFile_data()
 {
-    QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("write stops part-way (disk full)") << false;
-    QTest::newRow("read-only settings folder") << true;
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("write stops part-way (disk full)") << "full";
+    QTest::newRow("read-only settings folder") << "folder";
+    QTest::newRow("write-protected settings file") << "file";
 }
 
 void TestSettingsEditor::failedSaveKeepsFile()
 {
-    QFETCH(bool, readOnlyFolder);
-    if (readOnlyFolder && geteuid() == 0)
-        QSKIP("root writes into read-only folders; run this case as an ordinary user");
+    QFETCH(QString, fault);
+    if (fault != QLatin1String("full") && !testsupport::runAsOrdinaryUser())
+        return;
     Program p;
     const QByteArray before = p.readFile(kSettings);
     TForm17 *f = open(p);
     box(f, 2)->setText(QStringLiteral("9"));
-    QFile folder(p.path("settei"));
-    const QFile::Permissions perms = folder.permissions();
+    QFile denied(p.path(fault == QLatin1String("file") ? kSettings : QStringLiteral("settei")));
+    const QFile::Permissions perms = denied.permissions();
     {
         std::optional<FileSizeLimit> limit;
-        if (readOnlyFolder)
-            folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-        else
+        if (fault == QLatin1String("full"))
             limit.emplace(16);
+        else
+            denied.setPermissions(perms & ~(QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther | QFile::WriteUser));
         QTest::mouseClick(f->Label28, Qt::LeftButton);
-        folder.setPermissions(perms);
+        denied.setPermissions(perms);
     }
     verifyOnly(dialogs::Kind::Error, recorder().boxes.value(0).text);
     QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("settei.dat")));
@@ -718,6 +722,29 @@ void TestSettingsEditor::failedSaveKeepsFile()
     QTest::mouseClick(f->Label28, Qt::LeftButton);
     verifyOnly(dialogs::Kind::Info, QStringLiteral("保存しました"));
     QCOMPARE(ReadGradeCount(10), 9);
+}
+
+void TestSettingsEditor::saveKeepsSharedGroup()
+{
+    // settei.dat shared by a group of accounts (rw-rw-r--): a save by one of them must leave it
+    // the group's, or the others could no longer save it.
+    if (!testsupport::runAsOrdinaryUser())
+        return;
+    const gid_t group = testsupport::otherGroup();
+    if (group == gid_t(-1))
+        QSKIP("this account has no group besides its own");
+    Program p;
+    const QByteArray settings = QFile::encodeName(p.path(kSettings));
+    QVERIFY(::chown(settings.constData(), uid_t(-1), group) == 0 && ::chmod(settings.constData(), 0664) == 0);
+    TForm17 *f = open(p);
+    box(f, 2)->setText(QStringLiteral("9"));
+    QTest::mouseClick(f->Label28, Qt::LeftButton);
+    verifyOnly(dialogs::Kind::Info, QStringLiteral("保存しました"));
+    QCOMPARE(ReadGradeCount(10), 9);
+    struct stat st {};
+    QVERIFY(::stat(settings.constData(), &st) == 0);
+    QCOMPARE(st.st_gid, group);
+    QCOMPARE(int(st.st_mode & 07777), 0664);
 }
 
 PZ_GUI_TEST_MAIN(TestSettingsEditor)

@@ -92,6 +92,8 @@ private slots:
     void onlyRegularFilesInTheFolder();
     void linkedPasswordFileNeverWrittenThrough();
     void linkedFolderStillWorks();
+    void masterPasswordFile_data();
+    void masterPasswordFile();
     void otherInstanceFileKept();
     void lockSerialises_data();
     void lockSerialises();
@@ -523,6 +525,69 @@ void TestUserStore::linkedFolderStillWorks()
     QCOMPARE(userstore::listUsers(), QStringList{QStringLiteral("たろう")});
     QCOMPARE(userstore::readHistory(QStringLiteral("たろう")).size(), 2);
     QCOMPARE(userstore::readPassword(QStringLiteral("たろう")), QStringLiteral("pw"));
+}
+
+void TestUserStore::masterPasswordFile_data()
+{
+    // The file's bytes (null: no file; "link:" and "dangling:" put a link there, to a file outside
+    // holding the rest or to nothing), then the password read, or the reason of the refusal, and
+    // whether a new password may be written in its place.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("writable");
+    const QString none, damaged = pz::reason::damaged(), link = pz::reason::isLink();
+    QTest::newRow("set") << QByteArray("teacher\r\n") << "teacher" << none << true;
+    QTest::newRow("no file: not set") << QByteArray() << "" << none << true;
+    QTest::newRow("0 bytes: not set") << QByteArray("") << "" << none << true;
+    QTest::newRow("empty line 1: not set") << QByteArray("\r\n\0\0garbage", 11) << "" << none << true;
+    QTest::newRow("eight NULs") << QByteArray(8, '\0') << none << damaged << true;
+    QTest::newRow("a byte that is no character") << QByteArray("\x81\r\n") << none << damaged << true;
+    QTest::newRow("the same without a line end") << QByteArray("\x81") << none << damaged << true;
+    QTest::newRow("a control character") << QByteArray("te\x01" "ach\r\n") << none << damaged << true;
+    QTest::newRow("a CR inside") << QByteArray("te\rach\r\n") << none << damaged << true;
+    QTest::newRow("link to a file outside") << QByteArray("link:\r\nnotes\r\n") << none << link << false;
+    QTest::newRow("dangling link") << QByteArray("dangling:") << none << link << false;
+}
+
+void TestUserStore::masterPasswordFile()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, password);
+    QFETCH(QString, reason);
+    QFETCH(bool, writable);
+    const QString master = QStringLiteral("user/master.psw");
+    QTemporaryDir outside;
+    const QString target = outside.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(QFile::remove(master));
+    const bool isLink = file.startsWith("link:") || file.startsWith("dangling:");
+    if (file.startsWith("link:"))
+        writeBytes(target, file.mid(5));
+    if (isLink)
+        QVERIFY(QFile::link(target, master));
+    else if (!file.isNull())
+        writeBytes(master, file);
+    const QByteArray targetBefore = readBytes(target);
+
+    for (auto missing : {userstore::IfMissing::NotSet, userstore::IfMissing::Fail}) {
+        try {
+            QCOMPARE(userstore::readMasterPassword(missing), password);
+            QVERIFY2(reason.isNull() && (!file.isNull() || missing == userstore::IfMissing::NotSet), "read as a password");
+        } catch (const pz::IoError &e) {
+            QCOMPARE(e.path(), master);
+            QCOMPARE(e.reason(), file.isNull() ? pz::reasonFor(ENOENT) : reason);
+        }
+    }
+    try {
+        userstore::writeMasterPassword(QStringLiteral("sensei"));
+        QVERIFY2(writable, "written through a link");
+        QCOMPARE(readBytes(master), QByteArray("sensei\r\n"));
+    } catch (const pz::IoError &e) {
+        QVERIFY(!writable);
+        QCOMPARE(e.reason(), pz::reason::isLink());
+        QVERIFY(QFileInfo(master).isSymLink());
+    }
+    QCOMPARE(readBytes(target), targetBefore); // "<missing>" for the dangling link: nothing made there
 }
 
 void TestUserStore::otherInstanceFileKept()

@@ -2,13 +2,17 @@
 // entering it in TForm14 (the way to the students' records).
 #include "support/testmain.h"
 #include "support/filesizelimit.h"
+#include "support/otheraccount.h"
 
+#include "platform/errors.h"
 #include "records/mastergate.h"
 #include "shell/main.h"
 #include "shell/splash.h"
+#include "users/delete.h"
 #include "users/masterpass.h"
 #include "users/mstgtpass.h"
 #include "users/regist.h"
+#include "users/userstore.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -110,6 +114,8 @@ private slots:
     void fileReadAtEveryEnter();
     void unreadableFileReportedDialogStays();
     void closeBoxForgetsTypedPassword();
+    void damagedFileKeepsTeacherOut_data();
+    void damagedFileKeepsTeacherOut();
 };
 
 void TestMasterPassword::layout_data()
@@ -337,34 +343,35 @@ void TestMasterPassword::missingFileBringsCreationDialog()
 
 void TestMasterPassword::failedWriteKeepsOldFile_data()
 {
-    QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("write stops part-way (disk full)") << false;
-    QTest::newRow("read-only user folder") << true;
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("write stops part-way (disk full)") << "full";
+    QTest::newRow("read-only user folder") << "folder";
+    QTest::newRow("write-protected master.psw") << "file";
 }
 
 void TestMasterPassword::failedWriteKeepsOldFile()
 {
-    QFETCH(bool, readOnlyFolder);
-    if (readOnlyFolder && geteuid() == 0)
-        QSKIP("root writes into read-only folders; run this case as an ordinary user");
+    QFETCH(QString, fault);
+    if (fault != QLatin1String("full") && !testsupport::runAsOrdinaryUser())
+        return;
 
     Program p{QByteArray()};
     const QByteArray old("\r\nkept line\r\n"); // not set, and more than a write of "sensei" would leave
     p.writeFile(kMaster, old);
-    QFile folder(p.path(QStringLiteral("user")));
-    const QFile::Permissions perms = folder.permissions();
+    QFile denied(p.path(fault == QLatin1String("file") ? kMaster : QStringLiteral("user")));
+    const QFile::Permissions perms = denied.permissions();
     TForm12 *d = p.screens().form12;
     DialogScript script(d);
     script.steps = {[&] {
         type(d->Edit1, QStringLiteral("sensei"));
         {
             std::optional<FileSizeLimit> limit;
-            if (readOnlyFolder)
-                folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-            else
+            if (fault == QLatin1String("full"))
                 limit.emplace(3);
+            else
+                denied.setPermissions(perms & ~(QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther | QFile::WriteUser));
             QTest::keyClick(d->Edit1, Qt::Key_Return);
-            folder.setPermissions(perms);
+            denied.setPermissions(perms);
         }
         verifyOnlyError();
         QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("master.psw")));
@@ -494,6 +501,52 @@ void TestMasterPassword::closeBoxForgetsTypedPassword()
     QTest::keyClick(d->Edit1, Qt::Key_Return);
     QVERIFY(!p.screens().form13->isVisible());
     verifyOnlyWarning(QStringLiteral("パワードが違います"));
+}
+
+void TestMasterPassword::damagedFileKeepsTeacherOut_data()
+{
+    // Only an empty file or an empty line 1 means "not set"; nothing the creation dialog could have
+    // written may read as that.
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("eight NULs (a torn write)") << QByteArray(8, '\0');
+    QTest::newRow("a byte that is no character") << QByteArray("\x81\r\n");
+    QTest::newRow("a control character") << QByteArray("\x01\r\n");
+}
+
+void TestMasterPassword::damagedFileKeepsTeacherOut()
+{
+    QFETCH(QByteArray, file);
+    Program p;
+    p.writeFile(kMaster, file);
+    p.writeFile(QStringLiteral("user/たろう.dat"), testsupport::cp932Lines({userstore::recordHeader()}));
+    p.writeFile(QStringLiteral("user/たろう.psw"), "pw\r\n");
+    const QString damaged = QStringLiteral("ファイル user/master.psw を使えません。\n") + pz::reason::damaged();
+    DialogScript creation(p.screens().form12);
+
+    // The main menu's check reports it and offers no new master password.
+    p.screens().form1->Show();
+    QCOMPARE(recorder().texts(), QStringList{damaged});
+    QCOMPARE(creation.shown, 0);
+
+    // 先生用, Enter with an empty field: the students' records stay shut.
+    recorder().clear();
+    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QTest::keyClick(p.screens().form14->Edit1, Qt::Key_Return);
+    QCOMPARE(recorder().texts(), QStringList{damaged});
+    QVERIFY(p.screens().form14->isVisible());
+    QVERIFY(!p.screens().form13->isVisible());
+    p.screens().form14->Close();
+
+    // Deleting oneself with an empty field deletes nothing.
+    recorder().clear();
+    p.state().userName = QStringLiteral("たろう");
+    p.screens().form1->setLoggedIn(true);
+    p.screens().form10->Show();
+    QTest::keyClick(p.screens().form10->Edit1, Qt::Key_Return);
+    QCOMPARE(recorder().texts(), QStringList{damaged});
+    QVERIFY(QFileInfo::exists(p.path(QStringLiteral("user/たろう.dat"))));
+    QVERIFY(p.state().loggedIn);
+    QCOMPARE(p.readFile(kMaster), file);
 }
 
 PZ_GUI_TEST_MAIN(TestMasterPassword)
