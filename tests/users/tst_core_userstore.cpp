@@ -568,6 +568,9 @@ void TestUserStore::lockSerialises_data()
     QTest::newRow("fresh, from another computer") << "remote fresh" << true;
     QTest::newRow("crashed program on this computer") << "dead" << false;
     QTest::newRow("abandoned long ago on another computer") << "remote old" << false;
+    // Its clock an hour ahead of ours: the lock is young by the share's clock, which is all that
+    // counts.
+    QTest::newRow("stamped an hour ahead on another computer") << "remote ahead" << true;
 }
 
 void TestUserStore::lockSerialises()
@@ -585,6 +588,8 @@ void TestUserStore::lockSerialises()
         plantLock(4242, "another-pc-" + QByteArray(host), 0);
     else if (holder == QLatin1String("dead"))
         plantLock(deadPid(), QByteArray(host), 0);
+    else if (holder == QLatin1String("remote ahead"))
+        plantLock(4242, "another-pc-" + QByteArray(host), -3600000);
     else
         plantLock(4242, "another-pc-" + QByteArray(host), 60000);
 
