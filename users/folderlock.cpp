@@ -160,13 +160,13 @@ public:
 
     Try attempt()
     {
-        if (::link(temp_.constData(), lock_.constData()) == 0 || linkedAnyway()) {
+        const int err = ::link(temp_.constData(), lock_.constData()) == 0 ? 0 : errno;
+        if (err == 0 || linkedAnyway()) {
             ::unlink(temp_.constData());
             temp_.clear();
             held_ = fd_;
             return Try::Held;
         }
-        const int err = errno;
         if (err == EEXIST)
             return judge();
         if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK)

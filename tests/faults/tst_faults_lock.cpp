@@ -10,9 +10,12 @@
 #include "platform/textfile.h"
 #include "users/userstore.h"
 
+#include <QDateTime>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +52,7 @@ private slots:
     void damageAtTheLockPath();
     void lockOfAnotherAccount_data();
     void lockOfAnotherAccount();
+    void classFinishingTogether();
 };
 
 void TestFolderLock::init()
@@ -162,6 +166,24 @@ void TestFolderLock::lockOfAnotherAccount()
     }
     // B leaves nothing of its own behind.
     QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")), QStringList());
+}
+
+void TestFolderLock::classFinishingTogether()
+{
+    // Thirty pupils' drills end at the same moment: thirty lines, none refused as busy.
+    constexpr int kPupils = 30;
+    const auto pupil = [](int i) { return QStringLiteral("pupil%1").arg(i); };
+    for (int i = 0; i < kPupils; ++i)
+        faults::writeBytes(path(QStringLiteral("user/") + pupil(i) + QStringLiteral(".dat")), faults::headerBytes());
+    const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);
+    std::vector<std::unique_ptr<Helper>> pupils;
+    for (int i = 0; i < kPupils; ++i)
+        pupils.push_back(std::make_unique<Helper>(dir.path(), QStringList{"--start-at", start, "append", pupil(i), QString::fromUtf8(kLine)}));
+    for (int i = 0; i < kPupils; ++i) {
+        QCOMPARE(pupils[i]->line(30000), QStringLiteral("ok"));
+        QCOMPARE(readBytes(path(QStringLiteral("user/") + pupil(i) + QStringLiteral(".dat"))),
+                 faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
+    }
 }
 
 PZ_GUI_TEST_MAIN(TestFolderLock)
