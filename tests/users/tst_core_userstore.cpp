@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -540,10 +541,14 @@ void TestUserStore::otherInstanceFileKept()
 }
 
 namespace {
-// A lock file as another program leaves it: pid, program name, host; aged by ageMs.
-void plantLock(qint64 pid, const QByteArray &host, int ageMs)
+// A lock file as another program leaves it: pid, program name, host, and with a boot id this
+// machine's id and that boot id; aged by ageMs.
+void plantLock(qint64 pid, const QByteArray &host, int ageMs, const QByteArray &boot = {})
 {
-    writeBytes(userstore::lockPath(), QByteArray::number(pid) + "\nother-program\n" + host + "\n");
+    QByteArray stamp = QByteArray::number(pid) + "\nother-program\n" + host + "\n";
+    if (!boot.isEmpty())
+        stamp += QSysInfo::machineUniqueId() + '\n' + boot + '\n';
+    writeBytes(userstore::lockPath(), stamp);
     const QDateTime when = QDateTime::currentDateTimeUtc().addMSecs(-ageMs);
     QFile f(userstore::lockPath());
     QVERIFY(f.open(QIODevice::ReadWrite));
@@ -571,6 +576,9 @@ void TestUserStore::lockSerialises_data()
     // Its clock an hour ahead of ours: the lock is young by the share's clock, which is all that
     // counts.
     QTest::newRow("stamped an hour ahead on another computer") << "remote ahead" << true;
+    // A room installed from one image repeats host names and machine ids: a pid from another boot
+    // says nothing about this computer's programs.
+    QTest::newRow("fresh, from a computer of the same name and image") << "clone" << true;
 }
 
 void TestUserStore::lockSerialises()
@@ -588,6 +596,8 @@ void TestUserStore::lockSerialises()
         plantLock(4242, "another-pc-" + QByteArray(host), 0);
     else if (holder == QLatin1String("dead"))
         plantLock(deadPid(), QByteArray(host), 0);
+    else if (holder == QLatin1String("clone"))
+        plantLock(deadPid(), QByteArray(host), 0, "another-boot");
     else if (holder == QLatin1String("remote ahead"))
         plantLock(4242, "another-pc-" + QByteArray(host), -3600000);
     else
