@@ -7,7 +7,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -153,8 +152,6 @@ QStringList listUsers()
     return users;
 }
 
-QString lockPath() { return folder() + QStringLiteral("/.pikazan.lock"); }
-
 namespace {
 std::function<void(const char *)> &hook()
 {
@@ -167,45 +164,13 @@ void step(const char *name)
         hook()(name);
 }
 
-// A child waits this long at most; the holder needs milliseconds. A lock older than the stale
-// time from another computer is taken for abandoned (on this computer QLockFile sees at once
-// whether its program still runs).
-int lockWaitMs = 3000;
-int lockStaleMs = 15000;
-
 // The user files are only ever the user folder's own regular files.
 constexpr textfile::Links kOwnFiles = textfile::Links::Refuse;
 } // namespace
 
 namespace testing {
 void setHook(std::function<void(const char *)> h) { hook() = std::move(h); }
-void setLockTiming(int waitMs, int staleMs)
-{
-    lockWaitMs = waitMs;
-    lockStaleMs = staleMs;
-}
 } // namespace testing
-
-struct FolderLock::Held {
-    QLockFile file{lockPath()};
-};
-
-FolderLock::FolderLock() : held_(new Held)
-{
-    held_->file.setStaleLockTime(lockStaleMs);
-    if (held_->file.tryLock(lockWaitMs))
-        return;
-    const QLockFile::LockError error = held_->file.error();
-    delete held_;
-    held_ = nullptr;
-    // A folder that is missing or that we may not write: nobody can hold its lock, and the work
-    // itself will give the real reason.
-    if (error != QLockFile::LockFailedError)
-        return;
-    throw pz::IoError(lockPath(), pz::reason::busy());
-}
-
-FolderLock::~FolderLock() { delete held_; }
 
 QString createUser(const QString &name, const QString &password)
 {

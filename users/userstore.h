@@ -6,6 +6,7 @@
 // listing gives them. Files are cp932 text with CR LF line ends; file names on disk are UTF-8.
 // File failures throw pz::IoError; wrong input is answered with a refusal text instead.
 #include "platform/errors.h"
+#include "users/folderlock.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,37 +40,13 @@ bool isTaken(const QString &name);
 // The registered user that name would be, or an empty string when it is free.
 QString userTaking(const QString &name);
 
-// --- the folder's lock ---
-
-// A classroom folder may be shared by several computers (NFS, SMB), where appending is not atomic
-// between them. Registrations, appends and deletions on one folder take turns through this lock
-// file, which names the computer and the program holding it; a lock left by a program that
-// crashed is taken over (at once on the same computer, after a while from another one).
-QString lockPath(); // "user/.pikazan.lock"
-
-// Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
-// longer than a child should wait. Where the lock cannot be made at all (a folder we may not
-// write), nobody else can make it either, and the work goes on without it.
-class FolderLock {
-public:
-    FolderLock();
-    ~FolderLock();
-    FolderLock(const FolderLock &) = delete;
-    FolderLock &operator=(const FolderLock &) = delete;
-
-private:
-    struct Held;
-    Held *held_;
-};
+// --- test seams (the folder's lock and its timing: users/folderlock.h) ---
 
 namespace testing {
 // Called at named steps while the lock is held ("registering": the name was found free and nothing
 // is written yet; "appending": the history file is about to be written), so that a test can force
 // the interleaving of two programs.
 void setHook(std::function<void(const char *step)> hook);
-// How long to wait for the lock, and the age after which another computer's lock counts as
-// abandoned. Defaults: 3 s and 15 s.
-void setLockTiming(int waitMs, int staleMs);
 } // namespace testing
 
 // --- operations ---

@@ -14,7 +14,8 @@ namespace faults {
 
 class Helper {
 public:
-    // as: "" for this user, "nobody" to run as nobody (only root can).
+    // as: "" for this user, "nobody" to run as nobody, "UID:GID" to run as account UID (its own
+    // group UID) belonging to group GID as well (only root can do either).
     Helper(const QString &folder, const QStringList &args, const QString &as = QString())
     {
         p_.setWorkingDirectory(folder);
@@ -22,6 +23,11 @@ public:
         if (as == QLatin1String("nobody"))
             p_.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                                             QStringLiteral("--clear-groups"), QStringLiteral(PZ_HELPER)} + args);
+        else if (as.contains(QLatin1Char(':')))
+            p_.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=") + as.section(QLatin1Char(':'), 0, 0),
+                                                            QStringLiteral("--regid=") + as.section(QLatin1Char(':'), 0, 0),
+                                                            QStringLiteral("--groups=") + as.section(QLatin1Char(':'), 1, 1),
+                                                            QStringLiteral(PZ_HELPER)} + args);
         else
             p_.start(QStringLiteral(PZ_HELPER), args);
     }

@@ -2,12 +2,14 @@
 // the current folder as a classroom folder. The fault tests start it to put two programs on one
 // folder, to run as another user, and to keep an operation that could hang away from the test.
 //
-//   faults_helper [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] COMMAND ARGS...
+//   faults_helper [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
+//                 COMMAND ARGS...
 //   commands: register NAME PASSWORD | append NAME LINE | read-password NAME | read-history NAME
 //             | list | read-settings | grade CODE | save-settings | hang-on-term
 // Prints one result line ("ok ...", "refused <text>", "error <text>", newlines as "\n") on
 // standard output; with --pause-at it prints "at STEP" when the store reaches STEP and waits for
-// a line on standard input before it goes on. Exit code 0 for ok and refused, 2 for an error.
+// a line on standard input before it goes on; with --start-at it waits for that moment (ms since
+// the epoch), so that many helpers act together. Exit code 0 for ok and refused, 2 for an error.
 #include "platform/errors.h"
 #include "platform/signals.h"
 #include "platform/textfile.h"
@@ -15,6 +17,7 @@
 #include "users/userstore.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QStringList>
 
 #include <cstdio>
@@ -81,6 +84,10 @@ int main(int argc, char **argv)
             pauseAt = value;
         } else if (opt == QLatin1String("--lock-wait")) {
             userstore::testing::setLockTiming(value.toInt(), 15000);
+        } else if (opt == QLatin1String("--start-at")) {
+            const qint64 wait = value.toLongLong() - QDateTime::currentMSecsSinceEpoch();
+            if (wait > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(wait));
         } else if (opt == QLatin1String("--memory-limit")) {
             // A reader that would read for ever runs out of this instead of the machine's memory.
             const rlim_t bytes = rlim_t(value.toLongLong()) << 20;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -605,10 +606,14 @@ void TestUserStore::otherInstanceFileKept()
 }
 
 namespace {
-// A lock file as another program leaves it: pid, program name, host; aged by ageMs.
-void plantLock(qint64 pid, const QByteArray &host, int ageMs)
+// A lock file as another program leaves it: pid, program name, host, and with a boot id this
+// machine's id and that boot id; aged by ageMs.
+void plantLock(qint64 pid, const QByteArray &host, int ageMs, const QByteArray &boot = {})
 {
-    writeBytes(userstore::lockPath(), QByteArray::number(pid) + "\nother-program\n" + host + "\n");
+    QByteArray stamp = QByteArray::number(pid) + "\nother-program\n" + host + "\n";
+    if (!boot.isEmpty())
+        stamp += QSysInfo::machineUniqueId() + '\n' + boot + '\n';
+    writeBytes(userstore::lockPath(), stamp);
     const QDateTime when = QDateTime::currentDateTimeUtc().addMSecs(-ageMs);
     QFile f(userstore::lockPath());
     QVERIFY(f.open(QIODevice::ReadWrite));
@@ -633,6 +638,12 @@ void TestUserStore::lockSerialises_data()
     QTest::newRow("fresh, from another computer") << "remote fresh" << true;
     QTest::newRow("crashed program on this computer") << "dead" << false;
     QTest::newRow("abandoned long ago on another computer") << "remote old" << false;
+    // Its clock an hour ahead of ours: the lock is young by the share's clock, which is all that
+    // counts.
+    QTest::newRow("stamped an hour ahead on another computer") << "remote ahead" << true;
+    // A room installed from one image repeats host names and machine ids: a pid from another boot
+    // says nothing about this computer's programs.
+    QTest::newRow("fresh, from a computer of the same name and image") << "clone" << true;
 }
 
 void TestUserStore::lockSerialises()
@@ -650,6 +661,10 @@ void TestUserStore::lockSerialises()
         plantLock(4242, "another-pc-" + QByteArray(host), 0);
     else if (holder == QLatin1String("dead"))
         plantLock(deadPid(), QByteArray(host), 0);
+    else if (holder == QLatin1String("clone"))
+        plantLock(deadPid(), QByteArray(host), 0, "another-boot");
+    else if (holder == QLatin1String("remote ahead"))
+        plantLock(4242, "another-pc-" + QByteArray(host), -3600000);
     else
         plantLock(4242, "another-pc-" + QByteArray(host), 60000);
 

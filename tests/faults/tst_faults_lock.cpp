@@ -1,0 +1,195 @@
+// The classroom folder's lock (user/.pikazan.lock) as a room of accounts meets it: whatever lies
+// at its path is reported at once, naming it, and never waited on; a lock left behind by one
+// account is taken over by another, while another computer's lock that is still young by the
+// share's clock is waited for. Each program is a helper process of its own, so that a hang shows
+// as a missing answer instead of hanging the suite.
+#include "faultsupport.h"
+#include "support/testmain.h"
+
+#include "platform/errors.h"
+#include "platform/textfile.h"
+#include "users/userstore.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+#include <vector>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using faults::Helper;
+using faults::readBytes;
+
+namespace {
+const QString kLock = QStringLiteral("user/.pikazan.lock");
+const QByteArray kLine = "２級,2024/1/02,2,8,不合格";
+
+// The classroom's group, and two pupils' accounts in it (numbers no real account uses).
+constexpr gid_t kRoom = 64000;
+const QString kAccountA = QStringLiteral("64001:64000");
+const QString kAccountB = QStringLiteral("64002:64000");
+
+QString errorLine(const QString &reason) { return QStringLiteral("error ") + pz::IoError(kLock, reason).text(); }
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+} // namespace
+
+class TestFolderLock : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString path(const QString &rel) const { return dir.filePath(rel); }
+    QByteArray native(const QString &rel) const { return QFile::encodeName(path(rel)); }
+
+private slots:
+    void init();
+    void damageAtTheLockPath_data();
+    void damageAtTheLockPath();
+    void lockOfAnotherAccount_data();
+    void lockOfAnotherAccount();
+    void classFinishingTogether();
+};
+
+void TestFolderLock::init()
+{
+    QDir(path(QStringLiteral("user"))).removeRecursively();
+    QDir(path(QStringLiteral("outside"))).removeRecursively();
+    QVERIFY(QDir().mkpath(path(QStringLiteral("user"))));
+    faults::writeBytes(path(QStringLiteral("user/master.psw")), "teacher\r\n");
+    faults::writeBytes(path(QStringLiteral("user/taro.dat")), faults::headerBytes());
+    faults::writeBytes(path(QStringLiteral("user/taro.psw")), "pw\r\n");
+}
+
+void TestFolderLock::damageAtTheLockPath_data()
+{
+    QTest::addColumn<QString>("thing");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder") << "folder" << pz::reasonFor(EISDIR);
+    QTest::newRow("a dangling link") << "dangling" << pz::reason::isLink();
+    QTest::newRow("a link to a file") << "link" << pz::reason::isLink();
+    QTest::newRow("a FIFO") << "fifo" << pz::reason::notRegular();
+}
+
+void TestFolderLock::damageAtTheLockPath()
+{
+    QFETCH(QString, thing);
+    QFETCH(QString, reason);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("outside"))));
+    faults::writeBytes(path(QStringLiteral("outside/notes.txt")), "keep\r\n");
+    if (thing == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(path(kLock)));
+    else if (thing == QLatin1String("dangling"))
+        QVERIFY(QFile::link(QStringLiteral("../outside/none"), path(kLock)));
+    else if (thing == QLatin1String("link"))
+        QVERIFY(QFile::link(QStringLiteral("../outside/notes.txt"), path(kLock)));
+    else
+        QCOMPARE(::mkfifo(native(kLock).constData(), 0666), 0);
+    struct stat before {};
+    QCOMPARE(::lstat(native(kLock).constData(), &before), 0);
+
+    // A drill's line and a registration, both with the usual wait: the answer comes at once.
+    Helper append(dir.path(), {"append", "taro", QString::fromUtf8(kLine)});
+    Helper registration(dir.path(), {"register", "hanako", "pw"});
+    QCOMPARE(append.line(5000), errorLine(reason));
+    QCOMPARE(registration.line(5000), errorLine(reason));
+    QVERIFY(append.finished(2000) && registration.finished(2000));
+
+    QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes());
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("user/hanako.dat"))));
+    // What lay there is left for a person to look at, and nothing of ours is left beside it.
+    struct stat after {};
+    QCOMPARE(::lstat(native(kLock).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(readBytes(path(QStringLiteral("outside/notes.txt"))), QByteArray("keep\r\n"));
+    QCOMPARE(entries(path(QStringLiteral("user"))),
+             (QStringList{QStringLiteral(".pikazan.lock"), QStringLiteral("master.psw"), QStringLiteral("taro.dat"),
+                          QStringLiteral("taro.psw")}));
+}
+
+void TestFolderLock::lockOfAnotherAccount_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<QString>("answer"); // "ok", or the reason of the error naming the lock
+    QTest::newRow("crashed program of account A") << "crashed" << 02770 << "ok";
+    QTest::newRow("another computer's, left an hour ago") << "old" << 02770 << "ok";
+    QTest::newRow("another computer's, stamped an hour ahead") << "ahead" << 02770 << pz::reason::busy();
+    // Only A (or the teacher) may remove A's files there: a person must, and is told which.
+    QTest::newRow("crashed program of account A, sticky folder") << "crashed" << 03770 << pz::reasonFor(EPERM);
+}
+
+void TestFolderLock::lockOfAnotherAccount()
+{
+    QFETCH(QString, holder);
+    QFETCH(int, folderMode);
+    QFETCH(QString, answer);
+    if (!faults::isRoot())
+        QSKIP("runs pupils' accounts: needs root");
+    // A folder the room's group may write, and nobody else may enter; the lock that A leaves is
+    // A's, which B may not write.
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    QCOMPARE(::chown(native(QStringLiteral("user")).constData(), 0, kRoom), 0);
+    QCOMPARE(::chmod(native(QStringLiteral("user")).constData(), mode_t(folderMode)), 0);
+    QCOMPARE(::chown(native(QStringLiteral("user/taro.dat")).constData(), 0, kRoom), 0);
+    QCOMPARE(::chmod(native(QStringLiteral("user/taro.dat")).constData(), 0660), 0);
+
+    if (holder == QLatin1String("crashed")) {
+        Helper a(dir.path(), {"--pause-at", "appending", "append", "taro", "１級,2024/1/01,8,2,合格"}, kAccountA);
+        QCOMPARE(a.line(), QStringLiteral("at appending"));
+        ::kill(pid_t(a.pid()), SIGKILL);
+        QVERIFY(a.finished());
+    } else {
+        faults::writeBytes(path(kLock), "4242\npikazan\nanother-pc\n");
+        QCOMPARE(::chown(native(kLock).constData(), 64001, kRoom), 0);
+        QCOMPARE(::chmod(native(kLock).constData(), 0644), 0);
+        const timespec stamp = {::time(nullptr) + (holder == QLatin1String("old") ? -3600 : 3600), 0};
+        const timespec times[2] = {stamp, stamp};
+        QCOMPARE(::utimensat(AT_FDCWD, native(kLock).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    struct stat left {};
+    QCOMPARE(::lstat(native(kLock).constData(), &left), 0);
+    QCOMPARE(left.st_uid, uid_t(64001));
+
+    Helper b(dir.path(), {"--lock-wait", "1500", "append", "taro", QString::fromUtf8(kLine)}, kAccountB);
+    const QString said = b.line(10000);
+    QVERIFY(b.finished());
+    if (answer == QLatin1String("ok")) {
+        QCOMPARE(said, answer);
+        QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
+        QVERIFY(!QFileInfo::exists(path(kLock)));
+    } else {
+        QCOMPARE(said, errorLine(answer));
+        QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes());
+        struct stat still {};
+        QCOMPARE(::lstat(native(kLock).constData(), &still), 0);
+        QCOMPARE(still.st_ino, left.st_ino);
+    }
+    // B leaves nothing of its own behind.
+    QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")), QStringList());
+}
+
+void TestFolderLock::classFinishingTogether()
+{
+    // Thirty pupils' drills end at the same moment: thirty lines, none refused as busy.
+    constexpr int kPupils = 30;
+    const auto pupil = [](int i) { return QStringLiteral("pupil%1").arg(i); };
+    for (int i = 0; i < kPupils; ++i)
+        faults::writeBytes(path(QStringLiteral("user/") + pupil(i) + QStringLiteral(".dat")), faults::headerBytes());
+    const QString start = QString::number(QDateTime::currentMSecsSinceEpoch() + 2000);
+    std::vector<std::unique_ptr<Helper>> pupils;
+    for (int i = 0; i < kPupils; ++i)
+        pupils.push_back(std::make_unique<Helper>(dir.path(), QStringList{"--start-at", start, "append", pupil(i), QString::fromUtf8(kLine)}));
+    for (int i = 0; i < kPupils; ++i) {
+        QCOMPARE(pupils[i]->line(30000), QStringLiteral("ok"));
+        QCOMPARE(readBytes(path(QStringLiteral("user/") + pupil(i) + QStringLiteral(".dat"))),
+                 faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
+    }
+}
+
+PZ_GUI_TEST_MAIN(TestFolderLock)
+#include "tst_faults_lock.moc"

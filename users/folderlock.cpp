@@ -1,0 +1,354 @@
+#include "users/folderlock.h"
+
+#include "platform/errors.h"
+#include "users/userstore.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QList>
+#include <QRandomGenerator>
+#include <QSysInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace userstore {
+
+QString lockPath() { return folder() + QStringLiteral("/.pikazan.lock"); }
+
+namespace {
+// A child waits this long at most. The holder needs milliseconds, but a whole class finishing a
+// drill at once queues up thirty programs behind one another on a slow share.
+int lockWaitMs = 12000;
+// Another computer's lock older than this (by the share's clock) was left by a program that died.
+int lockStaleMs = 15000;
+// The pause between tries: random, so that thirty waiting programs do not wake together, and
+// growing from the first to the longest, so that a long queue does not hammer the share.
+constexpr int kFirstPauseMs = 4;
+constexpr int kLongestPauseMs = 200;
+
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+QByteArray readSmall(int fd)
+{
+    char buf[1024];
+    ssize_t n;
+    do
+        n = ::pread(fd, buf, sizeof buf, 0);
+    while (n < 0 && errno == EINTR);
+    return n > 0 ? QByteArray(buf, int(n)) : QByteArray();
+}
+
+// The name the kernel shows for a process (at most 15 bytes).
+QByteArray processName(const QByteArray &pid)
+{
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+    return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
+}
+
+QByteArray ownProgram()
+{
+    const QByteArray name = processName("self");
+    return name.isEmpty() ? QByteArray("pikazan") : name;
+}
+
+// What the lock says about its holder, one item a line (the layout QLockFile uses too, so that a
+// lock of either kind is read by both): pid, program, host, machine id, boot id.
+QByteArray ownStamp()
+{
+    return QByteArray::number(qint64(::getpid())) + '\n' + ownProgram() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n'
+         + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
+}
+
+// Whether a lock's holder ran on this very computer since its last start. A cloned room may
+// repeat host names and machine ids; the boot id tells its computers apart, and a computer that
+// was restarted since is another one as far as its old programs go.
+bool sameComputer(const QList<QByteArray> &stamp)
+{
+    const auto agrees = [](const QByteArray &theirs, const QByteArray &ours) {
+        return theirs.isEmpty() || ours.isEmpty() || theirs == ours;
+    };
+    const QByteArray host = stamp.value(2);
+    return !host.isEmpty() && host == QSysInfo::machineHostName().toUtf8() && agrees(stamp.value(3), QSysInfo::machineUniqueId())
+        && agrees(stamp.value(4), QSysInfo::bootUniqueId());
+}
+
+// Whether the program a lock of this computer names still runs. Another account's process
+// answers EPERM, which means it runs too. A pid given to another program since is not the holder.
+bool stillRuns(qint64 pid, const QByteArray &program)
+{
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return false;
+    const QByteArray name = processName(QByteArray::number(pid));
+    return name.isEmpty() || program.isEmpty() || name == program.left(15);
+}
+
+qint64 msBetween(const timespec &from, const timespec &to)
+{
+    return (qint64(to.tv_sec) - qint64(from.tv_sec)) * 1000 + (qint64(to.tv_nsec) - qint64(from.tv_nsec)) / 1000000;
+}
+
+enum class Try { Held, Busy, Again, Unlockable };
+
+// One program's way to the lock: its own file in the folder, written whole before it is linked
+// to the lock's name (so that nobody ever reads a half-written lock), and the share's clock: the
+// time stamp the share gives that file when it is written.
+class Taker {
+public:
+    Taker() : lock_(native(lockPath())), stamp_(ownStamp()) {}
+    ~Taker()
+    {
+        if (held_ != fd_ && fd_ >= 0)
+            ::close(fd_);
+        if (!temp_.isEmpty())
+            ::unlink(temp_.constData());
+    }
+    Taker(const Taker &) = delete;
+    Taker &operator=(const Taker &) = delete;
+
+    // False when nothing can be created in the folder (missing, not ours to write, full).
+    bool prepare()
+    {
+        QByteArray name = lock_ + ".XXXXXX";
+        fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd_ < 0)
+            return false;
+        temp_ = name;
+        fitToFolder(fd_);
+        return writeAll(fd_, stamp_);
+    }
+
+    Try attempt()
+    {
+        const int err = ::link(temp_.constData(), lock_.constData()) == 0 ? 0 : errno;
+        if (err == 0 || linkedAnyway()) {
+            ::unlink(temp_.constData());
+            temp_.clear();
+            held_ = fd_;
+            return Try::Held;
+        }
+        if (err == EEXIST)
+            return judge();
+        if (err == EPERM || err == EOPNOTSUPP || err == ENOSYS || err == EMLINK)
+            return createInPlace();
+        return Try::Unlockable;
+    }
+
+    // The lock's descriptor, from now on the caller's.
+    int release()
+    {
+        const int fd = held_;
+        if (fd_ == held_)
+            fd_ = -1;
+        held_ = -1;
+        return fd;
+    }
+
+private:
+    // Others read who holds the lock: it gets the folder's group and its read and write bits,
+    // whatever this account's umask is.
+    static void fitToFolder(int fd)
+    {
+        struct stat dir {};
+        if (::stat(native(folder()).constData(), &dir) != 0)
+            return;
+        [[maybe_unused]] const int grouped = ::fchown(fd, uid_t(-1), dir.st_gid);
+        ::fchmod(fd, (dir.st_mode & 0666) | 0600);
+    }
+
+    // Over NFS a link whose answer was lost may have been made all the same.
+    bool linkedAnyway() const
+    {
+        struct stat st {};
+        return ::fstat(fd_, &st) == 0 && st.st_nlink == 2;
+    }
+
+    // A folder without hard links (FAT): the lock is created exclusively in place. A reader may
+    // then meet it still empty, which only makes it look foreign and fresh for a moment.
+    Try createInPlace()
+    {
+        const int fd = ::open(lock_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+        if (fd < 0)
+            return errno == EEXIST ? judge() : Try::Unlockable;
+        fitToFolder(fd);
+        if (!writeAll(fd, stamp_)) {
+            ::unlink(lock_.constData());
+            ::close(fd);
+            return Try::Unlockable;
+        }
+        held_ = fd;
+        return Try::Held;
+    }
+
+    // The share's present time: the stamp our own file gets when it is written again.
+    bool shareNow(timespec *now) const
+    {
+        struct stat st {};
+        if (!writeAll(fd_, stamp_) || ::fstat(fd_, &st) != 0)
+            return false;
+        *now = st.st_mtim;
+        return true;
+    }
+
+    // Somebody's lock is in the way: wait for it, take it over when its holder is gone, or report
+    // what lies at its path when it is no lock at all.
+    Try judge()
+    {
+        // Pinned without opening it for reading or writing: a FIFO is not waited on, a device is
+        // not touched, and the file looked at stays the one that is removed below.
+        const Fd pin(::open(lock_.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        if (pin.get() < 0) {
+            if (errno == ENOENT)
+                return Try::Again;
+            throw pz::IoError::fromErrno(lockPath(), errno);
+        }
+        struct stat st {};
+        if (::fstat(pin.get(), &st) != 0)
+            throw pz::IoError::fromErrno(lockPath(), errno);
+        if (S_ISLNK(st.st_mode))
+            throw pz::IoError(lockPath(), pz::reason::isLink());
+        if (S_ISDIR(st.st_mode))
+            throw pz::IoError::fromErrno(lockPath(), EISDIR);
+        if (!S_ISREG(st.st_mode))
+            throw pz::IoError(lockPath(), pz::reason::notRegular());
+
+        QByteArray text;
+        if (const Fd readable(::open(QByteArray("/proc/self/fd/" + QByteArray::number(pin.get())).constData(),
+                                     O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+            readable.get() >= 0)
+            text = readSmall(readable.get());
+        const QList<QByteArray> stamp = text.split('\n');
+        bool known = false;
+        const qint64 pid = stamp.value(0).toLongLong(&known);
+        bool stale;
+        if (known && pid > 0 && pid <= INT_MAX && sameComputer(stamp)) {
+            stale = !stillRuns(pid, stamp.value(1));
+        } else {
+            // Never against this computer's clock: the share's and ours may be hours apart.
+            timespec now {};
+            stale = shareNow(&now) && msBetween(st.st_mtim, now) > lockStaleMs;
+        }
+        return stale ? removeStale(st) : Try::Busy;
+    }
+
+    // Moves the stale lock aside under a name of our own, and removes it only when it is still
+    // the very file judged stale: another program may have replaced it by its own live lock in
+    // the meantime, which then goes back in place.
+    Try removeStale(const struct stat &judged)
+    {
+        const QByteArray aside = temp_ + ".stale";
+        if (::rename(lock_.constData(), aside.constData()) != 0) {
+            if (errno == ENOENT)
+                return Try::Again;
+            // A folder with the sticky bit keeps other accounts' files: a person must remove it.
+            throw pz::IoError::fromErrno(lockPath(), errno);
+        }
+        struct stat moved {};
+        if (::lstat(aside.constData(), &moved) == 0 && moved.st_dev == judged.st_dev && moved.st_ino == judged.st_ino) {
+            ::unlink(aside.constData());
+            return Try::Again;
+        }
+        if (::link(aside.constData(), lock_.constData()) != 0 && errno != EEXIST)
+            ::renameat2(AT_FDCWD, aside.constData(), AT_FDCWD, lock_.constData(), RENAME_NOREPLACE);
+        ::unlink(aside.constData());
+        return Try::Busy;
+    }
+
+    QByteArray lock_;
+    QByteArray stamp_;
+    QByteArray temp_;
+    int fd_ = -1;
+    int held_ = -1;
+};
+} // namespace
+
+namespace testing {
+void setLockTiming(int waitMs, int staleMs)
+{
+    lockWaitMs = waitMs;
+    lockStaleMs = staleMs;
+}
+} // namespace testing
+
+FolderLock::FolderLock()
+{
+    Taker taker;
+    // A folder that is missing or that we may not write: nobody can hold its lock, and the work
+    // itself will give the real reason.
+    if (!taker.prepare())
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    int pause = kFirstPauseMs;
+    for (;;) {
+        const Try result = taker.attempt();
+        if (result == Try::Held) {
+            fd_ = taker.release();
+            return;
+        }
+        if (result == Try::Unlockable)
+            return;
+        const qint64 left = lockWaitMs - waited.elapsed();
+        if (left <= 0)
+            throw pz::IoError(lockPath(), pz::reason::busy());
+        if (result == Try::Again) // the lock has just gone: try again at once
+            continue;
+        const int ms = QRandomGenerator::global()->bounded(pause / 2, pause + 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<qint64>(left, std::max(ms, 1))));
+        pause = std::min(pause * 2, kLongestPauseMs);
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (fd_ < 0)
+        return;
+    // Only our own lock is removed: the file at the path must still be the one we made.
+    struct stat mine {}, there {};
+    const QByteArray path = native(lockPath());
+    if (::fstat(fd_, &mine) == 0 && ::lstat(path.constData(), &there) == 0 && mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
+        ::unlink(path.constData());
+    ::close(fd_);
+}
+
+} // namespace userstore

@@ -1,0 +1,38 @@
+#pragma once
+// The classroom folder's lock, user/.pikazan.lock.
+//
+// A classroom folder may be shared by many accounts and computers (NFS, SMB), where appending is
+// not atomic between them. Registrations, appends and deletions on one folder take turns through
+// this lock file. It is held for milliseconds; its small text names the program holding it (pid,
+// program, host, machine and boot), so that a lock left by a program that died can be taken over
+// by any account that may write the folder: at once on the same computer when that program no
+// longer runs, and after a while from another computer, its age judged by the share's own clock.
+// Anything at the lock's path but a regular file is damage and is reported, never waited on.
+#include <QString>
+
+namespace userstore {
+
+QString lockPath(); // "user/.pikazan.lock"
+
+// Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
+// longer than a child should wait, and IoError naming the lock when its path holds anything but a
+// regular file or a stale lock cannot be removed. Where the lock cannot be made at all (a folder
+// we may not write), nobody else can make it either, and the work goes on without it.
+class FolderLock {
+public:
+    FolderLock();
+    ~FolderLock();
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int fd_ = -1; // the lock file this program made, kept open so that it is known for ours
+};
+
+namespace testing {
+// How long to wait for the lock, and the age after which another computer's lock counts as
+// abandoned. Defaults: 12 s and 15 s.
+void setLockTiming(int waitMs, int staleMs);
+} // namespace testing
+
+} // namespace userstore
