@@ -143,6 +143,9 @@ std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows)
     for (size_t i = 0; i < rows.size(); ++i) {
         const ButtonRow &r = rows[i];
         made[i].label = new ClickLabel(parent, QString::fromLatin1(r.label), r.text, r.labelAt, r.px);
+        // Clear of the face's outline, which is drawn on its edge.
+        const QRectF face = artwork::buttonFace(r.art).translated(r.pictureAt).adjusted(1.5, 1.5, -1.5, -1.5);
+        fitLabel(made[i].label, face.right(), face.bottom());
         if (!r.action)
             continue;
         QObject::connect(made[i].label, &ClickLabel::clicked, parent, pz::guarded(r.action));
