@@ -37,8 +37,8 @@ void fitLabel(QLabel *l, qreal right, qreal bottom)
     const QString text = l->text();
     if (text.isEmpty())
         return;
-    const QRect text0 = l->contentsRect(); // where the label lays its text out, left aligned
-    l->setFont(style::narrowedToFit(l->font(), text, right - (l->x() + text0.left())));
+    const int textLeft = l->x() + l->contentsRect().left(); // the label lays its text out from here
+    l->setFont(style::narrowedToFit(l->font(), text, right - textLeft));
     l->adjustSize();
     // Centred in its line, the text's baseline lies where the label's painting puts it.
     const QFontMetricsF fm(l->font());
