@@ -36,6 +36,12 @@ constexpr int kRows = 20;
 GradeCode gradeOfRow(int row) { return row < 10 ? 10 - row : row + 1; }
 int rowY(int row) { return 61 + 48 * (row % 10); }
 
+// A value can be wider than its box (the file may hold any text): the box shows its first
+// characters, wherever the cursor was left.
+void showStart(QLineEdit *box) { box->setCursorPosition(0); }
+// The whole value selected, so that typing replaces it, and its start in view.
+void selectWhole(QLineEdit *box) { box->setSelection(int(box->text().size()), -int(box->text().size())); }
+
 // What the key filter cannot see, because it types no character: the clipboard keys (Shift+Insert,
 // Shift+Delete, Ctrl+Insert) and the middle-button paste of the selection. A box takes no text but
 // typed characters. It also selects the whole text whenever the box gets the focus other than by a
@@ -64,8 +70,15 @@ protected:
             return static_cast<QMouseEvent *>(e)->button() == Qt::MiddleButton;
         case QEvent::FocusIn:
             if (static_cast<QFocusEvent *>(e)->reason() != Qt::MouseFocusReason)
-                box_->selectAll();
+                selectWhole(box_);
             return false;
+        case QEvent::FocusOut: {
+            // Not while a message box or a menu has the keyboard for a moment: the box is not left.
+            const Qt::FocusReason why = static_cast<QFocusEvent *>(e)->reason();
+            if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason)
+                showStart(box_);
+            return false;
+        }
         default:
             return false;
         }
@@ -140,8 +153,10 @@ void TForm17::FormCreate()
 void TForm17::FormActivate()
 {
     const QStringList lines = ReadSettingsLines(); // read first: a failure leaves the boxes as they were
-    for (int k = 0; k < int(Edit.size()); ++k)
+    for (int k = 0; k < int(Edit.size()); ++k) {
         Edit[k]->setText(lines.value(k));
+        showStart(Edit[k]);
+    }
     // The box that had the focus when the editor was left (Edit1 at first) keeps it, ready to overtype.
     auto *box = qobject_cast<QLineEdit *>(focusWidget());
     focusBox(box ? int(std::find(Edit.begin(), Edit.end(), box) - Edit.begin()) : 0);
@@ -187,8 +202,10 @@ void TForm17::Label28Click()
 void TForm17::Label29Click()
 {
     const QStringList defaults = settings::defaultSettingsLines();
-    for (int k = 0; k < int(Edit.size()); ++k)
+    for (int k = 0; k < int(Edit.size()); ++k) {
         Edit[k]->setText(defaults.value(k));
+        showStart(Edit[k]);
+    }
     dialogs::inform(QStringLiteral("初期値に戻しました"));
 }
 
@@ -211,5 +228,5 @@ void TForm17::focusBox(int index)
 {
     QLineEdit *box = Edit[index];
     box->setFocus();
-    box->selectAll();
+    selectWhole(box);
 }

@@ -8,6 +8,12 @@
 
 namespace artwork {
 
+QRectF buttonFace(QSize size)
+{
+    const qreal m = qMax(4.0, size.height() * 0.07); // margin for the shadow
+    return QRectF(m, m * 0.7, size.width() - 2 * m, size.height() - 2 * m);
+}
+
 QPixmap button(QSize size)
 {
     static QHash<quint64, QPixmap> cache;
@@ -19,8 +25,7 @@ QPixmap button(QSize size)
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal m = qMax(4.0, size.height() * 0.07);        // margin for the shadow
-    const QRectF body(m, m * 0.7, size.width() - 2 * m, size.height() - 2 * m);
+    const QRectF body = buttonFace(size);
     const qreal r = body.height() * 0.28;
 
     // A soft shadow below and to the right, on the dark-blue background.

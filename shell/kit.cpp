@@ -68,6 +68,26 @@ private:
     int height_;
 };
 
+// While no name is chosen, no name is current either when the list gets the keyboard: the list
+// would otherwise make the first name current, and the first Down would choose the second name.
+// Down, Up or Home from no current name choose the first.
+class NoCurrentWhileNoneChosen : public QObject {
+public:
+    explicit NoCurrentWhileNoneChosen(QListWidget *list) : QObject(list), list_(list) { list->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // Before the list's own focus handling, which looks for a current name set by the program.
+        if (event->type() == QEvent::FocusIn && list_->selectedItems().isEmpty())
+            list_->setCurrentIndex(QModelIndex());
+        return false;
+    }
+
+private:
+    QListWidget *list_;
+};
+
 } // namespace
 
 void onKeyPress(QWidget *field, KeyPress handler) { new KeyAdapter(field, std::move(handler)); }
@@ -100,6 +120,7 @@ QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, 
     l->setUniformItemSizes(true);
     l->setItemDelegate(new RowDelegate(rowHeight, l));
     style::setColour(l, QPalette::Text, Qt::black);
+    new NoCurrentWhileNoneChosen(l);
     return l;
 }
 
@@ -122,6 +143,9 @@ std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows)
     for (size_t i = 0; i < rows.size(); ++i) {
         const ButtonRow &r = rows[i];
         made[i].label = new ClickLabel(parent, QString::fromLatin1(r.label), r.text, r.labelAt, r.px);
+        // Clear of the face's outline, which is drawn on its edge.
+        const QRectF face = artwork::buttonFace(r.art).translated(r.pictureAt).adjusted(1.5, 1.5, -1.5, -1.5);
+        fitLabel(made[i].label, face.right(), face.bottom());
         if (!r.action)
             continue;
         QObject::connect(made[i].label, &ClickLabel::clicked, parent, pz::guarded(r.action));

@@ -53,7 +53,8 @@ QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int p
                  InputMethod im = InputMethod::On);
 
 // A single-selection, unsorted list of names, black bold type of px pixels, every row rowHeight
-// pixels high whatever the font's own line height.
+// pixels high whatever the font's own line height. While no name is chosen none is current, so the
+// first Down or Up chooses the first name.
 QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, int px, int rowHeight);
 
 // --- timers -------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "shell/style.h"
 
+#include <QFontMetricsF>
 #include <QWidget>
 
 namespace style {
@@ -18,6 +19,22 @@ QFont font(int px, bool bold, bool italic)
     f.setBold(bold);
     f.setItalic(italic);
     return f;
+}
+
+QFont narrowedToFit(const QFont &font, const QString &text, qreal room)
+{
+    const auto inkRight = [&](const QFont &f) { return QFontMetricsF(f).tightBoundingRect(text).right(); };
+    if (text.isEmpty() || inkRight(font) <= room)
+        return font;
+    // Half the width is as narrow as type stays readable; past that the text is left to spill.
+    const int from = font.stretch() == QFont::AnyStretch ? 100 : font.stretch();
+    QFont narrow = font;
+    for (int stretch = from - 1; stretch >= 50; --stretch) {
+        narrow.setStretch(stretch);
+        if (inkRight(narrow) <= room)
+            return narrow;
+    }
+    return narrow;
 }
 
 void setColour(QWidget *w, QPalette::ColorRole role, const QColor &colour, const QColor &disabled)

@@ -29,6 +29,11 @@ QString boldFontFamily();
 // family standing behind it.
 QFont font(int px, bool bold = false, bool italic = false);
 
+// `font` narrowed (a smaller font stretch) just enough that the ink of `text`, drawn from x = 0,
+// ends by x = `room`; `font` itself where the text fits. Our faces are wider than the design font,
+// so a caption at the design's pixel size can reach past its picture or its dialog.
+QFont narrowedToFit(const QFont &font, const QString &text, qreal room);
+
 // Sets one colour role in every colour group, so a control looks the same active, inactive and
 // disabled; a valid `disabled` colour overrides the disabled group (greyed captions).
 void setColour(QWidget *w, QPalette::ColorRole role, const QColor &colour, const QColor &disabled = QColor());

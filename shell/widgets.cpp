@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 
 namespace {
@@ -20,7 +21,33 @@ void keepDesignLineHeight(QLabel *l)
     design.setPixelSize(l->font().pixelSize());
     l->setFixedHeight(QFontMetrics(design).height());
 }
+
+// A label keeps this far from its window's right edge, as the dialogs keep their labels from the left.
+constexpr int kWindowMargin = 8;
+
+void fitWindow(QLabel *l)
+{
+    const QWidget *w = l->window();
+    fitLabel(l, l->parentWidget()->mapFrom(w, QPoint(w->width() - kWindowMargin, 0)).x());
+}
 } // namespace
+
+void fitLabel(QLabel *l, qreal right, qreal bottom)
+{
+    const QString text = l->text();
+    if (text.isEmpty())
+        return;
+    const int textLeft = l->x() + l->contentsRect().left(); // the label lays its text out from here
+    l->setFont(style::narrowedToFit(l->font(), text, right - textLeft));
+    l->adjustSize();
+    // Centred in its line, the text's baseline lies where the label's painting puts it.
+    const QFontMetricsF fm(l->font());
+    const QRect box = l->contentsRect();
+    const qreal baseline = l->y() + box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
+    const qreal below = baseline + fm.tightBoundingRect(text).bottom() - bottom;
+    if (below > 0) // a larger bottom margin moves the centred line up by half of it
+        l->setContentsMargins(0, 0, 0, 2 * qCeil(below));
+}
 
 ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
                        QColor colour, bool bold)
@@ -34,6 +61,7 @@ ClickLabel::ClickLabel(QWidget *parent, const QString &name, const QString &text
     keepDesignLineHeight(this);
     adjustSize();
     move(pos);
+    fitWindow(this);
 }
 
 void ClickLabel::mousePressEvent(QMouseEvent *e)
@@ -92,5 +120,6 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPo
     keepDesignLineHeight(l);
     l->adjustSize();
     l->move(pos);
+    fitWindow(l);
     return l;
 }

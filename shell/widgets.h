@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <limits>
+
 // A transparent caption; "clicked" on press and release of the left button inside it.
 class ClickLabel : public QLabel {
     Q_OBJECT
@@ -38,6 +40,12 @@ private:
     QPixmap pixmap_;
     Qt::MouseButtons accepted_;
 };
+
+// Keeps a label's text inside its room (x up to `right`, y down to `bottom`, in its parent's
+// coordinates): narrower type where it would reach past the right, the text lifted within the label
+// where it would reach below the bottom. Every caption and label goes through it: a caption with its
+// picture's face, any other label with its window.
+void fitLabel(QLabel *l, qreal right, qreal bottom = std::numeric_limits<qreal>::max());
 
 // A plain caption that does not act (white or coloured text, transparent).
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,

@@ -24,6 +24,9 @@ void TForm9::FormCreate()
     ListBox1 = kit::nameList(this, "ListBox1", {8, 40, 393, 225}, 35, 35);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
+    // A click on the name already chosen changes no selection, and would leave the keyboard in the
+    // list (after a wrong password the name stays chosen).
+    connect(ListBox1, &QListWidget::clicked, this, pz::guarded([this] { ListBox1Click(); }));
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("パスワードをいれてください"), {8, 272}, 27, Qt::white);
 
@@ -38,10 +41,6 @@ void TForm9::FormActivate()
     // Who is registered now, in the folder's own order, nobody chosen yet.
     ListBox1->clear();
     ListBox1->addItems(userstore::listUsers());
-    ListBox1->clearSelection();
-    // No current row either: the list would otherwise make the first name current when it gets the
-    // focus, and the first Down would then choose the second name.
-    ListBox1->setCurrentIndex(QModelIndex());
     ListBox1->setFocus();
 }
 

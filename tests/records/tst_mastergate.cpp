@@ -120,6 +120,8 @@ private slots:
     void zeroByteHistoryBlanksEveryRow();
     void missingHistory();
     void arrowKeyChooses();
+    void firstArrowChoosesTheFirstName_data();
+    void firstArrowChoosesTheFirstName();
     void settingsEditorReturnRefills();
     void closingLogsOutAndEmpties();
     void screenSettingsDoesNothing();
@@ -296,6 +298,41 @@ void TestStudentsRecords::arrowKeyChooses()
     QCOMPARE(f->StringGrid1->RowCount(), names[1] == QStringLiteral("たろう") ? 5 : 3);
     QTest::keyClick(f->ListBox1, Qt::Key_Up);
     QCOMPARE(f->Label1->text(), names[0] + QStringLiteral("さんの記録"));
+}
+
+void TestStudentsRecords::firstArrowChoosesTheFirstName_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("afterDeletion");
+    QTest::newRow("Down at the opening") << int(Qt::Key_Down) << false;
+    QTest::newRow("Up at the opening") << int(Qt::Key_Up) << false;
+    QTest::newRow("Down after a deletion") << int(Qt::Key_Down) << true;
+}
+
+// While no name is chosen none is current either: the first arrow chooses the first name.
+void TestStudentsRecords::firstArrowChoosesTheFirstName()
+{
+    QFETCH(int, key);
+    QFETCH(bool, afterDeletion);
+    Program p;
+    for (const char *name : {"たろう", "はなこ", "じろう", "ごろう"})
+        addUser(p, QString::fromUtf8(name), 1);
+    TForm13 *f = open(p);
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    if (afterDeletion) {
+        choose(f, listed(f->ListBox1).at(2));
+        ask(p, [&] { yes(p); });
+    }
+    QCOMPARE(p.app().activeScreen(), f);
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    f->ListBox1->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), f->ListBox1, 2000);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+    QTest::keyClick(f->ListBox1, Qt::Key(key));
+    const QString first = listed(f->ListBox1).first();
+    QCOMPARE(f->ListBox1->selectedItems().size(), 1);
+    QCOMPARE(f->ListBox1->selectedItems().first()->text(), first);
+    QCOMPARE(f->Label1->text(), first + QStringLiteral("さんの記録"));
 }
 
 void TestStudentsRecords::settingsEditorReturnRefills()

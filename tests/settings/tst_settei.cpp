@@ -100,6 +100,8 @@ private slots:
     void clipboardKeysDoNothing();
     void editingKeysWork();
     void focusSelectsAllButByMouse();
+    void longValueShowsItsStart_data();
+    void longValueShowsItsStart();
 
     void loadsAtEveryOpening_data();
     void loadsAtEveryOpening();
@@ -395,6 +397,43 @@ void TestSettingsEditor::focusSelectsAllButByMouse()
     // window's own focus widget is where it goes.
     QCOMPARE(f->focusWidget(), box(f, 32));
     QCOMPARE(box(f, 32)->selectedText(), QStringLiteral("7"));
+}
+
+void TestSettingsEditor::longValueShowsItsStart_data()
+{
+    QTest::addColumn<int>("k");
+    QTest::addColumn<QString>("then");
+    QTest::newRow("loaded into a seconds box") << 3 << QString();
+    QTest::newRow("loaded into the box with the keyboard") << 1 << QString();
+    QTest::newRow("reached by Tab, whole value selected") << 2 << QStringLiteral("tab in");
+    QTest::newRow("left by Tab after a click at its end") << 6 << QStringLiteral("click, tab out");
+}
+
+// A value wider than its box shows its first characters, not its last ones.
+void TestSettingsEditor::longValueShowsItsStart()
+{
+    QFETCH(int, k);
+    QFETCH(QString, then);
+    Program p;
+    QStringList lines = kDefaults;
+    lines[k - 1] = QStringLiteral("12345");
+    p.writeSettings(lines);
+    TForm17 *f = open(p);
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    QLineEdit *e = box(f, k);
+    if (then == QStringLiteral("tab in")) {
+        QTest::keyClick(box(f, k - 1), Qt::Key_Tab);
+    } else if (then == QStringLiteral("click, tab out")) {
+        QTest::mouseClick(e, Qt::LeftButton, {}, QPoint(e->width() - 3, e->height() / 2));
+        QTest::keyClick(e, Qt::Key_End);
+        QTest::keyClick(e, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), box(f, k + 1));
+    }
+    QCOMPARE(e->text(), QStringLiteral("12345"));
+    (void)e->grab(); // the box lays its text out as it paints
+    QCOMPARE(e->cursorPositionAt(QPoint(e->contentsRect().left() + 3, e->height() / 2)), 0);
+    if (e->hasFocus())
+        QCOMPARE(e->selectedText(), QStringLiteral("12345")); // still ready to be overtyped
 }
 
 void TestSettingsEditor::loadsAtEveryOpening_data()

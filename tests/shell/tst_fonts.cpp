@@ -1,12 +1,18 @@
 // Bold type is bold at every size, as the screens paint it: the stems of a bold glyph are clearly
 // wider than those of the same glyph in regular type, also at the sizes the toolkit draws from
-// outlines (64 px and above); regular text keeps the proportional design font.
+// outlines (64 px and above); regular text keeps the proportional design font. Every caption stays
+// inside its picture, and every label of a dialog or panel inside its window.
 #include "support/testmain.h"
 
+#include "shell/screen.h"
 #include "shell/style.h"
+#include "shell/widgets.h"
 
 #include <QFontInfo>
 #include <QLabel>
+#include <QPainter>
+
+#include <memory>
 
 namespace {
 // The glyph as a label of a screen draws it, black on white.
@@ -42,6 +48,53 @@ int stemWidth(const QImage &img)
     }
     return best;
 }
+// Where a label's text puts ink, in its window's coordinates: drawn as the label draws it (its font,
+// its alignment in its contents) but without the label's own clipping, so that a cut text shows.
+QRect inkOf(const QLabel *l)
+{
+    const int pad = 100;
+    QImage img(l->size() + QSize(2 * pad, 2 * pad), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setFont(l->font());
+    p.setPen(Qt::black);
+    p.drawText(l->contentsRect().translated(pad, pad), int(l->alignment()), l->text());
+    p.end();
+    QRect ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(img.pixel(x, y)) > 96)
+                ink |= QRect(x, y, 1, 1);
+    return ink.translated(l->mapTo(l->window(), QPoint()) - QPoint(pad, pad));
+}
+
+// The picture's opaque face (its transparent margin and soft shadow left out), across the row y
+// and down the column x of its own pixmap, in its window's coordinates.
+QRect faceThrough(const Picture *pic, QPoint at)
+{
+    const QImage img = pic->pixmap().toImage();
+    const QPoint local = pic->mapFrom(pic->window(), at);
+    int left = -1, right = -1, top = -1, bottom = -1;
+    for (int x = 0; x < img.width(); ++x)
+        if (qAlpha(img.pixel(x, local.y())) == 255)
+            (left < 0 ? left : right) = x, right = x;
+    for (int y = 0; y < img.height(); ++y)
+        if (qAlpha(img.pixel(local.x(), y)) == 255)
+            (top < 0 ? top : bottom) = y, bottom = y;
+    return QRect(QPoint(left, top), QPoint(right, bottom)).translated(pic->mapTo(pic->window(), QPoint()));
+}
+
+const Picture *pictureUnder(const QLabel *l)
+{
+    for (const Picture *pic : l->parentWidget()->findChildren<Picture *>(Qt::FindDirectChildrenOnly))
+        if (pic->geometry().contains(l->pos() + QPoint(1, l->height() / 2)))
+            return pic;
+    return nullptr;
+}
+
+bool inWindow(const Screen *s) { return s->layout().kind != Screen::Kind::FullScreen && s->layout().kind != Screen::Kind::FullScreenMaximised; }
+
+QString showRect(const QRect &r) { return QStringLiteral("%1,%2 to %3,%4").arg(r.left()).arg(r.top()).arg(r.right()).arg(r.bottom()); }
 } // namespace
 
 class TestFonts : public QObject {
@@ -51,6 +104,12 @@ private slots:
     void boldStemsAreWider();
     void regularTextKeepsTheDesignFont();
     void boldTextHasARealBoldFace();
+    void captionsFitTheirPictureOrWindow_data();
+    void captionsFitTheirPictureOrWindow();
+    void cleanupTestCase() { program_.reset(); }
+
+private:
+    std::unique_ptr<testsupport::Program> program_;
 };
 
 void TestFonts::boldStemsAreWider_data()
@@ -94,6 +153,54 @@ void TestFonts::boldTextHasARealBoldFace()
         QCOMPARE(info.family(), style::boldFontFamily());
         QCOMPARE(info.styleName(), QStringLiteral("Bold"));
     }
+}
+
+// One row per caption lying over a picture and per label of a dialog or a panel, on every screen
+// as the program creates it.
+void TestFonts::captionsFitTheirPictureOrWindow_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<int>("index"); // among the screen's labels
+    program_ = std::make_unique<testsupport::Program>();
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        const auto *screen = qobject_cast<Screen *>(w);
+        if (!screen)
+            continue;
+        const QList<QLabel *> labels = screen->findChildren<QLabel *>();
+        for (int i = 0; i < labels.size(); ++i) {
+            const QLabel *l = labels[i];
+            if (l->text().isEmpty())
+                continue;
+            const Picture *pic = pictureUnder(l);
+            if (!pic && !inWindow(screen))
+                continue;
+            const QString where = pic ? pic->objectName() : QStringLiteral("window");
+            QTest::addRow("%s %s %s in %s", screen->metaObject()->className(), qPrintable(l->objectName()),
+                          qPrintable(l->text()), qPrintable(where))
+                << QString::fromLatin1(screen->metaObject()->className()) << i;
+        }
+    }
+}
+
+void TestFonts::captionsFitTheirPictureOrWindow()
+{
+    QFETCH(QString, screen);
+    QFETCH(int, index);
+    Screen *s = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->metaObject()->className() == screen)
+            s = qobject_cast<Screen *>(w);
+    QVERIFY(s);
+    const QLabel *l = s->findChildren<QLabel *>().at(index);
+    const QRect ink = inkOf(l);
+    QVERIFY2(!ink.isEmpty(), "no ink drawn");
+    const QRect shown(l->mapTo(s, QPoint()), l->size());
+    QVERIFY2(shown.contains(ink), qPrintable(QStringLiteral("ink %1 cut by the label %2").arg(showRect(ink), showRect(shown))));
+    const Picture *pic = pictureUnder(l);
+    // A label of a window stays as far from its right edge as the closest labels start from the left.
+    // A caption stays off its face's outline, the face's outermost opaque pixels.
+    const QRect room = pic ? faceThrough(pic, ink.center()).adjusted(1, 1, -1, -1) : s->rect().adjusted(8, 0, -8, 0);
+    QVERIFY2(room.contains(ink), qPrintable(QStringLiteral("ink %1 outside %2").arg(showRect(ink), showRect(room))));
 }
 
 PZ_GUI_TEST_MAIN(TestFonts)

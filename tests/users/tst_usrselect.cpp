@@ -66,6 +66,8 @@ private slots:
     void emptyFolderEmptyList();
     void reopeningListsEachOnce();
     void selectionMovesFocus();
+    void clickOnANameMovesTheKeyboard_data();
+    void clickOnANameMovesTheKeyboard();
     void firstArrowChoosesTheFirstName_data();
     void firstArrowChoosesTheFirstName();
     void login_data();
@@ -202,6 +204,38 @@ void TestUserSelect::selectionMovesFocus()
     QCOMPARE(f->ListBox1->selectedItems().size(), 1);
     QVERIFY(f->ListBox1->selectedItems().first()->text() != QStringLiteral("はなこ"));
     QCOMPARE(QApplication::focusWidget(), f->Edit1);
+}
+
+void TestUserSelect::clickOnANameMovesTheKeyboard_data()
+{
+    QTest::addColumn<bool>("wrongPassword");
+    QTest::newRow("the chosen name, after a wrong password") << true;
+    QTest::newRow("the chosen name, after Shift+Tab to the list") << false;
+}
+
+// Every click on a name gives the keyboard to the password field, whether it changes the choice or not.
+void TestUserSelect::clickOnANameMovesTheKeyboard()
+{
+    QFETCH(bool, wrongPassword);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    p.screens().form1->Show();
+    TForm9 *f = p.screens().form9;
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowActive(f));
+    if (wrongPassword) {
+        logIn(f, QStringLiteral("たろう"), QStringLiteral("abd"));
+        QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パワードが違います")});
+    } else {
+        choose(f, QStringLiteral("たろう"));
+        QTest::keyClick(f->Edit1, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), f->ListBox1);
+    }
+    choose(f, QStringLiteral("たろう"));
+    QCOMPARE(QApplication::focusWidget(), f->Edit1);
+    type(QApplication::focusWidget(), QStringLiteral("xyz"));
+    QCOMPARE(f->Edit1->text(), QStringLiteral("xyz"));
 }
 
 void TestUserSelect::firstArrowChoosesTheFirstName_data()

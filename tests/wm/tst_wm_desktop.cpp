@@ -240,8 +240,11 @@ void TestDesktop::clickOnTheMenuUnderAWarningKeepsTheLoginDialog()
     QCOMPARE(afterClick, QStringLiteral("TForm1 TForm9 QMessageBox focus QMessageBox"));
     QCOMPARE(afterOk, QStringLiteral("TForm1 TForm9 focus TForm9"));
     QCOMPARE(p.app().activeScreen(), s.form9);
-    // The name is still chosen; the right password logs in.
+    // The name is still chosen; a click on it gives the keyboard to the password field again, and
+    // the right password logs in.
     QCOMPARE(list->selectedItems().size(), 1);
+    QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
+    QTRY_VERIFY_WITH_TIMEOUT(s.form9->Edit1->hasFocus(), 2000);
     QVERIFY(typeText(QStringLiteral("pass1")));
     QVERIFY(pressKey("Return"));
     QTRY_VERIFY_WITH_TIMEOUT(p.state().loggedIn, 2000);
