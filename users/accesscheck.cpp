@@ -75,7 +75,7 @@ QString message(const QList<Problem> &problems, const QString &classroom)
         lines << line(problems[i]);
     if (problems.size() > kListed)
         lines << QStringLiteral("・ほか %1 件").arg(problems.size() - kListed);
-    lines << QStringLiteral("このままでは、とうろくやれんしゅうのきろくができないことがあります。")
+    lines << QStringLiteral("このままでは、きろくがのこらないことがあります。")
           << QStringLiteral("学校のコンピューター係の人に直してもらってください。");
     return lines.join(QLatin1Char('\n'));
 }
