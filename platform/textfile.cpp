@@ -327,8 +327,8 @@ void createNew(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = encodeLines(lines);
     const QByteArray native = nativePath(path);
-    // O_EXCL: never an existing file, never through a link.
     const permissions::Rule rule = permissions::forNewEntry(path);
+    // O_EXCL: never an existing file, never through a link.
     Fd file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
     if (file.get() < 0)
         throw pz::IoError::fromErrno(path, errno);
