@@ -1,5 +1,6 @@
 #include "platform/textfile.h"
 #include "platform/errors.h"
+#include "platform/permissions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -292,18 +293,22 @@ void rewrite(const QString &path, const QStringList &lines, Links links)
         ::unlink(temp.constData());
         throw pz::IoError::fromErrno(path, errnum);
     };
-    mode_t mode = st.st_mode & 07777;
-    if (!exists) {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    // Owner first: a change of owner clears the set-id bits that the mode then restores.
-    if (exists)
+    if (exists) {
+        // Owner first: a change of owner clears the set-id bits that the mode then restores.
         if (const int e = keepOwnership(file.get(), st))
             fail(e);
-    if (::fchmod(file.get(), mode) != 0)
-        fail(errno);
+        if (::fchmod(file.get(), st.st_mode & 07777) != 0)
+            fail(errno);
+    } else if (const permissions::Rule rule = permissions::forFolder(folder); rule.shared) {
+        if (const int e = permissions::applyToNew(file.get(), rule, false))
+            fail(e);
+    } else {
+        // A private folder: what the umask allows, not the temporary's private 0600.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(file.get(), 0666 & ~mask) != 0)
+            fail(errno);
+    }
     if (const int e = writeAll(file.get(), bytes.constData(), bytes.size()))
         fail(e);
     if (const int e = syncData(file.get()))
@@ -322,11 +327,14 @@ void createNew(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = encodeLines(lines);
     const QByteArray native = nativePath(path);
+    const permissions::Rule rule = permissions::forNewEntry(path);
     // O_EXCL: never an existing file, never through a link.
     Fd file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
     if (file.get() < 0)
         throw pz::IoError::fromErrno(path, errno);
-    int e = writeAll(file.get(), bytes.constData(), bytes.size());
+    int e = permissions::applyToNew(file.get(), rule, false);
+    if (!e)
+        e = writeAll(file.get(), bytes.constData(), bytes.size());
     if (!e)
         e = syncData(file.get());
     if (!e && !file.close())

@@ -42,10 +42,12 @@ QByteArray readFirstLineBytes(const QString &path, Links links = Links::Refuse);
 // synced, and renamed over the file only when every write succeeded, so a failure leaves the old
 // file whole. A file we may not write (write-protected, another account's) is refused, as an
 // overwrite in place would be. The file keeps its mode and its group (and its owner when we are
-// root), so that a folder shared by several accounts stays writable for them all.
+// root), so that a folder shared by several accounts stays writable for them all; a new file gets
+// what its folder asks (platform/permissions.h).
 void rewrite(const QString &path, const QStringList &lines, Links links = Links::Refuse);
-// Creates a new file holding these lines; fails when anything (a link too) has the name already.
-// A failed write removes the file it created, and only that.
+// Creates a new file holding these lines, with what its folder asks (platform/permissions.h); fails
+// when anything (a link too) has the name already. A failed write removes the file it created, and
+// only that.
 void createNew(const QString &path, const QStringList &lines);
 // Appends one line and CR LF to an existing file (never creates it), all or nothing: a last line
 // without its CR LF is ended first, and a write that fails part-way cuts the file back.

@@ -7,14 +7,18 @@
 #include "records/kiroku.h"
 #include "shell/app.h"
 #include "shell/ChDisp.h"
+#include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/widgets.h"
+#include "users/accesscheck.h"
 #include "users/delete.h"
 #include "users/masterpass.h"
 #include "users/mstgtpass.h"
 #include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
+
+#include <QDir>
 
 TForm1::TForm1() : Screen({.title = QStringLiteral("main"), .kind = Kind::FullScreenMaximised}) {}
 
@@ -58,6 +62,13 @@ void TForm1::FormActivate()
 {
     Image7->setVisible(true);
     Label7->setVisible(true);
+    // Once per start, before anything is asked of anybody: what this account cannot write here is
+    // said now, not by an error box after a child's drill.
+    if (!accessChecked_) {
+        accessChecked_ = true;
+        if (const QString text = accesscheck::message(accesscheck::problems(), QDir::currentPath()); !text.isEmpty())
+            dialogs::errorBox(text);
+    }
     // A missing file counts as an empty one: the dialog that creates it comes up.
     if (userstore::readMasterPassword().isEmpty())
         screens().form12->ShowModal();

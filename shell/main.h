@@ -38,4 +38,5 @@ public:
 private:
     qint32 savedWidth_ = 0, savedHeight_ = 0, savedBitsPerPixel_ = 0;
     bool restored_ = false;
+    bool accessChecked_ = false; // the start-up check of the classroom folder ran
 };

@@ -1,6 +1,7 @@
 #include "users/userstore.h"
 
 #include "platform/errors.h"
+#include "platform/permissions.h"
 #include "platform/textfile.h"
 
 #include <QDir>
@@ -177,8 +178,8 @@ QString createUser(const QString &name, const QString &password)
     QString refusal = checkRegistration(name, password);
     if (!refusal.isEmpty())
         return refusal;
-    if (::mkdir(QFile::encodeName(folder()).constData(), 0777) != 0 && errno != EEXIST)
-        throw pz::IoError::fromErrno(folder(), errno);
+    if (const int err = permissions::makeFolder(folder()); err && err != EEXIST)
+        throw pz::IoError::fromErrno(folder(), err);
 
     // Checked again under the lock: another computer may have registered the name meanwhile.
     FolderLock lock;

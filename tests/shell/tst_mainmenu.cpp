@@ -1,4 +1,5 @@
 // The main menu: its items, the login mirror, which buttons act, and the master-password check.
+#include "support/otheraccount.h"
 #include "support/testmain.h"
 
 #include "drill/kotae.h"
@@ -48,6 +49,7 @@ private slots:
     void items();
     void masterPasswordDialogComesBackUntilSet();
     void unreadableMasterPasswordFileReportsAndMenuStaysUsable();
+    void whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog();
     void quitClosesTheMenu();
 };
 
@@ -221,6 +223,37 @@ void TestMainMenu::unreadableMasterPasswordFileReportsAndMenuStaysUsable()
     QVERIFY(p.screens().form7->isVisible());
     p.screens().form7->Close(); // the menu is activated again: the check is tried again
     QCOMPARE(recorder().boxes.size(), 2);
+}
+
+void TestMainMenu::whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog()
+{
+    // A child's history that this account may not write: said when the program starts, before the
+    // first start's master-password dialog, and not again when the menu comes back.
+    if (!testsupport::runAsOrdinaryUser())
+        return;
+    Program p{QByteArray()};
+    p.writeFile("user/hanako.dat", testsupport::cp932Lines({QStringLiteral("級/段,日付,正解数,不正解数,合否")}));
+    QVERIFY(QFile::setPermissions(p.path("user/hanako.dat"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    qsizetype boxesBeforeDialog = -1;
+    QTimer::singleShot(0, this, [&] {
+        if (p.screens().form12->isVisible() && p.app().modalRunning()) {
+            boxesBeforeDialog = recorder().boxes.size();
+            p.screens().form12->Close();
+        }
+    });
+    p.screens().form1->Show();
+    QCOMPARE(boxesBeforeDialog, 1);
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
+    const QString text = recorder().boxes[0].text;
+    QVERIFY2(text.contains(QStringLiteral("「user/hanako.dat」に書きこめません")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("学校のコンピューター係の人に直してもらってください。")), qPrintable(text));
+
+    p.writeFile("user/master.psw", "sensei\r\n");
+    p.screens().form7->Show();
+    p.screens().form7->Close();
+    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(recorder().boxes.size(), 1);
 }
 
 void TestMainMenu::quitClosesTheMenu()

@@ -1,0 +1,83 @@
+#include "users/accesscheck.h"
+
+#include "settings/rand.h"
+#include "users/userstore.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace accesscheck {
+
+namespace {
+constexpr int kListed = 3; // more lines would hide the point of the box
+
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// A folder to make and replace files in: write and search. Only one that is there.
+bool folderFails(const QString &path)
+{
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    return ::access(native(path).constData(), W_OK | X_OK) != 0;
+}
+
+// A regular file of its own (a link is not followed) that this account may not use in this way.
+bool fileFails(const QString &path, int how)
+{
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    return ::access(native(path).constData(), how) != 0;
+}
+
+QString line(const Problem &p)
+{
+    switch (p.kind) {
+    case Problem::FolderNotWritable:
+        return QStringLiteral("・フォルダー「%1」に書きこめません").arg(p.path);
+    case Problem::FileNotReadable:
+        return QStringLiteral("・「%1」を読めません").arg(p.path);
+    case Problem::FileNotWritable:
+        break;
+    }
+    return QStringLiteral("・「%1」に書きこめません").arg(p.path);
+}
+} // namespace
+
+QList<Problem> problems()
+{
+    QList<Problem> found;
+    const QString settingsFolder = QFileInfo(settings::settingsPath()).path();
+    for (const QString &folder : {userstore::folder(), settingsFolder})
+        if (folderFails(folder))
+            found.append({Problem::FolderNotWritable, folder});
+    if (fileFails(settings::settingsPath(), R_OK))
+        found.append({Problem::FileNotReadable, settings::settingsPath()});
+    QStringList users = userstore::listUsers();
+    std::sort(users.begin(), users.end());
+    for (const QString &name : std::as_const(users))
+        if (fileFails(userstore::recordPath(name), W_OK))
+            found.append({Problem::FileNotWritable, userstore::recordPath(name)});
+    return found;
+}
+
+QString message(const QList<Problem> &problems, const QString &classroom)
+{
+    if (problems.isEmpty())
+        return QString();
+    QStringList lines{QStringLiteral("このアカウントでは、教室のフォルダー「%1」の一部が使えません。").arg(classroom)};
+    for (int i = 0; i < problems.size() && i < kListed; ++i)
+        lines << line(problems[i]);
+    if (problems.size() > kListed)
+        lines << QStringLiteral("・ほか %1 件").arg(problems.size() - kListed);
+    lines << QStringLiteral("このままでは、きろくがのこらないことがあります。")
+          << QStringLiteral("学校のコンピューター係の人に直してもらってください。");
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace accesscheck
