@@ -266,6 +266,24 @@ void appendDrill(const QString &name, const QString &line)
     textfile::appendLine(recordPath(name), line, kOwnFiles);
 }
 
+namespace {
+bool isRegularFile(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+} // namespace
+
+bool appendDrillIfRegistered(const QString &name, const QString &line)
+{
+    FolderLock lock;
+    if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
+        return false;
+    step("appending");
+    textfile::appendLine(recordPath(name), line, kOwnFiles);
+    return true;
+}
+
 QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name), -1, kOwnFiles); }
 
 namespace {
