@@ -18,7 +18,9 @@ constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 // may be kept elsewhere and linked in), or a refusal (a user's files must lie in the user folder).
 enum class Links { Follow, Refuse };
 
-// cp932 <-> Unicode. encode() refuses text that cp932 cannot hold (ConversionError).
+// cp932 (Microsoft's: every ASCII byte is itself) <-> Unicode. encode() refuses text that cp932
+// cannot hold (ConversionError), U+FFFD among it. decode() turns every byte that is no character
+// (a lone or torn lead byte, 0x80, 0xA0, 0xFD to 0xFF) into U+FFFD, never into a control character.
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 

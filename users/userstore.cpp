@@ -242,10 +242,11 @@ QString readPassword(const QString &name)
 {
     const QString path = passwordPath(name);
     const QString password = textfile::readFirstLine(path, kOwnFiles);
-    // Registration never stores an empty password (an empty line would let an empty typing in) nor
-    // one with a control character (a byte that is no cp932 character reads as one): either is
+    // Registration never stores an empty password (an empty line would let an empty typing in), one
+    // with a control character, nor a byte that is no cp932 character (read as U+FFFD): each is
     // damage to report, not a password that can never match.
-    if (password.isEmpty() || std::any_of(password.begin(), password.end(), isControl))
+    const auto notStored = [](QChar c) { return isControl(c) || c == QChar::ReplacementCharacter; };
+    if (password.isEmpty() || std::any_of(password.begin(), password.end(), notStored))
         throw pz::IoError(path, pz::reason::damaged());
     return password;
 }
