@@ -68,6 +68,8 @@ class TestRecordFaults : public QObject {
 private slots:
     void failedSaveIsNotInventedLater_data();
     void failedSaveIsNotInventedLater();
+    void damagedLinesKeepTheirColumns_data();
+    void damagedLinesKeepTheirColumns();
 };
 
 void TestRecordFaults::failedSaveIsNotInventedLater_data()
@@ -127,6 +129,56 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     QCOMPARE(p.readFile(datPath(kTaro)), taroAfter.isEmpty() ? QByteArray() : cp932Lines(taroAfter));
     QCOMPARE(p.readFile(datPath(kHanako)), cp932Lines(hanakoAfter));
     userstore::testing::setLockTiming(3000, 15000);
+}
+
+namespace {
+// Row r of a records table, cells joined by '|'.
+QString tableRow(const RecordGrid *g, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < 5; ++c)
+        cells << g->Cells(c, r);
+    return cells.join(QLatin1Char('|'));
+}
+} // namespace
+
+void TestRecordFaults::damagedLinesKeepTheirColumns_data()
+{
+    // Line 2 of たろう's history is damaged; line 3 is a drill as written.
+    QTest::addColumn<QByteArray>("damaged");
+    QTest::addColumn<QString>("shown");
+    const QString cut = QString(rowsplit::kMaxCell - 1, u'7') + QStringLiteral("…");
+    QTest::newRow("bytes that are no cp932 character")
+        << QByteArray::fromHex("626164802ca0782cfdfeff2c79") << QStringLiteral("bad\uFFFD|\uFFFDx|\uFFFD\uFFFD\uFFFD|y|");
+    QTest::newRow("4 MiB in the third field")
+        << textfile::encode(QStringLiteral("１０級,2004/7/11,") + QString(4 << 20, u'7') + QStringLiteral(",1,合格"))
+        << QStringLiteral("１０級|2004/7/11|") + cut + QStringLiteral("|1|合格");
+    QTest::newRow("15 MiB without a separator") << QByteArray(15 << 20, '7') << cut + QStringLiteral("||||");
+}
+
+void TestRecordFaults::damagedLinesKeepTheirColumns()
+{
+    // The child's own records and the teacher's view of them.
+    QFETCH(QByteArray, damaged);
+    QFETCH(QString, shown);
+    Program p;
+    registered(p, kTaro);
+    p.writeFile(datPath(kTaro), cp932Lines({userstore::recordHeader()}) + damaged + "\r\n" +
+                                    cp932Lines({QStringLiteral("９級,2004/7/12,8,2,合格")}));
+    Screens &s = p.screens();
+    s.form1->Show();
+    logIn(p, kTaro);
+    recorder().clear();
+    s.form1->Label2Click(); // きろくをみる
+    s.form13->Show();
+    s.form13->ListBox1->setCurrentRow(0);
+    QCOMPARE(s.form13->Label1->text(), kTaro + QStringLiteral("さんの記録"));
+    for (const RecordGrid *g : {s.form8->StringGrid1, s.form13->StringGrid1}) {
+        QCOMPARE(g->RowCount(), 4);
+        QCOMPARE(tableRow(g, 1), shown);
+        QCOMPARE(tableRow(g, 2), QStringLiteral("９級|2004/7/12|8|2|合格"));
+    }
+    QVERIFY(recorder().boxes.isEmpty());
 }
 
 PZ_GUI_TEST_MAIN(TestRecordFaults)
