@@ -28,4 +28,7 @@ using Row = std::array<QString, kColumns>;
 
 Row splitRow(QStringView line);
 
+// Whether a cell holds an item that was cut.
+inline bool isCut(const QString &cell) { return cell.size() == kMaxCell && cell.endsWith(kCutMark); }
+
 } // namespace rowsplit
