@@ -226,19 +226,33 @@ QString decode(const QByteArray &bytes)
     // byte that is no character, a lead byte without its second byte too (a torn last character),
     // becomes U+FFFD, which no reader takes for a separator and encode() refuses to write back.
     QStringDecoder dec(kCodec, QStringConverter::Flag::Stateless);
+    const auto microsoft = [](QString &part) {
+        char16_t *c = reinterpret_cast<char16_t *>(part.data());
+        for (qsizetype i = 0, m = part.size(); i < m; ++i)
+            if (c[i] < 0x80)
+                c[i] = toMicrosoft(c[i]);
+    };
+    // Most files are whole: one pass of the converter, which reports any byte that is no character
+    // (a line feed after the last byte makes a torn last character one too).
+    {
+        QString text = dec.decode(bytes + '\n');
+        if (!dec.hasError()) {
+            text.chop(1);
+            microsoft(text);
+            return text;
+        }
+        dec.resetState();
+    }
     QString text;
-    text.reserve(bytes.size());
     const char *const data = bytes.constData();
     const qsizetype n = bytes.size();
     qsizetype run = 0;
     const auto flush = [&](qsizetype end) {
         if (end <= run)
             return;
-        const qsizetype from = text.size();
-        text += dec.decode(QByteArrayView(data + run, end - run));
-        for (qsizetype i = from; i < text.size(); ++i)
-            if (isAsciiControlSwapped(text[i]))
-                text[i] = QChar(toMicrosoft(text[i].unicode()));
+        QString part = dec.decode(QByteArrayView(data + run, end - run));
+        microsoft(part);
+        text += part;
     };
     for (qsizetype i = 0; i < n;) {
         const uchar b = uchar(data[i]);
@@ -248,7 +262,7 @@ QString decode(const QByteArray &bytes)
             i += 2;
         } else {
             flush(i);
-            text += QChar(QChar::ReplacementCharacter);
+            text += kNoCharacter;
             run = ++i; // the next byte starts over: it may be a character of its own
         }
     }

@@ -245,7 +245,7 @@ QString readPassword(const QString &name)
     // Registration never stores an empty password (an empty line would let an empty typing in), one
     // with a control character, nor a byte that is no cp932 character (read as U+FFFD): each is
     // damage to report, not a password that can never match.
-    const auto notStored = [](QChar c) { return isControl(c) || c == QChar::ReplacementCharacter; };
+    const auto notStored = [](QChar c) { return isControl(c) || c == textfile::kNoCharacter; };
     if (password.isEmpty() || std::any_of(password.begin(), password.end(), notStored))
         throw pz::IoError(path, pz::reason::damaged());
     return password;
