@@ -205,8 +205,8 @@ void TForm4::Label46Click() { Close(); }
 
 void TForm4::FormCloseQuery()
 {
-    // A sheet closed before its fill tick: the drill is finished all the same, so its line is
-    // written now, from the cells as they still are, and not later from emptied ones.
+    // A sheet closed before its fill tick: the drill is finished all the same, so it is marked and
+    // its line (fixed at the verdict) written now.
     if (Timer1->isActive())
         pz::guard([this] { Timer1Timer(); });
     Timer1->stop();
