@@ -161,7 +161,6 @@ void TestDrillSession::recordFixedAtTheVerdict_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("line"); // empty: nothing pending
     const QString nine = QStringLiteral("１０級,2004/7/05,8,2,合格"); // counted by text, as the sheet marks
-    QTest::newRow("as fixed") << 10 << "" << nine;
     QTest::newRow("sheet closed, its answers emptied") << 10 << "clear" << nine;
     QTest::newRow("next drill started and abandoned") << 10 << "abandon" << nine;
     QTest::newRow("written once") << 10 << "recorded" << QString();

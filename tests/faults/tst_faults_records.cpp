@@ -27,11 +27,9 @@ namespace {
 const QString kTaro = QStringLiteral("たろう");
 const QString kHanako = QStringLiteral("はなこ");
 
-QString datPath(const QString &name) { return userstore::recordPath(name); }
-
 void registered(Program &p, const QString &name)
 {
-    p.writeFile(datPath(name), cp932Lines({userstore::recordHeader()}));
+    p.writeFile(userstore::recordPath(name), cp932Lines({userstore::recordHeader()}));
     p.writeFile(userstore::passwordPath(name), cp932Lines({QStringLiteral("pw")}));
 }
 
@@ -47,19 +45,6 @@ void logIn(Program &p, const QString &name)
     QTest::keyClick(f->Edit1, Qt::Key_Return);
     QVERIFY(p.state().loggedIn);
     QCOMPARE(p.state().userName, name);
-}
-
-// Question q was flashed with this sum; the flash screen hands over to the answer box.
-void flashed(Program &p, int q, int sum)
-{
-    TForm2 *flash = p.screens().form2;
-    flash->Timer1->stop();
-    DrillSession &d = p.state().drill;
-    while (d.questionNo() < q - 1)
-        d.finishQuestion();
-    d.addNumber(sum);
-    d.finishQuestion();
-    p.screens().form5->Show();
 }
 } // namespace
 
@@ -101,11 +86,15 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     p.state().gradeName = QStringLiteral("１０級");
     s.form2->Show();
 
-    // While the drill runs, something in the lock's place makes every save fail.
+    // While the drill runs, something in the lock's place makes every save fail. Each question is
+    // flashed through the drill's own steps (one number, 10 + q), then answered in the answer box.
     for (int q = 1; q <= 10; ++q) {
         if (q == 5)
             QVERIFY(QDir().mkpath(p.path(userstore::lockPath())));
-        flashed(p, q, 10 + q);
+        s.form2->Timer1->stop();
+        p.state().drill.addNumber(10 + q);
+        p.state().drill.finishQuestion();
+        s.form5->Show();
         s.form5->Edit1->setText(QStringLiteral("5"));
         QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
     }
@@ -126,8 +115,8 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     recorder().clear();
     s.form1->Label4Click(); // おわる
     QVERIFY(recorder().boxes.isEmpty());
-    QCOMPARE(p.readFile(datPath(kTaro)), taroAfter.isEmpty() ? QByteArray() : cp932Lines(taroAfter));
-    QCOMPARE(p.readFile(datPath(kHanako)), cp932Lines(hanakoAfter));
+    QCOMPARE(p.readFile(userstore::recordPath(kTaro)), taroAfter.isEmpty() ? QByteArray() : cp932Lines(taroAfter));
+    QCOMPARE(p.readFile(userstore::recordPath(kHanako)), cp932Lines(hanakoAfter));
     userstore::testing::setLockTiming(3000, 15000);
 }
 
@@ -163,7 +152,7 @@ void TestRecordFaults::damagedLinesKeepTheirColumns()
     QFETCH(QString, shown);
     Program p;
     registered(p, kTaro);
-    p.writeFile(datPath(kTaro), cp932Lines({userstore::recordHeader()}) + damaged + "\r\n" +
+    p.writeFile(userstore::recordPath(kTaro), cp932Lines({userstore::recordHeader()}) + damaged + "\r\n" +
                                     cp932Lines({QStringLiteral("９級,2004/7/12,8,2,合格")}));
     Screens &s = p.screens();
     s.form1->Show();
