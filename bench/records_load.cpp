@@ -2,6 +2,9 @@
 // For each size it prints the time for the activation (title, header row, reading the file and
 // filling the table), the time until the screen has painted, the time to close it, and beside them
 // the time just to read and decode the same file; then the resident memory with the table filled.
+// Then a damaged history: twenty drills and one line of 4 MiB, and of 15 MiB, in the middle of a
+// field: the time to open the screen and until it has painted, and the time a click on the table
+// takes until it has painted again (a frame is 16.7 ms).
 #include "resident.h"
 #include "records/kiroku.h"
 #include "records/recordgrid.h"
@@ -16,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -56,6 +60,34 @@ void writeHistory(const QString &name, int drills)
     }
     userstore::createUser(name, QStringLiteral("pw"));
     textfile::rewrite(userstore::recordPath(name), lines);
+}
+
+// A registered user whose history holds twenty drills with one line of about `bytes` bytes among
+// them, its third field run on with kanji (as a torn or overwritten file may hold it).
+void writeHugeLine(const QString &name, qint64 bytes)
+{
+    QStringList lines{userstore::recordHeader()};
+    for (int i = 0; i < 20; ++i) {
+        lines << QStringLiteral("１０級,2004/7/%1,9,1,合格").arg(i + 1, 2, 10, QLatin1Char('0'));
+        if (i == 10)
+            lines << QStringLiteral("１０級,2004/7/11,") + QStringLiteral("合格不合格").repeated(bytes / 10) + QStringLiteral(",1,合格");
+    }
+    userstore::createUser(name, QStringLiteral("pw"));
+    textfile::rewrite(userstore::recordPath(name), lines);
+}
+
+// A left click on the middle of a cell, and the repaint it asks for.
+void clickTable(QAbstractItemView *view, const QModelIndex &cell)
+{
+    QWidget *vp = view->viewport();
+    const QPointF at = view->visualRect(cell).center();
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, at, vp->mapToGlobal(at), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &e);
+    }
+    view->viewport()->repaint();
+    QCoreApplication::processEvents();
 }
 
 QString loadAverage()
@@ -124,6 +156,38 @@ int main(int argc, char **argv)
                     median(close), act / rd, rss);
     }
     std::printf("RSS before the first loading: %ld KiB\n", baseRss);
+
+    std::printf("\n%12s %10s %12s %10s %12s %12s\n", "huge line", "file KiB", "activation", "painted", "click+paint", "longest cell");
+    for (qint64 bytes : {qint64(4) << 20, qint64(15) << 20}) {
+        const QString name = QStringLiteral("damaged%1").arg(bytes >> 20);
+        writeHugeLine(name, bytes);
+        app.state().userName = name;
+        auto t0 = Clock::now();
+        f->Show();
+        const double act = msSince(t0);
+        f->repaint();
+        QCoreApplication::processEvents();
+        const double painted = msSince(t0);
+        // The huge row in view, then clicks on it.
+        const QModelIndex huge = f->StringGrid1->model()->index(11, 2); // file line 12
+        f->StringGrid1->scrollTo(huge, QAbstractItemView::PositionAtTop);
+        QCoreApplication::processEvents();
+        std::vector<double> clicks;
+        for (int r = 0; r < 3; ++r) {
+            const auto t1 = Clock::now();
+            clickTable(f->StringGrid1, huge);
+            clicks.push_back(msSince(t1));
+        }
+        qsizetype longest = 0;
+        for (int row = 0; row < f->StringGrid1->RowCount(); ++row)
+            for (int c = 0; c < 5; ++c)
+                longest = std::max(longest, f->StringGrid1->Cells(c, row).size());
+        std::printf("%9lld MiB %10lld %10.2fms %8.2fms %10.2fms %12lld\n", qlonglong(bytes >> 20),
+                    qlonglong(QFileInfo(userstore::recordPath(name)).size() / 1024), act, painted, median(clicks),
+                    qlonglong(longest));
+        f->Close();
+        QCoreApplication::processEvents();
+    }
     s.form1->restoreDisplayMode();
     app.destroyScreens();
     return 0;

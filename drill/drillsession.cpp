@@ -19,10 +19,8 @@ void DrillSession::reset()
 void DrillSession::addNumber(int number)
 {
     // The first number of the first question starts a new drill: the last one's questions go.
-    if (questionNo_ == 0 && current_.isEmpty()) {
+    if (questionNo_ == 0 && current_.isEmpty())
         forgetQuestions();
-        recordPending_ = false;
-    }
     current_.append(number);
     runningSum_ += number;
 }
@@ -55,8 +53,17 @@ void DrillSession::recordAnswer(const QString &typed)
 const QString &DrillSession::decideVerdict()
 {
     verdict_ = drillrules::verdictText(correctCount_);
-    recordPending_ = true;
     return verdict_;
+}
+
+void DrillSession::fixRecord(const QString &user, const QString &gradeName, const QDate &today)
+{
+    if (!isOver())
+        return;
+    // The counts are the sheet's: its rows compared as texts, not the count that decided the verdict.
+    const drillrules::Marks marks = drillrules::markRows(QStringList(correct_.begin(), correct_.end()),
+                                                        QStringList(typed_.begin(), typed_.end()));
+    record_ = Record{user, drillrules::historyLine(gradeName, today, marks.correct, marks.incorrect, verdict_)};
 }
 
 void DrillSession::resetCounts()

@@ -2,9 +2,11 @@
 // The drill under way: the numbers of all ten questions, the running sum, the answers, the counts
 // and the verdict, with the named steps the flash screen, the answer box and the result sheet take.
 // QtCore only; one instance lives in SharedState.
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 class DrillSession {
 public:
@@ -42,8 +44,19 @@ public:
     void clearRunningSum() { runningSum_ = 0; }
     // The result sheet's close: its correct and typed answers are emptied.
     void clearAnswers();
-    // The drill's history line was appended.
-    void markRecorded() { recordPending_ = false; }
+
+    // A finished drill's history line and the user it belongs to. Fixed once, at the verdict, so
+    // that whatever happens to the screens, the login or the sheet's cells later, the line that
+    // is written (or kept back) is the one this drill earned, for the child who did it.
+    struct Record {
+        QString user;
+        QString line; // without its line end
+    };
+    // At the verdict (the tenth answer recorded): fixes the line from the grade, today's date, the
+    // sheet's marks (by text) and the verdict. Does nothing before the drill is over.
+    void fixRecord(const QString &user, const QString &gradeName, const QDate &today);
+    // The drill's line was appended, or is given up: it is never written again.
+    void markRecorded() { record_.reset(); }
 
     // --- what the steps keep ---
 
@@ -52,8 +65,8 @@ public:
     int answeredCount() const { return answeredCount_; }
     int correctCount() const { return correctCount_; }
     const QString &verdict() const { return verdict_; }
-    // A drill reached its verdict and its line is not yet in the history file.
-    bool recordPending() const { return recordPending_; }
+    // The fixed line of a drill that reached its verdict and is not yet in the history file.
+    const std::optional<Record> &pendingRecord() const { return record_; }
     // The number flashed last in the question under way, 0 before its first.
     int lastNumber() const { return current_.isEmpty() ? 0 : current_.last(); }
     // The numbers of the question under way, in order.
@@ -77,7 +90,7 @@ private:
     int answeredCount_ = 0;
     int correctCount_ = 0;
     QString verdict_;
-    bool recordPending_ = false;
+    std::optional<Record> record_;
     QList<int> current_;
     std::array<QString, kQuestions> correct_, typed_;
     std::array<Question, kQuestions> questions_;

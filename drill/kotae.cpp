@@ -174,33 +174,39 @@ void TForm4::Timer1Timer()
     setText(Label44, QString::number(marks.correct));
     setText(Label45, QString::number(marks.incorrect));
 
-    appendDrillLine(marks);
+    appendDrillLine();
 }
 
-void TForm4::appendDrillLine(const drillrules::Marks &marks)
+void TForm4::appendDrillLine()
 {
-    const SharedState &s = state();
-    const QString line = drillrules::historyLine(s.gradeName, today_(), marks.correct, marks.incorrect, s.drill.verdict());
+    DrillSession &drill = state().drill;
+    const std::optional<DrillSession::Record> record = drill.pendingRecord();
+    if (!record)
+        return;
     // The history file is created at registration; a missing or read-only one is an I/O error
-    // for the user, and the sheet stays as it is.
-    userstore::appendDrill(s.userName, line);
-    state().drill.markRecorded();
+    // for the user, and the sheet stays as it is. The line stays pending for the way out.
+    userstore::appendDrill(record->user, record->line);
+    drill.markRecorded();
 }
 
 void TForm4::recordFinishedDrill()
 {
-    if (!state().drill.recordPending())
-        return;
     Timer1->stop();
-    appendDrillLine(marksOf(state().drill));
+    DrillSession &drill = state().drill;
+    const std::optional<DrillSession::Record> record = drill.pendingRecord();
+    if (!record)
+        return;
+    // Given up first: whatever this attempt meets, the line is never tried twice.
+    drill.markRecorded();
+    userstore::appendDrillIfRegistered(record->user, record->line);
 }
 
 void TForm4::Label46Click() { Close(); }
 
 void TForm4::FormCloseQuery()
 {
-    // A sheet closed before its fill tick: the drill is finished all the same, so its line is
-    // written now, from the cells as they still are, and not later from emptied ones.
+    // A sheet closed before its fill tick: the drill is finished all the same, so it is marked and
+    // its line (fixed at the verdict) written now.
     if (Timer1->isActive())
         pz::guard([this] { Timer1Timer(); });
     Timer1->stop();

@@ -38,8 +38,10 @@ public:
     // Starts the 10 ms timer whose first tick fills the sheet (called by the verdict screen).
     void startFill();
 
-    // Where the record's date comes from; the local date unless a test fixes it.
+    // Where the record's date comes from; the local date unless a test fixes it. The answer box
+    // asks it when it fixes the drill's line at the verdict.
     void setDateSource(std::function<QDate()> today) { today_ = std::move(today); }
+    QDate today() const { return today_(); }
 
     std::array<QLabel *, kRows> titleCells{}, answerCells{}, typedCells{}, markCells{};
     QLabel *Label43 = nullptr; // "問正解    　問不正解"
@@ -54,13 +56,15 @@ public:
     void openReview(int row);
 
     void Timer1Timer(); // the fill job
-    // On the way out of the program: a drill that reached its verdict but whose line the sheet has
-    // not appended yet (the program ends during the verdict or before the fill) is recorded now.
+    // On the way out of the program: a drill that reached its verdict but whose line is not in its
+    // history file yet (the program ends during the verdict or before the fill, or the sheet's
+    // append failed) is appended now, as it was fixed at the verdict, once, and only while the
+    // child it belongs to is still registered; otherwise it is dropped.
     void recordFinishedDrill();
     void Label46Click();
 
 private:
-    void appendDrillLine(const drillrules::Marks &marks);
+    void appendDrillLine();
     bool eventFilter(QObject *watched, QEvent *event) override;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

@@ -118,6 +118,8 @@ void TForm5::acceptAnswer()
 
     if (drill.isOver()) {
         const QString verdict = drill.decideVerdict();
+        // The line and its child are fixed now; nothing later (cells, login) may change them.
+        drill.fixRecord(state().userName, state().gradeName, screens().form4->today());
         Close(); // also closes the flash screen, which resets the drill
         screens().form6->present(verdict, drillrules::verdictLeft(verdict));
         drill.resetCounts();

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -198,11 +199,47 @@ QByteArray readBytes(const QString &path, int maxLines, Links links)
 }
 } // namespace
 
+namespace {
+// The converter's table is IBM's: it rotates three control codes (0x1A <-> U+001C, 0x1C <-> U+007F,
+// 0x7F <-> U+001A). Files made on Windows mean Microsoft's cp932, where every ASCII byte is itself.
+char16_t toMicrosoft(char16_t c)
+{
+    switch (c) {
+    case 0x001C: return 0x001A;
+    case 0x007F: return 0x001C;
+    case 0x001A: return 0x007F;
+    default: return c;
+    }
+}
+char16_t fromMicrosoft(char16_t c)
+{
+    switch (c) {
+    case 0x001A: return 0x001C;
+    case 0x001C: return 0x007F;
+    case 0x007F: return 0x001A;
+    default: return c;
+    }
+}
+bool isAsciiControlSwapped(QChar c) { return c == u'\x1a' || c == u'\x1c' || c == u'\x7f'; }
+
+bool isSingleByte(uchar b) { return b < 0x80 || (b >= 0xA1 && b <= 0xDF); }
+bool isLeadByte(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isTrailByte(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+} // namespace
+
 QByteArray encode(const QString &text)
 {
     // Stateless: half a surrogate pair at the end is an error, not something kept for a next call.
     QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
-    QByteArray bytes = enc.encode(text);
+    QByteArray bytes;
+    if (std::any_of(text.begin(), text.end(), isAsciiControlSwapped)) {
+        QString mapped = text;
+        for (QChar &c : mapped)
+            c = QChar(fromMicrosoft(c.unicode()));
+        bytes = enc.encode(mapped);
+    } else {
+        bytes = enc.encode(text);
+    }
     if (!enc.isValid() || enc.hasError())
         throw pz::ConversionError(text);
     return bytes;
@@ -210,12 +247,53 @@ QByteArray encode(const QString &text)
 
 QString decode(const QByteArray &bytes)
 {
-    // A lead byte at the very end (a torn last character) would be held back by the decoder and
-    // lost unseen; a line feed after it, which can never be a second byte, makes it show as the
-    // substitute character like any other byte that is no character.
+    // The converter writes U+001A for a byte that is no character, the very code a file's own
+    // control byte 0x1A stands for; readers could not tell damage from a control character (a
+    // history row would be cut there). So only well-formed runs go to the converter, and every
+    // byte that is no character, a lead byte without its second byte too (a torn last character),
+    // becomes U+FFFD, which no reader takes for a separator and encode() refuses to write back.
     QStringDecoder dec(kCodec, QStringConverter::Flag::Stateless);
-    QString text = dec.decode(bytes + '\n');
-    text.chop(1);
+    const auto microsoft = [](QString &part) {
+        char16_t *c = reinterpret_cast<char16_t *>(part.data());
+        for (qsizetype i = 0, m = part.size(); i < m; ++i)
+            if (c[i] < 0x80)
+                c[i] = toMicrosoft(c[i]);
+    };
+    // Most files are whole: one pass of the converter, which reports any byte that is no character
+    // (a line feed after the last byte makes a torn last character one too).
+    {
+        QString text = dec.decode(bytes + '\n');
+        if (!dec.hasError()) {
+            text.chop(1);
+            microsoft(text);
+            return text;
+        }
+        dec.resetState();
+    }
+    QString text;
+    const char *const data = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype end) {
+        if (end <= run)
+            return;
+        QString part = dec.decode(QByteArrayView(data + run, end - run));
+        microsoft(part);
+        text += part;
+    };
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = uchar(data[i]);
+        if (isSingleByte(b)) {
+            ++i;
+        } else if (isLeadByte(b) && i + 1 < n && isTrailByte(uchar(data[i + 1]))) {
+            i += 2;
+        } else {
+            flush(i);
+            text += kNoCharacter;
+            run = ++i; // the next byte starts over: it may be a character of its own
+        }
+    }
+    flush(n);
     return text;
 }
 

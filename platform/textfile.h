@@ -21,9 +21,15 @@ constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 // the program or let it overwrite a file outside. A caller may name the rule where it matters.
 enum class Links { Refuse };
 
-// cp932 <-> Unicode. encode() refuses text that cp932 cannot hold (ConversionError).
+// cp932 (Microsoft's: every ASCII byte is itself) <-> Unicode. encode() refuses text that cp932
+// cannot hold (ConversionError), U+FFFD among it. decode() turns every byte or pair that is no
+// character (a lone or torn lead byte, 0x80, 0xA0, 0xFD to 0xFF) into U+FFFD, never into a control
+// character.
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
+// What decode() gives for a byte that is no character: a reader that must not take such text for
+// its content (a password) looks for it.
+inline constexpr QChar kNoCharacter = QChar::ReplacementCharacter;
 
 // Splits file content into lines: CR LF or LF ends a line, a last line without an end counts,
 // NUL bytes (left by a power cut in a torn last line) are dropped.

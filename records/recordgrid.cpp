@@ -8,7 +8,8 @@
 namespace {
 const QColor kGridLine(160, 160, 160);
 
-// Cells are only read: no cell is drawn as current or chosen, even while arrow keys scroll.
+// Cells are only read: no cell is drawn as current or chosen, even while arrow keys scroll. A cell
+// cut from a damaged line ends in "…" where it leaves the cell, so that the damage shows.
 class PlainCells : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -17,6 +18,8 @@ protected:
     {
         QStyledItemDelegate::initStyleOption(option, index);
         option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+        if (rowsplit::isCut(option->text))
+            option->textElideMode = Qt::ElideRight;
     }
 };
 } // namespace

@@ -11,6 +11,8 @@ RecordTable::RecordTable(int rows, QObject *parent) : QAbstractTableModel(parent
 
 const rowsplit::Row &RecordTable::cellsOf(int row) const
 {
+    if (const auto it = settled_.constFind(row); it != settled_.cend())
+        return *it;
     if (row != cachedRow_) {
         cached_ = row < lines_.size() ? rowsplit::splitRow(lines_.at(row)) : rowsplit::Row();
         cachedRow_ = row;
@@ -32,6 +34,8 @@ void RecordTable::setRow(int row, const QString &line)
     if (lines_.size() <= row)
         lines_.resize(row + 1);
     lines_[row] = line;
+    settled_.remove(row);
+    settleIfLong(row);
     cachedRow_ = -1;
     if (row == 0)
         emit headerDataChanged(Qt::Horizontal, 0, rowsplit::kColumns - 1);
@@ -39,10 +43,19 @@ void RecordTable::setRow(int row, const QString &line)
         emit dataChanged(index(row - 1, 0), index(row - 1, rowsplit::kColumns - 1));
 }
 
+void RecordTable::settleIfLong(int row)
+{
+    if (lines_.at(row).size() <= kLongLine)
+        return;
+    settled_.insert(row, rowsplit::splitRow(lines_.at(row)));
+    lines_[row] = QString();
+}
+
 void RecordTable::clearCells()
 {
     beginResetModel();
     lines_.clear();
+    settled_.clear();
     cachedRow_ = -1;
     endResetModel();
 }
@@ -52,7 +65,10 @@ void RecordTable::load(const QStringList &lines)
     if (lines.isEmpty())
         return;
     beginResetModel();
-    lines_ = lines; // shared, not copied
+    lines_ = lines; // shared, not copied (unless a line is long)
+    settled_.clear();
+    for (int row = 0; row < lines_.size(); ++row)
+        settleIfLong(row);
     rows_ = std::max(int(lines.size()) + 1, kMinRows);
     cachedRow_ = -1;
     endResetModel();

@@ -2,13 +2,16 @@
 // The cells of a records table, numbered as the screens and the history file number them: row 0 is
 // the fixed header row, rows 1.. the drills. Each row is kept as the line it was set from and cut
 // into cells by the row-splitting rule when it is shown, so that loading even a very long history
-// costs little more than reading the file.
+// costs little more than reading the file. A line too long for any drill (damage) is cut into its
+// cells once, when it is set, and only its cut cells are kept: showing it, or a click near it,
+// never goes through megabytes again.
 //
 // As a Qt model it offers row 0 as the horizontal header and rows 1.. as its rows, so a view keeps
 // the header row in place while the drills scroll under it.
 #include "records/rowsplit.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 
 class RecordTable : public QAbstractTableModel {
@@ -39,11 +42,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    // Longer lines are split when they are set (five cells at most, each cut to kMaxCell).
+    static constexpr qsizetype kLongLine = rowsplit::kColumns * (rowsplit::kMaxCell + 1);
+
 private:
     const rowsplit::Row &cellsOf(int row) const;
+    void settleIfLong(int row);
 
     int rows_;
     QStringList lines_; // the line of each row from row 0; rows past its end are empty
+    QHash<int, rowsplit::Row> settled_; // the cells of the long lines, whose lines_ entry is dropped
     mutable int cachedRow_ = -1;
     mutable rowsplit::Row cached_;
 };

@@ -21,6 +21,25 @@ qsizetype closingQuote(QStringView line, qsizetype open)
     }
     return -1;
 }
+
+// The item's text, cut to kMaxCell characters with the cut mark last. Only what is kept is copied.
+QString cellText(QStringView item)
+{
+    if (item.size() <= kMaxCell)
+        return item.toString();
+    return item.left(kMaxCell - 1).toString() + kCutMark;
+}
+
+// A quoted item's text: "" stands for one ". Never more than twice kMaxCell characters are
+// unescaped, which leaves at least kMaxCell of them whenever there are more.
+QString quotedText(QStringView inner)
+{
+    QString item = inner.left(2 * kMaxCell).toString();
+    item.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    if (inner.size() > 2 * kMaxCell && item.size() == kMaxCell)
+        return item.left(kMaxCell - 1) + kCutMark; // exactly kMaxCell kept, and more behind them
+    return cellText(item);
+}
 } // namespace
 
 Row splitRow(QStringView line)
@@ -31,20 +50,20 @@ Row splitRow(QStringView line)
     qsizetype i = 0;
     while (i < n && isBlank(line[i]))
         ++i;
-    while (i < n) {
+    // Items beyond the fifth are dropped: the rest of the line is not even looked at.
+    while (i < n && filled < kColumns) {
         QString item;
         const qsizetype close = line[i] == kQuote ? closingQuote(line, i) : -1;
         if (close >= 0) {
-            item = line.mid(i + 1, close - i - 1).toString();
-            item.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            item = quotedText(line.mid(i + 1, close - i - 1));
             i = close + 1;
         } else {
             const qsizetype start = i;
             while (i < n && line[i] != kComma && !isBlank(line[i]))
                 ++i;
-            item = line.mid(start, i - start).toString();
+            item = cellText(line.mid(start, i - start));
         }
-        if (!item.isEmpty() && filled < kColumns)
+        if (!item.isEmpty())
             row[filled++] = item;
         while (i < n && isBlank(line[i]))
             ++i;

@@ -136,6 +136,21 @@ int main(int argc, char **argv)
     shot(QStringLiteral("12-own-records-scrolled"));
     click(s.form8, "Label2");
 
+    // The same history damaged at its end: a line of 4 MiB and bytes that are no cp932 character.
+    {
+        QFile history(userstore::recordPath(QStringLiteral("はなこ")));
+        history.open(QIODevice::Append);
+        history.write("\x82\x50\x82\x4f\x8b\x89,2009/3/05," + QByteArray(4 << 20, '7') + ",1,\x8d\x87\x8a\x69\r\n");
+        history.write(QByteArray::fromHex("626164802ca0782cfdfeff2c79") + "\r\n");
+        history.write("\x82\x50\x82\x4f\x8b\x89,2009/3/06,9,1,\x8d\x87\x8a\x69\r\n");
+        history.close();
+    }
+    click(s.form1, "Label2");
+    QTest::qWait(100);
+    s.form8->StringGrid1->scrollToBottom();
+    shot(QStringLiteral("12a-own-records-damaged"));
+    click(s.form8, "Label2");
+
     // Deleting oneself: the master password half typed.
     click(s.form1, "Label5");
     QTest::keyClicks(s.form10->Edit1, QStringLiteral("teac"));

@@ -208,10 +208,11 @@ QString readPassword(const QString &name)
 {
     const QString path = passwordPath(name);
     const QString password = textfile::readFirstLine(path, kOwnFiles);
-    // Registration never stores an empty password (an empty line would let an empty typing in) nor
-    // one with a control character (a byte that is no cp932 character reads as one): either is
+    // Registration never stores an empty password (an empty line would let an empty typing in), one
+    // with a control character, nor a byte that is no cp932 character (read as U+FFFD): each is
     // damage to report, not a password that can never match.
-    if (password.isEmpty() || std::any_of(password.begin(), password.end(), isControl))
+    const auto notStored = [](QChar c) { return isControl(c) || c == textfile::kNoCharacter; };
+    if (password.isEmpty() || std::any_of(password.begin(), password.end(), notStored))
         throw pz::IoError(path, pz::reason::damaged());
     return password;
 }
@@ -230,6 +231,24 @@ void appendDrill(const QString &name, const QString &line)
     FolderLock lock;
     step("appending");
     textfile::appendLine(recordPath(name), line, kOwnFiles);
+}
+
+namespace {
+bool isRegularFile(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+} // namespace
+
+bool appendDrillIfRegistered(const QString &name, const QString &line)
+{
+    FolderLock lock;
+    if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
+        return false;
+    step("appending");
+    textfile::appendLine(recordPath(name), line, kOwnFiles);
+    return true;
 }
 
 QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name), -1, kOwnFiles); }

@@ -67,6 +67,10 @@ bool passwordMatches(const QString &stored, const QString &typed);
 
 // Appends one drill line to the user's history file; the file must exist (never created here).
 void appendDrill(const QString &name, const QString &line);
+// The same, for a line written long after its drill: only while the user is still registered (both
+// name.dat and name.psw are regular files in the folder), judged under the lock. Returns whether
+// the line was appended; a user that is gone is no error.
+bool appendDrillIfRegistered(const QString &name, const QString &line);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);
 

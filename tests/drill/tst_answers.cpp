@@ -29,12 +29,13 @@ const QList<int> kSums{15, 23, 8, 30, 123, 19, 27, 11, 16, 21};
 
 QString recordRelPath() { return QStringLiteral("user/") + kUser + QStringLiteral(".dat"); }
 
-// A logged-in child in front of the grade screen, with the history file made at registration.
+// A logged-in child in front of the grade screen, with the files made at registration.
 void setUpChild(Program &p)
 {
     p.state().userName = kUser;
     p.state().gradeName = QStringLiteral("１０級");
     p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
+    p.writeFile(userstore::passwordPath(kUser), cp932Lines({QStringLiteral("pw")}));
     p.screens().form1->Show();
     p.screens().form3->Show();
     p.screens().form2->Show();

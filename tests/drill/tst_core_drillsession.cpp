@@ -34,6 +34,8 @@ private slots:
     void nextDrillForgetsTheLast();
     void sheetCloseKeepsTheQuestions();
     void beyondTheTenthQuestionNothingIsStored();
+    void recordFixedAtTheVerdict_data();
+    void recordFixedAtTheVerdict();
 };
 
 void TestDrillSession::questionsKeepTheirNumbersAndAnswers()
@@ -150,6 +152,45 @@ void TestDrillSession::beyondTheTenthQuestionNothingIsStored()
     QCOMPARE(d.question(9).numbers, (QList<int>{10, 10}));
     QCOMPARE(d.correctCount(), 11);
     QCOMPARE(d.typedAnswer(9), QStringLiteral("20"));
+}
+
+void TestDrillSession::recordFixedAtTheVerdict_data()
+{
+    // What happens between the verdict and the writing of the line: it must not change the line.
+    QTest::addColumn<int>("answered");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("line"); // empty: nothing pending
+    const QString nine = QStringLiteral("１０級,2004/7/05,8,2,合格"); // counted by text, as the sheet marks
+    QTest::newRow("sheet closed, its answers emptied") << 10 << "clear" << nine;
+    QTest::newRow("next drill started and abandoned") << 10 << "abandon" << nine;
+    QTest::newRow("written once") << 10 << "recorded" << QString();
+    QTest::newRow("abandoned before the tenth answer") << 9 << "" << QString();
+}
+
+void TestDrillSession::recordFixedAtTheVerdict()
+{
+    QFETCH(int, answered);
+    QFETCH(QString, after);
+    QFETCH(QString, line);
+    DrillSession d;
+    for (int k = 0; k < answered; ++k) // question 4 wrong; question 6 right by value, wrong by text
+        play(d, {k + 1, 10}, k == 3 ? QStringLiteral("1") : k == 5 ? QStringLiteral("016") : QString::number(k + 11));
+    d.decideVerdict();
+    d.fixRecord(QStringLiteral("たろう"), QStringLiteral("１０級"), QDate(2004, 7, 5));
+    d.reset();
+    if (after == QLatin1String("clear"))
+        d.clearAnswers();
+    if (after == QLatin1String("abandon")) {
+        play(d, {1, 2}, QStringLiteral("3"));
+        d.reset();
+    }
+    if (after == QLatin1String("recorded"))
+        d.markRecorded();
+    QCOMPARE(d.pendingRecord().has_value(), !line.isEmpty());
+    if (d.pendingRecord()) {
+        QCOMPARE(d.pendingRecord()->user, QStringLiteral("たろう"));
+        QCOMPARE(d.pendingRecord()->line, line);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDrillSession)

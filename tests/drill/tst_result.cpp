@@ -33,7 +33,7 @@ QColor textColour(QLabel *l) { return l->palette().color(QPalette::Active, QPale
 QString recordRelPath() { return QStringLiteral("user/") + kUser + QStringLiteral(".dat"); }
 
 // A drill just ended: answers, typed texts, grade and verdict.
-void drillAnswers(Program &p, const QStringList &typed, const QString &verdict)
+void drillAnswers(Program &p, const QStringList &typed, const QString &verdict, const QDate &today = QDate(2004, 7, 5))
 {
     SharedState &s = p.state();
     s.userName = kUser;
@@ -42,20 +42,19 @@ void drillAnswers(Program &p, const QStringList &typed, const QString &verdict)
     QList<int> sums;
     for (const QString &sum : kSums)
         sums << sum.toInt();
-    QCOMPARE(testsupport::playDrill(s.drill, sums, typed), verdict);
+    QCOMPARE(testsupport::playDrill(s, sums, typed, today), verdict);
 }
 
 // The first drill of a child: its answers, and the history file as registration made it.
-void endDrill(Program &p, const QStringList &typed, const QString &verdict)
+void endDrill(Program &p, const QStringList &typed, const QString &verdict, const QDate &today = QDate(2004, 7, 5))
 {
-    drillAnswers(p, typed, verdict);
+    drillAnswers(p, typed, verdict, today);
     p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
 }
 
 // Shows the sheet as the verdict screen does and waits for its fill job.
 void showAndFill(TForm4 *sheet)
 {
-    sheet->setDateSource([] { return QDate(2004, 7, 5); });
     sheet->Show();
     sheet->startFill();
     QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
@@ -217,10 +216,9 @@ void TestResultSheet::fillRunsOncePerShowing()
     QStringList typed = kSums;
     typed[0] = "5";
     drillAnswers(p, typed, QStringLiteral("合格"));
-    p.state().gradeName = QStringLiteral("十段");
     showAndFill(sheet);
     QTest::qWait(100);
-    QCOMPARE(p.readFile(recordRelPath()), cp932Lines(first + QStringList{QStringLiteral("十段,2004/7/05,9,1,合格")}));
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines(first + QStringList{QStringLiteral("１０級,2004/7/05,9,1,合格")}));
 }
 
 void TestResultSheet::failedAppend_data()
@@ -300,8 +298,7 @@ void TestResultSheet::closedBeforeFillAppendsOnce()
     TForm4 *sheet = p.screens().form4;
     QStringList typed = kSums;
     typed[6] = "72";
-    endDrill(p, typed, QStringLiteral("合格"));
-    sheet->setDateSource([] { return QDate(2004, 11, 12); });
+    endDrill(p, typed, QStringLiteral("合格"), QDate(2004, 11, 12));
     sheet->Show();
     sheet->startFill();
     sheet->Close(); // before the 10 ms tick

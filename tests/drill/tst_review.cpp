@@ -64,6 +64,7 @@ QList<int> flashQuestion(TForm2 *f)
 QList<QList<int>> playDrill(Program &p)
 {
     TForm5 *box = p.screens().form5;
+    p.screens().form4->setDateSource([] { return QDate(2004, 7, 5); });
     QList<QList<int>> all;
     for (int q = 0; q < 10; ++q) {
         const QList<int> n = flashQuestion(p.screens().form2);
@@ -73,8 +74,6 @@ QList<QList<int>> playDrill(Program &p)
         QTest::keyClick(box->Edit1, Qt::Key_Return);
     }
     QTest::keyClick(p.screens().form6, Qt::Key_Return);
-    TForm4 *sheet = p.screens().form4;
-    sheet->setDateSource([] { return QDate(2004, 7, 5); });
     return all;
 }
 

@@ -161,7 +161,7 @@ void TestFullDisk::drillLineWithTenBytesLeft()
     SharedState &s = p.state();
     s.userName = QStringLiteral("たろう");
     s.gradeName = QStringLiteral("１０級");
-    testsupport::playDrill(s.drill, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
+    testsupport::playDrill(s, QList<int>(10, 5), QStringList(10, QStringLiteral("5")), QDate(2024, 5, 7));
     sheet->setDateSource([] { return QDate(2024, 5, 7); });
     sheet->Show();
     sheet->startFill();

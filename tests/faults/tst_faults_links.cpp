@@ -248,7 +248,7 @@ void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
     SharedState &s = p.state();
     s.userName = QStringLiteral("evil");
     s.gradeName = QStringLiteral("１０級");
-    testsupport::playDrill(s.drill, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
+    testsupport::playDrill(s, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
     TForm4 *sheet = p.screens().form4;
     sheet->Show();
     sheet->startFill();

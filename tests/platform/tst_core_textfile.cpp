@@ -111,9 +111,14 @@ void TestTextFile::readsLines_data()
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
     // Half of a double-byte character at the end is damage like any byte that is no character
-    // (the substitute character), not dropped unseen.
-    QTest::newRow("torn double-byte character") << QByteArray("a\r\nb\x82") << QStringList{"a", QStringLiteral("b\u001A")};
-    QTest::newRow("byte that is no character") << QByteArray("a\xfd" "b\r\n") << QStringList{QStringLiteral("a\u001Ab")};
+    // (U+FFFD), not dropped unseen; a control byte is a control character, never U+FFFD, and every
+    // ASCII byte is itself, as on Windows.
+    QTest::newRow("torn double-byte character") << QByteArray("a\r\nb\x82") << QStringList{"a", QStringLiteral("b\uFFFD")};
+    QTest::newRow("byte that is no character") << QByteArray("a\xfd" "b\r\n") << QStringList{QStringLiteral("a\uFFFDb")};
+    QTest::newRow("lead byte before a line end") << QByteArray("\x81\r\nx\r\n") << QStringList{QStringLiteral("\uFFFD"), "x"};
+    QTest::newRow("lead byte before an ASCII byte") << QByteArray("\x81" "1\x81\x40") << QStringList{QStringLiteral("\uFFFD1\u3000")};
+    QTest::newRow("pair that is no character") << QByteArray("\x85\x40z") << QStringList{QStringLiteral("\uFFFDz")};
+    QTest::newRow("control bytes 0x1A 0x1C 0x7F") << QByteArray("a\x1a" "b\x1c" "c\x7f") << QStringList{QStringLiteral("a\u001Ab\u001Cc\u007F")};
     QTest::newRow("torn last line with NULs") << QByteArray("a\r\nb\0\0\0", 8) << QStringList{"a", "b"};
     // ～ is 0x8160 in cp932; 級 is 0x8B89.
     QTest::newRow("cp932 text") << QByteArray("\x82\xbd\x82\xeb\x82\xa4,\x81\x60\x8b\x89\r\n")

@@ -68,6 +68,14 @@ void TestRecordTable::loading_data()
         << 5 << true << QStringList{QStringLiteral("x y,z"), QStringLiteral("1,2,3,4,5,6,7")}
         << QStringList{QStringLiteral("x|y|z||"), QStringLiteral("1|2|3|4|5"), blank};
     QTest::newRow("too small a start is two rows") << 0 << true << QStringList() << QStringList{header, blank};
+    // A line of megabytes (damage) shows its cells cut and marked; the rows around it are whole.
+    const QString cut = QString(rowsplit::kMaxCell - 1, u'9') + QStringLiteral("…");
+    QTest::newRow("a line of four megabytes among drills")
+        << 2 << true
+        << QStringList{kHeader, QStringLiteral("１０級,2004/7/05,") + QString(4 << 20, u'9') + QStringLiteral(",1,合格"),
+                       QString(4 << 20, u'9'), drills(1).last()}
+        << QStringList{header, QStringLiteral("１０級|2004/7/05|") + cut + QStringLiteral("|1|合格"), cut + QStringLiteral("||||"),
+                       QStringLiteral("2級|2004/7/02|1|9|合格"), blank};
 }
 
 void TestRecordTable::loading()
@@ -102,6 +110,13 @@ void TestRecordTable::shrinkAndGrow()
     t.load(QStringList());
     t.load(drills(1));
     QCOMPARE(t.rowCount(), 2);
+    // A long line's cells go with it: by a loading, and by a row set anew.
+    t.load({kHeader, QString(RecordTable::kLongLine + 1, u'8')});
+    t.load(drills(1));
+    QCOMPARE(t.cell(0, 1), QStringLiteral("2級"));
+    t.setRow(1, QString(RecordTable::kLongLine + 1, u'8'));
+    t.setRow(1, QStringLiteral("a,b"));
+    QCOMPARE(t.cell(0, 1), QStringLiteral("a"));
 }
 
 void TestRecordTable::clearKeepsRowCount()

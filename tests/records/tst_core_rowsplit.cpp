@@ -75,6 +75,23 @@ void TestRowSplit::split_data()
     add("unclosed quote after a doubled one", QStringLiteral("\"ab\"\"c d"), row({"\"ab\"\"c", "d"}));
     add("a closed quote before an unclosed one", QStringLiteral("\"a b\",\"c,d"), row({"a b", "\"c", "d"}));
     add("full-width blank and comma are text", QStringLiteral("　全角　,Ａ，Ｂ"), row({"　全角　", "Ａ，Ｂ"}));
+
+    // An item longer than any field is damage: cut, marked, and the items after it in their cells.
+    const qsizetype max = rowsplit::kMaxCell;
+    const auto cells = [](std::initializer_list<QString> l) {
+        Row r;
+        std::copy(l.begin(), l.end(), r.begin());
+        return r;
+    };
+    const QString cut = QString(max - 1, u'7') + QStringLiteral("…");
+    add("item of exactly the longest length kept", QString(max, u'7') + QStringLiteral(",1"), cells({QString(max, u'7'), "1"}));
+    add("one character more is cut", QString(max + 1, u'7') + QStringLiteral(",1"), cells({cut, "1"}));
+    add("a megabyte in the third field", QStringLiteral("１０級,2004/7/05,") + QString(1 << 20, u'7') + QStringLiteral(",1,合格"),
+        cells({"１０級", "2004/7/05", cut, "1", "合格"}));
+    add("long quoted item with doubled quotes", QLatin1Char('"') + QString(max, u'"') + QString(3 * max, u'7') + QStringLiteral("\",x"),
+        cells({QString(max / 2, u'"') + QString(max / 2 - 1, u'7') + QStringLiteral("…"), "x"}));
+    add("quoted item of exactly the longest length", QLatin1Char('"') + QString(2 * max, u'"') + QStringLiteral("\",x"),
+        cells({QString(max, u'"'), "x"}));
 }
 
 void TestRowSplit::split()
@@ -98,12 +115,15 @@ void TestRowSplit::fromCp932Bytes_data()
     QTest::newRow("half-width katakana") << QByteArray("\xb1\xb2,\xb3") << row({"ｱｲ", "ｳ"});
     QTest::newRow("a drill line") << QByteArray("\x82\x50\x82\x4f\x8b\x89,2004/7/05,8,2,\x8d\x87\x8a\x69")
                                   << row({"１０級", "2004/7/05", "8", "2", "合格"});
-    // The file layer turns bytes that are no cp932 at all into U+001A, a control character, so an
-    // invalid byte separates like one; the items around it keep their text and columns.
-    QTest::newRow("lone lead byte before a comma") << QByteArray("\x81,abc,d") << row({"abc", "d"});
-    QTest::newRow("lead byte with a digit for its second byte") << QByteArray("x\x81" "1y,z") << row({"x", "1y", "z"});
-    QTest::newRow("byte 0xFF") << QByteArray("\xff" "a,b") << row({"a", "b"});
-    QTest::newRow("lead byte at the end of a torn line") << QByteArray("a,b\x82") << row({"a", "b"});
+    // A byte that is no cp932 character stays inside its item (as U+FFFD): it must not move the
+    // items after it into other columns. A control byte, 0x1A too, separates like a blank.
+    QTest::newRow("bytes that are no character") << QByteArray::fromHex("626164802ca0782cfdfeff2c79")
+                                                  << row({"bad\uFFFD", "\uFFFDx", "\uFFFD\uFFFD\uFFFD", "y"});
+    QTest::newRow("lone lead byte before a comma") << QByteArray("\x81,abc,d") << row({"\uFFFD", "abc", "d"});
+    QTest::newRow("lead byte with a digit for its second byte") << QByteArray("x\x81" "1y,z") << row({"x\uFFFD" "1y", "z"});
+    QTest::newRow("lead byte at the end of a torn line") << QByteArray("a,b\x82") << row({"a", "b\uFFFD"});
+    QTest::newRow("control byte 0x1A separates") << QByteArray("a\x1a" "b,c") << row({"a", "b", "c"});
+    QTest::newRow("DEL 0x7F does not") << QByteArray("a\x7f" "b,c") << row({"a\x7f" "b", "c"});
 }
 
 void TestRowSplit::fromCp932Bytes()

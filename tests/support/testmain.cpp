@@ -70,8 +70,9 @@ void Program::writeSettings(const QStringList &lines)
     writeFile(QStringLiteral("settei/settei.dat"), cp932Lines(lines));
 }
 
-QString playDrill(DrillSession &drill, const QList<int> &sums, const QStringList &typed)
+QString playDrill(SharedState &s, const QList<int> &sums, const QStringList &typed, const QDate &today)
 {
+    DrillSession &drill = s.drill;
     for (int k = 0; k < sums.size(); ++k) {
         drill.addNumber(sums[k]);
         drill.finishQuestion();
@@ -80,6 +81,7 @@ QString playDrill(DrillSession &drill, const QList<int> &sums, const QStringList
         drill.clearRunningSum();
     }
     const QString verdict = drill.decideVerdict();
+    drill.fixRecord(s.userName, s.gradeName, today);
     drill.reset();
     return verdict;
 }

@@ -61,9 +61,10 @@ void layoutRow(const char *control, QPoint pos, QSize size = {}, const QString &
 void checkLayoutRow(QWidget *screen);
 
 // A whole drill through the drill's own steps, one number per question (its sum), the answers as
-// typed; ends as the tenth answer leaves it (verdict decided, the flash screen's reset done).
-// Returns the verdict.
-QString playDrill(DrillSession &drill, const QList<int> &sums, const QStringList &typed);
+// typed; ends as the tenth answer leaves it (verdict decided, the line fixed for the logged-in
+// user and grade on that day, the flash screen's reset done). Returns the verdict.
+QString playDrill(SharedState &s, const QList<int> &sums, const QStringList &typed,
+                  const QDate &today = QDate(2004, 7, 5));
 
 // Installs the recorders; called once by the test main.
 void install();

@@ -461,8 +461,9 @@ void TestUserStore::emptyPasswordFileIsDamage_data()
     QTest::newRow("only CR LF") << QByteArray("\r\n");
     QTest::newRow("empty first line") << QByteArray("\r\nabc\r\n");
     QTest::newRow("only NULs") << QByteArray("\0\0\0\0", 4);
-    // Registration refuses control characters, and bytes that are no cp932 character read as one.
+    // Registration refuses control characters and stores only cp932 characters.
     QTest::newRow("bytes that are no character") << QByteArray("pw\xfd\r\n");
+    QTest::newRow("a pair that is no character") << QByteArray("pw\x85\x40\r\n");
     QTest::newRow("a tab inside") << QByteArray("p\tw\r\n");
 }
 
