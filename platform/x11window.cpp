@@ -99,6 +99,69 @@ void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName
     XFlush(d);
 }
 
+namespace {
+// The Motif window-manager hints, as the window managers read them (five 32-bit fields).
+constexpr unsigned long kMwmHintsFunctions = 1, kMwmHintsDecorations = 2;
+constexpr unsigned long kMwmFuncMove = 4, kMwmFuncClose = 32;
+constexpr unsigned long kMwmDecorBorder = 2, kMwmDecorTitle = 8, kMwmDecorMenu = 16;
+} // namespace
+
+void setFixedFrame(QWidget *w, bool framed)
+{
+    Display *d = display();
+    if (!d || !w)
+        return;
+    const unsigned long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
+                                    framed ? kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu : 0, 0, 0};
+    const Atom mwm = atom(d, "_MOTIF_WM_HINTS");
+    XChangeProperty(d, w->winId(), mwm, mwm, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(hints), 5);
+    XFlush(d);
+}
+
+bool windowManagerRunning()
+{
+    Display *d = display();
+    if (!d)
+        return false;
+    // The check window the manager names on the root window must name itself too: a stale
+    // property left by a manager that has ended does not count.
+    const auto checkWindow = [d](Window w) -> Window {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char *data = nullptr;
+        Window out = None;
+        if (XGetWindowProperty(d, w, atom(d, "_NET_SUPPORTING_WM_CHECK"), 0, 1, False, XA_WINDOW, &type, &format, &count,
+                               &after, &data) == Success
+            && data && type == XA_WINDOW && format == 32 && count == 1)
+            out = *reinterpret_cast<const Window *>(data);
+        if (data)
+            XFree(data);
+        return out;
+    };
+    const Window check = checkWindow(DefaultRootWindow(d));
+    if (check == None)
+        return false;
+    // The check window may be gone: ask without letting an X error end the program.
+    XErrorHandler old = XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    const bool alive = checkWindow(check) == check;
+    XSync(d, False);
+    XSetErrorHandler(old);
+    return alive;
+}
+
+void takeKeyboard(QWidget *w)
+{
+    Display *d = display();
+    if (!d || !w || !w->isVisible() || windowManagerRunning())
+        return;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, w->winId(), &attributes) || attributes.map_state != IsViewable)
+        return; // not on the screen (yet): focusing it would be an X error
+    XSetInputFocus(d, w->winId(), RevertToParent, CurrentTime);
+    XFlush(d);
+}
+
 Properties properties(QWidget *w)
 {
     Properties p;

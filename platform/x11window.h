@@ -24,6 +24,19 @@ void setTransientFor(QWidget *w, QWidget *owner);
 // The text a taskbar shows for the window (its name) and its icon name.
 void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName);
 
+// A window of fixed size that must stay in sight (Motif window-manager hints): it may be moved and
+// closed, never resized, minimised or maximised; `framed` keeps the border and the title bar
+// without the minimise and maximise boxes, otherwise it has no decoration. Set before every show
+// (the toolkit writes its own hints when it creates the window).
+void setFixedFrame(QWidget *w, bool framed);
+
+// True when a window manager runs on the display (it announces itself on the root window).
+bool windowManagerRunning();
+
+// Gives the keyboard to the window when no window manager does it: without one, the keyboard falls
+// to the root window when a window that had it goes away, and keys then go wherever the pointer is.
+void takeKeyboard(QWidget *w);
+
 // What the window carries now, for checks: its name, icon name, class ("instance", "class") and the
 // atoms of its state as names.
 struct Properties {

@@ -49,6 +49,14 @@ bool App::notify(QObject *receiver, QEvent *event)
                 activate(s, true);
             }
     }
+    // A message box closing: nothing but the model knows where the keyboard belongs now.
+    if (event->type() == QEvent::Hide && receiver->isWidgetType()) {
+        auto *w = static_cast<QWidget *>(receiver);
+        if (w->isWindow() && !qobject_cast<Screen *>(w) && w->isModal() && !keyboardReturnPending_) {
+            keyboardReturnPending_ = true;
+            QTimer::singleShot(0, this, [this] { returnKeyboard(); });
+        }
+    }
     // Safety net only: handlers are connected through pz::guarded, so nothing should arrive here.
     try {
         return QApplication::notify(receiver, event);
@@ -87,10 +95,40 @@ void App::activate(Screen *s, bool runActivate)
     active_ = s;
     if (!s)
         return;
-    s->raise();
-    s->activateWindow();
+    bringToFront(s);
     if (runActivate)
         pz::guard([s] { s->FormActivate(); });
+}
+
+void App::bringToFront(Screen *s)
+{
+    restoreMinimised(s);
+    s->raise();
+    s->activateWindow();
+}
+
+void App::restoreMinimised(Screen *s)
+{
+    if (!s->isVisible() || !(s->windowState() & Qt::WindowMinimized))
+        return;
+    // Mapping the window again is what brings it back: a window manager may refuse an activation
+    // request from a program (focus stealing), not the map of its own iconified window.
+    s->setWindowState(s->windowState() & ~Qt::WindowMinimized);
+    if (s == keyboardOwner()) {
+        s->raise();
+        s->activateWindow();
+    }
+}
+
+void App::returnKeyboard()
+{
+    keyboardReturnPending_ = false;
+    QWidget *owner = keyboardOwner(); // another box, if one has opened since
+    if (ending_ || !owner || !owner->isVisible())
+        return;
+    owner->raise();
+    owner->activateWindow();
+    x11window::takeKeyboard(owner);
 }
 
 void App::activateTopmost()
@@ -119,8 +157,10 @@ void App::showScreen(Screen *s)
     }
     if (active_ != s)
         activate(s, true);
-    else
+    else {
+        restoreMinimised(s);
         s->raise();
+    }
 }
 
 void App::hideScreen(Screen *s)
@@ -163,8 +203,7 @@ void App::showModal(Screen *s)
         s->windowHandle()->setTransientParent(nullptr);
     if (caller && isOpen(caller)) {
         active_ = caller;
-        caller->raise();
-        caller->activateWindow();
+        bringToFront(caller);
     } else {
         active_ = nullptr;
         activateTopmost();
@@ -182,9 +221,15 @@ void App::forgetScreen(Screen *s)
 
 QWidget *App::boxOwner() const
 {
-    if (!modal_.isEmpty())
-        return modal_.last();
-    return active_.data();
+    for (auto m = modal_.crbegin(); m != modal_.crend(); ++m)
+        if ((*m)->isVisible())
+            return *m;
+    if (active_ && active_->isVisible())
+        return active_.data();
+    for (auto o = open_.crbegin(); o != open_.crend(); ++o)
+        if ((*o)->isVisible())
+            return *o;
+    return nullptr;
 }
 
 QWidget *App::keyboardOwner() const
@@ -204,6 +249,11 @@ Screen *App::prepareWindow(Screen *s, Screen *opener)
     Screen *owner = (!fullScreen && opener && opener != s && opener->isVisible()) ? opener : nullptr;
     s->winId(); // the native window, to carry what follows
     s->windowHandle()->setTransientParent(owner ? owner->windowHandle() : nullptr);
+    // Dialogs and panels keep their size and stay in sight: no resizing, minimising or maximising.
+    if (s->layout().kind == Screen::Kind::Dialog)
+        x11window::setFixedFrame(s, true);
+    else if (s->layout().kind == Screen::Kind::Panel)
+        x11window::setFixedFrame(s, false);
     // One taskbar entry for the program: the main menu's, with the program's title.
     if (s == screens_.form1)
         x11window::setTaskbarNames(s, title(), QByteArrayLiteral("pikazan"));

@@ -47,14 +47,24 @@ public:
     void forgetScreen(Screen *s); // a screen being destroyed
 
     // The window a message box belongs to, so that it stays above it: the modal screen running,
-    // else the active screen (none before the first screen shows).
+    // else the active screen; never a hidden one (a handler that closed its screen and then reports
+    // an error speaks for the screen left on top). None before the first screen shows.
     QWidget *boxOwner() const;
     // The window that must have the keyboard now: a modal box or screen running, else the active
     // screen.
     QWidget *keyboardOwner() const;
 
+    // A screen the window system minimised: back in sight when the model shows or activates it;
+    // dialogs and panels, which have no taskbar entry to come back from, at once.
+    void restoreMinimised(Screen *s);
+
 private:
     void activate(Screen *s, bool runActivate);
+    // Raises the screen, back from minimised, with the keyboard.
+    void bringToFront(Screen *s);
+    // A message box or other modal window of the toolkit has gone: the keyboard goes back to the
+    // window the model says, also where no window manager hands it on.
+    void returnKeyboard();
     void activateTopmost();
     // Tells the window system what the model says before a screen is shown: whom it belongs to,
     // whether it has a taskbar entry. Returns the screen it belongs to, if any.
@@ -75,4 +85,5 @@ private:
     bool inMainLoop_ = false;
     QList<class QEventLoop *> modalLoops_;
     bool correctionPending_ = false;
+    bool keyboardReturnPending_ = false;
 };

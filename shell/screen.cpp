@@ -2,6 +2,7 @@
 
 #include "platform/display.h"
 #include "platform/errors.h"
+#include "platform/x11window.h"
 #include "shell/app.h"
 
 #include <QCloseEvent>
@@ -9,6 +10,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 Screen::Screen(const Layout &layout) : QWidget(nullptr), layout_(layout)
 {
@@ -81,9 +84,19 @@ bool Screen::eventFilter(QObject *watched, QEvent *event)
     if (watched == this) {
         switch (event->type()) {
         case QEvent::Show:
+            if (!fitted_ && fitUntil_.isForever())
+                fitUntil_ = QDeadlineTimer(2000); // a window manager frames a window at once, or never
+            fitOuterSizeOnce();
+            break;
         case QEvent::Move:
         case QEvent::Resize:
-            fitOuterSize();
+            fitOuterSizeOnce(); // the frame arrives with the window manager's first move or resize
+            break;
+        case QEvent::WindowStateChange:
+            // Minimised by the window system: a dialog or panel has no taskbar entry to come back
+            // from, and a modal one would leave every other screen blocked.
+            if (isMinimized() && layout_.kind != Kind::FullScreen && layout_.kind != Kind::FullScreenMaximised)
+                QTimer::singleShot(0, this, [this] { app().restoreMinimised(this); });
             break;
         default:
             break;
@@ -92,17 +105,19 @@ bool Screen::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void Screen::fitOuterSize()
+void Screen::fitOuterSizeOnce()
 {
-    if (layout_.kind != Kind::SizeableDialog || !isVisible() || fitting_)
+    if (layout_.kind != Kind::SizeableDialog || fitted_ || !isVisible())
         return;
-    const QSize frame = frameGeometry().size() - size(); // title bar and borders; none without a window manager
-    const QSize client = layout_.size - frame;
-    if (client == size() || client.isEmpty())
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        // Not framed yet. Without a window manager nothing ever frames it: its size is the outer size.
+        if (fitUntil_.hasExpired() || (x11window::available() && !x11window::windowManagerRunning()))
+            fitted_ = true;
         return;
-    fitting_ = true;
-    resize(client);
-    fitting_ = false;
+    }
+    fitted_ = true;
+    resize(layout_.size.shrunkBy(frame));
 }
 
 void Screen::Show() { app().showScreen(this); }

@@ -1,6 +1,7 @@
 #pragma once
 // The base of all seventeen screens: the shared window rules and the life-cycle hooks.
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -72,10 +73,11 @@ protected:
 
 private:
     friend class App;
-    // A sizeable dialog's size is its outer size: once the window manager has framed it, the client
-    // area shrinks by the frame.
-    void fitOuterSize();
-    bool fitting_ = false;
+    // A sizeable dialog's design size is its outer size: when a window manager first frames it, the
+    // client area shrinks by the frame. Once only; later sizes are the user's.
+    void fitOuterSizeOnce();
+    bool fitted_ = false;
+    QDeadlineTimer fitUntil_{QDeadlineTimer::Forever}; // set at the first showing
     Layout layout_;
     bool modal_ = false;
     bool closingByProgram_ = false;

@@ -6,9 +6,6 @@
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
-#include <QEvent>
-#include <QWindow>
-
 TForm15::TForm15()
     : Screen({.title = QStringLiteral("確認"), .kind = Kind::SizeableDialog, .size = QSize(433, 182), .pos = QPoint(175, 177)})
 {
@@ -45,30 +42,3 @@ void TForm15::Label1Click()
 }
 
 void TForm15::Label2Click() { Close(); }
-
-void TForm15::showEvent(QShowEvent *event)
-{
-    Screen::showEvent(event);
-    if (!fitted_) {
-        fitUntil_ = QDeadlineTimer(2000);
-        fitOuterSize();
-    }
-}
-
-bool TForm15::event(QEvent *event)
-{
-    // The frame arrives with the window manager's first move or resize of the window.
-    if (!fitted_ && !fitUntil_.hasExpired() && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
-        fitOuterSize();
-    return Screen::event(event);
-}
-
-void TForm15::fitOuterSize()
-{
-    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (!frame.isNull())
-        fitted_ = true; // known now; later resizes are the user's
-    const QSize client = layout().size.shrunkBy(frame);
-    if (size() != client)
-        resize(client);
-}

@@ -88,17 +88,21 @@ void TestWindowRules::modalScreenBelongsToItsCaller()
     caller.Show();
     QWindow *owner = nullptr;
     Qt::WindowModality modality = Qt::NonModal;
-    QWidget *boxes = nullptr;
+    QWidget *boxes = nullptr, *boxesAfterClose = nullptr;
     QTimer::singleShot(0, this, [&] {
         owner = ownerOf(&modal);
         modality = modal.windowModality();
         boxes = App::instance()->boxOwner();
         modal.Close();
+        // A handler that closes its modal screen and then reports an error: the box belongs to
+        // the screen left in sight, not to the hidden one.
+        boxesAfterClose = App::instance()->boxOwner();
     });
     modal.ShowModal();
     QCOMPARE(owner, caller.windowHandle());
     QCOMPARE(modality, Qt::ApplicationModal);
     QCOMPARE(boxes, &modal); // a box opened by the modal screen belongs to it
+    QCOMPARE(boxesAfterClose, &caller);
     QCOMPARE(ownerOf(&modal), nullptr); // released with the modal loop
     QCOMPARE(App::instance()->activeScreen(), &caller);
 }
@@ -155,6 +159,13 @@ void TestWindowRules::sizeableDialogHasItsOuterSize()
     QVERIFY(QTest::qWaitForWindowExposed(&d));
     QCOMPARE(d.frameGeometry(), QRect(175, 177, 433, 182));
     QVERIFY(d.size().width() < 433 && d.size().height() < 182);
+    // Fitted once: the size the user gives it afterwards stays, also at the next showing.
+    d.resize(500, 250);
+    QCOMPARE(d.size(), QSize(500, 250));
+    d.Close();
+    d.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QCOMPARE(d.size(), QSize(500, 250));
     // A fixed dialog's size stays its client size.
     Probe fixed("fixed", Screen::Kind::Dialog, QSize(409, 357));
     fixed.Show();

@@ -2,6 +2,7 @@
 // the real pointer and keyboard through xdotool: whatever the child clicks, the active screen stays
 // on top and keeps the keyboard.
 #include "support/testmain.h"
+#include "xdesktop.h"
 
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
@@ -15,124 +16,25 @@
 #include "platform/textfile.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
+#include "users/delkakunin.h"
+#include "users/masterpass.h"
+#include "users/mstgtpass.h"
+#include "records/mastergate.h"
 #include "shell/widgets.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 using testsupport::Program;
 using testsupport::recorder;
 
+using namespace xdesktop;
+
 namespace {
-// Runs xdotool with these arguments; false (with its output in the log) when it fails.
-bool xdo(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(5000) || p.exitCode() != 0) {
-        qWarning() << "xdotool" << args << "failed:" << p.readAllStandardError();
-        return false;
-    }
-    return true;
-}
-// A real click of `button` at a point of the screen; the events it causes are handled before return.
-bool clickAt(QPoint global, int button = 1)
-{
-    const bool ok = xdo({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
-                         QStringLiteral("click"), QString::number(button)});
-    QTest::qWait(300);
-    return ok;
-}
-bool clickOn(QWidget *w) { return clickAt(w->mapToGlobal(w->rect().center())); }
-// Real key presses to whichever window has the X input focus.
-bool typeText(const QString &text)
-{
-    const bool ok = xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
-    QTest::qWait(200);
-    return ok;
-}
-bool pressKey(const char *keysym)
-{
-    const bool ok = xdo({QStringLiteral("key"), QString::fromLatin1(keysym)});
-    QTest::qWait(200);
-    return ok;
-}
-
-// The program's visible top-level windows, bottom to top, as the window manager stacks them.
-QList<QWidget *> stacking()
-{
-    QProcess p;
-    p.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    p.waitForFinished(5000);
-    const QString out = QString::fromLatin1(p.readAllStandardOutput());
-    QList<QWidget *> order;
-    const QString ids = out.section(QLatin1Char('#'), 1);
-    for (const QString &id : ids.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const WId wid = id.trimmed().toULongLong(&ok, 16);
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (ok && w->isVisible() && w->internalWinId() == wid)
-                order << w;
-    }
-    return order;
-}
-QWidget *topmost()
-{
-    const QList<QWidget *> order = stacking();
-    return order.isEmpty() ? nullptr : order.last();
-}
-QWidget *focusWidget()
-{
-    QWindow *w = QGuiApplication::focusWindow();
-    for (QWidget *t : QApplication::topLevelWidgets())
-        if (w && t->windowHandle() == w)
-            return t;
-    return nullptr;
-}
-
-// Steps run one after another from a timer, so that they go on inside the nested loop of a modal
-// box that one of them opened. What they see is kept for the test to check afterwards.
-class Script : public QObject {
-public:
-    explicit Script(int gapMs) { timer_.setInterval(gapMs); connect(&timer_, &QTimer::timeout, this, [this] { next(); }); }
-    void add(std::function<void()> step) { steps_.push_back(std::move(step)); }
-    void start() { timer_.start(); }
-    bool done() const { return at_ >= steps_.size(); }
-private:
-    void next()
-    {
-        if (done()) {
-            timer_.stop();
-            return;
-        }
-        auto step = steps_[at_++]; // a step may run a nested loop in which the next ones run
-        step();
-    }
-    QTimer timer_;
-    std::vector<std::function<void()>> steps_;
-    size_t at_ = 0;
-};
-
-// Real message boxes for the length of a test (the recorder answers them elsewhere).
-struct RealBoxes {
-    RealBoxes() { dialogs::setHook({}); }
-    ~RealBoxes() { testsupport::install(); }
-};
-
-void addUser(Program &p, const QString &name, const QByteArray &password)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), password + "\r\n");
-}
-QString names(const QList<QWidget *> &ws)
-{
-    QStringList n;
-    for (QWidget *w : ws)
-        n << QString::fromLatin1(w->metaObject()->className());
-    return n.join(QLatin1Char(' '));
-}
-
 // A screen of each kind the window rules treat apart, shown on its own.
 class Probe : public Screen {
 public:
@@ -147,7 +49,33 @@ public:
 const QList<QPoint> kWander = {{100, 100}, {700, 500}, {400, 40}, {40, 560}, {760, 300},
                                {250, 450}, {600, 120}, {120, 330}, {500, 560}, {780, 20}};
 
-bool onTop(QWidget *w) { return topmost() == w && focusWidget() == w; }
+// The program's screen of this class.
+Screen *screenNamed(const QString &className)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *s = qobject_cast<Screen *>(w); s && QLatin1String(s->metaObject()->className()) == className)
+            return s;
+    return nullptr;
+}
+
+// The Motif hints of a window, read back with xprop: flags, functions, decorations.
+struct Motif {
+    unsigned long flags = 0, functions = 0, decorations = 0;
+};
+Motif motifHints(QWidget *w)
+{
+    const QStringList fields = xprop(w->winId(), "_MOTIF_WM_HINTS").section(QLatin1Char('='), 1).split(QLatin1Char(','));
+    Motif m;
+    if (fields.size() >= 3) {
+        m.flags = fields[0].trimmed().toULong(nullptr, 16);
+        m.functions = fields[1].trimmed().toULong(nullptr, 16);
+        m.decorations = fields[2].trimmed().toULong(nullptr, 16);
+    }
+    return m;
+}
+bool iconic(QWidget *w) { return xprop(w->winId(), "WM_STATE").contains(QLatin1String("Iconic")); }
+// Minimised as the window manager's minimise box or command does it.
+bool minimise(QWidget *w) { return xdo({QStringLiteral("windowminimize"), QString::number(w->winId())}); }
 } // namespace
 
 class TestDesktop : public QObject {
@@ -166,6 +94,13 @@ private slots:
     void clickOnTheMenuBehindTheLoginDialogActivatesTheMenu();
     void windowHints();
     void sizeableDialogHasItsOuterSize();
+    void fixedWindowsCannotBeResizedOrMinimised_data();
+    void fixedWindowsCannotBeResizedOrMinimised();
+    void minimisedDialogComesBack_data();
+    void minimisedDialogComesBack();
+    void minimisedModalDialogComesBack();
+    void deletionErrorShowsOverTheTeachersScreen();
+    void confirmationKeepsTheTeachersSize();
     void buttonHeldWhileThePointerLeaves();
     void roadOfOneDrillWithTheMouseWandering();
 };
@@ -330,6 +265,206 @@ void TestDesktop::sizeableDialogHasItsOuterSize()
     QCOMPARE(d.frameGeometry().topLeft(), QPoint(175, 177));
     d.Close();
     owner.Close();
+}
+
+void TestDesktop::fixedWindowsCannotBeResizedOrMinimised_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<bool>("framed");
+    QTest::newRow("TForm7 registration") << "TForm7" << true;
+    QTest::newRow("TForm9 login") << "TForm9" << true;
+    QTest::newRow("TForm10 deletion") << "TForm10" << true;
+    QTest::newRow("TForm12 master password creation") << "TForm12" << true;
+    QTest::newRow("TForm14 master password entry") << "TForm14" << true;
+    QTest::newRow("TForm5 answer box (panel)") << "TForm5" << false;
+}
+
+// What the window manager is told, read back from the X server: moved and closed only; a frame with
+// a title but no minimise, maximise or resize decoration; a panel undecorated.
+void TestDesktop::fixedWindowsCannotBeResizedOrMinimised()
+{
+    QFETCH(QString, screen);
+    QFETCH(bool, framed);
+    enum : unsigned long { Functions = 1, Decorations = 2 };
+    enum : unsigned long { FuncMove = 4, FuncClose = 32 };
+    enum : unsigned long { DecorBorder = 2, DecorTitle = 8, DecorMenu = 16 };
+    Program p;
+    p.screens().form1->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.screens().form1));
+    Screen *s = screenNamed(screen);
+    QVERIFY(s);
+    s->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s));
+    for (int showing = 1; showing <= 2; ++showing) { // the hints are set again at every showing
+        const Motif m = motifHints(s);
+        QCOMPARE(m.flags, Functions | Decorations);
+        QCOMPARE(m.functions, FuncMove | FuncClose);
+        QCOMPARE(m.decorations, framed ? DecorBorder | DecorTitle | DecorMenu : 0ul);
+        s->Close();
+        QTest::qWait(200);
+        s->Show();
+        QVERIFY(QTest::qWaitForWindowExposed(s));
+    }
+    s->Close();
+}
+
+void TestDesktop::minimisedDialogComesBack_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("menuItem"); // the main menu's caption that opens it
+    QTest::addColumn<QString>("field");    // the field that must have the keyboard, if any
+    QTest::newRow("TForm14 by 先生用") << "TForm14" << "Label7" << "Edit1";
+    QTest::newRow("TForm7 by とうろくする") << "TForm7" << "Label1" << "Edit1";
+    QTest::newRow("TForm3 (full screen) by れんしゅうする") << "TForm3" << "Label3" << "";
+}
+
+// The window manager's minimise box (openbox shows one whatever the hints say): the dialog comes
+// back at once, and opening it again from the menu finds it in sight with the keyboard.
+void TestDesktop::minimisedDialogComesBack()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, menuItem);
+    QFETCH(QString, field);
+    Program p;
+    Screens &s = p.screens();
+    s.form1->Show();
+    s.form1->setLoggedIn(true);
+    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    QTest::qWait(300);
+    auto *item = s.form1->findChild<QWidget *>(menuItem);
+    Screen *dialog = screenNamed(screen);
+    QVERIFY(item && dialog);
+    QVERIFY(clickOn(item));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible() && onTop(dialog), 3000);
+    QVERIFY(minimise(dialog));
+    QTest::qWait(1000);
+    QVERIFY(clickOn(item));
+    QTRY_VERIFY2_WITH_TIMEOUT(!iconic(dialog) && onTop(dialog), qPrintable(xprop(dialog->winId(), "WM_STATE")), 3000);
+    if (!field.isEmpty()) {
+        auto *edit = dialog->findChild<QLineEdit *>(field);
+        QVERIFY(edit);
+        QTRY_VERIFY_WITH_TIMEOUT(edit->hasFocus(), 2000);
+        QVERIFY(typeText(QStringLiteral("abc")));
+        QCOMPARE(edit->text(), QStringLiteral("abc"));
+    }
+    dialog->Close();
+}
+
+// The master password creation, modal over the blocked main menu, minimised: nothing visible could
+// bring it back, so it comes back by itself and takes the password.
+void TestDesktop::minimisedModalDialogComesBack()
+{
+    Program p("");
+    Screens &s = p.screens();
+    bool neverUp = false, wasIconic = true, typedIn = false;
+    Script script(700);
+    script.waitUntil([&] { return s.form12->isVisible() && onTop(s.form12); }, &neverUp);
+    script.add([&] { minimise(s.form12); });
+    script.add([] {}); // the window manager's minimise, then the program's answer
+    script.add([&] { wasIconic = iconic(s.form12); });
+    script.add([&] {
+        typeText(QStringLiteral("newpass"));
+        typedIn = s.form12->Edit1->text() == QLatin1String("newpass");
+        pressKeyNow("Return");
+    });
+    script.add([&] {
+        if (s.form12->isVisible())
+            s.form12->Close(); // the password never reached it: end its loop, the checks below say so
+    });
+    script.start();
+    s.form1->Show(); // its activation runs the creation dialog modally
+    QTRY_VERIFY_WITH_TIMEOUT(script.done(), 15000);
+    QVERIFY(!neverUp);
+    QVERIFY(!wasIconic);
+    QVERIFY(typedIn);
+    QCOMPARE(p.readFile("user/master.psw"), QByteArray("newpass\r\n"));
+}
+
+// はい deletes a user whose password file cannot go (a folder in its place): the error box belongs to
+// the teacher's screen, above it, not to the confirmation that has just closed.
+void TestDesktop::deletionErrorShowsOverTheTeachersScreen()
+{
+    Program p;
+    RealBoxes real;
+    addUser(p, QStringLiteral("taro"), "pass1");
+    QVERIFY(QFile::remove(p.path(QStringLiteral("user/taro.psw"))));
+    QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/taro.psw/x"))));
+    Screens &s = p.screens();
+    s.form1->Show();
+    s.form13->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form13));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form13), 3000);
+    QListWidget *list = s.form13->ListBox1;
+    QCOMPARE(list->count(), 1);
+    QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
+    QTRY_COMPARE_WITH_TIMEOUT(s.form13->shownUser(), QStringLiteral("taro"), 2000);
+
+    QWidget *owner = nullptr;
+    bool noQuestion = false, noBox = false;
+    QString boxUp, afterOk;
+    const auto seen = [] { return names(stacking()) + " focus " + names({focusWidget()}); };
+    Script script(700);
+    script.waitUntil([&] { return s.form15->isVisible() && onTop(s.form15); }, &noQuestion);
+    script.add([&] { clickNow(s.form15->Label1); }); // はい: the box opens
+    script.waitUntil([] { return openBox() && onTop(openBox()); }, &noBox);
+    script.add([&] {
+        boxUp = seen();
+        owner = openBox()->parentWidget();
+    });
+    script.add([] { pressKeyNow("Return"); }); // OK
+    script.add([&] { afterOk = seen(); });
+    script.start();
+    QVERIFY(clickOn(s.form13->Label3)); // 削除: the confirmation, modally
+    QTRY_VERIFY_WITH_TIMEOUT(script.done(), 15000);
+    QVERIFY(!noQuestion);
+    QVERIFY2(!noBox, qPrintable(seen()));
+    QCOMPARE(owner, s.form13);
+    QCOMPARE(boxUp, QStringLiteral("TForm1 TForm13 QMessageBox focus QMessageBox"));
+    QCOMPARE(afterOk, QStringLiteral("TForm1 TForm13 focus TForm13"));
+    QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("user/taro.dat"))));
+    s.form13->Close();
+}
+
+// The confirmation is a normal window: fitted to its outer size when first framed, then the size the
+// teacher gives it stays, also at the next showing.
+void TestDesktop::confirmationKeepsTheTeachersSize()
+{
+    Program p;
+    Screens &s = p.screens();
+    s.form1->Show();
+    s.form13->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form13));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form13), 3000);
+    bool notFramed = false, notAgain = false;
+    QSize first, resized, again;
+    QRect outer;
+    Script script(700);
+    script.waitUntil([&] { return s.form15->isVisible() && s.form15->frameGeometry().size() == QSize(433, 182); }, &notFramed);
+    script.add([&] {
+        first = s.form15->size();
+        outer = s.form15->frameGeometry();
+        xdo({QStringLiteral("windowsize"), QString::number(s.form15->winId()), QStringLiteral("520"), QStringLiteral("260")});
+    });
+    script.add([] {}); // the window manager's configure, and whatever the program answers
+    script.add([&] {
+        resized = s.form15->size();
+        clickNow(s.form15->Label2); // いいえ
+    });
+    script.add([&] { clickNow(s.form13->Label3); }); // 削除 again
+    script.waitUntil([&] { return s.form15->isVisible() && onTop(s.form15); }, &notAgain);
+    script.add([&] {
+        again = s.form15->size();
+        clickNow(s.form15->Label2);
+    });
+    script.start();
+    QVERIFY(clickOn(s.form13->Label3)); // 削除
+    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !s.form15->isVisible(), 15000);
+    QVERIFY(!notFramed && !notAgain);
+    QCOMPARE(outer, QRect(175, 177, 433, 182));
+    QVERIFY(first.height() < 182 - 10); // the title bar is inside the outer size
+    QCOMPARE(resized, QSize(520, 260));
+    QCOMPARE(again, QSize(520, 260));
+    s.form13->Close();
 }
 
 // The registration's とじる pressed with the real pointer, which then leaves the button while held.

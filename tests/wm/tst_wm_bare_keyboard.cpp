@@ -1,0 +1,105 @@
+// The program on an X server without a window manager (Xvfb alone, started by without-wm.sh), as in
+// a kiosk-like room, driven by the real pointer and keyboard through xdotool: nobody but the program
+// hands the keyboard on when one of its windows goes away.
+#include "support/testmain.h"
+#include "xdesktop.h"
+
+#include "platform/x11window.h"
+#include "records/mastergate.h"
+#include "shell/main.h"
+#include "shell/widgets.h"
+#include "users/delete.h"
+#include "users/mstgtpass.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+using testsupport::Program;
+using namespace xdesktop;
+
+class TestBareKeyboard : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"), "run by without-wm.sh");
+        QVERIFY2(!x11window::windowManagerRunning(), "no window manager on the display");
+        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("version")}) == 0);
+    }
+    void cleanup() { QTest::qWait(200); }
+
+    void passwordAfterAWarningReachesTheField_data();
+    void passwordAfterAWarningReachesTheField();
+};
+
+void TestBareKeyboard::passwordAfterAWarningReachesTheField_data()
+{
+    QTest::addColumn<bool>("teacher"); // 先生用 and TForm14, else さくじょする and TForm10
+    QTest::newRow("TForm14 (先生用), the teacher's screen follows") << true;
+    QTest::newRow("TForm10 (さくじょする), 削除しました follows") << false;
+}
+
+// The dialog is opened from the main menu, so the pointer rests on the menu beside it. A wrong
+// password, Enter (the 警告 box), Enter (OK), then the right one typed and Enter: it must reach the
+// dialog's field, not the window under the pointer.
+void TestBareKeyboard::passwordAfterAWarningReachesTheField()
+{
+    QFETCH(bool, teacher);
+    Program p;
+    RealBoxes real;
+    addUser(p, QStringLiteral("taro"), "pass1");
+    Screens &s = p.screens();
+    s.form1->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    if (!teacher) {
+        p.state().userName = QStringLiteral("taro");
+        s.form1->setLoggedIn(true);
+    }
+    Screen *dialog = teacher ? static_cast<Screen *>(s.form14) : static_cast<Screen *>(s.form10);
+    QLineEdit *field = teacher ? s.form14->Edit1 : s.form10->Edit1;
+    QWidget *item = teacher ? s.form1->Label7 : s.form1->Label5;
+    QVERIFY(!QRect(item->mapToGlobal(QPoint()), item->size()).intersects(dialog->frameGeometry()));
+    QVERIFY(clickOn(item));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible() && QGuiApplication::focusWindow() == dialog->windowHandle(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(field->hasFocus() && xFocus() == dialog->winId(), 3000);
+
+    bool noWarning = false, noConfirmation = false;
+    WId focusAfterOk = 0;
+    QString typedAfterOk;
+    Script script(700);
+    script.add([] {
+        typeText(QStringLiteral("wrong"));
+        pressKeyNow("Return");
+    });
+    script.waitUntil([] { return openBox() != nullptr; }, &noWarning);
+    script.add([] {}); // the box has the keyboard
+    script.add([] { pressKeyNow("Return"); }); // OK
+    script.add([&] {
+        focusAfterOk = xFocus();
+        typeText(QStringLiteral("teacher"));
+        typedAfterOk = field->text();
+        pressKeyNow("Return");
+    });
+    if (!teacher) {
+        script.waitUntil([] { return openBox() != nullptr; }, &noConfirmation); // 削除しました
+        script.add([] { pressKeyNow("Return"); });
+    }
+    script.start();
+    QTRY_VERIFY_WITH_TIMEOUT(script.done(), 20000);
+    QVERIFY(!noWarning);
+    QCOMPARE(focusAfterOk, dialog->winId());
+    QCOMPARE(typedAfterOk, QStringLiteral("teacher"));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 3000);
+    QVERIFY(!noConfirmation);
+    if (teacher) {
+        QVERIFY(s.form13->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.form13->winId(), 3000);
+        s.form13->Close();
+    } else {
+        QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("user/taro.dat"))));
+        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.form1->winId(), 3000); // after 削除しました, the menu
+    }
+}
+
+PZ_GUI_TEST_MAIN(TestBareKeyboard)
+#include "tst_wm_bare_keyboard.moc"
