@@ -92,7 +92,7 @@ bool echoOff = false;
 void restoreTerminal()
 {
     if (echoOff)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
     echoOff = false;
 }
 
@@ -122,13 +122,15 @@ std::optional<std::string> readLine()
 
 std::optional<std::string> readHidden(const char *prompt)
 {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
+    // Echo off before the prompt: what is typed once the prompt shows must neither be echoed nor
+    // flushed away.
     if (::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
         termios quiet = savedTerminal;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         echoOff = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
     }
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
     std::optional<std::string> line = readLine();
     restoreTerminal();
     std::fputs("\n", stderr);

@@ -7,7 +7,8 @@
 #  4. its launcher picks the classroom folder and lays it out without overwriting, never lays out
 #     the machine's folder, refuses a bad machine file naming the line, and says every refusal in
 #     the program's message mode (against a stub program, no display needed);
-#  5. unpacked into a temporary root, it starts through its launcher under Xvfb, lays out a fresh
+#  5. its launcher passes the classroom commands to the unpacked program, which finds its template;
+#  6. unpacked into a temporary root, it starts through its launcher under Xvfb, lays out a fresh
 #     classroom folder and shows the main menu; a second start leaves every file as it was; a
 #     refusal shows the program's message box.
 # Usage: package-check.sh <build folder> <source folder> <project version>
@@ -240,7 +241,15 @@ same "  ... its files are left as they were" "$before" "$(state "$used" | grep -
 check "  ... the missing sound comes back from the template" cmp -s "$tpl/wav/a.wav" "$used/wav/a.wav"
 same "  ... no half-copied file is left behind" "" "$(find "$used" -name '*pikazan-new*')"
 
-# --- 5. The real program, unpacked, started through its launcher under Xvfb ---
+# --- 5. The classroom commands through the launcher, reaching the unpacked program and its template ---
+if bash "$src/tests/package/classroom-commands.sh" "$root/usr/bin/pikazan" "$tpl" >"$tmp/classroom.log" 2>&1; then
+  ok "the launcher passes --setup-classroom and --set-master-password to the program ($(tail -1 "$tmp/classroom.log"))"
+else
+  bad "the classroom commands through the launcher:
+$(grep -v '^ok:' "$tmp/classroom.log")"
+fi
+
+# --- 6. The real program, unpacked, started through its launcher under Xvfb ---
 n=81
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 disp=":$n"
