@@ -98,11 +98,16 @@ dpkg -x "$deb" "$root" || give_up "dpkg -x failed"
 
 # What a school's IT checks: lintian finds nothing but the maintainer's missing e-mail address, which
 # waits for the project owner's decision; the terms, the changes and the manual page are readable.
-lintian_out="$(lintian --no-tag-display-limit -I "$deb" 2>&1)"
+# The address is missing twice: in the control file and in the changelog's trailer line.
+lintian_out="$(lintian --tag-display-limit 0 -I "$deb" 2>&1)"
 same "lintian: no error or warning but the maintainer's missing e-mail address" "" \
-  "$(grep -E '^[EW]: ' <<<"$lintian_out" | grep -v -x 'E: pikazan: malformed-contact Maintainer .*')"
+  "$(grep -E '^[EW]: ' <<<"$lintian_out" | grep -v -x -e 'E: pikazan: malformed-contact Maintainer .*' \
+     -e 'E: pikazan: bogus-mail-host-in-debian-changelog pikazan developers <> .*')"
+# The display guard's one fortifiable call, read() of one byte into a char, is proven safe when it is
+# compiled, so no checked variant is linked and lintian cannot tell.
 same "  ... built with the hardening flags (fortify, relro, bindnow), no .comment section" "" \
-  "$(grep -E 'hardening-no-|binary-has-unneeded-section' <<<"$lintian_out")"
+  "$(grep -E 'hardening-no-|binary-has-unneeded-section' <<<"$lintian_out" |
+     grep -v -x 'I: pikazan: hardening-no-fortify-functions \[usr/lib/pikazan/pikazan-display-guard\]')"
 doc="$root/usr/share/doc/pikazan"
 check "the copyright file is machine-readable (DEP-5)" \
   grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
