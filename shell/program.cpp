@@ -72,6 +72,7 @@ int messageMode(const char *program, const char *text)
     dialogs::errorBox(QString::fromLocal8Bit(text));
     return 0;
 }
+
 // --- the classroom commands: "pikazan --setup-classroom DIR", "pikazan --set-master-password DIR" ---
 
 // The classroom template: the package's /usr/share/pikazan/classroom, found from where the program
