@@ -1,17 +1,29 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
-// below (the launcher's way to say something in a window); any other argument is ignored.
+// below (the launcher's way to say something in a window) and the administrator's two classroom
+// commands, which need no display; any other argument is ignored.
 #include "platform/signals.h"
 #include "platform/sound.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/main.h"
 #include "shell/splash.h"
+#include "users/classroom.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QList>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <grp.h>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 // Until the application object stands, Qt's messages are held back: when no display can be
@@ -60,6 +72,137 @@ int messageMode(const char *program, const char *text)
     dialogs::errorBox(QString::fromLocal8Bit(text));
     return 0;
 }
+
+// --- the classroom commands: "pikazan --setup-classroom DIR", "pikazan --set-master-password DIR" ---
+
+// The classroom template: the package's /usr/share/pikazan/classroom, found from where the program
+// lies as the launcher finds it, else the source tree's assets/ when run from the build folder.
+QString templateFolder()
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QString installed = QDir::cleanPath(here.filePath(QStringLiteral(PZ_PROGRAM_TO_TEMPLATE)));
+    if (QFileInfo(installed + QStringLiteral("/settei/settei.dat")).isFile())
+        return installed;
+    return QStringLiteral(PZ_BUILD_TEMPLATE);
+}
+
+// The terminal's settings while a password is typed without echo; put back however the read ends.
+termios savedTerminal;
+bool echoOff = false;
+
+void restoreTerminal()
+{
+    if (echoOff)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    echoOff = false;
+}
+
+void interrupted(int sig)
+{
+    restoreTerminal(); // tcsetattr is async-signal-safe
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+// One line of standard input without its line end; nothing when the input ended before any byte.
+std::optional<std::string> readLine()
+{
+    std::string line;
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(stdin)) != EOF && c != '\n') {
+        line.push_back(char(c));
+        any = true;
+    }
+    if (!any && c == EOF)
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+std::optional<std::string> readHidden(const char *prompt)
+{
+    // Echo off before the prompt: what is typed once the prompt shows must neither be echoed nor
+    // flushed away.
+    if (::tcgetattr(STDIN_FILENO, &savedTerminal) == 0) {
+        termios quiet = savedTerminal;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        echoOff = ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) == 0;
+    }
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
+    std::optional<std::string> line = readLine();
+    restoreTerminal();
+    std::fputs("\n", stderr);
+    return line;
+}
+
+int fail(const QString &reason)
+{
+    QString oneLine = reason;
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "pikazan: %s\n", oneLine.toUtf8().constData());
+    return 1;
+}
+
+// The master password, read as one line: typed twice without echo on a terminal, else the first
+// line of standard input (a script's pipe or file).
+std::optional<QString> masterPassword(QString *refusal)
+{
+    std::optional<std::string> typed;
+    if (::isatty(STDIN_FILENO)) {
+        ::signal(SIGINT, interrupted);
+        ::signal(SIGTERM, interrupted);
+        typed = readHidden("マスターパスワード: ");
+        const std::optional<std::string> again = typed ? readHidden("もう一度: ") : std::nullopt;
+        if (typed && again != typed) {
+            *refusal = QStringLiteral("二つのパスワードが違います。何も変えていません。");
+            return std::nullopt;
+        }
+    } else {
+        typed = readLine();
+    }
+    if (!typed) {
+        *refusal = QStringLiteral("マスターパスワードが入力されていません（標準入力に一行で）。");
+        return std::nullopt;
+    }
+    return QString::fromLocal8Bit(typed->data(), qsizetype(typed->size()));
+}
+
+int classroomMode(char **argv, bool setup)
+{
+    // For the program's own path only; no display is opened. Qt sees only the program's name.
+    int argc = 1;
+    QCoreApplication app(argc, argv);
+    const QString dir = QString::fromLocal8Bit(argv[2]);
+    QString refusal;
+    std::optional<QString> password;
+    try {
+        // Nobody types a password twice only to hear that the folder is wrong.
+        refusal = setup ? classroom::checkSetup(dir, templateFolder()) : classroom::checkSetMasterPassword(dir);
+        if (!refusal.isEmpty())
+            return fail(refusal);
+        password = masterPassword(&refusal);
+        if (!password)
+            return fail(refusal);
+        refusal = setup ? classroom::setup(dir, templateFolder(), *password) : classroom::setMasterPassword(dir, *password);
+    } catch (const pz::Error &e) {
+        return fail(e.text());
+    }
+    if (!refusal.isEmpty())
+        return fail(refusal);
+
+    QString done = setup ? QStringLiteral("教室フォルダを用意しました: %1").arg(dir)
+                         : QStringLiteral("マスターパスワードを変えました: %1").arg(dir);
+    struct stat st {};
+    if (setup && classroom::isShared(dir) && ::stat(argv[2], &st) == 0) {
+        const group *g = ::getgrgid(st.st_gid);
+        done += QStringLiteral("（グループ %1 で共有）").arg(g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid));
+    }
+    std::printf("%s\n", done.toUtf8().constData());
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,6 +213,15 @@ int main(int argc, char **argv)
             return 2;
         }
         return messageMode(argv[0], argv[2]);
+    }
+    for (const char *option : {"--setup-classroom", "--set-master-password"}) {
+        if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
+            if (argc != 3) {
+                std::fprintf(stderr, "使い方: pikazan %s 教室フォルダ（マスターパスワードは標準入力から）\n", option);
+                return 2;
+            }
+            return classroomMode(argv, std::strcmp(option, "--setup-classroom") == 0);
+        }
     }
 
     const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);

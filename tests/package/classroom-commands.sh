@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The administrator's classroom commands through the real program, without a display:
+# pikazan --setup-classroom DIR and pikazan --set-master-password DIR, the password on standard
+# input (a pipe, and a terminal where it is typed twice without echo); exit codes, the one line
+# each prints, what lands on disk.
+# Usage: classroom-commands.sh <pikazan: the program or the launcher> <the classroom template>
+set -u
+pikazan="$(readlink -f "$1")"; template="$(readlink -f "$2")"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+passed=0; failed=0
+ok() { passed=$((passed + 1)); echo "ok: $1"; }
+bad() { failed=$((failed + 1)); echo "FAIL: $1"; }
+check() { local what="$1"; shift; if "$@"; then ok "$what"; else bad "$what"; fi; }
+same() { if [ "$2" = "$3" ]; then ok "$1"; else bad "$1: expected [$2], got [$3]"; fi; }
+
+# run <stdin text> <args...>: sets rc, out, err. No display of any kind: the commands need none.
+run() {
+  local input="$1"; shift
+  printf '%s' "$input" | env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$pikazan" "$@" \
+    >"$tmp/out" 2>"$tmp/err"
+  rc=$?; out="$(cat "$tmp/out")"; err="$(cat "$tmp/err")"
+}
+hex() { od -An -tx1 "$1" | tr -d ' \n'; }
+
+# A shared room: a group-writable folder of some group other than root's, as IT makes it.
+room="$tmp/共有 room"
+mkdir "$room"
+group="$(getent group users | cut -d: -f1)"; group="${group:-$(id -gn)}"
+chgrp "$group" "$room" && chmod 0775 "$room"
+
+run $'sensei 1\n' --setup-classroom "$room"
+same "setup: exit 0" 0 "$rc"
+same "  ... one line" "教室フォルダを用意しました: $room（グループ $group で共有）" "$out"
+same "  ... nothing on stderr" "" "$err"
+for f in settei/settei.dat wav/a.wav; do
+  check "  ... $f is the template's" cmp -s "$template/$f" "$room/$f"
+done
+same "  ... the master password, one cp932 line with CR LF" "73656e7365692031" "$(hex "$room/user/master.psw" | sed 's/0d0a$//')"
+same "  ... folders setgid and group-writable, of the room's group" \
+  "drwxrwsr-x $group
+drwxrwsr-x $group
+drwxrwsr-x $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
+same "  ... files group-writable" "-rw-rw-r-- $group
+-rw-rw-r-- $group
+-rw-rw-r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
+
+before="$(cd "$room" && find . -printf '%p %m %s\n' | sort; cat user/master.psw)"
+run $'other\n' --setup-classroom "$room"
+same "setup of a laid-out folder: exit 1" 1 "$rc"
+check "  ... saying so on stderr, naming it, in one line" \
+  test "$(wc -l <<<"$err")" = 1 -a -n "$(grep -F "もう用意されています: $room" <<<"$err")"
+same "  ... nothing on stdout" "" "$out"
+same "  ... nothing changed" "$before" "$(cd "$room" && find . -printf '%p %m %s\n' | sort; cat user/master.psw)"
+
+run $'pw\n' --setup-classroom "$tmp/no such folder"
+same "setup of a folder that does not exist: exit 1" 1 "$rc"
+check "  ... naming it" grep -qF "見つかりません: $tmp/no such folder" <<<"$err"
+check "  ... and not making it" test ! -e "$tmp/no such folder"
+
+mkdir "$tmp/empty"
+run '' --setup-classroom "$tmp/empty"
+same "setup without a password on stdin: exit 1" 1 "$rc"
+same "  ... nothing laid out" "" "$(ls -A "$tmp/empty")"
+
+run $'新しい\r\n' --set-master-password "$room"
+same "set-master-password: exit 0" 0 "$rc"
+same "  ... one line" "マスターパスワードを変えました: $room" "$out"
+same "  ... stored in cp932 (a CR LF typed in is one line end)" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
+same "  ... still the group's" "-rw-rw-r-- $group" "$(stat -c '%A %G' "$room/user/master.psw")"
+run $'\n' --set-master-password "$room"
+same "an empty master password: exit 1" 1 "$rc"
+same "  ... the password kept" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
+run $'x\n' --set-master-password "$tmp/empty"
+same "set-master-password on a folder without user/: exit 1" 1 "$rc"
+check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
+
+run '' --setup-classroom
+same "no folder: usage, exit 2" 2 "$rc"
+run '' --set-master-password a b
+same "two folders: usage, exit 2" 2 "$rc"
+
+# On a terminal: asked twice, nothing echoed; two different entries change nothing.
+tty() { # tty <first> <second> <args...>: the program on a pseudo-terminal; prints its screen, sets rc
+  local first="$1" second="$2"; shift 2
+  python3 - "$first" "$second" "$pikazan" "$@" <<'EOF' >"$tmp/screen"
+import os, pty, select, signal, sys, time
+first, second, argv = sys.argv[1], sys.argv[2], sys.argv[3:]
+env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+pid, fd = pty.fork()
+if pid == 0:
+    os.execve(argv[0], argv, env)
+screen = b""
+deadline = time.time() + 20
+def read_until(text):
+    global screen
+    while (text is None or text.encode() not in screen) and time.time() < deadline:
+        if not select.select([fd], [], [], 0.2)[0]:
+            continue
+        try:
+            chunk = os.read(fd, 4096)
+        except OSError:
+            return
+        if not chunk:
+            return
+        screen += chunk
+read_until("マスターパスワード: ")
+os.write(fd, (first + "\n").encode())
+read_until("もう一度: ")
+os.write(fd, (second + "\n").encode())
+read_until(None)
+if time.time() >= deadline:
+    os.kill(pid, signal.SIGKILL)
+_, status = os.waitpid(pid, 0)
+sys.stdout.write(screen.decode(errors="replace").replace("\r", ""))
+sys.exit(os.waitstatus_to_exitcode(status))
+EOF
+  rc=$?
+}
+tty hidden-one hidden-two --set-master-password "$room"
+same "a terminal, two different entries: exit 1" 1 "$rc"
+check "  ... asked twice" grep -q 'マスターパスワード: .*もう一度: \|もう一度: ' "$tmp/screen"
+check "  ... nothing typed is shown" test -z "$(grep -o 'hidden' "$tmp/screen")"
+same "  ... the password kept" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
+tty secret7 secret7 --set-master-password "$room"
+same "a terminal, the same entry twice: exit 0" 0 "$rc"
+check "  ... nothing typed is shown" test -z "$(grep -o 'secret' "$tmp/screen")"
+same "  ... stored" "736563726574370d0a" "$(hex "$room/user/master.psw")"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,234 @@
+#include "users/classroom.h"
+
+#include "platform/textfile.h"
+#include "users/userstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace classroom {
+namespace {
+constexpr mode_t kSharedFolderMode = 02775;
+constexpr mode_t kSharedFileMode = 0664;
+
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// What a setup made, so that a failure part-way takes back exactly that and nothing else.
+struct Made {
+    QStringList files, folders;
+    void undo() const
+    {
+        for (const QString &f : files)
+            ::unlink(native(f).constData());
+        for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+            ::rmdir(native(*it).constData());
+    }
+};
+
+// The group a shared folder hands on, or none for a private one.
+struct Sharing {
+    bool shared = false;
+    gid_t group = 0;
+};
+
+Sharing sharingOf(const QString &folder)
+{
+    struct stat st {};
+    if (::stat(native(folder).constData(), &st) != 0)
+        throw pz::IoError::fromErrno(folder, errno);
+    return {(st.st_mode & (S_IWGRP | S_ISGID)) != 0, st.st_gid};
+}
+
+// Gives a file or folder made here the shared folder's group and mode. chown before chmod: a change
+// of group may clear the setgid bit.
+void share(const QString &path, const Sharing &s, mode_t mode)
+{
+    if (!s.shared)
+        return;
+    if (::chown(native(path).constData(), static_cast<uid_t>(-1), s.group) != 0
+        || ::chmod(native(path).constData(), mode) != 0)
+        throw pz::IoError::fromErrno(path, errno);
+}
+
+// A folder of the classroom: made when missing (and then shared), kept as it is when there.
+void makeFolder(const QString &path, const Sharing &s, Made &made)
+{
+    if (::mkdir(native(path).constData(), 0777) == 0) {
+        made.folders << path;
+        share(path, s, kSharedFolderMode);
+        return;
+    }
+    const int e = errno;
+    struct stat st {};
+    if (e == EEXIST && ::lstat(native(path).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return;
+        throw pz::IoError(path, S_ISLNK(st.st_mode) ? pz::reason::isLink() : pz::reason::notRegular());
+    }
+    throw pz::IoError::fromErrno(path, e);
+}
+
+// Copies one template file to a name that must be free; an existing file or link is left alone.
+void copyNew(const QString &from, const QString &to, const Sharing &s, Made &made)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        throw pz::IoError(from, source.errorString());
+    const QByteArray bytes = source.read(textfile::kMaxBytes);
+
+    const int fd = ::open(native(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return;
+        throw pz::IoError::fromErrno(to, errno);
+    }
+    made.files << to;
+    qsizetype done = 0;
+    int e = 0;
+    while (done < bytes.size() && e == 0) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            e = errno;
+    }
+    if (e == 0 && ::fsync(fd) != 0)
+        e = errno;
+    if (::close(fd) != 0 && e == 0)
+        e = errno;
+    if (e != 0)
+        throw pz::IoError::fromErrno(to, e);
+    share(to, s, kSharedFileMode);
+}
+
+// Runs f in the classroom folder, where the user store's relative paths lead, and names the file by
+// its full path in any error: an administrator runs this from anywhere.
+template <class F>
+auto inClassroom(const QString &dir, F f)
+{
+    const QString back = QDir::currentPath();
+    if (!QDir::setCurrent(dir))
+        throw pz::IoError::fromErrno(dir, errno);
+    struct Return {
+        QString to;
+        ~Return() { QDir::setCurrent(to); }
+    } ret{back};
+    try {
+        return f();
+    } catch (const pz::IoError &e) {
+        throw pz::IoError(QDir(dir).filePath(e.path()), e.reason());
+    }
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+QString refusePassword(const QString &password)
+{
+    if (password.isEmpty())
+        return QStringLiteral("マスターパスワードが空です。");
+    return userstore::checkPassword(password);
+}
+
+QString refuseFolder(const QString &dir)
+{
+    struct stat st {};
+    if (dir.isEmpty() || ::stat(native(dir).constData(), &st) != 0)
+        return QStringLiteral("教室フォルダが見つかりません: %1").arg(dir);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("教室フォルダではありません: %1").arg(dir);
+    return QString();
+}
+} // namespace
+
+QStringList templateFiles()
+{
+    return {QStringLiteral("settei/settei.dat"), QStringLiteral("user/master.psw"), QStringLiteral("wav/a.wav")};
+}
+
+bool isShared(const QString &folder) { return sharingOf(folder).shared; }
+
+QString checkSetup(const QString &dir, const QString &templateDir)
+{
+    if (QString refusal = refuseFolder(dir); !refusal.isEmpty())
+        return refusal;
+    const QDir root(dir);
+    if (QFileInfo(root.filePath(QStringLiteral("settei/settei.dat"))).isFile()
+        && isFolder(root.filePath(QStringLiteral("user"))) && isFolder(root.filePath(QStringLiteral("wav"))))
+        return QStringLiteral("この教室フォルダはもう用意されています: %1（マスターパスワードを変えるときは --set-master-password）").arg(dir);
+    const QDir from(templateDir);
+    for (const QString &f : templateFiles())
+        if (!QFileInfo(from.filePath(f)).isFile())
+            return QStringLiteral("教室フォルダのひな形が見つかりません: %1").arg(from.filePath(f));
+    // A folder left half laid out may already hold a master password: it is never replaced here.
+    const QString master = root.filePath(userstore::masterPasswordPath());
+    if (QFileInfo::exists(master) && !textfile::readFirstLine(master, textfile::Links::Refuse).isEmpty())
+        return QStringLiteral("この教室フォルダにはもうマスターパスワードがあります: %1（変えるときは --set-master-password）").arg(master);
+    return QString();
+}
+
+QString setup(const QString &dir, const QString &templateDir, const QString &password)
+{
+    if (QString refusal = checkSetup(dir, templateDir); !refusal.isEmpty())
+        return refusal;
+    if (QString refusal = refusePassword(password); !refusal.isEmpty())
+        return refusal;
+    const QDir root(dir), from(templateDir);
+    const QString master = root.filePath(userstore::masterPasswordPath());
+    const Sharing s = sharingOf(dir);
+    Made made;
+    try {
+        for (const QString &f : templateFiles()) {
+            makeFolder(root.filePath(QFileInfo(f).path()), s, made);
+            copyNew(from.filePath(f), root.filePath(f), s, made);
+        }
+        inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
+        // The rewrite keeps the copy's mode; its group comes from user/ only when that is setgid.
+        if (made.files.contains(master))
+            share(master, s, kSharedFileMode);
+    } catch (...) {
+        made.undo();
+        throw;
+    }
+    return QString();
+}
+
+QString checkSetMasterPassword(const QString &dir)
+{
+    if (QString refusal = refuseFolder(dir); !refusal.isEmpty())
+        return refusal;
+    if (!isFolder(QDir(dir).filePath(userstore::folder())))
+        return QStringLiteral("教室フォルダではありません（user フォルダがありません）: %1").arg(dir);
+    return QString();
+}
+
+QString setMasterPassword(const QString &dir, const QString &password)
+{
+    if (QString refusal = checkSetMasterPassword(dir); !refusal.isEmpty())
+        return refusal;
+    if (QString refusal = refusePassword(password); !refusal.isEmpty())
+        return refusal;
+    const QString users = QDir(dir).filePath(userstore::folder());
+    inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
+    // Written by IT as root, the file must stay readable by every pupil's account of a shared room.
+    const Sharing s = sharingOf(users);
+    if (s.shared) {
+        const QString master = QDir(dir).filePath(userstore::masterPasswordPath());
+        struct stat st {};
+        if (::stat(native(master).constData(), &st) != 0)
+            throw pz::IoError::fromErrno(master, errno);
+        share(master, s, (st.st_mode & 07777) | kSharedFileMode);
+    }
+    return QString();
+}
+
+} // namespace classroom
