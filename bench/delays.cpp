@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         // Splash: its timer runs from its creation, in the middle of the screens' creation.
         app.createScreens();
-        TForm11 *s = app.screens().form11;
+        TForm11 *s = app.screens().splash;
         auto *timer = s->findChild<QTimer *>(QStringLiteral("Timer1"));
         const qint64 startNs = clock.nsecsElapsed() - qint64(timer->interval() - timer->remainingTime()) * 1000000;
         s->ShowModal();
@@ -87,13 +87,13 @@ int main(int argc, char **argv)
         Screens &r = app.screens();
         app.state().gradeName = QStringLiteral("１０級");
         app.state().gradeParams = GradeParams{1, 4, 4.0};
-        r.form3->Show();
-        ShowWatch watch(r.form2, clock);
+        r.gradeSelection->Show();
+        ShowWatch watch(r.flashScreen, clock);
         const qint64 shownNs = clock.nsecsElapsed();
-        r.form16->Show();
+        r.briefing->Show();
         waitUntil([&] { return watch.shownAtNs >= 0; }, 5000);
         briefing.push_back((watch.shownAtNs - shownNs) / 1e6);
-        r.form2->Close();
+        r.flashScreen->Close();
         app.destroyScreens();
     }
     report("splash", splash);

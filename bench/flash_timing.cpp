@@ -250,7 +250,7 @@ int main(int argc, char *argv[])
         {"fast (3/15/0.435s)", 3, 15, 0.435, 20},
         {"extreme (3/99/1s)", 3, 99, 1.0, 12},
     };
-    TForm2 *f = app.screens().form2;
+    TForm2 *f = app.screens().flashScreen;
     SharedState &st = app.state();
     st.gradeName = QStringLiteral("bench");
     st.gradeParams = GradeParams{cases[0].digits, cases[0].count, cases[0].seconds};

@@ -7,7 +7,7 @@
 //
 //   bench_lock_contention [--writers N] [--rounds R] [--in-a-row K] [--folder DIR]
 //   bench_lock_contention --writer START_MS NAME COUNT     (one writer; started by the above)
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "users/userstore.h"
 
 #include <QCoreApplication>

@@ -110,9 +110,9 @@ int main(int argc, char **argv)
     });
     app.createScreens();
     Screens &s = app.screens();
-    s.form1->Show();
-    s.form1->setLoggedIn(true);
-    TForm8 *f = s.form8;
+    s.mainMenu->Show();
+    s.mainMenu->setLoggedIn(true);
+    TForm8 *f = s.ownRecords;
 
     std::printf("load: %s on %d CPUs, platform %s\n", qPrintable(loadAverage()), QThread::idealThreadCount(),
                 qPrintable(QGuiApplication::platformName()));
@@ -188,7 +188,7 @@ int main(int argc, char **argv)
         f->Close();
         QCoreApplication::processEvents();
     }
-    s.form1->restoreDisplayMode();
+    s.mainMenu->restoreDisplayMode();
     app.destroyScreens();
     return 0;
 }

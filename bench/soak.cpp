@@ -43,47 +43,47 @@ void settle() { QCoreApplication::processEvents(); }
 // One drill from the grade screen back to it. Returns the number of answers typed right.
 void oneDrill(Screens &s, SharedState &state, int n)
 {
-    QTest::mouseClick(s.form3->findChild<QWidget *>(QStringLiteral("Label1")), Qt::LeftButton); // 10級
-    if (!s.form16->isVisible())
+    QTest::mouseClick(s.gradeSelection->findChild<QWidget *>(QStringLiteral("Label1")), Qt::LeftButton); // 10級
+    if (!s.briefing->isVisible())
         fail("the briefing did not open", n);
-    s.form16->Timer1Timer();
+    s.briefing->Timer1Timer();
     settle();
-    if (!s.form2->isVisible())
+    if (!s.flashScreen->isVisible())
         fail("the flash screen did not open", n);
     for (int q = 1; q <= 10; ++q) {
         for (int i = 0; i < 3; ++i)
-            s.form2->Timer1Timer();
+            s.flashScreen->Timer1Timer();
         for (int k = 0; k < state.gradeParams.count; ++k) {
-            s.form2->MMTimer2Timer(s.form2->MMTimer2);
-            s.form2->MMTimer3Timer(s.form2->MMTimer3);
+            s.flashScreen->MMTimer2Timer(s.flashScreen->MMTimer2);
+            s.flashScreen->MMTimer3Timer(s.flashScreen->MMTimer3);
         }
-        if (!s.form2->Timer4->isActive())
+        if (!s.flashScreen->Timer4->isActive())
             fail("the question did not end", n);
-        s.form2->Timer4Timer();
+        s.flashScreen->Timer4Timer();
         settle();
-        if (!s.form5->isVisible())
+        if (!s.answerBox->isVisible())
             fail("the answer box did not open", n);
         // One wrong answer in ten drills' worth, so both verdicts and both marks come up.
         const int sum = state.drill.runningSum() + ((n + q) % 7 == 0 ? 1 : 0);
-        QTest::keyClicks(s.form5->Edit1, QString::number(sum));
-        QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
+        QTest::keyClicks(s.answerBox->Edit1, QString::number(sum));
+        QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);
         settle();
     }
-    if (!s.form6->isVisible())
+    if (!s.verdictBanner->isVisible())
         fail("the verdict did not show", n);
-    QTest::keyClick(s.form6, Qt::Key_Return);
-    if (!s.form4->isVisible())
+    QTest::keyClick(s.verdictBanner, Qt::Key_Return);
+    if (!s.resultSheet->isVisible())
         fail("the result sheet did not show", n);
     QElapsedTimer waited;
     waited.start();
-    while (s.form4->Timer1->isActive()) {
+    while (s.resultSheet->Timer1->isActive()) {
         if (waited.elapsed() > 5000)
             fail("the result sheet did not fill", n);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     }
-    QTest::mousePress(s.form4->findChild<QWidget *>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::mousePress(s.resultSheet->findChild<QWidget *>(QStringLiteral("Image1")), Qt::LeftButton);
     settle();
-    if (s.form4->isVisible() || App::instance()->activeScreen() != s.form3)
+    if (s.resultSheet->isVisible() || App::instance()->activeScreen() != s.gradeSelection)
         fail("the sheet did not return to the grade screen", n);
 }
 } // namespace
@@ -113,11 +113,11 @@ int main(int argc, char **argv)
     app.createScreens();
     Screens &s = app.screens();
     SharedState &state = app.state();
-    s.form1->Show();
+    s.mainMenu->Show();
     state.userName = QStringLiteral("はなこ");
-    s.form1->setLoggedIn(true);
-    QTest::mouseClick(s.form1->findChild<QWidget *>(QStringLiteral("Label3")), Qt::LeftButton); // れんしゅうする
-    if (!s.form3->isVisible())
+    s.mainMenu->setLoggedIn(true);
+    QTest::mouseClick(s.mainMenu->findChild<QWidget *>(QStringLiteral("Label3")), Qt::LeftButton); // れんしゅうする
+    if (!s.gradeSelection->isVisible())
         fail("the grade screen did not open", 0);
 
     const int warmUp = qMin(10, drills);

@@ -1,6 +1,6 @@
 #include "drill/MMTimer.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <exception>

@@ -2,7 +2,7 @@
 
 #include "drill/briefing.h"
 #include "drill/start.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
@@ -33,7 +33,7 @@ void TForm16::FormActivate()
 
 void TForm16::Timer1Timer()
 {
-    screens().form2->Show();
+    screens().flashScreen->Show();
     Close();
 }
 

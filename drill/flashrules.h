@@ -1,7 +1,7 @@
 #pragma once
 // The rules of the flash presentation that need no screen: the display interval, where the number
 // label goes, and which grade parameters the presentation can run.
-#include "settings/rand.h"
+#include "base/grade.h"
 
 #include <QString>
 #include <optional>

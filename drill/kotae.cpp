@@ -3,7 +3,7 @@
 #include "drill/drillrules.h"
 #include "drill/reviewpanel.h"
 #include "drill/start.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
@@ -118,10 +118,10 @@ void TForm4::FormCreate()
         for (QLabel *c : *cells)
             c->installEventFilter(this);
     connect(Review, &ReviewPanel::replayWanted, this, pz::guarded([this](int row) {
-        screens().form2->Replay(state().drill.question(row).numbers);
+        screens().flashScreen->Replay(state().drill.question(row).numbers);
     }));
     // Back from the replay, the panel takes the keyboard again.
-    connect(screens().form2, &TForm2::replayFinished, this, [this] {
+    connect(screens().flashScreen, &TForm2::replayFinished, this, [this] {
         if (Review->isVisible())
             Review->setFocus();
     });
@@ -143,7 +143,7 @@ void TForm4::openReview(int row)
 {
     // Only the drill the sheet shows, once it is marked; a replay under way is left alone.
     const DrillSession &drill = state().drill;
-    if (markCells[row]->text().isEmpty() || drill.questionsKept() != kRows || screens().form2->isReplaying())
+    if (markCells[row]->text().isEmpty() || drill.questionsKept() != kRows || screens().flashScreen->isReplaying())
         return;
     Review->present(row, titleCells[row]->text(), drill.question(row));
 }

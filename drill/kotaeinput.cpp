@@ -5,7 +5,7 @@
 #include "drill/option.h"
 #include "drill/start.h"
 #include "drill/success.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
@@ -49,8 +49,8 @@ void TForm5::FormCreate()
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
     // The flash screen, made before this box, calls for it after each question; its close reset
     // asks for question 1 again.
-    connect(screens().form2, &TForm2::answerWanted, this, [this] { Show(); });
-    connect(screens().form2, &TForm2::drillReset, this, [this] { setQuestionCaption(QStringLiteral("1問目")); });
+    connect(screens().flashScreen, &TForm2::answerWanted, this, [this] { Show(); });
+    connect(screens().flashScreen, &TForm2::drillReset, this, [this] { setQuestionCaption(QStringLiteral("1問目")); });
     setFocusProxy(Edit1);
     Edit1->setFocus();
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答えを入力してENTERを押して下さい"),
@@ -59,15 +59,15 @@ void TForm5::FormCreate()
 
 void TForm5::FormShow()
 {
-    screens().form1->setEnabled(false);
-    screens().form3->setEnabled(false);
+    screens().mainMenu->setEnabled(false);
+    screens().gradeSelection->setEnabled(false);
 }
 
 void TForm5::FormActivate()
 {
     Edit1->clear();
     Edit1->setFocus();
-    screens().form2->setEnabled(false); // clicks on the blank flash screen do nothing meanwhile
+    screens().flashScreen->setEnabled(false); // clicks on the blank flash screen do nothing meanwhile
 }
 
 void TForm5::setQuestionCaption(const QString &text)
@@ -90,7 +90,7 @@ void TForm5::Edit1KeyPress(int &key)
 
 void TForm5::acceptAnswer()
 {
-    TForm2 *flash = screens().form2;
+    TForm2 *flash = screens().flashScreen;
     if (!app().isOpen(flash)) {
         // The flash screen was closed under the box (the window system's close reaches it even
         // disabled), which abandoned the drill: there is no question to judge and nothing to re-arm.
@@ -119,9 +119,9 @@ void TForm5::acceptAnswer()
     if (drill.isOver()) {
         const QString verdict = drill.decideVerdict();
         // The line and its child are fixed now; nothing later (cells, login) may change them.
-        drill.fixRecord(state().userName, state().gradeName, screens().form4->today());
+        drill.fixRecord(state().userName, state().gradeName, screens().resultSheet->today());
         Close(); // also closes the flash screen, which resets the drill
-        screens().form6->present(verdict, drillrules::verdictLeft(verdict));
+        screens().verdictBanner->present(verdict, drillrules::verdictLeft(verdict));
         drill.resetCounts();
     }
 
@@ -131,10 +131,10 @@ void TForm5::acceptAnswer()
 
 void TForm5::FormCloseQuery()
 {
-    screens().form1->setEnabled(true);
-    screens().form3->setEnabled(true);
+    screens().mainMenu->setEnabled(true);
+    screens().gradeSelection->setEnabled(true);
     state().drill.resetCounts();
     setQuestionCaption(QStringLiteral("1問目"));
-    screens().form2->setEnabled(true);
-    screens().form2->Close();
+    screens().flashScreen->setEnabled(true);
+    screens().flashScreen->Close();
 }

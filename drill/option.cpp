@@ -2,7 +2,7 @@
 
 #include "drill/dkhyouji.h"
 #include "drill/flashrules.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/app.h"
 #include "shell/kit.h"
 #include "shell/dialogs.h"
@@ -74,7 +74,7 @@ void TForm3::chooseGrade(GradeCode code, const QString &name)
         return;
     }
     state().gradeName = name;
-    screens().form16->Show();
+    screens().briefing->Show();
 }
 
 void TForm3::Label21Click() { Close(); }

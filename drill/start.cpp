@@ -4,7 +4,7 @@
 #include "drill/flashrules.h"
 #include "drill/numberlabel.h"
 #include "drill/option.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/sound.h"
 #include "shell/kit.h"
 #include "shell/app.h"
@@ -87,8 +87,8 @@ void TForm2::FormDestroy()
 
 void TForm2::FormShow()
 {
-    screens().form1->setEnabled(false);
-    screens().form3->setEnabled(false);
+    screens().mainMenu->setEnabled(false);
+    screens().gradeSelection->setEnabled(false);
 }
 
 void TForm2::FormActivate()
@@ -229,8 +229,8 @@ void TForm2::recoverMissedTick(TMMTimer *timer)
 void TForm2::FormCloseQuery()
 {
     SharedState &s = state();
-    screens().form1->setEnabled(true);
-    screens().form3->setEnabled(true);
+    screens().mainMenu->setEnabled(true);
+    screens().gradeSelection->setEnabled(true);
     Timer1->stop();
     Label1->setText(QStringLiteral("3"));
     Label1->setVisible(true);

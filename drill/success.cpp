@@ -1,7 +1,7 @@
 #include "drill/success.h"
 
 #include "drill/kotae.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/kit.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
@@ -49,7 +49,7 @@ void TForm6::FormKeyPress(QKeyEvent *event)
 
 void TForm6::moveOn()
 {
-    TForm4 *sheet = screens().form4;
+    TForm4 *sheet = screens().resultSheet;
     sheet->Show();
     sheet->startFill();
     Close();

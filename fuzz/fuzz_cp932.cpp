@@ -1,7 +1,7 @@
 // The cp932 layer under any bytes: decoding never fails, text that decodes without loss encodes
 // back to bytes that decode to the same text, text the encoder cannot hold is refused as a
 // conversion error (never written), and line splitting leaves no line end inside a line.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 
 #include <cstdint>

@@ -6,7 +6,7 @@
 //  - a value the accessors return converts back to the same value;
 //  - parameters checkParams accepts always give an interval the timers can take (1 ms to 2^32 - 1).
 #include "drill/flashrules.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "settings/rand.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "platform/textfile.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/permissions.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "records/mastergate.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "records/recordgrid.h"
 #include "settings/settei.h"
 #include "shell/app.h"
@@ -61,7 +61,7 @@ void TForm13::FormActivate()
 void TForm13::FormCloseQuery()
 {
     // The teacher's visit ends, and with it the child's login at the main menu.
-    screens().form1->setLoggedIn(false);
+    screens().mainMenu->setLoggedIn(false);
     Label1->clear();
     ListBox1->clear();
     StringGrid1->clearCells();
@@ -80,8 +80,8 @@ void TForm13::ListBox1Click()
     StringGrid1->load(userstore::readHistory(name));
 }
 
-void TForm13::Label4Click() { screens().form17->Show(); }
-void TForm13::Label3Click() { screens().form15->ShowModal(); }
+void TForm13::Label4Click() { screens().settingsEditor->Show(); }
+void TForm13::Label3Click() { screens().deletionConfirm->ShowModal(); }
 void TForm13::Label2Click() { Close(); }
 
 QString TForm13::shownUser() const

@@ -3,6 +3,8 @@
 // the one chosen, and the way to the deletion question and the settings editor.
 #include "shell/screen.h"
 
+#include <QListWidget>
+
 class ClickLabel;
 class Picture;
 class QLabel;
@@ -27,8 +29,7 @@ public:
     ClickLabel *Label3 = nullptr;
     Picture *Image1 = nullptr;       // もどる
     ClickLabel *Label2 = nullptr;
-    // The registered users. The settings editor empties it before it returns here; the next
-    // activation fills it again.
+    // The registered users; the next activation fills it again.
     QListWidget *ListBox1 = nullptr;
     RecordGrid *StringGrid1 = nullptr;
 
@@ -41,4 +42,7 @@ public:
     // or an empty string; and forgetting that user once their files are gone.
     QString shownUser() const;
     void userDeleted(const QString &name);
+    // The settings editor is closing back to this screen: the list is emptied now and filled again
+    // as the screen becomes active.
+    void forgetUsers() { ListBox1->clear(); }
 };

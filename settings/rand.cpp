@@ -1,7 +1,7 @@
 #include "settings/rand.h"
 
 #include "drill/flashrules.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 
 #include <QDateTime>

@@ -1,18 +1,13 @@
 #pragma once
 // The grade parameters in settei/settei.dat and the number generator of the flash screen.
+#include "base/grade.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
 
-using GradeCode = int; // 1..10 = 1級..10級, 11..20 = 初段..十段
-
-struct GradeParams {
-    qint32 digits = 0;
-    qint32 count = 0;
-    double seconds = 0;
-};
 
 namespace settings {
 constexpr int kLineCount = 60;

@@ -211,8 +211,7 @@ void TForm17::Label29Click()
 
 void TForm17::Label27Click()
 {
-    // The students' records refill their list as they become active again.
-    screens().form13->ListBox1->clear();
+    screens().studentsRecords->forgetUsers();
     Close();
 }
 

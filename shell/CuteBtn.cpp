@@ -1,6 +1,6 @@
 #include "shell/CuteBtn.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>

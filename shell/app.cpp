@@ -1,6 +1,6 @@
 #include "shell/app.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/x11window.h"
 #include "shell/dialogs.h"
 #include "shell/main.h"
@@ -255,7 +255,7 @@ Screen *App::prepareWindow(Screen *s, Screen *opener)
     else if (s->layout().kind == Screen::Kind::Panel)
         x11window::setFixedFrame(s, false);
     // One taskbar entry for the program: the main menu's, with the program's title.
-    if (s == screens_.form1)
+    if (s == screens_.mainMenu)
         x11window::setTaskbarNames(s, title(), QByteArrayLiteral("pikazan"));
     else
         x11window::skipTaskbar(s);

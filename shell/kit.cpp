@@ -1,6 +1,6 @@
 #include "shell/kit.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/artwork.h"
 #include "shell/widgets.h"
 

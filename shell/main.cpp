@@ -1,22 +1,15 @@
 #include "shell/main.h"
 
 #include "drill/kotae.h"
-#include "drill/option.h"
 #include "platform/display.h"
-#include "platform/errors.h"
-#include "records/kiroku.h"
+#include "base/errors.h"
 #include "shell/app.h"
 #include "shell/ChDisp.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/widgets.h"
 #include "users/accesscheck.h"
-#include "users/delete.h"
-#include "users/masterpass.h"
-#include "users/mstgtpass.h"
-#include "users/regist.h"
 #include "users/userstore.h"
-#include "users/usrselect.h"
 
 #include <QDir>
 
@@ -71,7 +64,7 @@ void TForm1::FormActivate()
     }
     // A missing file counts as an empty one: the dialog that creates it comes up.
     if (userstore::readMasterPassword().isEmpty())
-        screens().form12->ShowModal();
+        asScreen(screens().masterPasswordSetup)->ShowModal();
 }
 
 void TForm1::restoreDisplayMode()
@@ -86,16 +79,16 @@ void TForm1::restoreDisplayMode()
 void TForm1::FormCloseQuery()
 {
     // A finished drill whose line the result sheet has not written yet is not lost on the way out.
-    pz::guard([this] { screens().form4->recordFinishedDrill(); });
+    pz::guard([this] { screens().resultSheet->recordFinishedDrill(); });
     restoreDisplayMode();
     // Closing the main screen ends the program.
     app().endProgram();
 }
 
-void TForm1::Label1Click() { screens().form7->Show(); }
-void TForm1::Label6Click() { screens().form9->Show(); }
-void TForm1::Label3Click() { screens().form3->Show(); }
-void TForm1::Label2Click() { screens().form8->Show(); }
-void TForm1::Label5Click() { screens().form10->Show(); }
+void TForm1::Label1Click() { asScreen(screens().registration)->Show(); }
+void TForm1::Label6Click() { asScreen(screens().login)->Show(); }
+void TForm1::Label3Click() { asScreen(screens().gradeSelection)->Show(); }
+void TForm1::Label2Click() { asScreen(screens().ownRecords)->Show(); }
+void TForm1::Label5Click() { asScreen(screens().userDeletion)->Show(); }
 void TForm1::Label4Click() { Close(); }
-void TForm1::Label7Click() { screens().form14->Show(); }
+void TForm1::Label7Click() { asScreen(screens().masterPasswordEntry)->Show(); }

@@ -231,7 +231,7 @@ int main(int argc, char **argv)
 
     // Before the screens: the main menu's creation switches the display and starts its guard.
     unixsignals::onTermination([&app] {
-        if (auto *menu = app.screens().form1)
+        if (auto *menu = app.screens().mainMenu)
             menu->Close();
         else
             app.quit();
@@ -241,16 +241,16 @@ int main(int argc, char **argv)
 
     // However the program ends, the display goes back to the mode it had.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&app] {
-        if (auto *menu = app.screens().form1)
+        if (auto *menu = app.screens().mainMenu)
             menu->restoreDisplayMode();
     });
 
-    if (TForm11 *splash = app.screens().form11)
+    if (TForm11 *splash = app.screens().splash)
         splash->ShowModal();
     if (!app.ending())
-        app.screens().form1->Show();
+        app.screens().mainMenu->Show();
     const int rc = app.run(); // returns at once when the program was ended before its loop started
-    app.screens().form1->restoreDisplayMode();
+    app.screens().mainMenu->restoreDisplayMode();
     app.destroyScreens();
     return rc;
 }

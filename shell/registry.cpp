@@ -19,6 +19,24 @@
 #include "users/regist.h"
 #include "users/usrselect.h"
 
+Screen *asScreen(TForm1 *s) { return s; }
+Screen *asScreen(TForm2 *s) { return s; }
+Screen *asScreen(TForm3 *s) { return s; }
+Screen *asScreen(TForm4 *s) { return s; }
+Screen *asScreen(TForm5 *s) { return s; }
+Screen *asScreen(TForm6 *s) { return s; }
+Screen *asScreen(TForm7 *s) { return s; }
+Screen *asScreen(TForm8 *s) { return s; }
+Screen *asScreen(TForm9 *s) { return s; }
+Screen *asScreen(TForm10 *s) { return s; }
+Screen *asScreen(TForm11 *s) { return s; }
+Screen *asScreen(TForm12 *s) { return s; }
+Screen *asScreen(TForm13 *s) { return s; }
+Screen *asScreen(TForm14 *s) { return s; }
+Screen *asScreen(TForm15 *s) { return s; }
+Screen *asScreen(TForm16 *s) { return s; }
+Screen *asScreen(TForm17 *s) { return s; }
+
 namespace {
 template <class T>
 T *make(QList<Screen *> &created)
@@ -34,23 +52,23 @@ void App::createScreens()
 {
     state_ = SharedState{};
     Screens &r = screens_;
-    r.form1 = make<TForm1>(created_);
-    r.form3 = make<TForm3>(created_);
-    r.form2 = make<TForm2>(created_);
-    r.form4 = make<TForm4>(created_);
-    r.form5 = make<TForm5>(created_);
-    r.form6 = make<TForm6>(created_);
-    r.form7 = make<TForm7>(created_);
-    r.form8 = make<TForm8>(created_);
-    r.form9 = make<TForm9>(created_);
-    r.form10 = make<TForm10>(created_);
-    r.form11 = make<TForm11>(created_);
-    r.form12 = make<TForm12>(created_);
-    r.form13 = make<TForm13>(created_);
-    r.form14 = make<TForm14>(created_);
-    r.form15 = make<TForm15>(created_);
-    r.form16 = make<TForm16>(created_);
-    r.form17 = make<TForm17>(created_);
+    r.mainMenu = make<TForm1>(created_);
+    r.gradeSelection = make<TForm3>(created_);
+    r.flashScreen = make<TForm2>(created_);
+    r.resultSheet = make<TForm4>(created_);
+    r.answerBox = make<TForm5>(created_);
+    r.verdictBanner = make<TForm6>(created_);
+    r.registration = make<TForm7>(created_);
+    r.ownRecords = make<TForm8>(created_);
+    r.login = make<TForm9>(created_);
+    r.userDeletion = make<TForm10>(created_);
+    r.splash = make<TForm11>(created_);
+    r.masterPasswordSetup = make<TForm12>(created_);
+    r.studentsRecords = make<TForm13>(created_);
+    r.masterPasswordEntry = make<TForm14>(created_);
+    r.deletionConfirm = make<TForm15>(created_);
+    r.briefing = make<TForm16>(created_);
+    r.settingsEditor = make<TForm17>(created_);
 }
 
 void App::destroyScreens()

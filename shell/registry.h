@@ -6,22 +6,34 @@ class TForm1; class TForm2; class TForm3; class TForm4; class TForm5; class TFor
 class TForm7; class TForm8; class TForm9; class TForm10; class TForm11; class TForm12;
 class TForm13; class TForm14; class TForm15; class TForm16; class TForm17;
 
+// By role; each screen's class is named in its header (TForm1 is shell/main.h, and so on).
+class Screen;
+
+// Each screen as the common base, for a move that needs nothing of the screen's own (Show,
+// ShowModal, Close), so that the caller need not include the screen's header.
+Screen *asScreen(TForm1 *); Screen *asScreen(TForm2 *); Screen *asScreen(TForm3 *);
+Screen *asScreen(TForm4 *); Screen *asScreen(TForm5 *); Screen *asScreen(TForm6 *);
+Screen *asScreen(TForm7 *); Screen *asScreen(TForm8 *); Screen *asScreen(TForm9 *);
+Screen *asScreen(TForm10 *); Screen *asScreen(TForm11 *); Screen *asScreen(TForm12 *);
+Screen *asScreen(TForm13 *); Screen *asScreen(TForm14 *); Screen *asScreen(TForm15 *);
+Screen *asScreen(TForm16 *); Screen *asScreen(TForm17 *);
+
 struct Screens {
-    TForm1 *form1 = nullptr;   // main menu
-    TForm2 *form2 = nullptr;   // flash screen
-    TForm3 *form3 = nullptr;   // grade selection
-    TForm4 *form4 = nullptr;   // result sheet
-    TForm5 *form5 = nullptr;   // answer box
-    TForm6 *form6 = nullptr;   // verdict
-    TForm7 *form7 = nullptr;   // registration
-    TForm8 *form8 = nullptr;   // own records
-    TForm9 *form9 = nullptr;   // login
-    TForm10 *form10 = nullptr; // delete a user
-    QPointer<TForm11> form11;  // splash (destroyed after it closes)
-    TForm12 *form12 = nullptr; // create the master password
-    TForm13 *form13 = nullptr; // students' records
-    TForm14 *form14 = nullptr; // enter the master password
-    TForm15 *form15 = nullptr; // confirm a deletion
-    TForm16 *form16 = nullptr; // briefing
-    TForm17 *form17 = nullptr; // settings editor
+    TForm1 *mainMenu = nullptr;
+    TForm2 *flashScreen = nullptr;
+    TForm3 *gradeSelection = nullptr;
+    TForm4 *resultSheet = nullptr;
+    TForm5 *answerBox = nullptr;
+    TForm6 *verdictBanner = nullptr;
+    TForm7 *registration = nullptr;
+    TForm8 *ownRecords = nullptr;
+    TForm9 *login = nullptr;
+    TForm10 *userDeletion = nullptr;        // a logged-in child deletes themselves
+    QPointer<TForm11> splash;               // destroyed after it closes
+    TForm12 *masterPasswordSetup = nullptr; // chooses the first master password
+    TForm13 *studentsRecords = nullptr;     // the teacher's screen
+    TForm14 *masterPasswordEntry = nullptr; // the door to the teacher's screen
+    TForm15 *deletionConfirm = nullptr;     // the teacher's yes/no before a deletion
+    TForm16 *briefing = nullptr;
+    TForm17 *settingsEditor = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "shell/screen.h"
 
 #include "platform/display.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/x11window.h"
 #include "shell/app.h"
 

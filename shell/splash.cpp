@@ -1,7 +1,7 @@
 #include "shell/splash.h"
 
 #include "shell/kit.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/artwork.h"
 #include "shell/widgets.h"
 

@@ -65,33 +65,33 @@ int main(int argc, char **argv)
     Screens &s = app.screens();
 
     QTimer::singleShot(1000, [&] { shot(QStringLiteral("01-splash")); });
-    s.form11->ShowModal();
-    s.form1->Show();
+    s.splash->ShowModal();
+    s.mainMenu->Show();
     shot(QStringLiteral("02-menu"));
-    s.form1->setLoggedIn(true);
+    s.mainMenu->setLoggedIn(true);
     shot(QStringLiteral("03-menu-logged-in"));
     // Register and log in a child.
-    click(s.form1, "Label1");
-    s.form7->Edit1->insert(QStringLiteral("はなこ"));
-    QTest::keyClicks(s.form7->Edit2, QStringLiteral("pass1"));
+    click(s.mainMenu, "Label1");
+    s.registration->Edit1->insert(QStringLiteral("はなこ"));
+    QTest::keyClicks(s.registration->Edit2, QStringLiteral("pass1"));
     shot(QStringLiteral("03a-registration"));
-    s.form7->CuteButton1->OnClick(s.form7->CuteButton1);
-    click(s.form1, "Label6");
-    s.form9->ListBox1->setCurrentRow(0);
-    QTest::keyClicks(s.form9->Edit1, QStringLiteral("pass1"));
+    s.registration->CuteButton1->OnClick(s.registration->CuteButton1);
+    click(s.mainMenu, "Label6");
+    s.login->ListBox1->setCurrentRow(0);
+    QTest::keyClicks(s.login->Edit1, QStringLiteral("pass1"));
     shot(QStringLiteral("03b-login"));
-    QTest::keyClick(s.form9->Edit1, Qt::Key_Return);
+    QTest::keyClick(s.login->Edit1, Qt::Key_Return);
 
-    click(s.form1, "Label3");
+    click(s.mainMenu, "Label3");
     shot(QStringLiteral("04-grades"));
-    click(s.form3, "Label19"); // 五段
+    click(s.gradeSelection, "Label19"); // 五段
     shot(QStringLiteral("05-briefing-godan"));
-    s.form16->Timer1->stop();
-    s.form16->Close();
-    click(s.form3, "Label1"); // １０級
+    s.briefing->Timer1->stop();
+    s.briefing->Close();
+    click(s.gradeSelection, "Label1"); // １０級
     shot(QStringLiteral("06-briefing-10kyu"));
-    s.form16->Timer1->stop();
-    s.form16->Close();
+    s.briefing->Timer1->stop();
+    s.briefing->Close();
 
     // A drill of 十段 made short: 3 digits, 3 numbers over 3 seconds.
     QStringList lines = settings::defaultSettingsLines();
@@ -100,29 +100,29 @@ int main(int argc, char **argv)
     set.open(QIODevice::WriteOnly | QIODevice::Truncate);
     set.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
     set.close();
-    click(s.form3, "Label20");
-    (void)QTest::qWaitFor([&] { return s.form2->isVisible(); }, 5000);
+    click(s.gradeSelection, "Label20");
+    (void)QTest::qWaitFor([&] { return s.flashScreen->isVisible(); }, 5000);
     shot(QStringLiteral("07-countdown"));
-    auto *number = s.form2->findChild<QLabel *>(QStringLiteral("Label2"));
+    auto *number = s.flashScreen->findChild<QLabel *>(QStringLiteral("Label2"));
     (void)QTest::qWaitFor([&] { return !number->text().isEmpty(); }, 6000);
     QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/08-number.png"));
     for (int q = 1; q <= 10; ++q) {
-        (void)QTest::qWaitFor([&] { return s.form5->isVisible(); }, 10000);
+        (void)QTest::qWaitFor([&] { return s.answerBox->isVisible(); }, 10000);
         const int sum = app.state().drill.runningSum();
         // Question 4 is answered without its second number, for the second look below.
-        QTest::keyClicks(s.form5->Edit1, QString::number(q == 4 ? sum - app.state().drill.question(3).numbers.value(1) : sum));
+        QTest::keyClicks(s.answerBox->Edit1, QString::number(q == 4 ? sum - app.state().drill.question(3).numbers.value(1) : sum));
         if (q == 1)
             shot(QStringLiteral("09-answer-box"));
-        QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
+        QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);
     }
     shot(QStringLiteral("10-verdict"));
-    QTest::keyClick(s.form6, Qt::Key_Return);
+    QTest::keyClick(s.verdictBanner, Qt::Key_Return);
     shot(QStringLiteral("11-result-sheet"));
-    QTest::mouseClick(s.form4->findChild<QLabel *>(TForm4::markCellName(4)), Qt::LeftButton);
+    QTest::mouseClick(s.resultSheet->findChild<QLabel *>(TForm4::markCellName(4)), Qt::LeftButton);
     shot(QStringLiteral("11a-review-missing-number"));
-    QTest::keyClick(s.form4->Review, Qt::Key_Escape);
-    click(s.form4, "Label46");
-    s.form3->Close();
+    QTest::keyClick(s.resultSheet->Review, Qt::Key_Escape);
+    click(s.resultSheet, "Label46");
+    s.gradeSelection->Close();
 
     // The child's own records after years of drills, scrolled down a way.
     for (int i = 0; i < 240; ++i)
@@ -130,11 +130,11 @@ int main(int argc, char **argv)
                                                           .arg(10 - i / 24).arg(2005 + i / 100).arg(i / 9 % 12 + 1)
                                                           .arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i * 7 % 11).arg(10 - i * 7 % 11)
                                                           .arg(i * 7 % 11 >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格")));
-    click(s.form1, "Label2");
+    click(s.mainMenu, "Label2");
     QTest::qWait(100);
-    s.form8->StringGrid1->verticalScrollBar()->setValue(120);
+    s.ownRecords->StringGrid1->verticalScrollBar()->setValue(120);
     shot(QStringLiteral("12-own-records-scrolled"));
-    click(s.form8, "Label2");
+    click(s.ownRecords, "Label2");
 
     // The same history damaged at its end: a line of 4 MiB and bytes that are no cp932 character.
     {
@@ -145,48 +145,48 @@ int main(int argc, char **argv)
         history.write("\x82\x50\x82\x4f\x8b\x89,2009/3/06,9,1,\x8d\x87\x8a\x69\r\n");
         history.close();
     }
-    click(s.form1, "Label2");
+    click(s.mainMenu, "Label2");
     QTest::qWait(100);
-    s.form8->StringGrid1->scrollToBottom();
+    s.ownRecords->StringGrid1->scrollToBottom();
     shot(QStringLiteral("12a-own-records-damaged"));
-    click(s.form8, "Label2");
+    click(s.ownRecords, "Label2");
 
     // Deleting oneself: the master password half typed.
-    click(s.form1, "Label5");
-    QTest::keyClicks(s.form10->Edit1, QStringLiteral("teac"));
+    click(s.mainMenu, "Label5");
+    QTest::keyClicks(s.userDeletion->Edit1, QStringLiteral("teac"));
     shot(QStringLiteral("13-delete-self"));
-    s.form10->Close();
+    s.userDeletion->Close();
 
     // The teacher's screen with a history shown, and the question of 削除.
     userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pass2"));
     userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１０級,2006/4/07,9,1,合格"));
-    s.form13->Show();
-    s.form13->ListBox1->setCurrentRow(0);
+    s.studentsRecords->Show();
+    s.studentsRecords->ListBox1->setCurrentRow(0);
     shot(QStringLiteral("14-students-records"));
     QTimer::singleShot(0, [&] {
         shot(QStringLiteral("15-confirm-delete"));
-        click(s.form15, "Label2"); // いいえ
+        click(s.deletionConfirm, "Label2"); // いいえ
     });
-    click(s.form13, "Label3");
-    click(s.form13, "Label2");
+    click(s.studentsRecords, "Label3");
+    click(s.studentsRecords, "Label2");
 
     // The master password typed to reach the students' records, then the settings editor.
-    click(s.form1, "Label7");
-    QTest::keyClicks(s.form14->Edit1, QStringLiteral("teacher"));
+    click(s.mainMenu, "Label7");
+    QTest::keyClicks(s.masterPasswordEntry->Edit1, QStringLiteral("teacher"));
     shot(QStringLiteral("16-master-password"));
-    QTest::keyClick(s.form14->Edit1, Qt::Key_Return);
-    click(s.form13, "Label4");
+    QTest::keyClick(s.masterPasswordEntry->Edit1, Qt::Key_Return);
+    click(s.studentsRecords, "Label4");
     shot(QStringLiteral("17-settings"));
-    click(s.form17, "Label27");
-    click(s.form13, "Label2");
+    click(s.settingsEditor, "Label27");
+    click(s.studentsRecords, "Label2");
     // The dialog that chooses the master password at the first start.
     QTimer::singleShot(0, [&] {
-        QTest::keyClicks(s.form12->Edit1, QStringLiteral("sensei"));
+        QTest::keyClicks(s.masterPasswordSetup->Edit1, QStringLiteral("sensei"));
         shot(QStringLiteral("18-choose-master-password"));
-        s.form12->Close();
+        s.masterPasswordSetup->Close();
     });
-    s.form12->ShowModal();
-    s.form1->restoreDisplayMode();
+    s.masterPasswordSetup->ShowModal();
+    s.mainMenu->restoreDisplayMode();
     app.destroyScreens();
     return 0;
 }

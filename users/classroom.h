@@ -10,7 +10,7 @@
 //
 // Wrong input (a missing folder, one already laid out, a password the program could not store) is
 // answered with a Japanese refusal text; file failures throw pz::IoError naming the file.
-#include "platform/errors.h"
+#include "base/errors.h"
 
 #include <QString>
 #include <QStringList>

@@ -56,7 +56,7 @@ void TForm10::Edit1KeyPress(int &key)
     // A history file that cannot be deleted stops here: the child stays registered and logged in.
     const std::optional<pz::IoError> leftover = userstore::deleteUser(state().userName);
     Close();
-    screens().form1->setLoggedIn(false);
+    screens().mainMenu->setLoggedIn(false);
     if (leftover)
         throw *leftover; // the user is gone, but "削除しました" would hide the file left behind
     dialogs::informDeleted(QStringLiteral("削除しました"));

@@ -27,7 +27,7 @@ void TForm15::FormCreate()
 
 void TForm15::Label1Click()
 {
-    TForm13 *teacher = screens().form13;
+    TForm13 *teacher = screens().studentsRecords;
     const QString name = teacher->shownUser();
     if (name.isEmpty()) {
         Close(); // nobody chosen yet, or just deleted

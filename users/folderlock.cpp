@@ -1,6 +1,6 @@
 #include "users/folderlock.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "users/userstore.h"
 
 #include <QByteArray>

@@ -38,7 +38,7 @@ void TForm14::Edit1KeyPress(int &key)
     const bool right = userstore::passwordMatches(master, Edit1->text());
     Edit1->clear();
     if (right) {
-        screens().form13->Show();
+        screens().studentsRecords->Show();
         Close();
     } else {
         dialogs::warn(QStringLiteral("パワードが違います"));

@@ -1,6 +1,6 @@
 #include "users/regist.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/CuteBtn.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"

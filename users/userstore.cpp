@@ -1,6 +1,6 @@
 #include "users/userstore.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/permissions.h"
 #include "platform/textfile.h"
 

@@ -5,7 +5,7 @@
 // The set of users is exactly the set of "*.dat" files in the folder, in the order the folder
 // listing gives them. Files are cp932 text with CR LF line ends; file names on disk are UTF-8.
 // File failures throw pz::IoError; wrong input is answered with a refusal text instead.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "users/folderlock.h"
 
 #include <QString>

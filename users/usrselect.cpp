@@ -1,6 +1,6 @@
 #include "users/usrselect.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/main.h"
@@ -78,7 +78,7 @@ void TForm9::Edit1KeyPress(int &key)
     }
     if (userstore::passwordMatches(userstore::readPassword(name), typed)) {
         state().userName = name;
-        screens().form1->setLoggedIn(true);
+        screens().mainMenu->setLoggedIn(true);
         Edit1->clear();
         Close();
     } else {

@@ -36,16 +36,16 @@ void setUpChild(Program &p)
     p.state().gradeName = QStringLiteral("１０級");
     p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
     p.writeFile(userstore::passwordPath(kUser), cp932Lines({QStringLiteral("pw")}));
-    p.screens().form1->Show();
-    p.screens().form3->Show();
-    p.screens().form2->Show();
+    p.screens().mainMenu->Show();
+    p.screens().gradeSelection->Show();
+    p.screens().flashScreen->Show();
 }
 
 // Question q has just been flashed with the given sum; the flash screen hands over to the box.
 // The flash screen is left as its presentation leaves it: countdown label empty, Timer1 stopped.
 void flashed(Program &p, int q, int sum)
 {
-    TForm2 *flash = p.screens().form2;
+    TForm2 *flash = p.screens().flashScreen;
     flash->Timer1->stop();
     flash->Label1->setText(QString());
     flash->Label1->setVisible(false);
@@ -56,7 +56,7 @@ void flashed(Program &p, int q, int sum)
     QCOMPARE(d.questionNo(), q - 1);
     d.addNumber(sum);
     d.finishQuestion();
-    p.screens().form5->Show();
+    p.screens().answerBox->Show();
 }
 
 // Types text key by key; characters beyond Latin-1 arrive as key events carrying that text.
@@ -124,7 +124,7 @@ void TestAnswers::layout_data()
 void TestAnswers::layout()
 {
     Program p;
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     testsupport::checkLayoutRow(box);
     QCOMPARE(box->size(), QSize(330, 127));
     QVERIFY(box->Edit1->font().italic());
@@ -133,7 +133,7 @@ void TestAnswers::layout()
     QVERIFY(box->windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(box->focusWidget(), box->Edit1);
 
-    TForm6 *verdict = p.screens().form6;
+    TForm6 *verdict = p.screens().verdictBanner;
     QCOMPARE(verdict->Label1->font().pixelSize(), 267);
     QVERIFY(verdict->Label1->font().bold());
     QCOMPARE(textColour(verdict->Label1), QColor(Qt::white));
@@ -165,7 +165,7 @@ void TestAnswers::keyFilter()
     QFETCH(QString, keys);
     QFETCH(QString, field);
     Program p;
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     box->Show();
     typeText(box->Edit1, keys);
     QCOMPARE(box->Edit1->text(), field);
@@ -197,7 +197,7 @@ void TestAnswers::keysThatTypeNothing()
     QFETCH(int, modifiers);
     QFETCH(QString, text);
     Program p;
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     box->Show();
     QTest::keyClicks(box->Edit1, QStringLiteral("12"));
     QGuiApplication::clipboard()->setText(QStringLiteral("9"));
@@ -228,7 +228,7 @@ void TestAnswers::enterWithoutText()
     QFETCH(QString, text);
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     flashed(p, 1, 15);
     QTest::keyClicks(box->Edit1, QStringLiteral("15"));
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -237,7 +237,7 @@ void TestAnswers::enterWithoutText()
     QCOMPARE(p.state().drill.correctCount(), 1);
     QCOMPARE(p.state().drill.typedAnswer(0), QStringLiteral("15"));
     QVERIFY(!box->isVisible());
-    QCOMPARE(p.app().activeScreen(), p.screens().form2);
+    QCOMPARE(p.app().activeScreen(), p.screens().flashScreen);
 }
 
 void TestAnswers::otherWaysIn_data()
@@ -268,7 +268,7 @@ void TestAnswers::otherWaysIn()
     QFETCH(QString, incoming);
     QFETCH(QString, field);
     Program p;
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     box->Show();
     QTest::keyClicks(box->Edit1, before);
     QCOMPARE(box->Edit1->text(), before);
@@ -311,7 +311,7 @@ void TestAnswers::refusedAtEnter()
     QFETCH(QString, text);
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     flashed(p, 1, 15);
     recorder().clear();
     box->Edit1->setText(text);
@@ -338,7 +338,7 @@ void TestAnswers::emptyEnterDoesNothing()
 {
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
+    TForm5 *box = p.screens().answerBox;
     flashed(p, 1, 15);
     recorder().clear();
     QTest::keyClick(box->Edit1, Qt::Key_Return);
@@ -348,7 +348,7 @@ void TestAnswers::emptyEnterDoesNothing()
     QCOMPARE(p.state().drill.answeredCount(), 0);
     QCOMPARE(p.state().drill.runningSum(), 15);
     QCOMPARE(box->Label2->text(), QStringLiteral("１問目"));
-    QVERIFY(!p.screens().form2->isEnabled());
+    QVERIFY(!p.screens().flashScreen->isEnabled());
     QVERIFY(recorder().sounds.isEmpty());
     QVERIFY(recorder().boxes.isEmpty());
 }
@@ -356,17 +356,17 @@ void TestAnswers::emptyEnterDoesNothing()
 void TestAnswers::showAndActivation()
 {
     Program p;
-    TForm5 *box = p.screens().form5;
-    p.screens().form1->Show();
-    p.screens().form3->Show();
-    p.screens().form2->Show();
-    for (Screen *s : std::initializer_list<Screen *>{p.screens().form1, p.screens().form3, p.screens().form2})
+    TForm5 *box = p.screens().answerBox;
+    p.screens().mainMenu->Show();
+    p.screens().gradeSelection->Show();
+    p.screens().flashScreen->Show();
+    for (Screen *s : std::initializer_list<Screen *>{p.screens().mainMenu, p.screens().gradeSelection, p.screens().flashScreen})
         s->setEnabled(true);
     box->Edit1->setText(QStringLiteral("99"));
     box->Show();
-    QVERIFY(!p.screens().form1->isEnabled());
-    QVERIFY(!p.screens().form3->isEnabled());
-    QVERIFY(!p.screens().form2->isEnabled());
+    QVERIFY(!p.screens().mainMenu->isEnabled());
+    QVERIFY(!p.screens().gradeSelection->isEnabled());
+    QVERIFY(!p.screens().flashScreen->isEnabled());
     QCOMPARE(box->Edit1->text(), QString());
 }
 
@@ -374,8 +374,8 @@ void TestAnswers::oneAnswer()
 {
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm2 *flash = p.screens().form2;
+    TForm5 *box = p.screens().answerBox;
+    TForm2 *flash = p.screens().flashScreen;
     flashed(p, 1, 15);
     QVERIFY(!flash->isEnabled());
     recorder().clear();
@@ -398,8 +398,8 @@ void TestAnswers::oneAnswer()
     QVERIFY(countdown->isVisibleTo(flash));
     QVERIFY(timer->isActive());
     QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
-    QVERIFY(!p.screens().form1->isEnabled());
-    QVERIFY(!p.screens().form3->isEnabled());
+    QVERIFY(!p.screens().mainMenu->isEnabled());
+    QVERIFY(!p.screens().gradeSelection->isEnabled());
 }
 
 void TestAnswers::wholeDrill_data()
@@ -429,8 +429,8 @@ void TestAnswers::wholeDrill()
     QFETCH(int, rightByValue);
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm6 *verdict = p.screens().form6;
+    TForm5 *box = p.screens().answerBox;
+    TForm6 *verdict = p.screens().verdictBanner;
     const QByteArray historyBefore = p.readFile(recordRelPath());
 
     for (int q = 1; q <= 10; ++q) {
@@ -455,17 +455,17 @@ void TestAnswers::wholeDrill()
     QVERIFY(verdict->Timer1->isActive());
     // The drill is over: box and flash screen closed and reset, the screens beneath usable again.
     QVERIFY(!box->isVisible());
-    QVERIFY(!p.screens().form2->isVisible());
-    QVERIFY(!p.app().isOpen(p.screens().form2));
-    auto *flashTimer = p.screens().form2->findChild<QTimer *>(QStringLiteral("Timer1"));
+    QVERIFY(!p.screens().flashScreen->isVisible());
+    QVERIFY(!p.app().isOpen(p.screens().flashScreen));
+    auto *flashTimer = p.screens().flashScreen->findChild<QTimer *>(QStringLiteral("Timer1"));
     QVERIFY(flashTimer && !flashTimer->isActive());
     QCOMPARE(p.state().drill.answeredCount(), 0);
     QCOMPARE(p.state().drill.correctCount(), 0);
     QCOMPARE(p.state().drill.runningSum(), 0);
     QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
-    QVERIFY(p.screens().form1->isEnabled());
-    QVERIFY(p.screens().form3->isEnabled());
-    QVERIFY(p.screens().form2->isEnabled());
+    QVERIFY(p.screens().mainMenu->isEnabled());
+    QVERIFY(p.screens().gradeSelection->isEnabled());
+    QVERIFY(p.screens().flashScreen->isEnabled());
     // The typed answers wait for the result sheet; nothing is recorded before it.
     for (int q = 1; q <= 10; ++q)
         QCOMPARE(p.state().drill.typedAnswer(q - 1), typed[q - 1]);
@@ -484,8 +484,8 @@ void TestAnswers::abandonedDrill()
     QFETCH(bool, byWindowSystem);
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm2 *flash = p.screens().form2;
+    TForm5 *box = p.screens().answerBox;
+    TForm2 *flash = p.screens().flashScreen;
     const QByteArray historyBefore = p.readFile(recordRelPath());
     for (int q = 1; q <= 3; ++q) {
         flashed(p, q, kSums[q - 1]);
@@ -515,12 +515,12 @@ void TestAnswers::abandonedDrill()
     QVERIFY(countdown && handOver);
     QVERIFY(!countdown->isActive());
     QVERIFY(!handOver->isActive());
-    QVERIFY(p.screens().form1->isEnabled());
-    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().mainMenu->isEnabled());
+    QVERIFY(p.screens().gradeSelection->isEnabled());
     QVERIFY(flash->isEnabled());
-    QCOMPARE(p.app().activeScreen(), p.screens().form3);
-    QVERIFY(!p.screens().form6->isVisible());
-    QVERIFY(!p.screens().form4->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().gradeSelection);
+    QVERIFY(!p.screens().verdictBanner->isVisible());
+    QVERIFY(!p.screens().resultSheet->isVisible());
     QVERIFY(recorder().sounds.isEmpty());
     QTest::qWait(50);
     QCOMPARE(p.readFile(recordRelPath()), historyBefore);
@@ -540,8 +540,8 @@ void TestAnswers::flashScreenClosedUnderTheBox()
     // drill is over, and the next Enter only takes the box away.
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm2 *flash = p.screens().form2;
+    TForm5 *box = p.screens().answerBox;
+    TForm2 *flash = p.screens().flashScreen;
     for (int q = 1; q <= 2; ++q) {
         flashed(p, q, kSums[q - 1]);
         typeAnswer(box, QString::number(kSums[q - 1]));
@@ -571,11 +571,11 @@ void TestAnswers::flashScreenClosedUnderTheBox()
     QCOMPARE(p.state().drill.questionNo(), 0);
     QCOMPARE(p.state().drill.typedAnswer(2), QString());
     QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
-    QVERIFY(p.screens().form1->isEnabled());
-    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().mainMenu->isEnabled());
+    QVERIFY(p.screens().gradeSelection->isEnabled());
     QVERIFY(flash->isEnabled());
-    QCOMPARE(p.app().activeScreen(), p.screens().form3);
-    QVERIFY(!p.screens().form6->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().gradeSelection);
+    QVERIFY(!p.screens().verdictBanner->isVisible());
     QVERIFY(recorder().sounds.isEmpty());
     QVERIFY(recorder().boxes.isEmpty());
     QTest::qWait(1500); // a countdown tick that had been started would come within this
@@ -603,8 +603,8 @@ void TestAnswers::verdictKeys()
     QFETCH(bool, autoRepeat);
     QFETCH(bool, movesOn);
     Program p;
-    TForm6 *verdict = p.screens().form6;
-    TForm4 *sheet = p.screens().form4;
+    TForm6 *verdict = p.screens().verdictBanner;
+    TForm4 *sheet = p.screens().resultSheet;
     verdict->present(QStringLiteral("合格"), 120);
     QCOMPARE(verdict->Label1->pos(), QPoint(120, 16));
     QVERIFY(verdict->Timer1->isActive());
@@ -636,7 +636,7 @@ void TestAnswers::verdictClosedOtherwise()
     QFETCH(bool, byWindowSystem);
     Program p;
     setUpChild(p);
-    TForm6 *verdict = p.screens().form6;
+    TForm6 *verdict = p.screens().verdictBanner;
     verdict->present(QStringLiteral("不合格"), 0);
     QCOMPARE(verdict->Label1->pos(), QPoint(0, 16));
     if (byWindowSystem)
@@ -646,8 +646,8 @@ void TestAnswers::verdictClosedOtherwise()
     QVERIFY(!verdict->isVisible());
     QVERIFY(!verdict->Timer1->isActive());
     QTest::qWait(5500);
-    QVERIFY(!p.screens().form4->isVisible());
-    QVERIFY(!p.screens().form4->Timer1->isActive());
+    QVERIFY(!p.screens().resultSheet->isVisible());
+    QVERIFY(!p.screens().resultSheet->Timer1->isActive());
     QCOMPARE(p.readFile(recordRelPath()), cp932Lines({userstore::recordHeader()}));
 }
 
@@ -669,8 +669,8 @@ void TestAnswers::finishedDrillIsRecordedOnQuit()
     QFETCH(int, linesAdded);
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm4 *sheet = p.screens().form4;
+    TForm5 *box = p.screens().answerBox;
+    TForm4 *sheet = p.screens().resultSheet;
     sheet->setDateSource([] { return QDate(2004, 7, 5); });
     const int answered = when == QLatin1String("mid-drill") ? 6 : 10;
     for (int q = 1; q <= answered; ++q) {
@@ -678,11 +678,11 @@ void TestAnswers::finishedDrillIsRecordedOnQuit()
         typeAnswer(box, q == 3 ? QStringLiteral("1") : QString::number(kSums[q - 1]));
     }
     if (when == QLatin1String("before fill") || when == QLatin1String("after fill"))
-        QTest::keyClick(p.screens().form6, Qt::Key_Return);
+        QTest::keyClick(p.screens().verdictBanner, Qt::Key_Return);
     if (when == QLatin1String("after fill"))
         QTRY_VERIFY_WITH_TIMEOUT(p.readFile(recordRelPath()).count("\r\n") == 2, 2000);
     recorder().clear();
-    p.screens().form1->Close();
+    p.screens().mainMenu->Close();
     QTest::qWait(50); // a fill still pending would append now
     QStringList expected{userstore::recordHeader()};
     if (linesAdded)
@@ -696,8 +696,8 @@ void TestAnswers::drillEndToEndInRealTime()
     // The tenth answer, the verdict screen's own five seconds, the sheet's fill, one line appended.
     Program p;
     setUpChild(p);
-    TForm5 *box = p.screens().form5;
-    TForm4 *sheet = p.screens().form4;
+    TForm5 *box = p.screens().answerBox;
+    TForm4 *sheet = p.screens().resultSheet;
     sheet->setDateSource([] { return QDate(2004, 7, 5); });
     QElapsedTimer sinceTenth;
     for (int q = 1; q <= 10; ++q) {
@@ -707,12 +707,12 @@ void TestAnswers::drillEndToEndInRealTime()
         typeAnswer(box, q == 5 ? QStringLiteral("0123") : q == 9 ? QStringLiteral("61")
                                                                  : QString::number(kSums[q - 1]));
     }
-    QVERIFY(p.screens().form6->isVisible());
+    QVERIFY(p.screens().verdictBanner->isVisible());
     QVERIFY(!sheet->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(sheet->isVisible(), 20000);
     // The verdict stays its whole five seconds; late is harmless, early is not.
     QVERIFY2(sinceTenth.elapsed() >= 5000, qPrintable(QString::number(sinceTenth.elapsed())));
-    QVERIFY(!p.screens().form6->isVisible());
+    QVERIFY(!p.screens().verdictBanner->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
     QTest::qWait(200);
     // Passed with nine right by value; the sheet marks 0123 wrong, so the line says 8 and 2.
@@ -724,7 +724,7 @@ void TestAnswers::drillEndToEndInRealTime()
     QVERIFY(recorder().boxes.isEmpty());
 
     QTest::mouseClick(sheet->Label46, Qt::LeftButton);
-    QCOMPARE(p.app().activeScreen(), static_cast<Screen *>(p.screens().form3));
+    QCOMPARE(p.app().activeScreen(), static_cast<Screen *>(p.screens().gradeSelection));
 }
 
 PZ_GUI_TEST_MAIN(TestAnswers)

@@ -1,7 +1,7 @@
 // TMMTimer: its surface, where its ticks run, and what happens when the owner's thread is late.
 #include "tests/support/eventloop.h"
 #include "drill/MMTimer.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

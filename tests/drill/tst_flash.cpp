@@ -28,9 +28,9 @@ TForm2 *ready(Program &p, int digits, int count, double seconds)
 {
     p.state().gradeName = QStringLiteral("テスト");
     p.state().gradeParams = GradeParams{digits, count, seconds};
-    p.screens().form1->Show();
-    p.screens().form3->Show();
-    return p.screens().form2;
+    p.screens().mainMenu->Show();
+    p.screens().gradeSelection->Show();
+    return p.screens().flashScreen;
 }
 
 // Records the number label's text at each of its paints.
@@ -93,7 +93,7 @@ private slots:
 void TestFlash::layout()
 {
     Program p;
-    TForm2 *f = p.screens().form2;
+    TForm2 *f = p.screens().flashScreen;
     QCOMPARE(f->windowTitle(), QStringLiteral("start"));
     QCOMPARE(f->palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(f->Label1->objectName(), QStringLiteral("Label1"));
@@ -149,7 +149,7 @@ void TestFlash::everyNumberFitsItsLabel()
 {
     QFETCH(int, digits);
     Program p;
-    TForm2 *f = p.screens().form2;
+    TForm2 *f = p.screens().flashScreen;
     f->Label2->prepare();
     const auto at = *flashrules::numberPlacement(digits);
     const QRect label(0, 0, at.width, f->Label2->height());
@@ -184,8 +184,8 @@ void TestFlash::countdown()
     TForm2 *f = ready(p, digits, count, seconds);
     recorder().clear();
     f->Show();
-    QVERIFY(!p.screens().form1->isEnabled());
-    QVERIFY(!p.screens().form3->isEnabled());
+    QVERIFY(!p.screens().mainMenu->isEnabled());
+    QVERIFY(!p.screens().gradeSelection->isEnabled());
     QCOMPARE(p.app().activeScreen(), f);
     QVERIFY(f->Timer1->isActive());
     QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
@@ -340,8 +340,8 @@ void TestFlash::handOver()
     f->Timer4->start();
     f->Timer4Timer();
     QVERIFY(!f->Timer4->isActive());
-    QVERIFY(p.screens().form5->isVisible());
-    QCOMPARE(p.app().activeScreen(), p.screens().form5);
+    QVERIFY(p.screens().answerBox->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().answerBox);
     QVERIFY(f->isVisible()); // stays where it is, blank
 }
 
@@ -377,12 +377,12 @@ void TestFlash::closeResets()
     QVERIFY(d.correctCount() > 0);
     QCOMPARE(d.questionsKept(), 4);
     f->Timer4->start();
-    p.screens().form5->setQuestionCaption(QStringLiteral("5問目"));
+    p.screens().answerBox->setQuestionCaption(QStringLiteral("5問目"));
 
     f->Close();
     QVERIFY(!f->isVisible());
-    QVERIFY(p.screens().form1->isEnabled());
-    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().mainMenu->isEnabled());
+    QVERIFY(p.screens().gradeSelection->isEnabled());
     QVERIFY(!f->Timer1->isActive());
     QCOMPARE(f->Label1->text(), QStringLiteral("3"));
     QVERIFY(!f->Label1->isHidden());
@@ -394,7 +394,7 @@ void TestFlash::closeResets()
     QCOMPARE(d.questionNo(), 0);
     QVERIFY(!f->Timer4->isActive());
     QCOMPARE(d.answeredCount(), 0);
-    QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
+    QCOMPARE(p.screens().answerBox->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
     QCOMPARE(d.correctCount(), 0);
     QCOMPARE(f->numberIndex, 0);
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
@@ -433,7 +433,7 @@ void TestFlash::unrunnableParametersEndTheDrill()
     QVERIFY(!f->Timer1->isActive());
     QVERIFY(!f->MMTimer2->Enabled());
     QCOMPARE(f->Label1->text(), QStringLiteral("3"));
-    QVERIFY(p.screens().form3->isEnabled());
+    QVERIFY(p.screens().gradeSelection->isEnabled());
 }
 
 void TestFlash::wholeQuestionInRealTime()
@@ -444,7 +444,7 @@ void TestFlash::wholeQuestionInRealTime()
     PaintLog log(f->Label2);
     recorder().clear();
     f->Show();
-    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
+    QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     const SharedState &s = p.state();
     QCOMPARE(s.drill.questionNo(), 1);
     const QList<int> shown = s.drill.question(0).numbers;
@@ -463,7 +463,7 @@ void TestFlash::wholeQuestionInRealTime()
         log.texts.removeFirst();
     QCOMPARE(log.texts, expected);
     QCOMPARE(recorder().count(sound::Cue::Countdown), 3);
-    QCOMPARE(p.app().activeScreen(), p.screens().form5);
+    QCOMPARE(p.app().activeScreen(), p.screens().answerBox);
 }
 
 void TestFlash::closingMidQuestionStopsEverything()
@@ -479,15 +479,15 @@ void TestFlash::closingMidQuestionStopsEverything()
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
     QCOMPARE(p.state().drill.questionNo(), 0);
     QCOMPARE(p.state().drill.runningSum(), 0);
-    QVERIFY(!p.screens().form5->isVisible());
+    QVERIFY(!p.screens().answerBox->isVisible());
     // The next drill starts again at question 1.
     recorder().clear();
     f->Show();
     QCOMPARE(f->Label1->text(), QStringLiteral("3"));
     QVERIFY(f->Label1->isVisible());
     QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
-    QCOMPARE(p.screens().form5->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
-    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
+    QCOMPARE(p.screens().answerBox->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
+    QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     QCOMPARE(p.state().drill.questionNo(), 1);
 }
 
@@ -506,7 +506,7 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     f->Show();
     QVERIFY2(runUntil([&] { return f->numberIndex == 2 && f->phase() == TForm2::Phase(busyInPhase); }, 8000), "the second number did not come within 8 s");
     QThread::msleep(700); // the GUI thread does not take the tick in time
-    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
+    QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
     QVERIFY(late->missedTicks() >= 1);
     const SharedState &s = p.state();
@@ -531,7 +531,7 @@ void TestFlash::slowNumberHandlerDrawsOneNumber()
         return values.at(qMin(reads++, int(values.size()) - 1));
     });
     f->Show();
-    QVERIFY2(runUntil([&] { return p.screens().form5->isVisible(); }, 15000), "no answer box 15 s after the countdown began (a question takes about 7 s)");
+    QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 15000), "no answer box 15 s after the countdown began (a question takes about 7 s)");
     QVERIFY(f->MMTimer2->missedTicks() >= 1); // the timer thread did give up waiting
     QCOMPARE(reads, 4);
     QCOMPARE(f->numberIndex, 4);
@@ -584,7 +584,7 @@ void TestFlash::preparedDigitsLookLikeTheText()
     // The number label painted from its digit images against an ordinary label drawing the text.
     QFETCH(QString, text);
     Program p;
-    TForm2 *f = p.screens().form2;
+    TForm2 *f = p.screens().flashScreen;
     const auto at = *flashrules::numberPlacement(text.size());
     QWidget host;
     host.setAttribute(Qt::WA_DontShowOnScreen);

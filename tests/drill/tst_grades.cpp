@@ -25,9 +25,9 @@ QByteArray settingsWith(int lineNo, const QByteArray &text)
 
 void openGrades(Program &p)
 {
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
-    p.screens().form3->Show();
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
+    p.screens().gradeSelection->Show();
 }
 } // namespace
 
@@ -75,9 +75,9 @@ void TestGrades::layout_data()
 void TestGrades::layout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form3);
-    QCOMPARE(p.screens().form3->windowTitle(), QStringLiteral("option"));
-    QCOMPARE(p.screens().form3->findChildren<ClickLabel *>().size(), 21);
+    testsupport::checkLayoutRow(p.screens().gradeSelection);
+    QCOMPARE(p.screens().gradeSelection->windowTitle(), QStringLiteral("option"));
+    QCOMPARE(p.screens().gradeSelection->findChildren<ClickLabel *>().size(), 21);
 }
 
 void TestGrades::choose_data()
@@ -109,7 +109,7 @@ void TestGrades::choose()
     QFETCH(QString, line);
     Program p;
     openGrades(p);
-    QWidget *w = p.screens().form3->findChild<QWidget *>(control);
+    QWidget *w = p.screens().gradeSelection->findChild<QWidget *>(control);
     if (control.startsWith("Image"))
         QTest::mousePress(w, Qt::MouseButton(button));
     else
@@ -118,9 +118,9 @@ void TestGrades::choose()
     QCOMPARE(p.state().gradeParams.digits, digits);
     QCOMPARE(p.state().gradeParams.count, count);
     QCOMPARE(p.state().gradeParams.seconds, seconds);
-    TForm16 *b = p.screens().form16;
+    TForm16 *b = p.screens().briefing;
     QVERIFY(b->isVisible());
-    QVERIFY(p.screens().form3->isVisible()); // stays open beneath
+    QVERIFY(p.screens().gradeSelection->isVisible()); // stays open beneath
     QCOMPARE(p.app().activeScreen(), b);
     QCOMPARE(b->Label1->text(), name);
     QCOMPARE(b->Label2->text(), line);
@@ -132,8 +132,8 @@ void TestGrades::centredOn400()
 {
     Program p;
     openGrades(p);
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label20"), Qt::LeftButton);
-    TForm16 *b = p.screens().form16;
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label20"), Qt::LeftButton);
+    TForm16 *b = p.screens().briefing;
     for (QLabel *l : {b->Label1, b->Label2}) {
         QCOMPARE(l->x(), int(400.0 - l->width() / 2.0));
         QVERIFY(l->width() > 100); // sized to its text
@@ -169,17 +169,17 @@ void TestGrades::failingReadStopsTheChoice()
         p.writeFile("settei/settei.dat", file);
     p.state().gradeName = "前";
     p.state().gradeParams = {9, 9, 9.0};
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
-    QVERIFY(!p.screens().form16->isVisible());
+    QVERIFY(!p.screens().briefing->isVisible());
     QCOMPARE(p.state().gradeName, QStringLiteral("前"));
     QCOMPARE(p.state().gradeParams.digits, digitsAfter);
     QCOMPARE(p.state().gradeParams.count, countAfter);
     // The grade screen stays usable.
-    QCOMPARE(p.app().activeScreen(), p.screens().form3);
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label11"), Qt::LeftButton);
-    QVERIFY(file.isEmpty() ? !p.screens().form16->isVisible() : p.screens().form16->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().gradeSelection);
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label11"), Qt::LeftButton);
+    QVERIFY(file.isEmpty() ? !p.screens().briefing->isVisible() : p.screens().briefing->isVisible());
 }
 
 void TestGrades::unrunnableParametersAreRefused_data()
@@ -202,8 +202,8 @@ void TestGrades::unrunnableParametersAreRefused()
     Program p;
     openGrades(p);
     p.writeFile("settei/settei.dat", settingsWith(lineNo, text));
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
-    QVERIFY(!p.screens().form16->isVisible());
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(!p.screens().briefing->isVisible());
     QCOMPARE(recorder().boxes.size(), 1);
     const dialogs::Shown &w = recorder().boxes[0];
     QCOMPARE(int(w.kind), int(dialogs::Kind::Warning));
@@ -216,13 +216,13 @@ void TestGrades::editedFileSeenAtNextChoice()
 {
     Program p;
     openGrades(p);
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
     QCOMPARE(p.state().gradeParams.digits, 1);
-    p.screens().form16->Close();
+    p.screens().briefing->Close();
     p.writeFile("settei/settei.dat", settingsWith(1, "2"));
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
     QCOMPARE(p.state().gradeParams.digits, 2);
-    QCOMPARE(p.screens().form16->Label2->text(), QStringLiteral("2桁4口4秒"));
+    QCOMPARE(p.screens().briefing->Label2->text(), QStringLiteral("2桁4口4秒"));
 }
 
 void TestGrades::backReturnsToTheMenu()
@@ -230,33 +230,33 @@ void TestGrades::backReturnsToTheMenu()
     Program p;
     openGrades(p);
     p.state().gradeName = "前";
-    QTest::mousePress(p.screens().form3->findChild<QWidget *>("Image1"), Qt::RightButton);
-    QVERIFY(!p.screens().form3->isVisible());
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QTest::mousePress(p.screens().gradeSelection->findChild<QWidget *>("Image1"), Qt::RightButton);
+    QVERIFY(!p.screens().gradeSelection->isVisible());
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(p.state().gradeName, QStringLiteral("前"));
-    p.screens().form3->Show();
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label21"), Qt::LeftButton);
-    QVERIFY(!p.screens().form3->isVisible());
+    p.screens().gradeSelection->Show();
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label21"), Qt::LeftButton);
+    QVERIFY(!p.screens().gradeSelection->isVisible());
 }
 
 void TestGrades::briefingHandsOverAfterItsTimer()
 {
     Program p;
     openGrades(p);
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
-    TForm16 *b = p.screens().form16;
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    TForm16 *b = p.screens().briefing;
     QCOMPARE(b->Timer1->interval(), 2500);
     // Activating it again while the timer runs does not restart the timer.
     const int before = b->Timer1->remainingTime();
     QTest::qWait(30);
-    p.screens().form1->Show(); // the user clicks the menu behind it…
+    p.screens().mainMenu->Show(); // the user clicks the menu behind it…
     b->Show();                 // …and the briefing comes back
     QVERIFY(b->Timer1->remainingTime() < before);
     QTRY_VERIFY_WITH_TIMEOUT(!b->isVisible(), 5000);
-    QVERIFY(p.screens().form2->isVisible());
+    QVERIFY(p.screens().flashScreen->isVisible());
     QVERIFY(!b->Timer1->isActive());
-    QCOMPARE(p.app().activeScreen(), p.screens().form2);
-    p.screens().form2->Close();
+    QCOMPARE(p.app().activeScreen(), p.screens().flashScreen);
+    p.screens().flashScreen->Close();
 }
 
 PZ_GUI_TEST_MAIN(TestGrades)

@@ -106,7 +106,7 @@ void TestResultSheet::layout_data()
 void TestResultSheet::layout()
 {
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     testsupport::checkLayoutRow(sheet);
     QCOMPARE(sheet->palette().color(QPalette::Window), QColor(0, 0, 160));
     QCOMPARE(sheet->Timer1->interval(), 10);
@@ -131,7 +131,7 @@ void TestResultSheet::longAnswerStaysInItsCell()
     QFETCH(QString, typed);
     QFETCH(bool, fullSize);
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     QStringList answers = kSums;
     answers[4] = typed;
     endDrill(p, answers, QStringLiteral("合格"));
@@ -180,7 +180,7 @@ void TestResultSheet::fill()
     QFETCH(QString, marks);
     QFETCH(QString, line);
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     endDrill(p, typed, verdict);
     showAndFill(sheet);
 
@@ -204,7 +204,7 @@ void TestResultSheet::fill()
 void TestResultSheet::fillRunsOncePerShowing()
 {
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     endDrill(p, kSums, QStringLiteral("合格"));
     showAndFill(sheet);
     QTest::qWait(100); // a timer left running would append again within this
@@ -232,7 +232,7 @@ void TestResultSheet::failedAppend()
 {
     QFETCH(bool, directoryInTheWay);
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     QStringList typed = kSums;
     typed[3] = "3";
     endDrill(p, typed, QStringLiteral("合格"));
@@ -268,8 +268,8 @@ void TestResultSheet::closeClearsAnswersAndReturns()
 {
     QFETCH(bool, byPicture);
     Program p;
-    TForm4 *sheet = p.screens().form4;
-    TForm3 *grades = p.screens().form3;
+    TForm4 *sheet = p.screens().resultSheet;
+    TForm3 *grades = p.screens().gradeSelection;
     grades->Show();
     endDrill(p, kSums, QStringLiteral("合格"));
     showAndFill(sheet);
@@ -295,7 +295,7 @@ void TestResultSheet::closedBeforeFillAppendsOnce()
 {
     // A sheet closed before its fill tick still records the finished drill, once, from its answers.
     Program p;
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     QStringList typed = kSums;
     typed[6] = "72";
     endDrill(p, typed, QStringLiteral("合格"), QDate(2004, 11, 12));

@@ -38,10 +38,10 @@ void setUp(Program &p)
     p.state().gradeParams = GradeParams{2, kCount, 99};
     p.writeFile(recordRelPath(), cp932Lines({userstore::recordHeader()}));
     int tick = 0;
-    p.screens().form2->setNumberClock([tick]() mutable { return std::uint32_t(1000 * ++tick); });
-    p.screens().form1->Show();
-    p.screens().form3->Show();
-    p.screens().form2->Show();
+    p.screens().flashScreen->setNumberClock([tick]() mutable { return std::uint32_t(1000 * ++tick); });
+    p.screens().mainMenu->Show();
+    p.screens().gradeSelection->Show();
+    p.screens().flashScreen->Show();
 }
 
 // One question: the countdown, the numbers on and off, the hand-over; returns what was flashed.
@@ -63,17 +63,17 @@ QList<int> flashQuestion(TForm2 *f)
 // number. Ends on the filled sheet. Returns the numbers of every question.
 QList<QList<int>> playDrill(Program &p)
 {
-    TForm5 *box = p.screens().form5;
-    p.screens().form4->setDateSource([] { return QDate(2004, 7, 5); });
+    TForm5 *box = p.screens().answerBox;
+    p.screens().resultSheet->setDateSource([] { return QDate(2004, 7, 5); });
     QList<QList<int>> all;
     for (int q = 0; q < 10; ++q) {
-        const QList<int> n = flashQuestion(p.screens().form2);
+        const QList<int> n = flashQuestion(p.screens().flashScreen);
         all << n;
         const int sum = n[0] + n[1] + n[2];
         QTest::keyClicks(box->Edit1, QString::number(q == 2 ? sum - n[1] : sum));
         QTest::keyClick(box->Edit1, Qt::Key_Return);
     }
-    QTest::keyClick(p.screens().form6, Qt::Key_Return);
+    QTest::keyClick(p.screens().verdictBanner, Qt::Key_Return);
     return all;
 }
 
@@ -114,7 +114,7 @@ void TestReview::clickOnARowShowsItsQuestion()
     Program p;
     setUp(p);
     const QList<QList<int>> numbers = playDrill(p);
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     waitForMarks(sheet);
     QCOMPARE(cell(sheet, TForm4::markCellName(row + 1))->text(), wrong ? QStringLiteral("×") : QStringLiteral("○"));
     const QString name = cellOf == QLatin1String("mark") ? TForm4::markCellName(row + 1)
@@ -156,7 +156,7 @@ void TestReview::panelCloses()
     Program p;
     setUp(p);
     playDrill(p);
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     waitForMarks(sheet);
     QStringList marks;
     for (int k = 1; k <= 10; ++k)
@@ -180,8 +180,8 @@ void TestReview::replayShowsTheSameNumbersAndChangesNothing()
     Program p;
     setUp(p);
     const QList<QList<int>> numbers = playDrill(p);
-    TForm4 *sheet = p.screens().form4;
-    TForm2 *flash = p.screens().form2;
+    TForm4 *sheet = p.screens().resultSheet;
+    TForm2 *flash = p.screens().flashScreen;
     waitForMarks(sheet);
     QTRY_VERIFY_WITH_TIMEOUT(p.readFile(recordRelPath()).count("\r\n") == 2, 2000);
     const QByteArray history = p.readFile(recordRelPath());
@@ -213,7 +213,7 @@ void TestReview::replayShowsTheSameNumbersAndChangesNothing()
         expected << QString::number(n);
     QCOMPARE(seen, expected);
     QCOMPARE(recorder().count(sound::Cue::Countdown), 3);
-    QVERIFY(!p.screens().form5->isVisible()); // no answer box after a replay
+    QVERIFY(!p.screens().answerBox->isVisible()); // no answer box after a replay
     QCOMPARE(p.app().activeScreen(), sheet);
     QVERIFY(panel->isVisible());
     // The keyboard is the panel's again: Escape closes it.
@@ -236,12 +236,12 @@ void TestReview::abandonedDrillLeavesNothingToLookAt()
     Program p;
     setUp(p);
     playDrill(p);
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     waitForMarks(sheet);
     sheet->Close();
     QCOMPARE(p.state().drill.questionsKept(), 10); // until the next drill starts
     // The next drill flashes one number and is abandoned.
-    TForm2 *flash = p.screens().form2;
+    TForm2 *flash = p.screens().flashScreen;
     flash->Show();
     for (int i = 0; i < 3; ++i)
         flash->Timer1Timer();

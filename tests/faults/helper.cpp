@@ -10,7 +10,7 @@
 // standard output; with --pause-at it prints "at STEP" when the store reaches STEP and waits for
 // a line on standard input before it goes on; with --start-at it waits for that moment (ms since
 // the epoch), so that many helpers act together. Exit code 0 for ok and refused, 2 for an error.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/signals.h"
 #include "platform/textfile.h"
 #include "settings/rand.h"

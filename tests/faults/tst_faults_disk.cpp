@@ -5,7 +5,7 @@
 #include "support/testmain.h"
 
 #include "drill/kotae.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 #include "settings/rand.h"
 #include "shell/CuteBtn.h"
@@ -114,8 +114,8 @@ void TestFullDisk::registrationWithOnePageFree()
     SmallDisk disk(p.path(QStringLiteral("user")));
     MOUNT_OR_SKIP(disk);
     QVERIFY(disk.leaveFree(2 * 4096));
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     f->Show();
     recorder().clear();
     f->Edit1->setText(QStringLiteral("はなこ"));
@@ -157,7 +157,7 @@ void TestFullDisk::drillLineWithTenBytesLeft()
     QVERIFY(disk.leaveFree(0));
 
     // Through the real result sheet, as a drill ends.
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     SharedState &s = p.state();
     s.userName = QStringLiteral("たろう");
     s.gradeName = QStringLiteral("１０級");

@@ -7,7 +7,7 @@
 #include "drill/kotae.h"
 #include "drill/dkhyouji.h"
 #include "drill/option.h"
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 #include "records/mastergate.h"
 #include "settings/settei.h"
@@ -76,8 +76,8 @@ void addUser(Program &p, const QString &name)
 
 void tryLogin(Program &p, const QString &name, const QString &typed)
 {
-    TForm9 *f = p.screens().form9;
-    p.screens().form1->Show();
+    TForm9 *f = p.screens().login;
+    p.screens().mainMenu->Show();
     f->Show();
     const QList<QListWidgetItem *> items = f->ListBox1->findItems(name, Qt::MatchExactly);
     QVERIFY2(items.size() == 1, qPrintable(name));
@@ -137,10 +137,10 @@ void TestLinksAndFifos::loginListHasOnlyTheFolderFiles()
     QVERIFY(QFile::link(outside.filePath(QStringLiteral("diary.dat")), p.path(QStringLiteral("user/evil.dat"))));
     QVERIFY(::mkfifo(QFile::encodeName(p.path(QStringLiteral("user/fifo.dat"))).constData(), 0644) == 0);
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/folder.dat"))));
-    p.screens().form1->Show();
-    p.screens().form9->Show();
-    QCOMPARE(listed(p.screens().form9->ListBox1), QStringList{QStringLiteral("たろう")});
-    p.screens().form9->Close();
+    p.screens().mainMenu->Show();
+    p.screens().login->Show();
+    QCOMPARE(listed(p.screens().login->ListBox1), QStringList{QStringLiteral("たろう")});
+    p.screens().login->Close();
 }
 
 void TestLinksAndFifos::loginRefusesOddPasswordFiles_data()
@@ -183,8 +183,8 @@ void TestLinksAndFifos::loginRefusesOddPasswordFiles()
     QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル user/はなこ.psw を使えません。\n") + reason});
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
     QVERIFY(!p.state().loggedIn);
-    QVERIFY(p.screens().form9->isVisible());
-    p.screens().form9->Close();
+    QVERIFY(p.screens().login->isVisible());
+    p.screens().login->Close();
 }
 
 void TestLinksAndFifos::gradeChoiceRefusesOddSettings_data()
@@ -212,15 +212,15 @@ void TestLinksAndFifos::gradeChoiceRefusesOddSettings()
     } else {
         QVERIFY(QDir().mkpath(settings));
     }
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
-    p.screens().form3->Show();
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
+    p.screens().gradeSelection->Show();
     recorder().clear();
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
     release.reset();
     QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル settei/settei.dat を使えません。\n") + reason});
-    QVERIFY(!p.screens().form16->isVisible());
-    p.screens().form3->Close();
+    QVERIFY(!p.screens().briefing->isVisible());
+    p.screens().gradeSelection->Close();
 }
 
 void TestLinksAndFifos::endlessSettingsFileInAProcess()
@@ -249,7 +249,7 @@ void TestLinksAndFifos::drillLineNeverLeavesTheFolder()
     s.userName = QStringLiteral("evil");
     s.gradeName = QStringLiteral("１０級");
     testsupport::playDrill(s, QList<int>(10, 5), QStringList(10, QStringLiteral("5")));
-    TForm4 *sheet = p.screens().form4;
+    TForm4 *sheet = p.screens().resultSheet;
     sheet->Show();
     sheet->startFill();
     QTRY_VERIFY_WITH_TIMEOUT(!sheet->Timer1->isActive(), 10000);
@@ -297,54 +297,54 @@ void TestLinksAndFifos::teacherFilesRefusedAsLinks()
     addUser(p, QStringLiteral("たろう"));
     p.writeFile(QStringLiteral("user/たろう.psw"), "pw\r\n");
 
-    AtEachShowing creation(p.screens().form12, [&] {
+    AtEachShowing creation(p.screens().masterPasswordSetup, [&] {
         if (action != QLatin1String("create"))
             return;
         plantLink(); // between the check that found it empty and the Enter that writes it
-        testsupport::type(p.screens().form12->Edit1, QStringLiteral("teach"));
-        QTest::keyClick(p.screens().form12->Edit1, Qt::Key_Return);
-        QVERIFY(p.screens().form12->isVisible());
+        testsupport::type(p.screens().masterPasswordSetup->Edit1, QStringLiteral("teach"));
+        QTest::keyClick(p.screens().masterPasswordSetup->Edit1, Qt::Key_Return);
+        QVERIFY(p.screens().masterPasswordSetup->isVisible());
         QCOMPARE(recorder().boxes.size(), 1);
     });
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     if (action != QLatin1String("create") && action != QLatin1String("save"))
         plantLink();
 
     if (action == QLatin1String("menu")) {
-        p.screens().form7->Show();
-        p.screens().form7->Close(); // the main menu is active again and checks the file
+        p.screens().registration->Show();
+        p.screens().registration->Close(); // the main menu is active again and checks the file
     } else if (action == QLatin1String("entry")) {
-        p.screens().form14->Show();
-        QTest::keyClick(p.screens().form14->Edit1, Qt::Key_Return);
-        QVERIFY(p.screens().form14->isVisible());
+        p.screens().masterPasswordEntry->Show();
+        QTest::keyClick(p.screens().masterPasswordEntry->Edit1, Qt::Key_Return);
+        QVERIFY(p.screens().masterPasswordEntry->isVisible());
     } else if (action == QLatin1String("delete")) {
         p.state().userName = QStringLiteral("たろう");
-        p.screens().form1->setLoggedIn(true);
-        p.screens().form10->Show();
-        QTest::keyClick(p.screens().form10->Edit1, Qt::Key_Return);
+        p.screens().mainMenu->setLoggedIn(true);
+        p.screens().userDeletion->Show();
+        QTest::keyClick(p.screens().userDeletion->Edit1, Qt::Key_Return);
         QVERIFY(QFileInfo::exists(p.path(QStringLiteral("user/たろう.dat"))));
     } else if (action == QLatin1String("load") || action == QLatin1String("save")) {
-        TForm17 *editor = p.screens().form17;
-        p.screens().form13->Show();
+        TForm17 *editor = p.screens().settingsEditor;
+        p.screens().studentsRecords->Show();
         if (action == QLatin1String("save")) { // opened with the file in place, then saved over a link
-            QTest::mouseClick(p.screens().form13->Label4, Qt::LeftButton);
+            QTest::mouseClick(p.screens().studentsRecords->Label4, Qt::LeftButton);
             QCOMPARE(editor->Edit[0]->text(), QStringLiteral("1"));
             plantLink();
             QTest::mouseClick(editor->Label28, Qt::LeftButton);
         } else {
-            QTest::mouseClick(p.screens().form13->Label4, Qt::LeftButton);
+            QTest::mouseClick(p.screens().studentsRecords->Label4, Qt::LeftButton);
             QCOMPARE(editor->Edit[0]->text(), QString()); // nothing read from the link
         }
         QVERIFY(editor->isVisible());
     } else if (action == QLatin1String("grade")) {
-        p.screens().form1->setLoggedIn(true);
-        p.screens().form3->Show();
-        QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
-        QVERIFY(!p.screens().form16->isVisible());
+        p.screens().mainMenu->setLoggedIn(true);
+        p.screens().gradeSelection->Show();
+        QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
+        QVERIFY(!p.screens().briefing->isVisible());
     }
     QCOMPARE(creation.shown, action == QLatin1String("create") ? 1 : 0);
     QCOMPARE(recorder().texts(), QStringList{QStringLiteral("ファイル %1 を使えません。\n").arg(file) + pz::reason::isLink()});
-    QVERIFY(!p.screens().form13->isVisible() || action == QLatin1String("load") || action == QLatin1String("save"));
+    QVERIFY(!p.screens().studentsRecords->isVisible() || action == QLatin1String("load") || action == QLatin1String("save"));
     QCOMPARE(faults::readBytes(target), dangling ? QByteArray("<missing>") : notes);
     QVERIFY(QFileInfo(p.path(file)).isSymLink());
 }

@@ -6,7 +6,7 @@
 #include "faultsupport.h"
 #include "support/testmain.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 #include "users/userstore.h"
 

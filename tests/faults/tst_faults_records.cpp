@@ -36,7 +36,7 @@ void registered(Program &p, const QString &name)
 // Logs in through the login dialog, as a child does.
 void logIn(Program &p, const QString &name)
 {
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     f->Show();
     const QList<QListWidgetItem *> items = f->ListBox1->findItems(name, Qt::MatchExactly);
     QVERIFY2(items.size() == 1, qPrintable(name));
@@ -79,41 +79,41 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     registered(p, kTaro);
     registered(p, kHanako);
     Screens &s = p.screens();
-    s.form1->Show();
+    s.mainMenu->Show();
     logIn(p, kTaro);
-    s.form4->setDateSource([] { return QDate(2004, 7, 5); });
-    s.form3->Show();
+    s.resultSheet->setDateSource([] { return QDate(2004, 7, 5); });
+    s.gradeSelection->Show();
     p.state().gradeName = QStringLiteral("１０級");
-    s.form2->Show();
+    s.flashScreen->Show();
 
     // While the drill runs, something in the lock's place makes every save fail. Each question is
     // flashed through the drill's own steps (one number, 10 + q), then answered in the answer box.
     for (int q = 1; q <= 10; ++q) {
         if (q == 5)
             QVERIFY(QDir().mkpath(p.path(userstore::lockPath())));
-        s.form2->Timer1->stop();
+        s.flashScreen->Timer1->stop();
         p.state().drill.addNumber(10 + q);
         p.state().drill.finishQuestion();
-        s.form5->Show();
-        s.form5->Edit1->setText(QStringLiteral("5"));
-        QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
+        s.answerBox->Show();
+        s.answerBox->Edit1->setText(QStringLiteral("5"));
+        QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);
     }
     recorder().clear();
-    QTest::keyClick(s.form6, Qt::Key_Return); // the sheet, and its fill
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form4->Timer1->isActive(), 5000);
-    QCOMPARE(s.form4->Label44->text(), QStringLiteral("0"));
-    QCOMPARE(s.form4->Label45->text(), QStringLiteral("10"));
+    QTest::keyClick(s.verdictBanner, Qt::Key_Return); // the sheet, and its fill
+    QTRY_VERIFY_WITH_TIMEOUT(!s.resultSheet->Timer1->isActive(), 5000);
+    QCOMPARE(s.resultSheet->Label44->text(), QStringLiteral("0"));
+    QCOMPARE(s.resultSheet->Label45->text(), QStringLiteral("10"));
     QCOMPARE(recorder().boxes.size(), 1);
     QVERIFY(QDir().rmdir(p.path(userstore::lockPath())));
 
-    s.form4->Label46Click(); // もどる
-    s.form3->Close();        // もどる
+    s.resultSheet->Label46Click(); // もどる
+    s.gradeSelection->Close();        // もどる
     if (taroDeleted) {
         QVERIFY(userstore::deleteUser(kTaro) == std::nullopt);
         logIn(p, kHanako);
     }
     recorder().clear();
-    s.form1->Label4Click(); // おわる
+    s.mainMenu->Label4Click(); // おわる
     QVERIFY(recorder().boxes.isEmpty());
     QCOMPARE(p.readFile(userstore::recordPath(kTaro)), taroAfter.isEmpty() ? QByteArray() : cp932Lines(taroAfter));
     QCOMPARE(p.readFile(userstore::recordPath(kHanako)), cp932Lines(hanakoAfter));
@@ -155,14 +155,14 @@ void TestRecordFaults::damagedLinesKeepTheirColumns()
     p.writeFile(userstore::recordPath(kTaro), cp932Lines({userstore::recordHeader()}) + damaged + "\r\n" +
                                     cp932Lines({QStringLiteral("９級,2004/7/12,8,2,合格")}));
     Screens &s = p.screens();
-    s.form1->Show();
+    s.mainMenu->Show();
     logIn(p, kTaro);
     recorder().clear();
-    s.form1->Label2Click(); // きろくをみる
-    s.form13->Show();
-    s.form13->ListBox1->setCurrentRow(0);
-    QCOMPARE(s.form13->Label1->text(), kTaro + QStringLiteral("さんの記録"));
-    for (const RecordGrid *g : {s.form8->StringGrid1, s.form13->StringGrid1}) {
+    s.mainMenu->Label2Click(); // きろくをみる
+    s.studentsRecords->Show();
+    s.studentsRecords->ListBox1->setCurrentRow(0);
+    QCOMPARE(s.studentsRecords->Label1->text(), kTaro + QStringLiteral("さんの記録"));
+    for (const RecordGrid *g : {s.ownRecords->StringGrid1, s.studentsRecords->StringGrid1}) {
         QCOMPARE(g->RowCount(), 4);
         QCOMPARE(tableRow(g, 1), shown);
         QCOMPARE(tableRow(g, 2), QStringLiteral("９級|2004/7/12|8|2|合格"));

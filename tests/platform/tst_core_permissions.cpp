@@ -1,6 +1,6 @@
 // What the program creates in a classroom folder: shared with the folder's group when the folder is
 // shared, private as the umask makes it otherwise, whatever the account's umask.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/permissions.h"
 #include "platform/textfile.h"
 

@@ -1,5 +1,5 @@
 // The cp932 / CR LF text files every screen goes through.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 
 #include <QDir>

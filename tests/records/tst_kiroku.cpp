@@ -49,10 +49,10 @@ QStringList table(const RecordGrid *g)
 TForm8 *openFromMenu(Program &p)
 {
     p.state().userName = kUser;
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
-    QTest::mouseClick(p.screens().form1->Label2, Qt::LeftButton);
-    return p.screens().form8;
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
+    QTest::mouseClick(p.screens().mainMenu->Label2, Qt::LeftButton);
+    return p.screens().ownRecords;
 }
 } // namespace
 
@@ -84,13 +84,13 @@ void TestOwnRecords::layout_data()
 void TestOwnRecords::layout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form8);
+    testsupport::checkLayoutRow(p.screens().ownRecords);
 }
 
 void TestOwnRecords::windowAndTable()
 {
     Program p;
-    TForm8 *f = p.screens().form8;
+    TForm8 *f = p.screens().ownRecords;
     QCOMPARE(f->windowTitle(), QStringLiteral("きろく"));
     QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -196,7 +196,7 @@ void TestOwnRecords::closeEmptiesAndReopenShowsTheSame()
     for (const QString &r : table(f->StringGrid1))
         QCOMPARE(r, QStringLiteral("||||"));
 
-    QTest::mouseClick(p.screens().form1->Label2, Qt::LeftButton);
+    QTest::mouseClick(p.screens().mainMenu->Label2, Qt::LeftButton);
     QCOMPARE(table(f->StringGrid1), first);
 
     // A drill finished in between shows up at the next opening: nothing is cached.
@@ -268,11 +268,11 @@ void TestOwnRecords::backButton()
     QVERIFY(QTest::qWaitForWindowExposed(f));
     QTest::mouseClick(f->Label2, Qt::LeftButton);
     QVERIFY(!p.app().isOpen(f));
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(f->StringGrid1->Cells(0, 1), QString());
 
     // The picture acts as soon as any button goes down on it.
-    QTest::mouseClick(p.screens().form1->Label2, Qt::LeftButton);
+    QTest::mouseClick(p.screens().mainMenu->Label2, Qt::LeftButton);
     QVERIFY(p.app().isOpen(f));
     QTest::mousePress(f->Image1, Qt::RightButton);
     QVERIFY(!p.app().isOpen(f));

@@ -85,27 +85,27 @@ void ask(Program &p, const std::function<void()> &answer)
     bool asked = false;
     QTimer::singleShot(0, &scope, [&] {
         asked = true;
-        QVERIFY(p.screens().form15->isVisible());
+        QVERIFY(p.screens().deletionConfirm->isVisible());
         QVERIFY(p.app().modalRunning());
         answer();
     });
     QTimer::singleShot(5000, &scope, [&] {
-        if (p.screens().form15->isVisible())
-            p.screens().form15->Close();
+        if (p.screens().deletionConfirm->isVisible())
+            p.screens().deletionConfirm->Close();
     });
-    QTest::mouseClick(p.screens().form13->Label3, Qt::LeftButton);
+    QTest::mouseClick(p.screens().studentsRecords->Label3, Qt::LeftButton);
     QVERIFY(asked);
 }
 
-void yes(Program &p) { QTest::mouseClick(p.screens().form15->Label1, Qt::LeftButton); }
-void no(Program &p) { QTest::mouseClick(p.screens().form15->Label2, Qt::LeftButton); }
+void yes(Program &p) { QTest::mouseClick(p.screens().deletionConfirm->Label1, Qt::LeftButton); }
+void no(Program &p) { QTest::mouseClick(p.screens().deletionConfirm->Label2, Qt::LeftButton); }
 
 // The teacher's screen as the master password entry opens it.
 TForm13 *open(Program &p)
 {
-    p.screens().form1->Show();
-    p.screens().form13->Show();
-    return p.screens().form13;
+    p.screens().mainMenu->Show();
+    p.screens().studentsRecords->Show();
+    return p.screens().studentsRecords;
 }
 } // namespace
 
@@ -158,13 +158,13 @@ void TestStudentsRecords::layout_data()
 void TestStudentsRecords::layout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form13);
+    testsupport::checkLayoutRow(p.screens().studentsRecords);
 }
 
 void TestStudentsRecords::windowListAndTable()
 {
     Program p;
-    TForm13 *f = p.screens().form13;
+    TForm13 *f = p.screens().studentsRecords;
     QCOMPARE(f->windowTitle(), QStringLiteral("生徒の記録"));
     QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -344,13 +344,13 @@ void TestStudentsRecords::settingsEditorReturnRefills()
     choose(f, QStringLiteral("たろう"));
 
     QTest::mouseClick(f->Label4, Qt::LeftButton); // 環境設定
-    QVERIFY(p.app().isOpen(p.screens().form17));
-    QCOMPARE(p.app().activeScreen(), p.screens().form17);
+    QVERIFY(p.app().isOpen(p.screens().settingsEditor));
+    QCOMPARE(p.app().activeScreen(), p.screens().settingsEditor);
     QVERIFY(!p.app().modalRunning());
     addUser(p, QStringLiteral("さくら"), 0); // registered meanwhile
     // The editor's もどる: it empties the list, then closes.
     f->ListBox1->clear();
-    p.screens().form17->Close();
+    p.screens().settingsEditor->Close();
     QCOMPARE(p.app().activeScreen(), f);
     QCOMPARE(f->ListBox1->count(), 3);
     QCOMPARE(distinct(listed(f->ListBox1)), 3);
@@ -362,8 +362,8 @@ void TestStudentsRecords::settingsEditorReturnRefills()
     // Its picture opens the editor too, on a press of any button; an activation without the
     // list emptied still lists each user once.
     QTest::mousePress(f->Image3, Qt::RightButton);
-    QVERIFY(p.app().isOpen(p.screens().form17));
-    p.screens().form17->Close();
+    QVERIFY(p.app().isOpen(p.screens().settingsEditor));
+    p.screens().settingsEditor->Close();
     QCOMPARE(f->ListBox1->count(), 3);
 }
 
@@ -372,29 +372,29 @@ void TestStudentsRecords::closingLogsOutAndEmpties()
     Program p;
     addUser(p, QStringLiteral("たろう"), 6);
     p.state().userName = QStringLiteral("たろう");
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     QCOMPARE(f->StringGrid1->RowCount(), 8);
 
     QTest::mouseClick(f->Label2, Qt::LeftButton); // もどる
     QVERIFY(!p.app().isOpen(f));
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QVERIFY(!p.state().loggedIn);
-    for (QWidget *w : {static_cast<QWidget *>(p.screens().form1->Label3), static_cast<QWidget *>(p.screens().form1->Label2),
-                       static_cast<QWidget *>(p.screens().form1->Label5)})
+    for (QWidget *w : {static_cast<QWidget *>(p.screens().mainMenu->Label3), static_cast<QWidget *>(p.screens().mainMenu->Label2),
+                       static_cast<QWidget *>(p.screens().mainMenu->Label5)})
         QVERIFY(!w->isEnabled());
     QCOMPARE(f->Label1->text(), QString());
     QCOMPARE(f->ListBox1->count(), 0);
     QCOMPARE(table(f->StringGrid1), QStringList(8, kBlank));
 
     // Even a visit that did nothing logs out; so does the close box and a press on the picture.
-    p.screens().form1->setLoggedIn(true);
+    p.screens().mainMenu->setLoggedIn(true);
     open(p);
     f->close();
     QVERIFY(!p.state().loggedIn);
-    p.screens().form1->setLoggedIn(true);
+    p.screens().mainMenu->setLoggedIn(true);
     open(p);
     QTest::mousePress(f->Image1, Qt::MiddleButton);
     QVERIFY(!p.app().isOpen(f));
@@ -430,13 +430,13 @@ void TestStudentsRecords::questionLayout_data()
 void TestStudentsRecords::questionLayout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form15);
+    testsupport::checkLayoutRow(p.screens().deletionConfirm);
 }
 
 void TestStudentsRecords::questionWindow()
 {
     Program p;
-    TForm15 *q = p.screens().form15;
+    TForm15 *q = p.screens().deletionConfirm;
     QCOMPARE(q->windowTitle(), QStringLiteral("確認"));
     QVERIFY(q->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(!(q->windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
@@ -458,7 +458,7 @@ void TestStudentsRecords::deleteWithoutChosenName()
     addUser(p, QStringLiteral("たろう"), 2);
     TForm13 *f = open(p);
     ask(p, [&] { yes(p); });
-    QVERIFY(!p.screens().form15->isVisible());
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
     QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
     QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
     QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});
@@ -477,7 +477,7 @@ void TestStudentsRecords::yesDeletesChosenUser()
     others.removeAll(QStringLiteral("たろう"));
 
     ask(p, [&] { yes(p); });
-    QVERIFY(!p.screens().form15->isVisible());
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
     QCOMPARE(p.app().activeScreen(), f);
     QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
     QVERIFY(!exists(QStringLiteral("たろう"), ".psw"));
@@ -489,7 +489,7 @@ void TestStudentsRecords::yesDeletesChosenUser()
     QVERIFY(recorder().boxes.isEmpty());
 
     // With the title empty, 削除 and はい again (on its picture) delete nothing more.
-    ask(p, [&] { QTest::mousePress(p.screens().form15->Image1, Qt::RightButton); });
+    ask(p, [&] { QTest::mousePress(p.screens().deletionConfirm->Image1, Qt::RightButton); });
     QCOMPARE(listed(f->ListBox1), others);
     QVERIFY(exists(QStringLiteral("はなこ"), ".dat") && exists(QStringLiteral("ごろう"), ".dat"));
 }
@@ -517,11 +517,11 @@ void TestStudentsRecords::noAndCloseBoxChangeNothing()
         if (how == 0)
             no(p);
         else if (how == 1)
-            QTest::mousePress(p.screens().form15->Image2, Qt::RightButton);
+            QTest::mousePress(p.screens().deletionConfirm->Image2, Qt::RightButton);
         else
-            p.screens().form15->close();
+            p.screens().deletionConfirm->close();
     });
-    QVERIFY(!p.screens().form15->isVisible());
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
     QCOMPARE(p.app().activeScreen(), f);
     QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
     QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
@@ -538,8 +538,8 @@ void TestStudentsRecords::deletedLoggedInUserLoggedOutOnClose()
     addUser(p, QStringLiteral("たろう"), 3);
     addUser(p, QStringLiteral("はなこ"), 1);
     p.state().userName = QStringLiteral("たろう");
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     ask(p, [&] { yes(p); });
@@ -547,12 +547,12 @@ void TestStudentsRecords::deletedLoggedInUserLoggedOutOnClose()
     QVERIFY(p.state().loggedIn); // not touched by the deletion itself
     QTest::mouseClick(f->Label2, Qt::LeftButton);
     QVERIFY(!p.state().loggedIn);
-    QVERIFY(!p.screens().form1->Label3->isEnabled());
+    QVERIFY(!p.screens().mainMenu->Label3->isEnabled());
 
     // The next login does not offer the name.
-    p.screens().form9->Show();
-    QCOMPARE(p.screens().form9->ListBox1->count(), 1);
-    QCOMPARE(p.screens().form9->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
+    p.screens().login->Show();
+    QCOMPARE(p.screens().login->ListBox1->count(), 1);
+    QCOMPARE(p.screens().login->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
 }
 
 void TestStudentsRecords::historyThatCannotBeDeleted()
@@ -570,7 +570,7 @@ void TestStudentsRecords::historyThatCannotBeDeleted()
     ask(p, [&] {
         yes(p);
         // Stopped at the failing step: the question stays for いいえ.
-        QVERIFY(p.screens().form15->isVisible());
+        QVERIFY(p.screens().deletionConfirm->isVisible());
         no(p);
     });
     QCOMPARE(recorder().boxes.size(), 1);
@@ -593,7 +593,7 @@ void TestStudentsRecords::passwordFileThatCannotBeDeleted()
 
     bool questionGoneFirst = false;
     dialogs::setHook([&](const dialogs::Shown &s) {
-        questionGoneFirst = !p.screens().form15->isVisible();
+        questionGoneFirst = !p.screens().deletionConfirm->isVisible();
         recorder().boxes.append(s);
         return true;
     });

@@ -38,45 +38,45 @@ void TestRoad::oneDrillFromRegistrationToHistory()
     lines[2] = "1";
     p.writeSettings(lines);
     Screens &s = p.screens();
-    s.form1->Show();
+    s.mainMenu->Show();
 
     // Register.
-    QTest::mouseClick(s.form1->findChild<QWidget *>("Label1"), Qt::LeftButton);
-    QVERIFY(s.form7->isVisible());
-    s.form7->Edit1->insert(QStringLiteral("はなこ")); // as an input method would commit it
-    QTest::keyClicks(s.form7->Edit2, QStringLiteral("pass1"));
-    QTest::mouseClick(s.form7->CuteButton1, Qt::LeftButton);
+    QTest::mouseClick(s.mainMenu->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(s.registration->isVisible());
+    s.registration->Edit1->insert(QStringLiteral("はなこ")); // as an input method would commit it
+    QTest::keyClicks(s.registration->Edit2, QStringLiteral("pass1"));
+    QTest::mouseClick(s.registration->CuteButton1, Qt::LeftButton);
     QCOMPARE(recorder().texts(), QStringList{QStringLiteral("登録しました")});
-    QVERIFY(!s.form7->isVisible());
+    QVERIFY(!s.registration->isVisible());
     QCOMPARE(p.readFile("user/はなこ.dat"), QByteArray("\x8b\x89/\x92\x69,\x93\xfa\x95\x74,\x90\xb3\x89\xf0\x90\x94,"
                                                      "\x95\x73\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\n"));
 
     // Log in.
-    QTest::mouseClick(s.form1->findChild<QWidget *>("Label6"), Qt::LeftButton);
-    QVERIFY(s.form9->isVisible());
-    QListWidget *list = s.form9->ListBox1;
+    QTest::mouseClick(s.mainMenu->findChild<QWidget *>("Label6"), Qt::LeftButton);
+    QVERIFY(s.login->isVisible());
+    QListWidget *list = s.login->ListBox1;
     const auto found = list->findItems(QStringLiteral("はなこ"), Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
     list->setCurrentItem(found.first());
-    QTest::keyClicks(s.form9->Edit1, QStringLiteral("pass1"));
-    QTest::keyClick(s.form9->Edit1, Qt::Key_Return);
-    QVERIFY(!s.form9->isVisible());
+    QTest::keyClicks(s.login->Edit1, QStringLiteral("pass1"));
+    QTest::keyClick(s.login->Edit1, Qt::Key_Return);
+    QVERIFY(!s.login->isVisible());
     QVERIFY(p.state().loggedIn);
     QCOMPARE(p.state().userName, QStringLiteral("はなこ"));
 
     // Practise 10級.
-    QTest::mouseClick(s.form1->findChild<QWidget *>("Label3"), Qt::LeftButton);
-    QVERIFY(s.form3->isVisible());
-    QTest::mouseClick(s.form3->findChild<QWidget *>("Label1"), Qt::LeftButton);
-    QVERIFY(s.form16->isVisible());
-    QCOMPARE(s.form16->Label2->text(), QStringLiteral("1桁2口1秒"));
+    QTest::mouseClick(s.mainMenu->findChild<QWidget *>("Label3"), Qt::LeftButton);
+    QVERIFY(s.gradeSelection->isVisible());
+    QTest::mouseClick(s.gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(s.briefing->isVisible());
+    QCOMPARE(s.briefing->Label2->text(), QStringLiteral("1桁2口1秒"));
 
     recorder().clear();
     QStringList sums;
     for (int q = 1; q <= 10; ++q) {
-        QTRY_VERIFY_WITH_TIMEOUT(s.form5->isVisible(), 15000);
-        QVERIFY(!s.form1->isEnabled());
-        QVERIFY(!s.form3->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(s.answerBox->isVisible(), 15000);
+        QVERIFY(!s.mainMenu->isEnabled());
+        QVERIFY(!s.gradeSelection->isEnabled());
         const DrillSession &d = p.state().drill;
         QCOMPARE(d.questionNo(), q);
         const QList<int> numbers = d.question(q - 1).numbers;
@@ -87,17 +87,17 @@ void TestRoad::oneDrillFromRegistrationToHistory()
         sums << QString::number(sum);
         // Questions 3 and 7 are answered wrongly; 8 right answers pass.
         const QString typed = (q == 3 || q == 7) ? QString::number(sum + 1) : QString::number(sum);
-        QTest::keyClicks(s.form5->Edit1, typed);
-        QTest::keyClick(s.form5->Edit1, Qt::Key_Return);
+        QTest::keyClicks(s.answerBox->Edit1, typed);
+        QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);
     }
     // Three countdown sounds per question, none after the tenth answer.
     QCOMPARE(recorder().count(sound::Cue::Countdown), 30);
 
-    QVERIFY(s.form6->isVisible());
-    QVERIFY(!s.form2->isVisible());
+    QVERIFY(s.verdictBanner->isVisible());
+    QVERIFY(!s.flashScreen->isVisible());
     QCOMPARE(p.state().drill.verdict(), QStringLiteral("合格"));
-    QTest::keyClick(s.form6, Qt::Key_Return);
-    QVERIFY(s.form4->isVisible());
+    QTest::keyClick(s.verdictBanner, Qt::Key_Return);
+    QVERIFY(s.resultSheet->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(p.readFile("user/はなこ.dat").count("\r\n") == 2, 5000);
 
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/dd"));
@@ -107,11 +107,11 @@ void TestRoad::oneDrillFromRegistrationToHistory()
         QCOMPARE(p.state().drill.correctAnswer(i), sums[i]);
 
     // Back to the grade screen, ready for the next drill; nothing more is appended.
-    QTest::mousePress(s.form4->findChild<QWidget *>("Image1"), Qt::LeftButton);
-    QVERIFY(!s.form4->isVisible());
-    QCOMPARE(p.app().activeScreen(), s.form3);
-    QVERIFY(s.form3->isEnabled());
-    QVERIFY(s.form1->isEnabled());
+    QTest::mousePress(s.resultSheet->findChild<QWidget *>("Image1"), Qt::LeftButton);
+    QVERIFY(!s.resultSheet->isVisible());
+    QCOMPARE(p.app().activeScreen(), s.gradeSelection);
+    QVERIFY(s.gradeSelection->isEnabled());
+    QVERIFY(s.mainMenu->isEnabled());
     QTest::qWait(200);
     QCOMPARE(p.readFile("user/はなこ.dat").count("\r\n"), 2);
 }

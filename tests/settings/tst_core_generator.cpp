@@ -1,5 +1,5 @@
 // GenerateNumber: the number drawn for a pinned clock reading, and the shape of every number.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "settings/rand.h"
 
 #include <QtTest>

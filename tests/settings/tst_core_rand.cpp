@@ -1,5 +1,5 @@
 // The grade parameters in settei/settei.dat and their accessors.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "settings/rand.h"
 
 #include <QDir>

@@ -51,10 +51,10 @@ QStringList customLines()
 // Opens the editor the way the teacher does: the students' records, then 環境設定.
 TForm17 *open(Program &p)
 {
-    if (!p.screens().form13->isVisible())
-        p.screens().form13->Show();
-    QTest::mouseClick(p.screens().form13->Label4, Qt::LeftButton);
-    return p.screens().form17;
+    if (!p.screens().studentsRecords->isVisible())
+        p.screens().studentsRecords->Show();
+    QTest::mouseClick(p.screens().studentsRecords->Label4, Qt::LeftButton);
+    return p.screens().settingsEditor;
 }
 
 QStringList boxTexts(const TForm17 *f)
@@ -126,7 +126,7 @@ private slots:
 void TestSettingsEditor::layout()
 {
     Program p;
-    TForm17 *f = p.screens().form17;
+    TForm17 *f = p.screens().settingsEditor;
     QCOMPARE(f->windowTitle(), QStringLiteral("環境設定"));
     QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -173,7 +173,7 @@ void TestSettingsEditor::layout()
 void TestSettingsEditor::boxes()
 {
     Program p;
-    TForm17 *f = p.screens().form17;
+    TForm17 *f = p.screens().settingsEditor;
     const int left[] = {104, 200, 296}, right[] = {528, 624, 720};
     const int maxTyped[] = {1, 2, 3};
     QCOMPARE(f->findChildren<QLineEdit *>().size(), 60);
@@ -202,7 +202,7 @@ void TestSettingsEditor::boxes()
 void TestSettingsEditor::buttons()
 {
     Program p;
-    TForm17 *f = p.screens().form17;
+    TForm17 *f = p.screens().settingsEditor;
     struct Row {
         ClickLabel *label;
         const char *text;
@@ -612,14 +612,14 @@ void TestSettingsEditor::nextGradeUsesSavedValues()
     box(f, 3)->setText(QStringLiteral("6.5")); // over 6.5 seconds
     QTest::mouseClick(f->Label28, Qt::LeftButton);
     recorder().clear();
-    p.screens().form3->Show();
-    QTest::mouseClick(p.screens().form3->findChild<QWidget *>("Label1"), Qt::LeftButton); // １０級
+    p.screens().gradeSelection->Show();
+    QTest::mouseClick(p.screens().gradeSelection->findChild<QWidget *>("Label1"), Qt::LeftButton); // １０級
     QVERIFY(recorder().boxes.isEmpty());
     QCOMPARE(p.state().gradeName, QStringLiteral("１０級"));
     QCOMPARE(p.state().gradeParams.digits, 2);
     QCOMPARE(p.state().gradeParams.count, 5);
     QCOMPARE(p.state().gradeParams.seconds, 6.5);
-    p.screens().form16->Timer1->stop();
+    p.screens().briefing->Timer1->stop();
 }
 
 void TestSettingsEditor::backListsEachStudentOnce()
@@ -627,7 +627,7 @@ void TestSettingsEditor::backListsEachStudentOnce()
     Program p;
     for (const char *n : {"たろう", "はなこ", "Aki"})
         addUser(p, QString::fromUtf8(n));
-    TForm13 *records = p.screens().form13;
+    TForm13 *records = p.screens().studentsRecords;
     records->Show();
     const int listed = records->ListBox1->count();
     QCOMPARE(listed, 3);

@@ -2,7 +2,7 @@
 // menu and the dropping of clicks that queue up while the click handler runs.
 #include "support/testmain.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "shell/CuteBtn.h"
 
 #include <QDialog>

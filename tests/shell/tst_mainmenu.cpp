@@ -28,12 +28,12 @@ const char *const kUserItems[] = {"Label3", "Image3", "Label2", "Image4", "Label
 
 Screen *target(Screens &s, const QString &name)
 {
-    if (name == "form7") return s.form7;
-    if (name == "form9") return s.form9;
-    if (name == "form3") return s.form3;
-    if (name == "form8") return s.form8;
-    if (name == "form10") return s.form10;
-    if (name == "form14") return s.form14;
+    if (name == "registration") return s.registration;
+    if (name == "login") return s.login;
+    if (name == "gradeSelection") return s.gradeSelection;
+    if (name == "ownRecords") return s.ownRecords;
+    if (name == "userDeletion") return s.userDeletion;
+    if (name == "masterPasswordEntry") return s.masterPasswordEntry;
     return nullptr;
 }
 } // namespace
@@ -77,13 +77,13 @@ void TestMainMenu::layout_data()
 void TestMainMenu::layout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form1);
+    testsupport::checkLayoutRow(p.screens().mainMenu);
 }
 
 void TestMainMenu::windowRules()
 {
     Program p;
-    TForm1 *menu = p.screens().form1;
+    TForm1 *menu = p.screens().mainMenu;
     QCOMPARE(menu->windowTitle(), QStringLiteral("main"));
     QVERIFY(menu->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(menu->windowFlags() & Qt::FramelessWindowHint);
@@ -99,25 +99,25 @@ void TestMainMenu::windowRules()
     }
     // Every screen is laid out as the program's table says.
     Screens &s = p.screens();
-    QCOMPARE(s.form9->windowTitle(), QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"));
-    QCOMPARE(s.form7->size(), QSize(499, 264));
-    QCOMPARE(s.form7->pos(), QPoint(201, 142));
-    QCOMPARE(s.form2->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(s.form4->font().pixelSize(), 24);
-    QCOMPARE(s.form13->geometry(), QRect(QPoint(0, 0), display::currentSize()));
+    QCOMPARE(s.login->windowTitle(), QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"));
+    QCOMPARE(s.registration->size(), QSize(499, 264));
+    QCOMPARE(s.registration->pos(), QPoint(201, 142));
+    QCOMPARE(s.flashScreen->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(s.resultSheet->font().pixelSize(), 24);
+    QCOMPARE(s.studentsRecords->geometry(), QRect(QPoint(0, 0), display::currentSize()));
 }
 
 void TestMainMenu::userItemsFollowLogin()
 {
     Program p;
-    TForm1 *menu = p.screens().form1;
+    TForm1 *menu = p.screens().mainMenu;
     menu->Show();
     for (const char *name : kUserItems)
         QVERIFY2(!menu->findChild<QWidget *>(name)->isEnabled(), name);
     QTest::mouseClick(menu->findChild<QWidget *>("Label3"), Qt::LeftButton);
     QTest::mousePress(menu->findChild<QWidget *>("Image4"), Qt::LeftButton);
-    QVERIFY(!p.screens().form3->isVisible());
-    QVERIFY(!p.screens().form8->isVisible());
+    QVERIFY(!p.screens().gradeSelection->isVisible());
+    QVERIFY(!p.screens().ownRecords->isVisible());
 
     menu->setLoggedIn(true);
     QVERIFY(p.state().loggedIn);
@@ -135,19 +135,19 @@ void TestMainMenu::items_data()
     QTest::addColumn<int>("button");
     QTest::addColumn<QString>("shows"); // "" = nothing happens
     const int L = Qt::LeftButton, R = Qt::RightButton;
-    QTest::newRow("とうろくする caption") << "Label1" << false << L << "form7";
-    QTest::newRow("とうろくする picture, left") << "Image1" << true << L << "form7";
+    QTest::newRow("とうろくする caption") << "Label1" << false << L << "registration";
+    QTest::newRow("とうろくする picture, left") << "Image1" << true << L << "registration";
     QTest::newRow("とうろくする picture, right does nothing") << "Image1" << true << R << "";
-    QTest::newRow("ユーザー選択 caption") << "Label6" << false << L << "form9";
+    QTest::newRow("ユーザー選択 caption") << "Label6" << false << L << "login";
     QTest::newRow("ユーザー選択 picture, right does nothing") << "Image2" << true << R << "";
-    QTest::newRow("ユーザー選択 picture, left") << "Image2" << true << L << "form9";
-    QTest::newRow("れんしゅうする picture, right acts") << "Image3" << true << R << "form3";
-    QTest::newRow("れんしゅうする caption") << "Label3" << false << L << "form3";
-    QTest::newRow("きろくをみる picture, right acts") << "Image4" << true << R << "form8";
-    QTest::newRow("さくじょする picture, right acts") << "Image5" << true << R << "form10";
+    QTest::newRow("ユーザー選択 picture, left") << "Image2" << true << L << "login";
+    QTest::newRow("れんしゅうする picture, right acts") << "Image3" << true << R << "gradeSelection";
+    QTest::newRow("れんしゅうする caption") << "Label3" << false << L << "gradeSelection";
+    QTest::newRow("きろくをみる picture, right acts") << "Image4" << true << R << "ownRecords";
+    QTest::newRow("さくじょする picture, right acts") << "Image5" << true << R << "userDeletion";
     QTest::newRow("さくじょする caption, right click does nothing") << "Label5" << false << R << "";
-    QTest::newRow("先生用 picture, right acts") << "Image7" << true << R << "form14";
-    QTest::newRow("先生用 caption") << "Label7" << false << L << "form14";
+    QTest::newRow("先生用 picture, right acts") << "Image7" << true << R << "masterPasswordEntry";
+    QTest::newRow("先生用 caption") << "Label7" << false << L << "masterPasswordEntry";
 }
 
 void TestMainMenu::items()
@@ -157,7 +157,7 @@ void TestMainMenu::items()
     QFETCH(int, button);
     QFETCH(QString, shows);
     Program p;
-    TForm1 *menu = p.screens().form1;
+    TForm1 *menu = p.screens().mainMenu;
     menu->Show();
     menu->setLoggedIn(true);
     QWidget *w = menu->findChild<QWidget *>(control);
@@ -166,7 +166,7 @@ void TestMainMenu::items()
         QTest::mousePress(w, Qt::MouseButton(button));
     else
         QTest::mouseClick(w, Qt::MouseButton(button));
-    for (const QString &name : {"form7", "form9", "form3", "form8", "form10", "form14"}) {
+    for (const QString &name : {"registration", "login", "gradeSelection", "ownRecords", "userDeletion", "masterPasswordEntry"}) {
         Screen *s = target(p.screens(), name);
         QCOMPARE(s->isVisible(), name == shows);
     }
@@ -182,28 +182,28 @@ void TestMainMenu::masterPasswordDialogComesBackUntilSet()
     int shown = 0;
     auto closeWhenShown = [&] {
         QTimer::singleShot(0, this, [&] {
-            if (p.screens().form12->isVisible() && p.app().modalRunning()) {
+            if (p.screens().masterPasswordSetup->isVisible() && p.app().modalRunning()) {
                 ++shown;
-                p.screens().form12->Close(); // its close box
+                p.screens().masterPasswordSetup->Close(); // its close box
             }
         });
     };
     closeWhenShown();
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(shown, 1);
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
 
     // The menu becomes active again when a screen above it closes: the dialog comes back.
-    p.screens().form7->Show();
+    p.screens().registration->Show();
     closeWhenShown();
-    p.screens().form7->Close();
+    p.screens().registration->Close();
     QCOMPARE(shown, 2);
 
     // Once a password is stored, the dialog is not shown again.
     p.writeFile("user/master.psw", "sensei\r\n");
-    p.screens().form7->Show();
+    p.screens().registration->Show();
     closeWhenShown();
-    p.screens().form7->Close();
+    p.screens().registration->Close();
     QCOMPARE(shown, 2);
     QVERIFY(recorder().boxes.isEmpty());
 }
@@ -213,15 +213,15 @@ void TestMainMenu::unreadableMasterPasswordFileReportsAndMenuStaysUsable()
     Program p;
     QFile::remove(p.path("user/master.psw"));
     QDir().mkpath(p.path("user/master.psw")); // a folder in its place: it cannot be read
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
     QCOMPARE(recorder().boxes[0].title, QStringLiteral("検定用ぴかざん"));
     QVERIFY(recorder().boxes[0].text.contains("master.psw"));
-    QVERIFY(!p.screens().form12->isVisible());
-    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label1"), Qt::LeftButton);
-    QVERIFY(p.screens().form7->isVisible());
-    p.screens().form7->Close(); // the menu is activated again: the check is tried again
+    QVERIFY(!p.screens().masterPasswordSetup->isVisible());
+    QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label1"), Qt::LeftButton);
+    QVERIFY(p.screens().registration->isVisible());
+    p.screens().registration->Close(); // the menu is activated again: the check is tried again
     QCOMPARE(recorder().boxes.size(), 2);
 }
 
@@ -236,12 +236,12 @@ void TestMainMenu::whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog()
     QVERIFY(QFile::setPermissions(p.path("user/hanako.dat"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     qsizetype boxesBeforeDialog = -1;
     QTimer::singleShot(0, this, [&] {
-        if (p.screens().form12->isVisible() && p.app().modalRunning()) {
+        if (p.screens().masterPasswordSetup->isVisible() && p.app().modalRunning()) {
             boxesBeforeDialog = recorder().boxes.size();
-            p.screens().form12->Close();
+            p.screens().masterPasswordSetup->Close();
         }
     });
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(boxesBeforeDialog, 1);
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
@@ -250,16 +250,16 @@ void TestMainMenu::whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog()
     QVERIFY2(text.contains(QStringLiteral("学校のコンピューター係の人に直してもらってください。")), qPrintable(text));
 
     p.writeFile("user/master.psw", "sensei\r\n");
-    p.screens().form7->Show();
-    p.screens().form7->Close();
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    p.screens().registration->Show();
+    p.screens().registration->Close();
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(recorder().boxes.size(), 1);
 }
 
 void TestMainMenu::quitClosesTheMenu()
 {
     Program p;
-    TForm1 *menu = p.screens().form1;
+    TForm1 *menu = p.screens().mainMenu;
     menu->Show();
     QTest::mousePress(menu->findChild<QWidget *>("Image6"), Qt::RightButton); // おわる: any button
     QVERIFY(!menu->isVisible());

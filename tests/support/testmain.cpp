@@ -2,7 +2,7 @@
 
 #include "platform/textfile.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "tools/classroom.h"
 
 #include <QFile>

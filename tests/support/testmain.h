@@ -52,7 +52,7 @@ QByteArray cp932Lines(const QStringList &lines);
 
 // Layout checks as data tables, one row per control:
 //   void layout_data() { testsupport::layoutColumns(); testsupport::layoutRow("Label1", {16, 8}, {}, "…", 35, Qt::white); … }
-//   void layout() { Program p; testsupport::checkLayoutRow(p.screens().form8); }
+//   void layout() { Program p; testsupport::checkLayoutRow(p.screens().ownRecords); }
 // A row checks only what it gives: the position always; the size when valid; the text when not
 // null; the pixel size (and boldness, when bold is 0 or 1) when px > 0; the text colour when valid.
 void layoutColumns();

@@ -1,7 +1,7 @@
 // The administrator's classroom steps without a display: what a setup lays out (modes, group,
 // setgid) in private and shared folders, what it never overwrites and what it refuses; and the
 // replacement of the master password, all or nothing.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "users/classroom.h"
 
 #include <QDir>

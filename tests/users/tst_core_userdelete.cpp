@@ -1,7 +1,7 @@
 // Deleting a user in the store, without a display: which files go, a file already gone, a file
 // that stays (the history: nothing changes; the password: reported after the user is gone), links
 // and names that are no user of the store.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 #include "users/userstore.h"
 

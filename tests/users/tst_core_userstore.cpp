@@ -1,6 +1,6 @@
 // The user store without a display: which names and passwords are refused, the exact bytes of a
 // registration, the folder-order listing, password matching, appending, reading and deleting.
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "platform/textfile.h"
 #include "users/userstore.h"
 

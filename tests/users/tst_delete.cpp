@@ -41,10 +41,10 @@ TForm10 *openLoggedIn(Program &p)
     addUser(p, kUser, QStringLiteral("pw"));
     addUser(p, QStringLiteral("はなこ"), QStringLiteral("hk"));
     p.state().userName = kUser;
-    p.screens().form1->Show();
-    p.screens().form1->setLoggedIn(true);
-    QTest::mouseClick(p.screens().form1->Label5, Qt::LeftButton); // さくじょする
-    return p.screens().form10;
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
+    QTest::mouseClick(p.screens().mainMenu->Label5, Qt::LeftButton); // さくじょする
+    return p.screens().userDeletion;
 }
 
 void enter(TForm10 *f, const QString &typed)
@@ -56,7 +56,7 @@ void enter(TForm10 *f, const QString &typed)
 void verifyLoggedIn(Program &p, bool loggedIn)
 {
     QCOMPARE(p.state().loggedIn, loggedIn);
-    TForm1 *menu = p.screens().form1;
+    TForm1 *menu = p.screens().mainMenu;
     for (QWidget *w : std::initializer_list<QWidget *>{menu->Label3, menu->Image3, menu->Label2, menu->Image4, menu->Label5, menu->Image5})
         QCOMPARE(w->isEnabled(), loggedIn);
 }
@@ -92,13 +92,13 @@ void TestDeleteSelf::layout_data()
 void TestDeleteSelf::layout()
 {
     Program p;
-    testsupport::checkLayoutRow(p.screens().form10);
+    testsupport::checkLayoutRow(p.screens().userDeletion);
 }
 
 void TestDeleteSelf::windowAndField()
 {
     Program p;
-    TForm10 *f = p.screens().form10;
+    TForm10 *f = p.screens().userDeletion;
     QCOMPARE(f->windowTitle(), QStringLiteral("削除"));
     QCOMPARE(f->size(), QSize(488, 200));
     QCOMPARE(f->minimumSize(), f->maximumSize());
@@ -123,7 +123,7 @@ void TestDeleteSelf::opensFromMenu()
     QVERIFY(QTest::qWaitForWindowActive(f));
     QCOMPARE(QApplication::focusWidget(), f->Edit1);
     // The menu behind stays usable.
-    QVERIFY(p.screens().form1->isEnabled());
+    QVERIFY(p.screens().mainMenu->isEnabled());
 }
 
 void TestDeleteSelf::rightMasterPassword()
@@ -155,9 +155,9 @@ void TestDeleteSelf::rightMasterPassword()
     QCOMPARE(returnPressed.size(), 0); // Enter was used up
 
     // The next login does not offer the name.
-    QTest::mouseClick(p.screens().form1->Label6, Qt::LeftButton);
-    QCOMPARE(p.screens().form9->ListBox1->count(), 1);
-    QCOMPARE(p.screens().form9->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
+    QTest::mouseClick(p.screens().mainMenu->Label6, Qt::LeftButton);
+    QCOMPARE(p.screens().login->ListBox1->count(), 1);
+    QCOMPARE(p.screens().login->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
 }
 
 void TestDeleteSelf::wrongPasswords_data()
@@ -232,7 +232,7 @@ void TestDeleteSelf::closingEmptiesField()
     QCOMPARE(f->Edit1->text(), QString());
     QVERIFY(exists(kUser, ".dat"));
     verifyLoggedIn(p, true);
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
 }
 
 void TestDeleteSelf::passwordFileThatStays()

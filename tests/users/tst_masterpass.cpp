@@ -4,7 +4,7 @@
 #include "support/filesizelimit.h"
 #include "support/otheraccount.h"
 
-#include "platform/errors.h"
+#include "base/errors.h"
 #include "records/mastergate.h"
 #include "shell/main.h"
 #include "shell/splash.h"
@@ -69,8 +69,8 @@ void enter(QLineEdit *field, const QString &text)
 // Something that makes the main menu active again: a screen above it opens and closes.
 void reactivateMenu(Program &p)
 {
-    p.screens().form7->Show();
-    p.screens().form7->Close();
+    p.screens().registration->Show();
+    p.screens().registration->Close();
 }
 
 void verifyOnlyWarning(const QString &text)
@@ -128,9 +128,9 @@ void TestMasterPassword::layout_data()
     QTest::addColumn<int>("captionPx");
     QTest::addColumn<QRect>("field");
     QTest::addColumn<bool>("masked");
-    QTest::newRow("TForm12 choosing") << "form12" << "パスワードを入れてENTERを押してください" << QRect(187, 211, 418, 143)
+    QTest::newRow("TForm12 choosing") << "masterPasswordSetup" << "パスワードを入れてENTERを押してください" << QRect(187, 211, 418, 143)
                                       << "マスターパスワードを決めて下さい" << QPoint(16, 16) << 24 << QRect(26, 48, 361, 72) << false;
-    QTest::newRow("TForm14 entering") << "form14" << "マスターパスワードを入れてENTERを押して下さい" << QRect(178, 184, 478, 177)
+    QTest::newRow("TForm14 entering") << "masterPasswordEntry" << "マスターパスワードを入れてENTERを押して下さい" << QRect(178, 184, 478, 177)
                                       << "マスターパスワードを入れて下さい" << QPoint(16, 32) << 29 << QRect(16, 80, 441, 72) << true;
 }
 
@@ -146,7 +146,7 @@ void TestMasterPassword::layout()
     QFETCH(bool, masked);
 
     Program p;
-    Screen *d = dialog == "form12" ? static_cast<Screen *>(p.screens().form12) : p.screens().form14;
+    Screen *d = dialog == "masterPasswordSetup" ? static_cast<Screen *>(p.screens().masterPasswordSetup) : p.screens().masterPasswordEntry;
     QCOMPARE(d->windowTitle(), title);
     QCOMPARE(QRect(d->pos(), d->size()), client);
     QCOMPARE(d->minimumSize(), client.size()); // fixed size
@@ -184,13 +184,13 @@ void TestMasterPassword::layout()
 void TestMasterPassword::creationDialogAfterSplashUntilSet()
 {
     Program p{QByteArray()}; // as installed: an empty file
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {
         [&] { // first showing, right after the splash: over the main menu, modal, focus in the field
             QVERIFY(p.app().modalRunning());
             QCOMPARE(p.app().activeScreen(), d);
-            QVERIFY(p.screens().form1->isVisible());
+            QVERIFY(p.screens().mainMenu->isVisible());
             QVERIFY(QTest::qWaitForWindowActive(d));
             QCOMPARE(QApplication::focusWidget(), d->Edit1);
             d->close(); // the close box
@@ -199,12 +199,12 @@ void TestMasterPassword::creationDialogAfterSplashUntilSet()
         [&] { enter(d->Edit1, QStringLiteral("sensei")); },
     };
 
-    QTimer::singleShot(0, p.screens().form11, [&] { p.screens().form11->Timer1Timer(); });
-    p.screens().form11->ShowModal();
+    QTimer::singleShot(0, p.screens().splash, [&] { p.screens().splash->Timer1Timer(); });
+    p.screens().splash->ShowModal();
     QCOMPARE(script.shown, 0); // not during the splash
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(script.shown, 1);
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(p.readFile(kMaster), QByteArray());
 
     reactivateMenu(p);
@@ -220,7 +220,7 @@ void TestMasterPassword::creationDialogAfterSplashUntilSet()
     QCOMPARE(script.shown, 3);
     QVERIFY(script.leftOpen.isEmpty());
     QVERIFY(recorder().boxes.isEmpty());
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
 }
 
 void TestMasterPassword::storedBytes_data()
@@ -243,7 +243,7 @@ void TestMasterPassword::storedBytes()
 
     Program p{QByteArray()};
     p.writeFile(kMaster, before);
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     QSignalSpy fieldSawEnter(d->Edit1, &QLineEdit::returnPressed);
     script.steps = {[&] {
@@ -252,7 +252,7 @@ void TestMasterPassword::storedBytes()
         QVERIFY(d->isHidden());
         QCOMPARE(d->Edit1->text(), QString());
     }};
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(script.shown, 1);
     QVERIFY(script.leftOpen.isEmpty());
     QCOMPARE(fieldSawEnter.count(), 0); // the key was consumed
@@ -275,7 +275,7 @@ void TestMasterPassword::unusablePasswordRefused()
     QFETCH(QString, text);
     Program p{QByteArray()};
     p.writeFile(kMaster, "\r\n");
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {[&] {
         d->Edit1->setText(text); // pasted or composed; no key types these
@@ -288,7 +288,7 @@ void TestMasterPassword::unusablePasswordRefused()
         d->Edit1->clear();
         enter(d->Edit1, QStringLiteral("ok"));
     }};
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QVERIFY(script.leftOpen.isEmpty());
     QCOMPARE(p.readFile(kMaster), QByteArray("ok\r\n"));
 }
@@ -296,7 +296,7 @@ void TestMasterPassword::unusablePasswordRefused()
 void TestMasterPassword::closeBoxWritesNothingKeepsText()
 {
     Program p{QByteArray()};
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {
         [&] {
@@ -308,7 +308,7 @@ void TestMasterPassword::closeBoxWritesNothingKeepsText()
             enter(d->Edit1, QStringLiteral("way"));
         },
     };
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(p.readFile(kMaster), QByteArray());
     QVERIFY(QFileInfo::exists(p.path(kMaster)));
     reactivateMenu(p);
@@ -321,10 +321,10 @@ void TestMasterPassword::missingFileBringsCreationDialog()
 {
     Program p;
     QVERIFY(QFile::remove(p.path(kMaster)));
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {[&] { enter(d->Edit1, QStringLiteral("sensei")); }};
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(script.shown, 1);
     QVERIFY(recorder().boxes.isEmpty()); // no error box: missing is "not set"
     QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
@@ -333,11 +333,11 @@ void TestMasterPassword::missingFileBringsCreationDialog()
 
     // Missing, the entry dialog takes the empty entry (nothing is set) and reports nothing.
     QVERIFY(QFile::remove(p.path(kMaster)));
-    TForm14 *entry = p.screens().form14;
+    TForm14 *entry = p.screens().masterPasswordEntry;
     entry->Show();
     QTest::keyClick(entry->Edit1, Qt::Key_Return);
     QVERIFY(recorder().boxes.isEmpty());
-    QVERIFY(p.screens().form13->isVisible());
+    QVERIFY(p.screens().studentsRecords->isVisible());
     QVERIFY(!QFileInfo::exists(p.path(kMaster))); // reading creates nothing
 }
 
@@ -360,7 +360,7 @@ void TestMasterPassword::failedWriteKeepsOldFile()
     p.writeFile(kMaster, old);
     QFile denied(p.path(fault == QLatin1String("file") ? kMaster : QStringLiteral("user")));
     const QFile::Permissions perms = denied.permissions();
-    TForm12 *d = p.screens().form12;
+    TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {[&] {
         type(d->Edit1, QStringLiteral("sensei"));
@@ -381,7 +381,7 @@ void TestMasterPassword::failedWriteKeepsOldFile()
         QCOMPARE(QDir(p.path(QStringLiteral("user"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("master.psw")});
         QTest::keyClick(d->Edit1, Qt::Key_Return); // the write works again
     }};
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QVERIFY(script.leftOpen.isEmpty());
     QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
 }
@@ -389,9 +389,9 @@ void TestMasterPassword::failedWriteKeepsOldFile()
 void TestMasterPassword::teacherButtonOpensEntry()
 {
     Program p;
-    p.screens().form1->Show();
-    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
-    TForm14 *d = p.screens().form14;
+    p.screens().mainMenu->Show();
+    QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    TForm14 *d = p.screens().masterPasswordEntry;
     QVERIFY(d->isVisible());
     QVERIFY(!p.app().modalRunning());
     QCOMPARE(p.app().activeScreen(), d);
@@ -433,7 +433,7 @@ void TestMasterPassword::entry()
         QVERIFY(QFile::remove(p.path(kMaster)));
     else
         p.writeFile(kMaster, file);
-    TForm14 *d = p.screens().form14;
+    TForm14 *d = p.screens().masterPasswordEntry;
     d->Show();
     type(d->Edit1, typed);
     QCOMPARE(d->Edit1->text(), typed);
@@ -444,13 +444,13 @@ void TestMasterPassword::entry()
         QVERIFY(recorder().boxes.isEmpty());
         QVERIFY(recorder().sounds.isEmpty());
         QVERIFY(d->isHidden());
-        QVERIFY(p.screens().form13->isVisible());
-        QCOMPARE(p.app().activeScreen(), p.screens().form13);
+        QVERIFY(p.screens().studentsRecords->isVisible());
+        QCOMPARE(p.app().activeScreen(), p.screens().studentsRecords);
     } else {
         verifyOnlyWarning(QStringLiteral("パワードが違います"));
         QVERIFY(d->isVisible());
         QCOMPARE(p.app().activeScreen(), d);
-        QVERIFY(!p.screens().form13->isVisible());
+        QVERIFY(!p.screens().studentsRecords->isVisible());
     }
     if (!file.isNull())
         QCOMPARE(p.readFile(kMaster), file); // reading never writes
@@ -459,7 +459,7 @@ void TestMasterPassword::entry()
 void TestMasterPassword::fileReadAtEveryEnter()
 {
     Program p; // "teacher"
-    TForm14 *d = p.screens().form14;
+    TForm14 *d = p.screens().masterPasswordEntry;
     d->Show();
     enter(d->Edit1, QStringLiteral("sensei"));
     verifyOnlyWarning(QStringLiteral("パワードが違います"));
@@ -467,7 +467,7 @@ void TestMasterPassword::fileReadAtEveryEnter()
     recorder().clear();
     enter(d->Edit1, QStringLiteral("sensei"));
     QVERIFY(recorder().boxes.isEmpty());
-    QVERIFY(p.screens().form13->isVisible());
+    QVERIFY(p.screens().studentsRecords->isVisible());
 }
 
 void TestMasterPassword::unreadableFileReportedDialogStays()
@@ -475,31 +475,31 @@ void TestMasterPassword::unreadableFileReportedDialogStays()
     Program p;
     QVERIFY(QFile::remove(p.path(kMaster)));
     QVERIFY(QDir().mkpath(p.path(kMaster))); // a folder where the file should be: it cannot be read
-    TForm14 *d = p.screens().form14;
+    TForm14 *d = p.screens().masterPasswordEntry;
     d->Show();
     enter(d->Edit1, QString());
     verifyOnlyError();
     QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("master.psw")));
     QVERIFY(d->isVisible());
-    QVERIFY(!p.screens().form13->isVisible());
+    QVERIFY(!p.screens().studentsRecords->isVisible());
 }
 
 void TestMasterPassword::closeBoxForgetsTypedPassword()
 {
     Program p; // "teacher"
-    p.screens().form1->Show();
-    TForm14 *d = p.screens().form14;
+    p.screens().mainMenu->Show();
+    TForm14 *d = p.screens().masterPasswordEntry;
     d->Show();
     type(d->Edit1, QStringLiteral("teacher"));
     d->close(); // the close box, the right password still typed
     QVERIFY(d->isHidden());
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
 
     // The next person opens the dialog and presses Enter only.
-    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
     QCOMPARE(d->Edit1->text(), QString());
     QTest::keyClick(d->Edit1, Qt::Key_Return);
-    QVERIFY(!p.screens().form13->isVisible());
+    QVERIFY(!p.screens().studentsRecords->isVisible());
     verifyOnlyWarning(QStringLiteral("パワードが違います"));
 }
 
@@ -521,28 +521,28 @@ void TestMasterPassword::damagedFileKeepsTeacherOut()
     p.writeFile(QStringLiteral("user/たろう.dat"), testsupport::cp932Lines({userstore::recordHeader()}));
     p.writeFile(QStringLiteral("user/たろう.psw"), "pw\r\n");
     const QString damaged = QStringLiteral("ファイル user/master.psw を使えません。\n") + pz::reason::damaged();
-    DialogScript creation(p.screens().form12);
+    DialogScript creation(p.screens().masterPasswordSetup);
 
     // The main menu's check reports it and offers no new master password.
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     QCOMPARE(recorder().texts(), QStringList{damaged});
     QCOMPARE(creation.shown, 0);
 
     // 先生用, Enter with an empty field: the students' records stay shut.
     recorder().clear();
-    QTest::mouseClick(p.screens().form1->findChild<QWidget *>("Label7"), Qt::LeftButton);
-    QTest::keyClick(p.screens().form14->Edit1, Qt::Key_Return);
+    QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QTest::keyClick(p.screens().masterPasswordEntry->Edit1, Qt::Key_Return);
     QCOMPARE(recorder().texts(), QStringList{damaged});
-    QVERIFY(p.screens().form14->isVisible());
-    QVERIFY(!p.screens().form13->isVisible());
-    p.screens().form14->Close();
+    QVERIFY(p.screens().masterPasswordEntry->isVisible());
+    QVERIFY(!p.screens().studentsRecords->isVisible());
+    p.screens().masterPasswordEntry->Close();
 
     // Deleting oneself with an empty field deletes nothing.
     recorder().clear();
     p.state().userName = QStringLiteral("たろう");
-    p.screens().form1->setLoggedIn(true);
-    p.screens().form10->Show();
-    QTest::keyClick(p.screens().form10->Edit1, Qt::Key_Return);
+    p.screens().mainMenu->setLoggedIn(true);
+    p.screens().userDeletion->Show();
+    QTest::keyClick(p.screens().userDeletion->Edit1, Qt::Key_Return);
     QCOMPARE(recorder().texts(), QStringList{damaged});
     QVERIFY(QFileInfo::exists(p.path(QStringLiteral("user/たろう.dat"))));
     QVERIFY(p.state().loggedIn);

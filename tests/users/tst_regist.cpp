@@ -84,7 +84,7 @@ void TestRegist::layout_data()
 void TestRegist::layout()
 {
     Program p;
-    TForm7 *f = p.screens().form7;
+    TForm7 *f = p.screens().registration;
     testsupport::checkLayoutRow(f);
     QCOMPARE(f->windowTitle(), QStringLiteral("とうろく"));
     QCOMPARE(f->size(), QSize(499, 264));
@@ -128,8 +128,8 @@ void TestRegist::buttonLooks()
     QApplication::setPalette(dark);
 
     Program p;
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     f->Show();
     QVERIFY(QTest::qWaitForWindowActive(f));
     const QString dir = qEnvironmentVariable("PZ_SHOT_DIR");
@@ -187,8 +187,8 @@ void TestRegist::buttonLooks()
 void TestRegist::focusAndEnter()
 {
     Program p;
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     f->Show();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QCOMPARE(QApplication::focusWidget(), f->Edit1);
@@ -241,8 +241,8 @@ void TestRegist::buttonsIdleWhenReopened()
 {
     QFETCH(QString, how);
     Program p;
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     for (int round = 0; round < 2; ++round) {
         f->Show();
         QVERIFY(QTest::qWaitForWindowActive(f));
@@ -288,8 +288,8 @@ void TestRegist::registers()
     QFETCH(QString, password);
     QFETCH(QByteArray, passwordBytes);
     Program p;
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     f->Show();
     recorder().clear();
     commitText(f->Edit1, name);
@@ -306,7 +306,7 @@ void TestRegist::registers()
     QCOMPARE(f->Edit1->text(), QString());
     QCOMPARE(f->Edit2->text(), QString());
     QVERIFY(!p.app().isOpen(f));
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QVERIFY(!p.state().loggedIn); // registering logs nobody in
 }
 
@@ -334,7 +334,7 @@ void TestRegist::refused()
     QFETCH(QString, password);
     QFETCH(QString, warning);
     Program p;
-    TForm7 *f = p.screens().form7;
+    TForm7 *f = p.screens().registration;
     f->Show();
     recorder().clear();
     commitText(f->Edit1, name);
@@ -352,7 +352,7 @@ void TestRegist::refused()
 void TestRegist::nameInUse()
 {
     Program p;
-    TForm7 *f = p.screens().form7;
+    TForm7 *f = p.screens().registration;
     QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("abc")), QString());
     userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１０級,2024/5/07,9,1,合格"));
     const QByteArray history = p.readFile(QStringLiteral("user/たろう.dat"));
@@ -381,8 +381,8 @@ void TestRegist::closingEmptiesFields()
 {
     QFETCH(int, how);
     Program p;
-    TForm7 *f = p.screens().form7;
-    p.screens().form1->Show();
+    TForm7 *f = p.screens().registration;
+    p.screens().mainMenu->Show();
     f->Show();
     commitText(f->Edit1, QStringLiteral("たろう"));
     type(f->Edit2, QStringLiteral("abc"));
@@ -392,7 +392,7 @@ void TestRegist::closingEmptiesFields()
     case 2: QTest::keyClick(f->CuteButton2, Qt::Key_Return); break;
     }
     QVERIFY(!p.app().isOpen(f));
-    QCOMPARE(p.app().activeScreen(), p.screens().form1);
+    QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(f->Edit1->text(), QString());
     QCOMPARE(f->Edit2->text(), QString());
     QCOMPARE(userFolder(), QStringList{QStringLiteral("master.psw")});
@@ -402,7 +402,7 @@ void TestRegist::closingEmptiesFields()
 void TestRegist::failedRegistrationLeavesNothing()
 {
     Program p;
-    TForm7 *f = p.screens().form7;
+    TForm7 *f = p.screens().registration;
     QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw"))); // the password file cannot be written
     f->Show();
     recorder().clear();
@@ -425,7 +425,7 @@ void TestRegist::missingUserFolder()
 {
     Program p;
     QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
-    TForm7 *f = p.screens().form7;
+    TForm7 *f = p.screens().registration;
     f->Show();
     recorder().clear();
     commitText(f->Edit1, QStringLiteral("たろう"));
@@ -439,17 +439,17 @@ void TestRegist::missingUserFolder()
 void TestRegist::newUserCanLogIn()
 {
     Program p;
-    p.screens().form1->Show();
+    p.screens().mainMenu->Show();
     for (const auto &[name, password] : {std::pair{QStringLiteral("たろう"), QStringLiteral("abc")}, std::pair{QStringLiteral("はなこ"), QStringLiteral("xyz")}}) {
-        p.screens().form1->Label1Click();
-        TForm7 *f = p.screens().form7;
+        p.screens().mainMenu->Label1Click();
+        TForm7 *f = p.screens().registration;
         commitText(f->Edit1, name);
         type(f->Edit2, password);
         QTest::mouseClick(f->CuteButton1, Qt::LeftButton);
         QVERIFY(!p.app().isOpen(f));
     }
-    p.screens().form1->Label6Click();
-    TForm9 *login = p.screens().form9;
+    p.screens().mainMenu->Label6Click();
+    TForm9 *login = p.screens().login;
     QCOMPARE(login->ListBox1->count(), 2);
     QListWidgetItem *item = login->ListBox1->findItems(QStringLiteral("はなこ"), Qt::MatchExactly).value(0);
     QVERIFY(item);

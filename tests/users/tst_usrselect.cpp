@@ -52,7 +52,7 @@ void logIn(TForm9 *f, const QString &name, const QString &typed)
 void verifyMenu(Program &p, bool enabled)
 {
     for (const char *n : kUserItems)
-        QVERIFY2(p.screens().form1->findChild<QWidget *>(n)->isEnabled() == enabled, n);
+        QVERIFY2(p.screens().mainMenu->findChild<QWidget *>(n)->isEnabled() == enabled, n);
     QCOMPARE(p.state().loggedIn, enabled);
 }
 } // namespace
@@ -93,7 +93,7 @@ void TestUserSelect::layout_data()
 void TestUserSelect::layout()
 {
     Program p;
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     testsupport::checkLayoutRow(f);
     QCOMPARE(f->windowTitle(), QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"));
     QCOMPARE(f->size(), QSize(409, 357));
@@ -135,7 +135,7 @@ void TestUserSelect::listInFolderOrder()
         expected << e.chopped(4);
     QCOMPARE(expected.size(), names.size());
 
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     f->Show();
     QCOMPARE(listed(f->ListBox1), expected);
     QVERIFY(!listed(f->ListBox1).contains(QStringLiteral("master")));
@@ -145,7 +145,7 @@ void TestUserSelect::listInFolderOrder()
 void TestUserSelect::emptyFolderEmptyList()
 {
     Program p;
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     f->Show();
     QCOMPARE(f->ListBox1->count(), 0);
     QTest::keyClicks(f->Edit1, QStringLiteral("teacher"));
@@ -158,8 +158,8 @@ void TestUserSelect::reopeningListsEachOnce()
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
     addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
-    TForm9 *f = p.screens().form9;
-    p.screens().form1->Show();
+    TForm9 *f = p.screens().login;
+    p.screens().mainMenu->Show();
     f->Show();
     QCOMPARE(f->ListBox1->count(), 2);
     choose(f, QStringLiteral("たろう"));
@@ -180,7 +180,7 @@ void TestUserSelect::selectionMovesFocus()
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
     addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     f->Show();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QCOMPARE(QApplication::focusWidget(), f->ListBox1);
@@ -220,8 +220,8 @@ void TestUserSelect::clickOnANameMovesTheKeyboard()
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
     addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     QVERIFY(QTest::qWaitForWindowActive(f));
     if (wrongPassword) {
@@ -257,8 +257,8 @@ void TestUserSelect::firstArrowChoosesTheFirstName()
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
     addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
     addUser(p, QStringLiteral("じろう"), "xyz\r\n");
-    TForm9 *f = p.screens().form9;
-    p.screens().form1->Show();
+    TForm9 *f = p.screens().login;
+    p.screens().mainMenu->Show();
     f->Show();
     if (reopened) {
         QVERIFY(QTest::qWaitForWindowActive(f));
@@ -301,8 +301,8 @@ void TestUserSelect::login()
     Program p;
     addUser(p, QStringLiteral("たろう"), passwordFile);
     addUser(p, QStringLiteral("はなこ"), "abc\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     recorder().clear();
     logIn(f, QStringLiteral("たろう"), typed);
@@ -313,7 +313,7 @@ void TestUserSelect::login()
         QCOMPARE(p.state().userName, QStringLiteral("たろう"));
         verifyMenu(p, true);
         QVERIFY(!p.app().isOpen(f));
-        QCOMPARE(p.app().activeScreen(), p.screens().form1);
+        QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
         QCOMPARE(f->ListBox1->count(), 0);
     } else {
         QCOMPARE(recorder().boxes.size(), 1);
@@ -334,8 +334,8 @@ void TestUserSelect::switchUser()
     Program p;
     addUser(p, QStringLiteral("A"), "aaa\r\n");
     addUser(p, QStringLiteral("B"), "bbb\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     logIn(f, QStringLiteral("A"), QStringLiteral("aaa"));
     QCOMPARE(p.state().userName, QStringLiteral("A"));
@@ -352,8 +352,8 @@ void TestUserSelect::failedSwitchKeepsUser()
     Program p;
     addUser(p, QStringLiteral("A"), "aaa\r\n");
     addUser(p, QStringLiteral("B"), "bbb\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     logIn(f, QStringLiteral("A"), QStringLiteral("aaa"));
     f->Show();
@@ -368,8 +368,8 @@ void TestUserSelect::noNameChosen()
 {
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     recorder().clear();
     // Chosen, then un-chosen with Ctrl and a click: the name is still the list's current row.
@@ -395,8 +395,8 @@ void TestUserSelect::missingPasswordFile()
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
     p.writeFile(QStringLiteral("user/じろう.dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     recorder().clear();
     logIn(f, QStringLiteral("じろう"), QStringLiteral("abc"));
@@ -420,8 +420,8 @@ void TestUserSelect::passwordOutsideCp932()
 {
     Program p;
     addUser(p, QStringLiteral("たろう"), "?\r\n");
-    p.screens().form1->Show();
-    TForm9 *f = p.screens().form9;
+    p.screens().mainMenu->Show();
+    TForm9 *f = p.screens().login;
     f->Show();
     recorder().clear();
     choose(f, QStringLiteral("たろう"));
@@ -438,7 +438,7 @@ void TestUserSelect::newRegistrationListed()
 {
     Program p;
     addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    TForm9 *f = p.screens().form9;
+    TForm9 *f = p.screens().login;
     f->Show();
     QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});
     f->Close();

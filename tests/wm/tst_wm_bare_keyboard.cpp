@@ -49,15 +49,15 @@ void TestBareKeyboard::passwordAfterAWarningReachesTheField()
     RealBoxes real;
     addUser(p, QStringLiteral("taro"), "pass1");
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     if (!teacher) {
         p.state().userName = QStringLiteral("taro");
-        s.form1->setLoggedIn(true);
+        s.mainMenu->setLoggedIn(true);
     }
-    Screen *dialog = teacher ? static_cast<Screen *>(s.form14) : static_cast<Screen *>(s.form10);
-    QLineEdit *field = teacher ? s.form14->Edit1 : s.form10->Edit1;
-    QWidget *item = teacher ? s.form1->Label7 : s.form1->Label5;
+    Screen *dialog = teacher ? static_cast<Screen *>(s.masterPasswordEntry) : static_cast<Screen *>(s.userDeletion);
+    QLineEdit *field = teacher ? s.masterPasswordEntry->Edit1 : s.userDeletion->Edit1;
+    QWidget *item = teacher ? s.mainMenu->Label7 : s.mainMenu->Label5;
     QVERIFY(!QRect(item->mapToGlobal(QPoint()), item->size()).intersects(dialog->frameGeometry()));
     QVERIFY(clickOn(item));
     QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible() && QGuiApplication::focusWindow() == dialog->windowHandle(), 3000);
@@ -92,12 +92,12 @@ void TestBareKeyboard::passwordAfterAWarningReachesTheField()
     QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 3000);
     QVERIFY(!noConfirmation);
     if (teacher) {
-        QVERIFY(s.form13->isVisible());
-        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.form13->winId(), 3000);
-        s.form13->Close();
+        QVERIFY(s.studentsRecords->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.studentsRecords->winId(), 3000);
+        s.studentsRecords->Close();
     } else {
         QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("user/taro.dat"))));
-        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.form1->winId(), 3000); // after 削除しました, the menu
+        QTRY_COMPARE_WITH_TIMEOUT(xFocus(), s.mainMenu->winId(), 3000); // after 削除しました, the menu
     }
 }
 

@@ -114,29 +114,29 @@ void TestDesktop::clickOnTheFlashScreenKeepsTheAnswerBox()
     lines[2] = "1";
     p.writeSettings(lines);
     Screens &s = p.screens();
-    s.form1->Show();
-    s.form1->setLoggedIn(true);
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    s.mainMenu->setLoggedIn(true);
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
-    QVERIFY(clickOn(s.form1->Label3));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form3->isVisible(), 3000);
-    QVERIFY(QTest::qWaitForWindowExposed(s.form3));
+    QVERIFY(clickOn(s.mainMenu->Label3));
+    QTRY_VERIFY_WITH_TIMEOUT(s.gradeSelection->isVisible(), 3000);
+    QVERIFY(QTest::qWaitForWindowExposed(s.gradeSelection));
     QTest::qWait(300);
-    QVERIFY(clickOn(s.form3->findChild<QWidget *>("Label1")));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form5->isVisible(), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form5), 3000);
-    QVERIFY(!s.form2->isEnabled());
+    QVERIFY(clickOn(s.gradeSelection->findChild<QWidget *>("Label1")));
+    QTRY_VERIFY_WITH_TIMEOUT(s.answerBox->isVisible(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.answerBox), 3000);
+    QVERIFY(!s.flashScreen->isEnabled());
 
     for (QPoint at : {QPoint(100, 100), QPoint(700, 550)}) {
         QVERIFY(clickAt(at));
-        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.form5), qPrintable(names(stacking()) + " focus " + names({focusWidget()})), 3000);
+        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.answerBox), qPrintable(names(stacking()) + " focus " + names({focusWidget()})), 3000);
     }
     const int sum = p.state().drill.runningSum();
     QVERIFY(typeText(QString::number(sum)));
-    QCOMPARE(s.form5->Edit1->text(), QString::number(sum));
+    QCOMPARE(s.answerBox->Edit1->text(), QString::number(sum));
     QVERIFY(pressKey("Return"));
     QCOMPARE(p.state().drill.answeredCount(), 1);
-    QVERIFY(!s.form5->isVisible());
+    QVERIFY(!s.answerBox->isVisible());
 }
 
 // A wrong password opens the warning; the child clicks the main menu beside the login dialog, then OK.
@@ -146,18 +146,18 @@ void TestDesktop::clickOnTheMenuUnderAWarningKeepsTheLoginDialog()
     RealBoxes real;
     addUser(p, QStringLiteral("taro"), "pass1");
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
-    QVERIFY(clickOn(s.form1->Label6));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->isVisible(), 3000);
-    QVERIFY(QTest::qWaitForWindowExposed(s.form9));
+    QVERIFY(clickOn(s.mainMenu->Label6));
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->isVisible(), 3000);
+    QVERIFY(QTest::qWaitForWindowExposed(s.login));
     QTest::qWait(300);
-    QListWidget *list = s.form9->ListBox1;
+    QListWidget *list = s.login->ListBox1;
     QCOMPARE(list->count(), 1);
     QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
     QTRY_COMPARE_WITH_TIMEOUT(list->selectedItems().size(), 1, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->Edit1->hasFocus(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->Edit1->hasFocus(), 2000);
     QVERIFY(typeText(QStringLiteral("wrong")));
 
     QString boxUp, afterClick, afterOk;
@@ -174,16 +174,16 @@ void TestDesktop::clickOnTheMenuUnderAWarningKeepsTheLoginDialog()
     QCOMPARE(boxUp, QStringLiteral("TForm1 TForm9 QMessageBox focus QMessageBox"));
     QCOMPARE(afterClick, QStringLiteral("TForm1 TForm9 QMessageBox focus QMessageBox"));
     QCOMPARE(afterOk, QStringLiteral("TForm1 TForm9 focus TForm9"));
-    QCOMPARE(p.app().activeScreen(), s.form9);
+    QCOMPARE(p.app().activeScreen(), s.login);
     // The name is still chosen; a click on it gives the keyboard to the password field again, and
     // the right password logs in.
     QCOMPARE(list->selectedItems().size(), 1);
     QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->Edit1->hasFocus(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->Edit1->hasFocus(), 2000);
     QVERIFY(typeText(QStringLiteral("pass1")));
     QVERIFY(pressKey("Return"));
     QTRY_VERIFY_WITH_TIMEOUT(p.state().loggedIn, 2000);
-    QVERIFY(!s.form9->isVisible());
+    QVERIFY(!s.login->isVisible());
 }
 
 // Without a box the main menu takes the click: it becomes the active screen with the keyboard, and
@@ -193,20 +193,20 @@ void TestDesktop::clickOnTheMenuBehindTheLoginDialogActivatesTheMenu()
     Program p;
     addUser(p, QStringLiteral("taro"), "pass1");
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
-    QVERIFY(clickOn(s.form1->Label6));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->isVisible(), 3000);
-    QVERIFY(QTest::qWaitForWindowExposed(s.form9));
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form9), 3000);
+    QVERIFY(clickOn(s.mainMenu->Label6));
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->isVisible(), 3000);
+    QVERIFY(QTest::qWaitForWindowExposed(s.login));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.login), 3000);
     QVERIFY(clickAt(QPoint(700, 560)));
-    QTRY_COMPARE_WITH_TIMEOUT(focusWidget(), s.form1, 3000);
-    QCOMPARE(p.app().activeScreen(), s.form1);
+    QTRY_COMPARE_WITH_TIMEOUT(focusWidget(), s.mainMenu, 3000);
+    QCOMPARE(p.app().activeScreen(), s.mainMenu);
     QCOMPARE(names(stacking()), QStringLiteral("TForm1 TForm9"));
-    QVERIFY(clickOn(s.form9->Edit1));
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form9), 3000);
-    QCOMPARE(p.app().activeScreen(), s.form9);
+    QVERIFY(clickOn(s.login->Edit1));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.login), 3000);
+    QCOMPARE(p.app().activeScreen(), s.login);
 }
 
 // One taskbar entry (the main menu's, with the program's title); the class a desktop file matches;
@@ -215,38 +215,38 @@ void TestDesktop::windowHints()
 {
     Program p;
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
-    s.form9->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form9));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
+    s.login->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.login));
     QTest::qWait(300);
 
-    const x11window::Properties menu = x11window::properties(s.form1);
+    const x11window::Properties menu = x11window::properties(s.mainMenu);
     QCOMPARE(menu.className, QByteArray("pikazan"));
     QCOMPARE(menu.iconName, QStringLiteral("pikazan"));
     QCOMPARE(menu.name, QStringLiteral("検定用ぴかざん"));
     QVERIFY2(!menu.state.contains("_NET_WM_STATE_SKIP_TASKBAR"), menu.state.join(' ').constData());
     QVERIFY(menu.state.contains("_NET_WM_STATE_ABOVE"));
-    QCOMPARE(s.form1->windowTitle(), QStringLiteral("main")); // the screen's own title is kept
+    QCOMPARE(s.mainMenu->windowTitle(), QStringLiteral("main")); // the screen's own title is kept
 
-    const x11window::Properties login = x11window::properties(s.form9);
+    const x11window::Properties login = x11window::properties(s.login);
     QVERIFY2(login.state.contains("_NET_WM_STATE_SKIP_TASKBAR"), login.state.join(' ').constData());
     QVERIFY(login.state.contains("_NET_WM_STATE_ABOVE"));
-    QCOMPARE(login.transientFor, (unsigned long)s.form1->winId());
+    QCOMPARE(login.transientFor, (unsigned long)s.mainMenu->winId());
     QCOMPARE(login.className, QByteArray("pikazan"));
 
     // Shown a second time: the window manager dropped the state when the window was withdrawn.
-    s.form9->Close();
+    s.login->Close();
     QTest::qWait(300);
-    s.form9->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form9));
+    s.login->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.login));
     QTest::qWait(300);
-    QVERIFY(x11window::properties(s.form9).state.contains("_NET_WM_STATE_SKIP_TASKBAR"));
+    QVERIFY(x11window::properties(s.login).state.contains("_NET_WM_STATE_SKIP_TASKBAR"));
     // A full screen over the menu is a peer, not its transient.
-    s.form9->Close();
-    s.form3->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form3));
-    QCOMPARE(x11window::properties(s.form3).transientFor, 0ul);
+    s.login->Close();
+    s.gradeSelection->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.gradeSelection));
+    QCOMPARE(x11window::properties(s.gradeSelection).transientFor, 0ul);
 }
 
 void TestDesktop::sizeableDialogHasItsOuterSize()
@@ -289,8 +289,8 @@ void TestDesktop::fixedWindowsCannotBeResizedOrMinimised()
     enum : unsigned long { FuncMove = 4, FuncClose = 32 };
     enum : unsigned long { DecorBorder = 2, DecorTitle = 8, DecorMenu = 16 };
     Program p;
-    p.screens().form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(p.screens().form1));
+    p.screens().mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(p.screens().mainMenu));
     Screen *s = screenNamed(screen);
     QVERIFY(s);
     s->Show();
@@ -327,11 +327,11 @@ void TestDesktop::minimisedDialogComesBack()
     QFETCH(QString, field);
     Program p;
     Screens &s = p.screens();
-    s.form1->Show();
-    s.form1->setLoggedIn(true);
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    s.mainMenu->setLoggedIn(true);
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
-    auto *item = s.form1->findChild<QWidget *>(menuItem);
+    auto *item = s.mainMenu->findChild<QWidget *>(menuItem);
     Screen *dialog = screenNamed(screen);
     QVERIFY(item && dialog);
     QVERIFY(clickOn(item));
@@ -358,21 +358,21 @@ void TestDesktop::minimisedModalDialogComesBack()
     Screens &s = p.screens();
     bool neverUp = false, wasIconic = true, typedIn = false;
     Script script(700);
-    script.waitUntil([&] { return s.form12->isVisible() && onTop(s.form12); }, &neverUp);
-    script.add([&] { minimise(s.form12); });
+    script.waitUntil([&] { return s.masterPasswordSetup->isVisible() && onTop(s.masterPasswordSetup); }, &neverUp);
+    script.add([&] { minimise(s.masterPasswordSetup); });
     script.add([] {}); // the window manager's minimise, then the program's answer
-    script.add([&] { wasIconic = iconic(s.form12); });
+    script.add([&] { wasIconic = iconic(s.masterPasswordSetup); });
     script.add([&] {
         typeText(QStringLiteral("newpass"));
-        typedIn = s.form12->Edit1->text() == QLatin1String("newpass");
+        typedIn = s.masterPasswordSetup->Edit1->text() == QLatin1String("newpass");
         pressKeyNow("Return");
     });
     script.add([&] {
-        if (s.form12->isVisible())
-            s.form12->Close(); // the password never reached it: end its loop, the checks below say so
+        if (s.masterPasswordSetup->isVisible())
+            s.masterPasswordSetup->Close(); // the password never reached it: end its loop, the checks below say so
     });
     script.start();
-    s.form1->Show(); // its activation runs the creation dialog modally
+    s.mainMenu->Show(); // its activation runs the creation dialog modally
     QTRY_VERIFY_WITH_TIMEOUT(script.done(), 15000);
     QVERIFY(!neverUp);
     QVERIFY(!wasIconic);
@@ -390,22 +390,22 @@ void TestDesktop::deletionErrorShowsOverTheTeachersScreen()
     QVERIFY(QFile::remove(p.path(QStringLiteral("user/taro.psw"))));
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/taro.psw/x"))));
     Screens &s = p.screens();
-    s.form1->Show();
-    s.form13->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form13));
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form13), 3000);
-    QListWidget *list = s.form13->ListBox1;
+    s.mainMenu->Show();
+    s.studentsRecords->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.studentsRecords));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.studentsRecords), 3000);
+    QListWidget *list = s.studentsRecords->ListBox1;
     QCOMPARE(list->count(), 1);
     QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
-    QTRY_COMPARE_WITH_TIMEOUT(s.form13->shownUser(), QStringLiteral("taro"), 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(s.studentsRecords->shownUser(), QStringLiteral("taro"), 2000);
 
     QWidget *owner = nullptr;
     bool noQuestion = false, noBox = false;
     QString boxUp, afterOk;
     const auto seen = [] { return names(stacking()) + " focus " + names({focusWidget()}); };
     Script script(700);
-    script.waitUntil([&] { return s.form15->isVisible() && onTop(s.form15); }, &noQuestion);
-    script.add([&] { clickNow(s.form15->Label1); }); // はい: the box opens
+    script.waitUntil([&] { return s.deletionConfirm->isVisible() && onTop(s.deletionConfirm); }, &noQuestion);
+    script.add([&] { clickNow(s.deletionConfirm->Label1); }); // はい: the box opens
     script.waitUntil([] { return openBox() && onTop(openBox()); }, &noBox);
     script.add([&] {
         boxUp = seen();
@@ -414,15 +414,15 @@ void TestDesktop::deletionErrorShowsOverTheTeachersScreen()
     script.add([] { pressKeyNow("Return"); }); // OK
     script.add([&] { afterOk = seen(); });
     script.start();
-    QVERIFY(clickOn(s.form13->Label3)); // 削除: the confirmation, modally
+    QVERIFY(clickOn(s.studentsRecords->Label3)); // 削除: the confirmation, modally
     QTRY_VERIFY_WITH_TIMEOUT(script.done(), 15000);
     QVERIFY(!noQuestion);
     QVERIFY2(!noBox, qPrintable(seen()));
-    QCOMPARE(owner, s.form13);
+    QCOMPARE(owner, s.studentsRecords);
     QCOMPARE(boxUp, QStringLiteral("TForm1 TForm13 QMessageBox focus QMessageBox"));
     QCOMPARE(afterOk, QStringLiteral("TForm1 TForm13 focus TForm13"));
     QVERIFY(!QFileInfo::exists(p.path(QStringLiteral("user/taro.dat"))));
-    s.form13->Close();
+    s.studentsRecords->Close();
 }
 
 // The confirmation is a normal window: fitted to its outer size when first framed, then the size the
@@ -431,40 +431,40 @@ void TestDesktop::confirmationKeepsTheTeachersSize()
 {
     Program p;
     Screens &s = p.screens();
-    s.form1->Show();
-    s.form13->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form13));
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form13), 3000);
+    s.mainMenu->Show();
+    s.studentsRecords->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.studentsRecords));
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.studentsRecords), 3000);
     bool notFramed = false, notAgain = false;
     QSize first, resized, again;
     QRect outer;
     Script script(700);
-    script.waitUntil([&] { return s.form15->isVisible() && s.form15->frameGeometry().size() == QSize(433, 182); }, &notFramed);
+    script.waitUntil([&] { return s.deletionConfirm->isVisible() && s.deletionConfirm->frameGeometry().size() == QSize(433, 182); }, &notFramed);
     script.add([&] {
-        first = s.form15->size();
-        outer = s.form15->frameGeometry();
-        xdo({QStringLiteral("windowsize"), QString::number(s.form15->winId()), QStringLiteral("520"), QStringLiteral("260")});
+        first = s.deletionConfirm->size();
+        outer = s.deletionConfirm->frameGeometry();
+        xdo({QStringLiteral("windowsize"), QString::number(s.deletionConfirm->winId()), QStringLiteral("520"), QStringLiteral("260")});
     });
     script.add([] {}); // the window manager's configure, and whatever the program answers
     script.add([&] {
-        resized = s.form15->size();
-        clickNow(s.form15->Label2); // いいえ
+        resized = s.deletionConfirm->size();
+        clickNow(s.deletionConfirm->Label2); // いいえ
     });
-    script.add([&] { clickNow(s.form13->Label3); }); // 削除 again
-    script.waitUntil([&] { return s.form15->isVisible() && onTop(s.form15); }, &notAgain);
+    script.add([&] { clickNow(s.studentsRecords->Label3); }); // 削除 again
+    script.waitUntil([&] { return s.deletionConfirm->isVisible() && onTop(s.deletionConfirm); }, &notAgain);
     script.add([&] {
-        again = s.form15->size();
-        clickNow(s.form15->Label2);
+        again = s.deletionConfirm->size();
+        clickNow(s.deletionConfirm->Label2);
     });
     script.start();
-    QVERIFY(clickOn(s.form13->Label3)); // 削除
-    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !s.form15->isVisible(), 15000);
+    QVERIFY(clickOn(s.studentsRecords->Label3)); // 削除
+    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !s.deletionConfirm->isVisible(), 15000);
     QVERIFY(!notFramed && !notAgain);
     QCOMPARE(outer, QRect(175, 177, 433, 182));
     QVERIFY(first.height() < 182 - 10); // the title bar is inside the outer size
     QCOMPARE(resized, QSize(520, 260));
     QCOMPARE(again, QSize(520, 260));
-    s.form13->Close();
+    s.studentsRecords->Close();
 }
 
 // The registration's とじる pressed with the real pointer, which then leaves the button while held.
@@ -472,12 +472,12 @@ void TestDesktop::buttonHeldWhileThePointerLeaves()
 {
     Program p;
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
-    QVERIFY(clickOn(s.form1->Label1));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form7->isVisible() && onTop(s.form7), 3000);
-    TCuteButton *b = s.form7->CuteButton2;
+    QVERIFY(clickOn(s.mainMenu->Label1));
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->isVisible() && onTop(s.registration), 3000);
+    TCuteButton *b = s.registration->CuteButton2;
     const QPoint in = b->mapToGlobal(b->rect().center());
     const QPoint out = b->mapToGlobal(QPoint(b->width() / 2, -40)); // on the dialog, above the button
     QVERIFY(xdo({QStringLiteral("mousemove"), QString::number(in.x()), QString::number(in.y()), QStringLiteral("mousedown"), QStringLiteral("1")}));
@@ -487,9 +487,9 @@ void TestDesktop::buttonHeldWhileThePointerLeaves()
     QCOMPARE(b->BevelOuter(), TCuteButton::BevelCut::Lowered); // still pressed: it has the focus
     QVERIFY(xdo({QStringLiteral("mouseup"), QStringLiteral("1")}));
     QTRY_COMPARE_WITH_TIMEOUT(b->BevelOuter(), TCuteButton::BevelCut::Raised, 2000);
-    QVERIFY(s.form7->isVisible()); // released outside: no click
+    QVERIFY(s.registration->isVisible()); // released outside: no click
     QVERIFY(clickAt(in));
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form7->isVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.registration->isVisible(), 2000);
 }
 
 // Register, log in, practise 10級 and see the result, with real clicks and keys, the pointer
@@ -502,65 +502,65 @@ void TestDesktop::roadOfOneDrillWithTheMouseWandering()
     lines[2] = "1";
     p.writeSettings(lines);
     Screens &s = p.screens();
-    s.form1->Show();
-    QVERIFY(QTest::qWaitForWindowExposed(s.form1));
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
     QTest::qWait(300);
 
     // Register.
-    QVERIFY(clickOn(s.form1->Label1));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form7->isVisible() && onTop(s.form7), 3000);
-    QVERIFY(clickOn(s.form7->Edit1));
+    QVERIFY(clickOn(s.mainMenu->Label1));
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->isVisible() && onTop(s.registration), 3000);
+    QVERIFY(clickOn(s.registration->Edit1));
     QVERIFY(typeText(QStringLiteral("hanako")));
-    QVERIFY(clickOn(s.form7->Edit2));
+    QVERIFY(clickOn(s.registration->Edit2));
     QVERIFY(typeText(QStringLiteral("pass1")));
-    QVERIFY(clickOn(s.form7->CuteButton1));
+    QVERIFY(clickOn(s.registration->CuteButton1));
     QTRY_COMPARE_WITH_TIMEOUT(recorder().texts(), QStringList{QStringLiteral("登録しました")}, 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form7->isVisible(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!s.registration->isVisible(), 3000);
 
     // Log in.
-    QVERIFY(clickOn(s.form1->Label6));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->isVisible() && onTop(s.form9), 3000);
-    QListWidget *list = s.form9->ListBox1;
+    QVERIFY(clickOn(s.mainMenu->Label6));
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->isVisible() && onTop(s.login), 3000);
+    QListWidget *list = s.login->ListBox1;
     QCOMPARE(list->count(), 1);
     QVERIFY(clickAt(list->viewport()->mapToGlobal(list->visualItemRect(list->item(0)).center())));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form9->Edit1->hasFocus(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.login->Edit1->hasFocus(), 2000);
     QVERIFY(typeText(QStringLiteral("pass1")));
     QVERIFY(pressKey("Return"));
-    QTRY_VERIFY_WITH_TIMEOUT(p.state().loggedIn && !s.form9->isVisible(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(p.state().loggedIn && !s.login->isVisible(), 3000);
 
     // Practise 10級.
-    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.form1), 3000);
-    QVERIFY(clickOn(s.form1->Label3));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form3->isVisible() && onTop(s.form3), 3000);
-    QVERIFY(clickOn(s.form3->findChild<QWidget *>("Label1")));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form2->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(onTop(s.mainMenu), 3000);
+    QVERIFY(clickOn(s.mainMenu->Label3));
+    QTRY_VERIFY_WITH_TIMEOUT(s.gradeSelection->isVisible() && onTop(s.gradeSelection), 3000);
+    QVERIFY(clickOn(s.gradeSelection->findChild<QWidget *>("Label1")));
+    QTRY_VERIFY_WITH_TIMEOUT(s.flashScreen->isVisible(), 5000);
     QVERIFY(clickAt(QPoint(400, 300))); // on the flash screen while it counts down: nothing happens
 
     for (int q = 1; q <= 10; ++q) {
-        QTRY_VERIFY_WITH_TIMEOUT(s.form5->isVisible(), 15000);
-        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.form5), qPrintable(QStringLiteral("question %1: ").arg(q) + names(stacking())
+        QTRY_VERIFY_WITH_TIMEOUT(s.answerBox->isVisible(), 15000);
+        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.answerBox), qPrintable(QStringLiteral("question %1: ").arg(q) + names(stacking())
                                                              + " focus " + names({focusWidget()})), 3000);
         QVERIFY(clickAt(kWander[q - 1]));
-        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.form5), qPrintable(QStringLiteral("question %1 after a click: ").arg(q)
+        QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.answerBox), qPrintable(QStringLiteral("question %1 after a click: ").arg(q)
                                                              + names(stacking()) + " focus " + names({focusWidget()})), 3000);
         const int sum = p.state().drill.runningSum();
         QVERIFY(typeText(QString::number((q == 3 || q == 7) ? sum + 1 : sum)));
         QVERIFY(pressKey("Return"));
-        QTRY_VERIFY_WITH_TIMEOUT(!s.form5->isVisible(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!s.answerBox->isVisible(), 2000);
     }
 
-    QTRY_VERIFY_WITH_TIMEOUT(s.form6->isVisible() && onTop(s.form6), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.verdictBanner->isVisible() && onTop(s.verdictBanner), 3000);
     QCOMPARE(p.state().drill.verdict(), QStringLiteral("合格"));
     QVERIFY(clickAt(QPoint(700, 500)));
     QVERIFY(pressKey("Return"));
-    QTRY_VERIFY_WITH_TIMEOUT(s.form4->isVisible() && onTop(s.form4), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.resultSheet->isVisible() && onTop(s.resultSheet), 3000);
     QTRY_VERIFY_WITH_TIMEOUT(p.readFile("user/hanako.dat").count("\r\n") == 2, 5000);
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/M/dd"));
     QVERIFY(p.readFile("user/hanako.dat").endsWith(textfile::encode(QStringLiteral("１０級,%1,8,2,合格").arg(today)) + "\r\n"));
 
-    QVERIFY(clickOn(s.form4->Label46));
-    QTRY_VERIFY_WITH_TIMEOUT(!s.form4->isVisible() && onTop(s.form3), 3000);
-    QCOMPARE(p.app().activeScreen(), s.form3);
+    QVERIFY(clickOn(s.resultSheet->Label46));
+    QTRY_VERIFY_WITH_TIMEOUT(!s.resultSheet->isVisible() && onTop(s.gradeSelection), 3000);
+    QCOMPARE(p.app().activeScreen(), s.gradeSelection);
 }
 
 PZ_GUI_TEST_MAIN(TestDesktop)
