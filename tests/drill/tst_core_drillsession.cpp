@@ -1,25 +1,23 @@
 // The drill under way: what its steps keep of the ten questions, and when they are forgotten.
 #include "drill/drillsession.h"
+#include "support/drillplay.h"
 
 #include <QtTest>
 
 namespace {
 // Question k (0-based) flashed with these numbers and answered with typed.
-void play(DrillSession &d, const QList<int> &numbers, const QString &typed)
+DrillSession::Answered play(DrillSession &d, const QList<int> &numbers, const QString &typed)
 {
-    for (int n : numbers)
-        d.addNumber(n);
-    d.finishQuestion();
-    d.countAnswer();
-    d.recordAnswer(typed);
-    d.clearRunningSum();
+    return drillplay::question(d, numbers, typed);
 }
 
 // A whole drill: question k has the numbers {k + 1, 10}; the first `right` answers are right.
-void wholeDrill(DrillSession &d, int right)
+DrillSession::Answered wholeDrill(DrillSession &d, int right)
 {
+    DrillSession::Answered last;
     for (int k = 0; k < DrillSession::kQuestions; ++k)
-        play(d, {k + 1, 10}, QString::number(k < right ? k + 11 : 0));
+        last = play(d, {k + 1, 10}, QString::number(k < right ? k + 11 : 0));
+    return last;
 }
 } // namespace
 
@@ -29,6 +27,8 @@ private slots:
     void questionsKeepTheirNumbersAndAnswers();
     void verdict_data();
     void verdict();
+    void answerLeadsTo_data();
+    void answerLeadsTo();
     void whatTheResetKeeps_data();
     void whatTheResetKeeps();
     void nextDrillForgetsTheLast();
@@ -41,24 +41,23 @@ private slots:
 void TestDrillSession::questionsKeepTheirNumbersAndAnswers()
 {
     DrillSession d;
-    d.addNumber(47);
+    d.numberShown(47);
     QCOMPARE(d.lastNumber(), 47);
-    d.addNumber(8);
+    d.numberShown(8);
     QCOMPARE(d.runningSum(), 55);
-    d.finishQuestion();
+    d.questionFinished();
     QCOMPARE(d.questionNo(), 1);
     QCOMPARE(d.lastNumber(), 0); // the next question's first number is compared with 0
     QCOMPARE(d.correctAnswer(0), QStringLiteral("55"));
-    d.countAnswer();
-    d.recordAnswer(QStringLiteral("055")); // right by value, kept as typed
+    d.answered(QStringLiteral("055"), drillplay::kOwner); // right by value, kept as typed
     QCOMPARE(d.correctCount(), 1);
+    QCOMPARE(d.runningSum(), 0); // the next question's sum starts again
     QCOMPARE(d.typedAnswer(0), QStringLiteral("055"));
     const DrillSession::Question &q = d.question(0);
     QCOMPARE(q.numbers, (QList<int>{47, 8}));
     QCOMPARE(q.sum, 55);
     QCOMPARE(q.typed, QStringLiteral("055"));
     QCOMPARE(d.questionsKept(), 1);
-    d.clearRunningSum();
     play(d, {3, 4}, QStringLiteral("8"));
     QCOMPARE(d.correctCount(), 1);
     QCOMPARE(d.answeredCount(), 2);
@@ -83,11 +82,53 @@ void TestDrillSession::verdict()
     QFETCH(int, right);
     QFETCH(QString, verdict);
     DrillSession d;
-    wholeDrill(d, right);
+    const DrillSession::Answered last = wholeDrill(d, right);
     QVERIFY(d.isOver());
+    QVERIFY(last.over);
     QCOMPARE(d.correctCount(), right);
-    QCOMPARE(d.decideVerdict(), verdict);
+    QCOMPARE(last.verdict, verdict);
     QCOMPARE(d.verdict(), verdict);
+}
+
+void TestDrillSession::answerLeadsTo_data()
+{
+    QTest::addColumn<int>("answered"); // answers before the one looked at
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("nextQuestion");
+    QTest::addColumn<QString>("verdict"); // empty: the drill goes on
+    QTest::addColumn<int>("answeredCount");
+    QTest::addColumn<int>("correctCount");
+    QTest::newRow("first answer: the second question next") << 0 << "11" << 2 << "" << 1 << 1;
+    QTest::newRow("first answer wrong: counted, not right") << 0 << "12" << 2 << "" << 1 << 0;
+    QTest::newRow("ninth answer: the tenth question next") << 8 << "19" << 10 << "" << 9 << 9;
+    QTest::newRow("tenth answer: over, counts kept till the end") << 9 << "20" << 11 << "合格" << 10 << 10;
+    QTest::newRow("tenth answer, leading zero: right by value") << 9 << "020" << 11 << "合格" << 10 << 10;
+    QTest::newRow("tenth answer, eight right: pass") << 9 << "0" << 11 << "合格" << 10 << 9;
+}
+
+void TestDrillSession::answerLeadsTo()
+{
+    QFETCH(int, answered);
+    QFETCH(QString, typed);
+    QFETCH(int, nextQuestion);
+    QFETCH(QString, verdict);
+    QFETCH(int, answeredCount);
+    QFETCH(int, correctCount);
+    DrillSession d;
+    for (int k = 0; k < answered; ++k)
+        play(d, {k + 1, 10}, QString::number(k + 11));
+    const DrillSession::Answered step = play(d, {answered + 1, 10}, typed);
+    QCOMPARE(step.nextQuestion, nextQuestion);
+    QCOMPARE(step.over, !verdict.isEmpty());
+    QCOMPARE(step.verdict, verdict);
+    QCOMPARE(d.answeredCount(), answeredCount);
+    QCOMPARE(d.correctCount(), correctCount);
+    QCOMPARE(d.runningSum(), 0);
+    QCOMPARE(d.typedAnswer(answered), typed);
+    // Only the verdict fixes the line, for the owner the answer came with.
+    QCOMPARE(d.pendingRecord().has_value(), !verdict.isEmpty());
+    if (d.pendingRecord())
+        QCOMPARE(d.pendingRecord()->user, drillplay::kOwner.user);
 }
 
 void TestDrillSession::whatTheResetKeeps_data()
@@ -106,8 +147,8 @@ void TestDrillSession::whatTheResetKeeps()
     DrillSession d;
     for (int k = 0; k < questions; ++k)
         play(d, {k + 1, 2}, QString::number(k + 3));
-    d.addNumber(5); // a question under way
-    d.reset();
+    d.numberShown(5); // a question under way
+    d.ended();
     QCOMPARE(d.runningSum(), 0);
     QCOMPARE(d.questionNo(), 0);
     QCOMPARE(d.answeredCount(), 0);
@@ -120,13 +161,12 @@ void TestDrillSession::nextDrillForgetsTheLast()
 {
     DrillSession d;
     wholeDrill(d, 9);
-    d.decideVerdict();
-    d.reset();
+    d.ended();
     QCOMPARE(d.questionsKept(), 10);
-    d.reset(); // closed again with nothing under way (after a replay)
+    d.ended(); // closed again with nothing under way (after a replay)
     QCOMPARE(d.questionsKept(), 10);
     // Until the next drill's first number, and then at once.
-    d.addNumber(6);
+    d.numberShown(6);
     QCOMPARE(d.questionsKept(), 0);
     QCOMPARE(d.question(0).numbers, QList<int>());
 }
@@ -135,8 +175,8 @@ void TestDrillSession::sheetCloseKeepsTheQuestions()
 {
     DrillSession d;
     wholeDrill(d, 10);
-    d.reset();
-    d.clearAnswers();
+    d.ended();
+    d.sheetClosed();
     QCOMPARE(d.correctAnswer(3), QString());
     QCOMPARE(d.typedAnswer(3), QString());
     QCOMPARE(d.question(3).numbers, (QList<int>{4, 10}));
@@ -175,14 +215,12 @@ void TestDrillSession::recordFixedAtTheVerdict()
     DrillSession d;
     for (int k = 0; k < answered; ++k) // question 4 wrong; question 6 right by value, wrong by text
         play(d, {k + 1, 10}, k == 3 ? QStringLiteral("1") : k == 5 ? QStringLiteral("016") : QString::number(k + 11));
-    d.decideVerdict();
-    d.fixRecord(QStringLiteral("たろう"), QStringLiteral("１０級"), QDate(2004, 7, 5));
-    d.reset();
+    d.ended();
     if (after == QLatin1String("clear"))
-        d.clearAnswers();
+        d.sheetClosed();
     if (after == QLatin1String("abandon")) {
         play(d, {1, 2}, QStringLiteral("3"));
-        d.reset();
+        d.ended();
     }
     if (after == QLatin1String("recorded"))
         d.markRecorded();
