@@ -105,6 +105,7 @@ void TForm5::acceptAnswer()
         dialogs::warn(QStringLiteral("答えは数字で入力して下さい"));
         return;
     }
+    // Counted, judged and kept first: the flash screen's activation below reads the count.
     const DrillSession::Answered step =
         state().drill.answered(typed, {state().userName, state().gradeName, screens().resultSheet->today()});
     flash->setEnabled(true);
