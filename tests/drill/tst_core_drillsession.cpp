@@ -19,52 +19,103 @@ DrillSession::Answered wholeDrill(DrillSession &d, int right)
         last = play(d, {k + 1, 10}, QString::number(k < right ? k + 11 : 0));
     return last;
 }
+
+// Sends the events of a script: "n47" a number shown, "f" the question finished, "a055" an answer,
+// "drill" a whole drill answered right, "end" the drill ended, "sheet" the result sheet closed.
+void run(DrillSession &d, const QString &script)
+{
+    for (const QString &e : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (e == QLatin1String("drill"))
+            wholeDrill(d, DrillSession::kQuestions);
+        else if (e == QLatin1String("end"))
+            d.ended();
+        else if (e == QLatin1String("sheet"))
+            d.sheetClosed();
+        else if (e == QLatin1String("f"))
+            d.questionFinished();
+        else if (e.startsWith(QLatin1Char('n')))
+            d.numberShown(e.mid(1).toInt());
+        else if (e.startsWith(QLatin1Char('a')))
+            d.answered(e.mid(1), drillplay::kOwner);
+        else
+            QFAIL(qPrintable(QStringLiteral("no such event: ") + e));
+    }
+}
 } // namespace
 
 class TestDrillSession : public QObject {
     Q_OBJECT
 private slots:
-    void questionsKeepTheirNumbersAndAnswers();
+    void whatTheEventsKeep_data();
+    void whatTheEventsKeep();
     void verdict_data();
     void verdict();
     void answerLeadsTo_data();
     void answerLeadsTo();
     void whatTheResetKeeps_data();
     void whatTheResetKeeps();
-    void nextDrillForgetsTheLast();
-    void sheetCloseKeepsTheQuestions();
-    void beyondTheTenthQuestionNothingIsStored();
     void recordFixedAtTheVerdict_data();
     void recordFixedAtTheVerdict();
 };
 
-void TestDrillSession::questionsKeepTheirNumbersAndAnswers()
+void TestDrillSession::whatTheEventsKeep_data()
 {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("row"); // the question and the sheet row looked at
+    QTest::addColumn<QList<int>>("state"); // question number, running sum, last number, answered, correct, kept
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<int>("sum");
+    QTest::addColumn<QString>("typed");   // the question's typed answer
+    QTest::addColumn<QString>("correct"); // the sheet row's cells
+    QTest::addColumn<QString>("typedCell");
+    using L = QList<int>;
+    const QString two = QStringLiteral("n47 n8 f a055 n3 n4 f a8");
+    QTest::newRow("first number: the last one") << "n47" << 0 << L{0, 47, 47, 0, 0, 0} << L{} << 0 << "" << "" << "";
+    QTest::newRow("numbers add up") << "n47 n8" << 0 << L{0, 55, 8, 0, 0, 0} << L{} << 0 << "" << "" << "";
+    // The next question's first number is compared with 0.
+    QTest::newRow("question finished: its sum is its answer")
+        << "n47 n8 f" << 0 << L{1, 55, 0, 0, 0, 0} << L{47, 8} << 55 << "" << "55" << "";
+    QTest::newRow("answer right by value, kept as typed")
+        << "n47 n8 f a055" << 0 << L{1, 0, 0, 1, 1, 1} << L{47, 8} << 55 << "055" << "55" << "055";
+    QTest::newRow("wrong second answer beside the first")
+        << two << 1 << L{2, 0, 0, 2, 1, 2} << L{3, 4} << 7 << "8" << "7" << "8";
+    QTest::newRow("after the sheet's last row: nothing") << two << 10 << L{2, 0, 0, 2, 1, 2} << L{} << 0 << "" << "" << "";
+    QTest::newRow("before the sheet's first row: nothing") << two << -1 << L{2, 0, 0, 2, 1, 2} << L{} << 0 << "" << "" << "";
+    QTest::newRow("finished drill ended: all kept for a look")
+        << "drill end" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "14" << "14";
+    QTest::newRow("ended again after a replay: still kept")
+        << "drill end end" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "14" << "14";
+    // The sheet's cells stay until the sheet closes.
+    QTest::newRow("next drill's first number forgets the last")
+        << "drill end n6" << 0 << L{0, 6, 6, 0, 0, 0} << L{} << 0 << "" << "11" << "11";
+    QTest::newRow("sheet closed: its cells emptied, the questions kept")
+        << "drill end sheet" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "" << "";
+    // Only a benchmark flashes more.
+    QTest::newRow("beyond the tenth question nothing is stored")
+        << "drill n1 n1 f a2" << 9 << L{11, 0, 0, 11, 11, 10} << L{10, 10} << 20 << "20" << "20" << "20";
+}
+
+void TestDrillSession::whatTheEventsKeep()
+{
+    QFETCH(QString, script);
+    QFETCH(int, row);
+    QFETCH(QList<int>, state);
+    QFETCH(QList<int>, numbers);
+    QFETCH(int, sum);
+    QFETCH(QString, typed);
+    QFETCH(QString, correct);
+    QFETCH(QString, typedCell);
     DrillSession d;
-    d.numberShown(47);
-    QCOMPARE(d.lastNumber(), 47);
-    d.numberShown(8);
-    QCOMPARE(d.runningSum(), 55);
-    d.questionFinished();
-    QCOMPARE(d.questionNo(), 1);
-    QCOMPARE(d.lastNumber(), 0); // the next question's first number is compared with 0
-    QCOMPARE(d.correctAnswer(0), QStringLiteral("55"));
-    d.answered(QStringLiteral("055"), drillplay::kOwner); // right by value, kept as typed
-    QCOMPARE(d.correctCount(), 1);
-    QCOMPARE(d.runningSum(), 0); // the next question's sum starts again
-    QCOMPARE(d.typedAnswer(0), QStringLiteral("055"));
-    const DrillSession::Question &q = d.question(0);
-    QCOMPARE(q.numbers, (QList<int>{47, 8}));
-    QCOMPARE(q.sum, 55);
-    QCOMPARE(q.typed, QStringLiteral("055"));
-    QCOMPARE(d.questionsKept(), 1);
-    play(d, {3, 4}, QStringLiteral("8"));
-    QCOMPARE(d.correctCount(), 1);
-    QCOMPARE(d.answeredCount(), 2);
-    QCOMPARE(d.question(1).numbers, (QList<int>{3, 4}));
-    QCOMPARE(d.question(1).sum, 7);
-    QCOMPARE(d.correctAnswer(10), QString()); // outside the sheet
-    QCOMPARE(d.question(-1).numbers, QList<int>());
+    run(d, script);
+    const QList<int> now{d.questionNo(), d.runningSum(), d.lastNumber(), d.answeredCount(), d.correctCount(),
+                         d.questionsKept()};
+    QCOMPARE(now, state);
+    const DrillSession::Question &q = d.question(row);
+    QCOMPARE(q.numbers, numbers);
+    QCOMPARE(q.sum, sum);
+    QCOMPARE(q.typed, typed);
+    QCOMPARE(d.correctAnswer(row), correct);
+    QCOMPARE(d.typedAnswer(row), typedCell);
 }
 
 void TestDrillSession::verdict_data()
@@ -103,7 +154,7 @@ void TestDrillSession::answerLeadsTo_data()
     QTest::newRow("ninth answer: the tenth question next") << 8 << "19" << 10 << "" << 9 << 9;
     QTest::newRow("tenth answer: over, counts kept till the end") << 9 << "20" << 11 << "合格" << 10 << 10;
     QTest::newRow("tenth answer, leading zero: right by value") << 9 << "020" << 11 << "合格" << 10 << 10;
-    QTest::newRow("tenth answer, eight right: pass") << 9 << "0" << 11 << "合格" << 10 << 9;
+    QTest::newRow("tenth answer wrong, nine right: pass") << 9 << "0" << 11 << "合格" << 10 << 9;
 }
 
 void TestDrillSession::answerLeadsTo()
@@ -155,43 +206,6 @@ void TestDrillSession::whatTheResetKeeps()
     QCOMPARE(d.correctCount(), 0);
     QCOMPARE(d.lastNumber(), 0);
     QCOMPARE(d.questionsKept(), kept);
-}
-
-void TestDrillSession::nextDrillForgetsTheLast()
-{
-    DrillSession d;
-    wholeDrill(d, 9);
-    d.ended();
-    QCOMPARE(d.questionsKept(), 10);
-    d.ended(); // closed again with nothing under way (after a replay)
-    QCOMPARE(d.questionsKept(), 10);
-    // Until the next drill's first number, and then at once.
-    d.numberShown(6);
-    QCOMPARE(d.questionsKept(), 0);
-    QCOMPARE(d.question(0).numbers, QList<int>());
-}
-
-void TestDrillSession::sheetCloseKeepsTheQuestions()
-{
-    DrillSession d;
-    wholeDrill(d, 10);
-    d.ended();
-    d.sheetClosed();
-    QCOMPARE(d.correctAnswer(3), QString());
-    QCOMPARE(d.typedAnswer(3), QString());
-    QCOMPARE(d.question(3).numbers, (QList<int>{4, 10}));
-    QCOMPARE(d.question(3).typed, QStringLiteral("14"));
-}
-
-void TestDrillSession::beyondTheTenthQuestionNothingIsStored()
-{
-    DrillSession d;
-    wholeDrill(d, 10);
-    play(d, {1, 1}, QStringLiteral("2")); // only a benchmark flashes more
-    QCOMPARE(d.questionNo(), 11);
-    QCOMPARE(d.question(9).numbers, (QList<int>{10, 10}));
-    QCOMPARE(d.correctCount(), 11);
-    QCOMPARE(d.typedAnswer(9), QStringLiteral("20"));
 }
 
 void TestDrillSession::recordFixedAtTheVerdict_data()
