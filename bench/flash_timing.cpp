@@ -266,9 +266,9 @@ int main(int argc, char *argv[])
         const quint32 interval = quint32(flashrules::displayInterval(c.seconds, c.count));
         Run ours, reference;
         for (int q = 0; q < c.questions; ++q) {
-            st.drill.clearRunningSum();
+            st.drill.ended(); // each question a fresh drill: its sum from 0
             bench.questionOnMMTimers(f, ours, interval);
-            st.drill.clearRunningSum();
+            st.drill.ended(); // each question a fresh drill: its sum from 0
             bench.questionOnQTimer(f, reference, interval);
         }
         std::printf("%s\n", c.name);

@@ -2,7 +2,7 @@
 
 #include "drill/drillrules.h"
 
-void DrillSession::reset()
+void DrillSession::ended()
 {
     // Nothing under way (the close after a finished drill, or after a replay) keeps the questions;
     // a drill abandoned part way leaves none.
@@ -16,7 +16,7 @@ void DrillSession::reset()
     current_.clear();
 }
 
-void DrillSession::addNumber(int number)
+void DrillSession::numberShown(int number)
 {
     // The first number of the first question starts a new drill: the last one's questions go.
     if (questionNo_ == 0 && current_.isEmpty())
@@ -25,7 +25,7 @@ void DrillSession::addNumber(int number)
     runningSum_ += number;
 }
 
-void DrillSession::finishQuestion()
+void DrillSession::questionFinished()
 {
     ++questionNo_;
     if (questionNo_ >= 1 && questionNo_ <= kQuestions) {
@@ -36,10 +36,9 @@ void DrillSession::finishQuestion()
     current_.clear();
 }
 
-void DrillSession::countAnswer() { ++answeredCount_; }
-
-void DrillSession::recordAnswer(const QString &typed)
+DrillSession::Answered DrillSession::answered(const QString &typed, const Owner &owner)
 {
+    ++answeredCount_;
     if (drillrules::isCorrectByValue(typed, runningSum_))
         ++correctCount_;
     if (questionNo_ >= 1 && questionNo_ <= kQuestions) {
@@ -48,31 +47,29 @@ void DrillSession::recordAnswer(const QString &typed)
         questions_[i].typed = typed;
         questions_[i].answered = true;
     }
+    runningSum_ = 0;
+    Answered result;
+    result.nextQuestion = answeredCount_ + 1;
+    if (isOver()) {
+        verdict_ = drillrules::verdictText(correctCount_);
+        // The line and its child are fixed now; nothing later (cells, login) may change them.
+        fixRecord(owner);
+        result.over = true;
+        result.verdict = verdict_;
+    }
+    return result;
 }
 
-const QString &DrillSession::decideVerdict()
+void DrillSession::fixRecord(const Owner &owner)
 {
-    verdict_ = drillrules::verdictText(correctCount_);
-    return verdict_;
-}
-
-void DrillSession::fixRecord(const QString &user, const QString &gradeName, const QDate &today)
-{
-    if (!isOver())
-        return;
     // The counts are the sheet's: its rows compared as texts, not the count that decided the verdict.
     const drillrules::Marks marks = drillrules::markRows(QStringList(correct_.begin(), correct_.end()),
                                                         QStringList(typed_.begin(), typed_.end()));
-    record_ = Record{user, drillrules::historyLine(gradeName, today, marks.correct, marks.incorrect, verdict_)};
+    record_ = Record{owner.user, drillrules::historyLine(owner.gradeName, owner.today, marks.correct,
+                                                         marks.incorrect, verdict_)};
 }
 
-void DrillSession::resetCounts()
-{
-    answeredCount_ = 0;
-    correctCount_ = 0;
-}
-
-void DrillSession::clearAnswers()
+void DrillSession::sheetClosed()
 {
     correct_.fill(QString());
     typed_.fill(QString());

@@ -1,7 +1,7 @@
 #pragma once
 // The drill under way: the numbers of all ten questions, the running sum, the answers, the counts
-// and the verdict, with the named steps the flash screen, the answer box and the result sheet take.
-// QtCore only; one instance lives in SharedState.
+// and the verdict, moved on by the drill's events: a number shown, a question finished, a question
+// answered, the drill ended. QtCore only; one instance lives in SharedState.
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -20,30 +20,40 @@ public:
         bool answered = false;
     };
 
-    // --- the steps ---
+    // --- the drill's events ---
 
-    // The flash screen's close: the sum, the question number and both counts go back to 0. A drill
-    // that did not reach its tenth question leaves nothing to look at again.
-    void reset();
-    // A number of the question under way was flashed: kept, and added to the running sum.
-    void addNumber(int number);
+    // Who a finished drill's line is for, and what it says besides the marks.
+    struct Owner {
+        QString user;
+        QString gradeName;
+        QDate today;
+    };
+    // What an answer led to.
+    struct Answered {
+        bool over = false;    // the tenth answer: the drill has its verdict and its line
+        int nextQuestion = 1; // the question the answer box asks next
+        QString verdict;      // when over
+    };
+
+    // A number of the question under way was flashed: kept, and added to the running sum. The first
+    // number of a new drill forgets the last drill's questions.
+    void numberShown(int number);
     // The question's presentation ended: the question number advances and the sum becomes its
     // correct answer.
-    void finishQuestion();
-    // The answer box took an answer: counted, judged by value against the sum, and stored as typed
-    // for the question flashed last.
-    void countAnswer();
-    void recordAnswer(const QString &typed);
-    // The tenth question has been flashed (and, once its answer is recorded, the drill is over).
+    void questionFinished();
+    // The answer box took an answer: counted, judged by value against the sum, stored as typed for
+    // the question flashed last, and the sum starts again for the next question. After the tenth
+    // question the verdict is decided and the line fixed for owner. The counts stay until the
+    // drill ends, so the flash screen can tell that the tenth answer is in.
+    Answered answered(const QString &typed, const Owner &owner);
+    // The drill ends (the flash screen closed): the sum, the question number and both counts go back
+    // to 0. A drill that did not reach its tenth question is abandoned and leaves nothing to look at.
+    void ended();
+    // The result sheet closed: its correct and typed answers are emptied.
+    void sheetClosed();
+
+    // The tenth question has been flashed (and, once its answer is in, the drill is over).
     bool isOver() const { return questionNo_ == kQuestions; }
-    // Decides the verdict from the correct count and returns it.
-    const QString &decideVerdict();
-    // The answer box's reset of its two counts (after the verdict, and when it closes).
-    void resetCounts();
-    // The sum starts again for the next question.
-    void clearRunningSum() { runningSum_ = 0; }
-    // The result sheet's close: its correct and typed answers are emptied.
-    void clearAnswers();
 
     // A finished drill's history line and the user it belongs to. Fixed once, at the verdict, so
     // that whatever happens to the screens, the login or the sheet's cells later, the line that
@@ -52,9 +62,6 @@ public:
         QString user;
         QString line; // without its line end
     };
-    // At the verdict (the tenth answer recorded): fixes the line from the grade, today's date, the
-    // sheet's marks (by text) and the verdict. Does nothing before the drill is over.
-    void fixRecord(const QString &user, const QString &gradeName, const QDate &today);
     // The drill's line was appended, or is given up: it is never written again.
     void markRecorded() { record_.reset(); }
 
@@ -84,6 +91,7 @@ public:
 private:
     static bool inRange(int i) { return i >= 0 && i < kQuestions; }
     void forgetQuestions();
+    void fixRecord(const Owner &owner);
 
     qint32 runningSum_ = 0;
     int questionNo_ = 0;

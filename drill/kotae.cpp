@@ -121,10 +121,10 @@ void TForm4::FormCreate()
         screens().flashScreen->Replay(state().drill.question(row).numbers);
     }));
     // Back from the replay, the panel takes the keyboard again.
-    connect(screens().flashScreen, &TForm2::replayFinished, this, [this] {
+    connect(screens().flashScreen, &TForm2::replayFinished, this, pz::guarded([this] {
         if (Review->isVisible())
             Review->setFocus();
-    });
+    }));
 }
 
 bool TForm4::eventFilter(QObject *watched, QEvent *event)
@@ -214,6 +214,6 @@ void TForm4::FormCloseQuery()
         setText(answerCells[i], QString());
         setTypedText(typedCells[i], QString());
     }
-    state().drill.clearAnswers();
+    state().drill.sheetClosed();
     Review->closePanel();
 }

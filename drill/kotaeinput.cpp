@@ -40,17 +40,15 @@ TForm5::TForm5()
 void TForm5::FormCreate()
 {
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("１問目"), {40, 10}, 16, Qt::white);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setFont(font(64, true, true));
-    Edit1->setGeometry(56, 32, 209, 72);
+    Edit1 = kit::field(this, "Edit1", {56, 32, 209, 72}, 64, kit::Echo::Plain, kit::InputMethod::Off,
+                       kit::Slant::Italic); // numbers only: no input method
     Edit1->setValidator(new AnswerValidator(Edit1));
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false); // numbers only: no input method
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
     // The flash screen, made before this box, calls for it after each question; its close reset
     // asks for question 1 again.
-    connect(screens().flashScreen, &TForm2::answerWanted, this, [this] { Show(); });
-    connect(screens().flashScreen, &TForm2::drillReset, this, [this] { setQuestionCaption(QStringLiteral("1問目")); });
+    connect(screens().flashScreen, &TForm2::answerWanted, this, pz::guarded([this] { Show(); }));
+    connect(screens().flashScreen, &TForm2::drillReset, this,
+            pz::guarded([this] { setQuestionCaption(QStringLiteral("1問目")); }));
     setFocusProxy(Edit1);
     Edit1->setFocus();
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("答えを入力してENTERを押して下さい"),
@@ -107,33 +105,25 @@ void TForm5::acceptAnswer()
         dialogs::warn(QStringLiteral("答えは数字で入力して下さい"));
         return;
     }
-    DrillSession &drill = state().drill;
+    // Counted, judged and kept first: the flash screen's activation below reads the count.
+    const DrillSession::Answered step =
+        state().drill.answered(typed, {state().userName, state().gradeName, screens().resultSheet->today()});
     flash->setEnabled(true);
-    drill.countAnswer();
-    setQuestionCaption(QStringLiteral("%1問目").arg(drill.answeredCount() + 1));
+    setQuestionCaption(QStringLiteral("%1問目").arg(step.nextQuestion));
     flash->Rearm();
     Hide(); // the flash screen becomes active again and counts down (silently after the tenth)
-
-    drill.recordAnswer(typed); // judged by value, kept as typed
-
-    if (drill.isOver()) {
-        const QString verdict = drill.decideVerdict();
-        // The line and its child are fixed now; nothing later (cells, login) may change them.
-        drill.fixRecord(state().userName, state().gradeName, screens().resultSheet->today());
-        Close(); // also closes the flash screen, which resets the drill
-        screens().verdictBanner->present(verdict, drillrules::verdictLeft(verdict));
-        drill.resetCounts();
+    if (step.over) {
+        Close(); // also closes the flash screen, which ends the drill
+        screens().verdictBanner->present(step.verdict, drillrules::verdictLeft(step.verdict));
     }
-
     Edit1->clear();
-    drill.clearRunningSum();
 }
 
 void TForm5::FormCloseQuery()
 {
     screens().mainMenu->setEnabled(true);
     screens().gradeSelection->setEnabled(true);
-    state().drill.resetCounts();
+    // The counts go with the drill, which the flash screen's close below ends.
     setQuestionCaption(QStringLiteral("1問目"));
     screens().flashScreen->setEnabled(true);
     screens().flashScreen->Close();

@@ -168,7 +168,7 @@ void TForm2::MMTimer2Timer(QObject *)
     MMTimer2->setEnabled(false);
     MMTimer3->setEnabled(true);
     if (!replaying_)
-        s.drill.addNumber(number);
+        s.drill.numberShown(number);
     if (const auto at = flashrules::numberPlacement(s.gradeParams.digits)) {
         Label2->setFixedSize(at->width, Label2->height());
         Label2->move(at->left, at->top);
@@ -192,7 +192,7 @@ void TForm2::MMTimer3Timer(QObject *)
         MMTimer3->setEnabled(false);
         phase_ = Phase::Idle;
         if (!replaying_)
-            s.drill.finishQuestion();
+            s.drill.questionFinished();
         Label1->setText(QString());
         Timer1->stop();
         Label1->setVisible(true);
@@ -238,7 +238,7 @@ void TForm2::FormCloseQuery()
     MMTimer2->setEnabled(false);
     MMTimer3->setEnabled(false);
     shownCount = 0;
-    s.drill.reset();
+    s.drill.ended();
     Timer4->stop();
     emit drillReset(); // the answer box asks for question 1 again
     numberIndex = 0;

@@ -92,12 +92,13 @@ private:
 
 void onKeyPress(QWidget *field, KeyPress handler) { new KeyAdapter(field, std::move(handler)); }
 
-QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo, InputMethod im)
+QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo, InputMethod im,
+                 Slant slant)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(geometry);
-    e->setFont(style::font(px, true));
+    e->setFont(style::font(px, true, slant == Slant::Italic));
     style::setTextColour(e, Qt::black);
     if (echo == Echo::Masked) {
         e->setEchoMode(QLineEdit::Password);

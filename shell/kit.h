@@ -46,11 +46,12 @@ enum class Echo {
     Masked, // each character shown as '*'
 };
 enum class InputMethod { On, Off };
+enum class Slant { Upright, Italic };
 
 // A one-line field named `name`, black bold type of px pixels. A password field is masked and takes
 // no input method (a password is typed as plain characters, never composed).
 QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo = Echo::Plain,
-                 InputMethod im = InputMethod::On);
+                 InputMethod im = InputMethod::On, Slant slant = Slant::Upright);
 
 // A single-selection, unsorted list of names, black bold type of px pixels, every row rowHeight
 // pixels high whatever the font's own line height. While no name is chosen none is current, so the

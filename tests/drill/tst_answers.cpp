@@ -52,10 +52,10 @@ void flashed(Program &p, int q, int sum)
     // Through the drill's own steps: the questions before q, then q's one number.
     DrillSession &d = p.state().drill;
     while (d.questionNo() < q - 1)
-        d.finishQuestion();
+        d.questionFinished();
     QCOMPARE(d.questionNo(), q - 1);
-    d.addNumber(sum);
-    d.finishQuestion();
+    d.numberShown(sum);
+    d.questionFinished();
     p.screens().answerBox->Show();
 }
 

@@ -1,71 +1,121 @@
 // The drill under way: what its steps keep of the ten questions, and when they are forgotten.
 #include "drill/drillsession.h"
+#include "support/drillplay.h"
 
 #include <QtTest>
 
 namespace {
 // Question k (0-based) flashed with these numbers and answered with typed.
-void play(DrillSession &d, const QList<int> &numbers, const QString &typed)
+DrillSession::Answered play(DrillSession &d, const QList<int> &numbers, const QString &typed)
 {
-    for (int n : numbers)
-        d.addNumber(n);
-    d.finishQuestion();
-    d.countAnswer();
-    d.recordAnswer(typed);
-    d.clearRunningSum();
+    return drillplay::question(d, numbers, typed);
 }
 
 // A whole drill: question k has the numbers {k + 1, 10}; the first `right` answers are right.
-void wholeDrill(DrillSession &d, int right)
+DrillSession::Answered wholeDrill(DrillSession &d, int right)
 {
+    DrillSession::Answered last;
     for (int k = 0; k < DrillSession::kQuestions; ++k)
-        play(d, {k + 1, 10}, QString::number(k < right ? k + 11 : 0));
+        last = play(d, {k + 1, 10}, QString::number(k < right ? k + 11 : 0));
+    return last;
+}
+
+// Sends the events of a script: "n47" a number shown, "f" the question finished, "a055" an answer,
+// "drill" a whole drill answered right, "end" the drill ended, "sheet" the result sheet closed.
+void run(DrillSession &d, const QString &script)
+{
+    for (const QString &e : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (e == QLatin1String("drill"))
+            wholeDrill(d, DrillSession::kQuestions);
+        else if (e == QLatin1String("end"))
+            d.ended();
+        else if (e == QLatin1String("sheet"))
+            d.sheetClosed();
+        else if (e == QLatin1String("f"))
+            d.questionFinished();
+        else if (e.startsWith(QLatin1Char('n')))
+            d.numberShown(e.mid(1).toInt());
+        else if (e.startsWith(QLatin1Char('a')))
+            d.answered(e.mid(1), drillplay::kOwner);
+        else
+            QFAIL(qPrintable(QStringLiteral("no such event: ") + e));
+    }
 }
 } // namespace
 
 class TestDrillSession : public QObject {
     Q_OBJECT
 private slots:
-    void questionsKeepTheirNumbersAndAnswers();
+    void whatTheEventsKeep_data();
+    void whatTheEventsKeep();
     void verdict_data();
     void verdict();
+    void answerLeadsTo_data();
+    void answerLeadsTo();
     void whatTheResetKeeps_data();
     void whatTheResetKeeps();
-    void nextDrillForgetsTheLast();
-    void sheetCloseKeepsTheQuestions();
-    void beyondTheTenthQuestionNothingIsStored();
     void recordFixedAtTheVerdict_data();
     void recordFixedAtTheVerdict();
 };
 
-void TestDrillSession::questionsKeepTheirNumbersAndAnswers()
+void TestDrillSession::whatTheEventsKeep_data()
 {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("row"); // the question and the sheet row looked at
+    QTest::addColumn<QList<int>>("state"); // question number, running sum, last number, answered, correct, kept
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<int>("sum");
+    QTest::addColumn<QString>("typed");   // the question's typed answer
+    QTest::addColumn<QString>("correct"); // the sheet row's cells
+    QTest::addColumn<QString>("typedCell");
+    using L = QList<int>;
+    const QString two = QStringLiteral("n47 n8 f a055 n3 n4 f a8");
+    QTest::newRow("first number: the last one") << "n47" << 0 << L{0, 47, 47, 0, 0, 0} << L{} << 0 << "" << "" << "";
+    QTest::newRow("numbers add up") << "n47 n8" << 0 << L{0, 55, 8, 0, 0, 0} << L{} << 0 << "" << "" << "";
+    // The next question's first number is compared with 0.
+    QTest::newRow("question finished: its sum is its answer")
+        << "n47 n8 f" << 0 << L{1, 55, 0, 0, 0, 0} << L{47, 8} << 55 << "" << "55" << "";
+    QTest::newRow("answer right by value, kept as typed")
+        << "n47 n8 f a055" << 0 << L{1, 0, 0, 1, 1, 1} << L{47, 8} << 55 << "055" << "55" << "055";
+    QTest::newRow("wrong second answer beside the first")
+        << two << 1 << L{2, 0, 0, 2, 1, 2} << L{3, 4} << 7 << "8" << "7" << "8";
+    QTest::newRow("after the sheet's last row: nothing") << two << 10 << L{2, 0, 0, 2, 1, 2} << L{} << 0 << "" << "" << "";
+    QTest::newRow("before the sheet's first row: nothing") << two << -1 << L{2, 0, 0, 2, 1, 2} << L{} << 0 << "" << "" << "";
+    QTest::newRow("finished drill ended: all kept for a look")
+        << "drill end" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "14" << "14";
+    QTest::newRow("ended again after a replay: still kept")
+        << "drill end end" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "14" << "14";
+    // The sheet's cells stay until the sheet closes.
+    QTest::newRow("next drill's first number forgets the last")
+        << "drill end n6" << 0 << L{0, 6, 6, 0, 0, 0} << L{} << 0 << "" << "11" << "11";
+    QTest::newRow("sheet closed: its cells emptied, the questions kept")
+        << "drill end sheet" << 3 << L{0, 0, 0, 0, 0, 10} << L{4, 10} << 14 << "14" << "" << "";
+    // Only a benchmark flashes more.
+    QTest::newRow("beyond the tenth question nothing is stored")
+        << "drill n1 n1 f a2" << 9 << L{11, 0, 0, 11, 11, 10} << L{10, 10} << 20 << "20" << "20" << "20";
+}
+
+void TestDrillSession::whatTheEventsKeep()
+{
+    QFETCH(QString, script);
+    QFETCH(int, row);
+    QFETCH(QList<int>, state);
+    QFETCH(QList<int>, numbers);
+    QFETCH(int, sum);
+    QFETCH(QString, typed);
+    QFETCH(QString, correct);
+    QFETCH(QString, typedCell);
     DrillSession d;
-    d.addNumber(47);
-    QCOMPARE(d.lastNumber(), 47);
-    d.addNumber(8);
-    QCOMPARE(d.runningSum(), 55);
-    d.finishQuestion();
-    QCOMPARE(d.questionNo(), 1);
-    QCOMPARE(d.lastNumber(), 0); // the next question's first number is compared with 0
-    QCOMPARE(d.correctAnswer(0), QStringLiteral("55"));
-    d.countAnswer();
-    d.recordAnswer(QStringLiteral("055")); // right by value, kept as typed
-    QCOMPARE(d.correctCount(), 1);
-    QCOMPARE(d.typedAnswer(0), QStringLiteral("055"));
-    const DrillSession::Question &q = d.question(0);
-    QCOMPARE(q.numbers, (QList<int>{47, 8}));
-    QCOMPARE(q.sum, 55);
-    QCOMPARE(q.typed, QStringLiteral("055"));
-    QCOMPARE(d.questionsKept(), 1);
-    d.clearRunningSum();
-    play(d, {3, 4}, QStringLiteral("8"));
-    QCOMPARE(d.correctCount(), 1);
-    QCOMPARE(d.answeredCount(), 2);
-    QCOMPARE(d.question(1).numbers, (QList<int>{3, 4}));
-    QCOMPARE(d.question(1).sum, 7);
-    QCOMPARE(d.correctAnswer(10), QString()); // outside the sheet
-    QCOMPARE(d.question(-1).numbers, QList<int>());
+    run(d, script);
+    const QList<int> now{d.questionNo(), d.runningSum(), d.lastNumber(), d.answeredCount(), d.correctCount(),
+                         d.questionsKept()};
+    QCOMPARE(now, state);
+    const DrillSession::Question &q = d.question(row);
+    QCOMPARE(q.numbers, numbers);
+    QCOMPARE(q.sum, sum);
+    QCOMPARE(q.typed, typed);
+    QCOMPARE(d.correctAnswer(row), correct);
+    QCOMPARE(d.typedAnswer(row), typedCell);
 }
 
 void TestDrillSession::verdict_data()
@@ -83,11 +133,53 @@ void TestDrillSession::verdict()
     QFETCH(int, right);
     QFETCH(QString, verdict);
     DrillSession d;
-    wholeDrill(d, right);
+    const DrillSession::Answered last = wholeDrill(d, right);
     QVERIFY(d.isOver());
+    QVERIFY(last.over);
     QCOMPARE(d.correctCount(), right);
-    QCOMPARE(d.decideVerdict(), verdict);
+    QCOMPARE(last.verdict, verdict);
     QCOMPARE(d.verdict(), verdict);
+}
+
+void TestDrillSession::answerLeadsTo_data()
+{
+    QTest::addColumn<int>("answered"); // answers before the one looked at
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("nextQuestion");
+    QTest::addColumn<QString>("verdict"); // empty: the drill goes on
+    QTest::addColumn<int>("answeredCount");
+    QTest::addColumn<int>("correctCount");
+    QTest::newRow("first answer: the second question next") << 0 << "11" << 2 << "" << 1 << 1;
+    QTest::newRow("first answer wrong: counted, not right") << 0 << "12" << 2 << "" << 1 << 0;
+    QTest::newRow("ninth answer: the tenth question next") << 8 << "19" << 10 << "" << 9 << 9;
+    QTest::newRow("tenth answer: over, counts kept till the end") << 9 << "20" << 11 << "合格" << 10 << 10;
+    QTest::newRow("tenth answer, leading zero: right by value") << 9 << "020" << 11 << "合格" << 10 << 10;
+    QTest::newRow("tenth answer wrong, nine right: pass") << 9 << "0" << 11 << "合格" << 10 << 9;
+}
+
+void TestDrillSession::answerLeadsTo()
+{
+    QFETCH(int, answered);
+    QFETCH(QString, typed);
+    QFETCH(int, nextQuestion);
+    QFETCH(QString, verdict);
+    QFETCH(int, answeredCount);
+    QFETCH(int, correctCount);
+    DrillSession d;
+    for (int k = 0; k < answered; ++k)
+        play(d, {k + 1, 10}, QString::number(k + 11));
+    const DrillSession::Answered step = play(d, {answered + 1, 10}, typed);
+    QCOMPARE(step.nextQuestion, nextQuestion);
+    QCOMPARE(step.over, !verdict.isEmpty());
+    QCOMPARE(step.verdict, verdict);
+    QCOMPARE(d.answeredCount(), answeredCount);
+    QCOMPARE(d.correctCount(), correctCount);
+    QCOMPARE(d.runningSum(), 0);
+    QCOMPARE(d.typedAnswer(answered), typed);
+    // Only the verdict fixes the line, for the owner the answer came with.
+    QCOMPARE(d.pendingRecord().has_value(), !verdict.isEmpty());
+    if (d.pendingRecord())
+        QCOMPARE(d.pendingRecord()->user, drillplay::kOwner.user);
 }
 
 void TestDrillSession::whatTheResetKeeps_data()
@@ -106,52 +198,14 @@ void TestDrillSession::whatTheResetKeeps()
     DrillSession d;
     for (int k = 0; k < questions; ++k)
         play(d, {k + 1, 2}, QString::number(k + 3));
-    d.addNumber(5); // a question under way
-    d.reset();
+    d.numberShown(5); // a question under way
+    d.ended();
     QCOMPARE(d.runningSum(), 0);
     QCOMPARE(d.questionNo(), 0);
     QCOMPARE(d.answeredCount(), 0);
     QCOMPARE(d.correctCount(), 0);
     QCOMPARE(d.lastNumber(), 0);
     QCOMPARE(d.questionsKept(), kept);
-}
-
-void TestDrillSession::nextDrillForgetsTheLast()
-{
-    DrillSession d;
-    wholeDrill(d, 9);
-    d.decideVerdict();
-    d.reset();
-    QCOMPARE(d.questionsKept(), 10);
-    d.reset(); // closed again with nothing under way (after a replay)
-    QCOMPARE(d.questionsKept(), 10);
-    // Until the next drill's first number, and then at once.
-    d.addNumber(6);
-    QCOMPARE(d.questionsKept(), 0);
-    QCOMPARE(d.question(0).numbers, QList<int>());
-}
-
-void TestDrillSession::sheetCloseKeepsTheQuestions()
-{
-    DrillSession d;
-    wholeDrill(d, 10);
-    d.reset();
-    d.clearAnswers();
-    QCOMPARE(d.correctAnswer(3), QString());
-    QCOMPARE(d.typedAnswer(3), QString());
-    QCOMPARE(d.question(3).numbers, (QList<int>{4, 10}));
-    QCOMPARE(d.question(3).typed, QStringLiteral("14"));
-}
-
-void TestDrillSession::beyondTheTenthQuestionNothingIsStored()
-{
-    DrillSession d;
-    wholeDrill(d, 10);
-    play(d, {1, 1}, QStringLiteral("2")); // only a benchmark flashes more
-    QCOMPARE(d.questionNo(), 11);
-    QCOMPARE(d.question(9).numbers, (QList<int>{10, 10}));
-    QCOMPARE(d.correctCount(), 11);
-    QCOMPARE(d.typedAnswer(9), QStringLiteral("20"));
 }
 
 void TestDrillSession::recordFixedAtTheVerdict_data()
@@ -175,14 +229,12 @@ void TestDrillSession::recordFixedAtTheVerdict()
     DrillSession d;
     for (int k = 0; k < answered; ++k) // question 4 wrong; question 6 right by value, wrong by text
         play(d, {k + 1, 10}, k == 3 ? QStringLiteral("1") : k == 5 ? QStringLiteral("016") : QString::number(k + 11));
-    d.decideVerdict();
-    d.fixRecord(QStringLiteral("たろう"), QStringLiteral("１０級"), QDate(2004, 7, 5));
-    d.reset();
+    d.ended();
     if (after == QLatin1String("clear"))
-        d.clearAnswers();
+        d.sheetClosed();
     if (after == QLatin1String("abandon")) {
         play(d, {1, 2}, QStringLiteral("3"));
-        d.reset();
+        d.ended();
     }
     if (after == QLatin1String("recorded"))
         d.markRecorded();

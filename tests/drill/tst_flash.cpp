@@ -3,6 +3,7 @@
 // pre-rendered digits.
 #include "tests/support/eventloop.h"
 #include "support/testmain.h"
+#include "support/drillplay.h"
 
 #include "drill/MMTimer.h"
 #include "drill/flashrules.h"
@@ -218,8 +219,7 @@ void TestFlash::silentAfterTheTenthAnswer()
 {
     Program p;
     TForm2 *f = ready(p, 1, 4, 4);
-    for (int i = 0; i < 10; ++i)
-        p.state().drill.countAnswer();
+    drillplay::rightAnswers(p.state().drill, 10);
     recorder().clear();
     f->Show();
     QVERIFY(f->Timer1->isActive());
@@ -369,11 +369,8 @@ void TestFlash::closeResets()
     f->MMTimer3Timer(f->MMTimer3);
     f->MMTimer2Timer(f->MMTimer2);
     DrillSession &d = p.state().drill;
-    for (int q = 0; q < 4; ++q) { // as if four questions had been flashed and answered
-        d.finishQuestion();
-        d.countAnswer();
-        d.recordAnswer(QString::number(d.runningSum()));
-    }
+    for (int q = 0; q < 4; ++q) // as if four questions had been flashed and answered
+        drillplay::question(d, {}, QString::number(d.runningSum()));
     QVERIFY(d.correctCount() > 0);
     QCOMPARE(d.questionsKept(), 4);
     f->Timer4->start();

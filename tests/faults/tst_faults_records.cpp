@@ -92,8 +92,8 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
         if (q == 5)
             QVERIFY(QDir().mkpath(p.path(userstore::lockPath())));
         s.flashScreen->Timer1->stop();
-        p.state().drill.addNumber(10 + q);
-        p.state().drill.finishQuestion();
+        p.state().drill.numberShown(10 + q);
+        p.state().drill.questionFinished();
         s.answerBox->Show();
         s.answerBox->Edit1->setText(QStringLiteral("5"));
         QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);

@@ -1,4 +1,5 @@
 #include "support/testmain.h"
+#include "support/drillplay.h"
 
 #include "platform/textfile.h"
 
@@ -72,18 +73,9 @@ void Program::writeSettings(const QStringList &lines)
 
 QString playDrill(SharedState &s, const QList<int> &sums, const QStringList &typed, const QDate &today)
 {
-    DrillSession &drill = s.drill;
-    for (int k = 0; k < sums.size(); ++k) {
-        drill.addNumber(sums[k]);
-        drill.finishQuestion();
-        drill.countAnswer();
-        drill.recordAnswer(typed.value(k));
-        drill.clearRunningSum();
-    }
-    const QString verdict = drill.decideVerdict();
-    drill.fixRecord(s.userName, s.gradeName, today);
-    drill.reset();
-    return verdict;
+    const DrillSession::Answered last = drillplay::questions(s.drill, sums, typed, {s.userName, s.gradeName, today});
+    s.drill.ended();
+    return last.verdict;
 }
 
 void type(QWidget *w, const QString &text)
