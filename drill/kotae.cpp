@@ -204,14 +204,16 @@ void TForm4::recordFinishedDrill()
 {
     Timer1->stop();
     DrillSession &drill = state().drill;
-    const std::optional<DrillSession::Record> record = drill.pendingRecord();
-    if (!record)
-        return;
-    // Given up first: whatever this attempt meets, the line is never tried twice.
-    drill.markRecorded();
-    if (const auto failed = pending::appendOrKeep(record->user, record->line,
-                                                  [&] { userstore::appendDrillIfRegistered(record->user, record->line); }))
-        throw failed->error;
+    if (const std::optional<DrillSession::Record> record = drill.pendingRecord()) {
+        // Given up first: whatever this attempt meets, the line is never tried twice.
+        drill.markRecorded();
+        if (const auto failed = pending::appendOrKeep(record->user, record->line,
+                                                      [&] { userstore::appendDrillIfRegistered(record->user, record->line); }))
+            throw failed->error;
+    }
+    // Lines kept aside in this classroom get one more try before the program ends.
+    if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
+        dialogs::warn(dropped);
 }
 
 void TForm4::Label46Click() { Close(); }
