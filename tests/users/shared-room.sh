@@ -64,6 +64,7 @@ check "account 2 records たろう's drill" "ok " "$(as "$two" 077 drill たろ�
 check "account 2 registers じろう" "ok" "$(as "$two" 077 register じろう pw3)"
 check "account 2 saves the settings again" "ok" "$(as "$two" 077 save-settings)"
 check "account 1 records じろう's drill" "ok " "$(as "$one" 022 drill じろう "$l2")"
+check "じろう's history" "ok $header|$l2" "$(as "$two" 077 read-history じろう)"
 check "account 3 deletes はな" "ok" "$(as "$three" 022 delete はな)"
 check "the users left" "じろう|たろう" "$(as "$three" 022 list | sed 's/^ok //' | tr '|' '\n' | LC_ALL=C sort | paste -sd'|')"
 
