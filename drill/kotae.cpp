@@ -6,7 +6,9 @@
 #include "base/errors.h"
 #include "shell/kit.h"
 #include "shell/app.h"
+#include "shell/dialogs.h"
 #include "shell/widgets.h"
+#include "users/pending.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -184,21 +186,34 @@ void TForm4::appendDrillLine()
     if (!record)
         return;
     // The history file is created at registration; a missing or read-only one is an I/O error
-    // for the user, and the sheet stays as it is. The line stays pending for the way out.
-    userstore::appendDrill(record->user, record->line);
+    // for the user, and the sheet stays as it is. The line is kept aside for a later start, or,
+    // when even that fails, stays with the drill for the way out.
+    if (const auto failed = pending::appendOrKeep(record->user, record->line,
+                                                  [&] { userstore::appendDrill(record->user, record->line); })) {
+        if (failed->kept)
+            drill.markRecorded();
+        throw failed->error;
+    }
     drill.markRecorded();
+    // The folder takes lines again: what was kept aside here follows.
+    if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
+        dialogs::warn(dropped);
 }
 
 void TForm4::recordFinishedDrill()
 {
     Timer1->stop();
     DrillSession &drill = state().drill;
-    const std::optional<DrillSession::Record> record = drill.pendingRecord();
-    if (!record)
-        return;
-    // Given up first: whatever this attempt meets, the line is never tried twice.
-    drill.markRecorded();
-    userstore::appendDrillIfRegistered(record->user, record->line);
+    if (const std::optional<DrillSession::Record> record = drill.pendingRecord()) {
+        // Given up first: whatever this attempt meets, the line is never tried twice.
+        drill.markRecorded();
+        if (const auto failed = pending::appendOrKeep(record->user, record->line,
+                                                      [&] { userstore::appendDrillIfRegistered(record->user, record->line); }))
+            throw failed->error;
+    }
+    // Lines kept aside in this classroom get one more try before the program ends.
+    if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
+        dialogs::warn(dropped);
 }
 
 void TForm4::Label46Click() { Close(); }

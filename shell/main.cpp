@@ -9,6 +9,7 @@
 #include "shell/kit.h"
 #include "shell/widgets.h"
 #include "users/accesscheck.h"
+#include "users/pending.h"
 #include "users/userstore.h"
 
 #include <QDir>
@@ -61,6 +62,9 @@ void TForm1::FormActivate()
         accessChecked_ = true;
         if (const QString text = accesscheck::message(accesscheck::problems(), QDir::currentPath()); !text.isEmpty())
             dialogs::errorBox(text);
+        // Lines an earlier run could not write here follow, now that the folder has been looked at.
+        if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
+            dialogs::warn(dropped);
     }
     // A missing file counts as an empty one: the dialog that creates it comes up.
     if (userstore::readMasterPassword().isEmpty())

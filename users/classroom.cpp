@@ -1,5 +1,6 @@
 #include "users/classroom.h"
 
+#include "platform/permissions.h"
 #include "platform/textfile.h"
 #include "users/userstore.h"
 
@@ -14,9 +15,6 @@
 
 namespace classroom {
 namespace {
-constexpr mode_t kSharedFolderMode = 02775;
-constexpr mode_t kSharedFileMode = 0664;
-
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
 // What a setup made, so that a failure part-way takes back exactly that and nothing else.
@@ -31,40 +29,35 @@ struct Made {
     }
 };
 
-// The group a shared folder hands on, or none for a private one.
-struct Sharing {
-    bool shared = false;
-    gid_t group = 0;
-};
-
-Sharing sharingOf(const QString &folder)
+// Gives a file made or rewritten here what its folder asks (platform/permissions.h).
+void share(int fd, const QString &path)
 {
-    struct stat st {};
-    if (::stat(native(folder).constData(), &st) != 0)
-        throw pz::IoError::fromErrno(folder, errno);
-    return {(st.st_mode & (S_IWGRP | S_ISGID)) != 0, st.st_gid};
+    if (const int err = permissions::applyToNew(fd, permissions::forNewEntry(path), false))
+        throw pz::IoError::fromErrno(path, err);
 }
 
-// Gives a file or folder made here the shared folder's group and mode. chown before chmod: a change
-// of group may clear the setgid bit.
-void share(const QString &path, const Sharing &s, mode_t mode)
+void share(const QString &path)
 {
-    if (!s.shared)
-        return;
-    if (::chown(native(path).constData(), static_cast<uid_t>(-1), s.group) != 0
-        || ::chmod(native(path).constData(), mode) != 0)
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         throw pz::IoError::fromErrno(path, errno);
+    try {
+        share(fd, path);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
 }
 
-// A folder of the classroom: made when missing (and then shared), kept as it is when there.
-void makeFolder(const QString &path, const Sharing &s, Made &made)
+// A folder of the classroom: made when missing (with what its folder asks), kept as it is when there.
+void makeFolder(const QString &path, Made &made)
 {
-    if (::mkdir(native(path).constData(), 0777) == 0) {
+    const int e = permissions::makeFolder(path);
+    if (e == 0) {
         made.folders << path;
-        share(path, s, kSharedFolderMode);
         return;
     }
-    const int e = errno;
     struct stat st {};
     if (e == EEXIST && ::lstat(native(path).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
@@ -75,7 +68,7 @@ void makeFolder(const QString &path, const Sharing &s, Made &made)
 }
 
 // Copies one template file to a name that must be free; an existing file or link is left alone.
-void copyNew(const QString &from, const QString &to, const Sharing &s, Made &made)
+void copyNew(const QString &from, const QString &to, Made &made)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
@@ -98,13 +91,14 @@ void copyNew(const QString &from, const QString &to, const Sharing &s, Made &mad
         else if (n < 0 && errno != EINTR)
             e = errno;
     }
+    if (e == 0)
+        e = permissions::applyToNew(fd, permissions::forNewEntry(to), false);
     if (e == 0 && ::fsync(fd) != 0)
         e = errno;
     if (::close(fd) != 0 && e == 0)
         e = errno;
     if (e != 0)
         throw pz::IoError::fromErrno(to, e);
-    share(to, s, kSharedFileMode);
 }
 
 // Runs f in the classroom folder, where the user store's relative paths lead, and names the file by
@@ -155,7 +149,7 @@ QStringList templateFiles()
     return {QStringLiteral("settei/settei.dat"), QStringLiteral("user/master.psw"), QStringLiteral("wav/a.wav")};
 }
 
-bool isShared(const QString &folder) { return sharingOf(folder).shared; }
+bool isShared(const QString &folder) { return permissions::forFolder(folder).shared; }
 
 QString checkSetup(const QString &dir, const QString &templateDir)
 {
@@ -184,17 +178,16 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
         return refusal;
     const QDir root(dir), from(templateDir);
     const QString master = root.filePath(userstore::masterPasswordPath());
-    const Sharing s = sharingOf(dir);
     Made made;
     try {
         for (const QString &f : templateFiles()) {
-            makeFolder(root.filePath(QFileInfo(f).path()), s, made);
-            copyNew(from.filePath(f), root.filePath(f), s, made);
+            makeFolder(root.filePath(QFileInfo(f).path()), made);
+            copyNew(from.filePath(f), root.filePath(f), made);
         }
         inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
         // The rewrite keeps the copy's mode; its group comes from user/ only when that is setgid.
         if (made.files.contains(master))
-            share(master, s, kSharedFileMode);
+            share(master);
     } catch (...) {
         made.undo();
         throw;
@@ -217,17 +210,9 @@ QString setMasterPassword(const QString &dir, const QString &password)
         return refusal;
     if (QString refusal = refusePassword(password); !refusal.isEmpty())
         return refusal;
-    const QString users = QDir(dir).filePath(userstore::folder());
     inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
     // Written by IT as root, the file must stay readable by every pupil's account of a shared room.
-    const Sharing s = sharingOf(users);
-    if (s.shared) {
-        const QString master = QDir(dir).filePath(userstore::masterPasswordPath());
-        struct stat st {};
-        if (::stat(native(master).constData(), &st) != 0)
-            throw pz::IoError::fromErrno(master, errno);
-        share(master, s, (st.st_mode & 07777) | kSharedFileMode);
-    }
+    share(QDir(dir).filePath(userstore::masterPasswordPath()));
     return QString();
 }
 

@@ -3,10 +3,10 @@
 // laying out a new (usually shared) classroom with its master password, and replacing the master
 // password of an existing one for a teacher who forgot it.
 //
-// A folder counts as shared with a group when it is group-writable or setgid. Then everything made
-// here carries that folder's group, folders get rwxrwsr-x (setgid, so that what the program makes in
-// them later carries the group too) and files rw-rw-r--: every account of the group can register,
-// append and delete. In a private folder the account's umask decides, as for any other file.
+// What is made here follows the program's one rule for shared folders (platform/permissions.h): in
+// a group-writable or setgid folder (rwxrwsr-x, say) the folders become rwxrwsr-x and the files
+// rw-rw-r--, all of the folder's group, so that every account of the group can register, append
+// and delete. In a private folder the account's umask decides, as for any other file.
 //
 // Wrong input (a missing folder, one already laid out, a password the program could not store) is
 // answered with a Japanese refusal text; file failures throw pz::IoError naming the file.

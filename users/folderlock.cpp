@@ -1,6 +1,7 @@
 #include "users/folderlock.h"
 
 #include "base/errors.h"
+#include "platform/permissions.h"
 #include "users/userstore.h"
 
 #include <QByteArray>
@@ -185,15 +186,11 @@ public:
     }
 
 private:
-    // Others read who holds the lock: it gets the folder's group and its read and write bits,
-    // whatever this account's umask is.
+    // Others of a shared folder read who holds the lock: it gets what the folder asks of every
+    // file made in it. A lock they cannot read only looks foreign to them, so a failure is no error.
     static void fitToFolder(int fd)
     {
-        struct stat dir {};
-        if (::stat(native(folder()).constData(), &dir) != 0)
-            return;
-        [[maybe_unused]] const int grouped = ::fchown(fd, uid_t(-1), dir.st_gid);
-        ::fchmod(fd, (dir.st_mode & 0666) | 0600);
+        [[maybe_unused]] const int err = permissions::applyToNew(fd, permissions::forFolder(folder()), false);
     }
 
     // Over NFS a link whose answer was lost may have been made all the same.

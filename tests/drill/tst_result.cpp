@@ -7,6 +7,7 @@
 #include "platform/textfile.h"
 #include "shell/style.h"
 #include "shell/widgets.h"
+#include "users/pending.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -73,6 +74,7 @@ private slots:
     void fillRunsOncePerShowing();
     void failedAppend_data();
     void failedAppend();
+    void keptLineFollowsTheNextWrittenOne();
     void closeClearsAnswersAndReturns_data();
     void closeClearsAnswersAndReturns();
     void closedBeforeFillAppendsOnce();
@@ -255,6 +257,39 @@ void TestResultSheet::failedAppend()
     QCOMPARE(QFileInfo(p.path(path)).isDir(), directoryInTheWay);
     QVERIFY(!QFileInfo(p.path(path)).isFile());
     QVERIFY(sheet->isVisible());
+}
+
+void TestResultSheet::keptLineFollowsTheNextWrittenOne()
+{
+    // A drill whose line could not be written is kept aside, said so in the error box, and lands
+    // (once) right after the next drill whose line could.
+    Program p;
+    TForm4 *sheet = p.screens().resultSheet;
+    QStringList typed = kSums;
+    typed[3] = "3";
+    drillAnswers(p, typed, QStringLiteral("合格"));
+    showAndFill(sheet); // no history file yet
+    QCOMPARE(recorder().boxes.size(), 1);
+    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("とっておき")), qPrintable(recorder().boxes[0].text));
+    const auto keptHere = [] {
+        QList<pending::Entry> here = pending::entries();
+        here.removeIf([](const pending::Entry &e) { return e.classroom != pending::classroomHere(); });
+        return here;
+    };
+    QCOMPARE(keptHere().size(), 1);
+    QCOMPARE(keptHere()[0].user, kUser);
+    sheet->Close();
+    QVERIFY(!p.state().drill.pendingRecord()); // kept aside, so the way out does not write it too
+
+    p.writeFile(QStringLiteral("user/") + kUser + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
+    endDrill(p, kSums, QStringLiteral("合格"), QDate(2004, 7, 6));
+    showAndFill(sheet);
+    sheet->Close();
+    sheet->recordFinishedDrill(); // the way out writes nothing more
+    QCOMPARE(p.readFile(recordRelPath()), cp932Lines({userstore::recordHeader(), QStringLiteral("１０級,2004/7/06,10,0,合格"),
+                                                      QStringLiteral("１０級,2004/7/05,9,1,合格")}));
+    QCOMPARE(keptHere().size(), 0);
+    QCOMPARE(recorder().boxes.size(), 1);
 }
 
 void TestResultSheet::closeClearsAnswersAndReturns_data()

@@ -4,8 +4,9 @@
 //
 //   faults_helper [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
 //                 COMMAND ARGS...
-//   commands: register NAME PASSWORD | append NAME LINE | read-password NAME | read-history NAME
-//             | list | read-settings | grade CODE | save-settings | hang-on-term
+//   commands: register NAME PASSWORD | append NAME LINE | drill NAME LINE | flush-pending
+//             | delete NAME | read-password NAME | read-history NAME | list | read-settings
+//             | grade CODE | save-settings | hang-on-term
 // Prints one result line ("ok ...", "refused <text>", "error <text>", newlines as "\n") on
 // standard output; with --pause-at it prints "at STEP" when the store reaches STEP and waits for
 // a line on standard input before it goes on; with --start-at it waits for that moment (ms since
@@ -14,6 +15,7 @@
 #include "platform/signals.h"
 #include "platform/textfile.h"
 #include "settings/rand.h"
+#include "users/pending.h"
 #include "users/userstore.h"
 
 #include <QCoreApplication>
@@ -46,6 +48,18 @@ int run(const QStringList &a)
     } else if (cmd == QLatin1String("append")) {
         userstore::appendDrill(a.value(1), a.value(2));
         say(QStringLiteral("ok"));
+    } else if (cmd == QLatin1String("drill")) {
+        // As the result sheet writes a finished drill: kept aside when the append fails, and the
+        // lines kept earlier follow when it succeeds.
+        if (const auto failed = pending::appendOrKeep(a.value(1), a.value(2), [&] { userstore::appendDrill(a.value(1), a.value(2)); }))
+            say((failed->kept ? QStringLiteral("kept ") : QStringLiteral("error ")) + failed->error.text());
+        else
+            say(QStringLiteral("ok ") + pending::flushHere());
+    } else if (cmd == QLatin1String("flush-pending")) {
+        say(QStringLiteral("ok ") + pending::flushHere()); // as the main menu does at a start
+    } else if (cmd == QLatin1String("delete")) {
+        const auto leftOver = userstore::deleteUser(a.value(1));
+        say(leftOver ? QStringLiteral("error ") + leftOver->text() : QStringLiteral("ok"));
     } else if (cmd == QLatin1String("read-password")) {
         say(QStringLiteral("ok ") + userstore::readPassword(a.value(1)));
     } else if (cmd == QLatin1String("read-history")) {

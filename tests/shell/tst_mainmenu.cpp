@@ -12,6 +12,7 @@
 #include "shell/widgets.h"
 #include "users/delete.h"
 #include "users/masterpass.h"
+#include "users/pending.h"
 #include "users/mstgtpass.h"
 #include "users/regist.h"
 #include "users/usrselect.h"
@@ -50,6 +51,8 @@ private slots:
     void masterPasswordDialogComesBackUntilSet();
     void unreadableMasterPasswordFileReportsAndMenuStaysUsable();
     void whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog();
+    void keptLinesLandAtTheFirstStart_data();
+    void keptLinesLandAtTheFirstStart();
     void quitClosesTheMenu();
 };
 
@@ -254,6 +257,40 @@ void TestMainMenu::whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog()
     p.screens().registration->Close();
     QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
     QCOMPARE(recorder().boxes.size(), 1);
+}
+
+void TestMainMenu::keptLinesLandAtTheFirstStart_data()
+{
+    QTest::addColumn<bool>("registered");
+    QTest::newRow("the child is still registered: appended in order") << true;
+    QTest::newRow("the teacher deleted the child: dropped and said") << false;
+}
+
+void TestMainMenu::keptLinesLandAtTheFirstStart()
+{
+    QFETCH(bool, registered);
+    Program p;
+    const QString line1 = QStringLiteral("１０級,2004/7/05,9,1,合格"), line2 = QStringLiteral("９級,2004/7/06,5,5,不合格");
+    if (registered) {
+        p.writeFile("user/hanako.dat", testsupport::cp932Lines({QStringLiteral("級/段,日付,正解数,不正解数,合否")}));
+        p.writeFile("user/hanako.psw", testsupport::cp932Lines({QStringLiteral("pw")}));
+    }
+    pending::keep(pending::classroomHere(), QStringLiteral("hanako"), line1);
+    pending::keep(pending::classroomHere(), QStringLiteral("hanako"), line2);
+    p.screens().mainMenu->Show();
+    p.screens().registration->Show();
+    p.screens().registration->Close(); // the menu active again: nothing is appended twice
+    for (const pending::Entry &e : pending::entries())
+        QVERIFY(e.classroom != pending::classroomHere());
+    if (registered) {
+        QCOMPARE(recorder().boxes.size(), 0);
+        QCOMPARE(p.readFile("user/hanako.dat"),
+                 testsupport::cp932Lines({QStringLiteral("級/段,日付,正解数,不正解数,合否"), line1, line2}));
+    } else {
+        QCOMPARE(recorder().boxes.size(), 1);
+        QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("hanako ") + line2), qPrintable(recorder().boxes[0].text));
+        QVERIFY(!QFileInfo::exists(p.path("user/hanako.dat")));
+    }
 }
 
 void TestMainMenu::quitClosesTheMenu()

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 namespace testsupport {
 
@@ -27,6 +28,9 @@ QStringList Recorder::texts() const
 
 void install()
 {
+    // Drill lines kept aside by a failed append go to a state folder of this run, never the home's.
+    static QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     dialogs::setHook([](const dialogs::Shown &s) {
         recorder().boxes.append(s);
         return recorder().nextAnswer;

@@ -112,7 +112,8 @@ void TestClassroom::setup_data()
     QTest::newRow("private folder, usual umask") << 0755 << false << 022 << none << "sensei" << 0 << "" << 0755 << 0644;
     QTest::newRow("private folder, strict umask") << 0700 << false << 077 << none << "sensei" << 0 << "" << 0700 << 0600;
     QTest::newRow("group-writable: group and setgid handed on") << 0775 << true << 022 << none << "sensei" << 0 << "" << 02775 << 0664;
-    QTest::newRow("setgid only, account's umask 077") << 02750 << true << 077 << none << "sensei" << 0 << "" << 02775 << 0664;
+    // Others shut out of the folder stay shut out of what is made in it, as with every later file.
+    QTest::newRow("setgid only, account's umask 077") << 02750 << true << 077 << none << "sensei" << 0 << "" << 02770 << 0660;
     QTest::newRow("half laid out: the teacher's grades are kept")
         << 0775 << true << 022 << QStringList{QStringLiteral("settei/settei.dat=1\r\n2\r\n3\r\n")} << "sensei" << 0 << "" << 02775 << 0664;
     QTest::newRow("laid out already: refused, naming it")

@@ -1,0 +1,182 @@
+// Drill lines kept aside when their history file could not be written, and appended later: once,
+// in order, only in their own classroom, only while their user exists.
+#include "base/errors.h"
+#include "users/pending.h"
+#include "users/userstore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+class TestPending : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void steps_data();
+    void steps();
+    void keptPrivately();
+    void folder_data();
+    void folder();
+
+private:
+    QTemporaryDir state_, room_;
+    QString back_;
+};
+
+void TestPending::init()
+{
+    QVERIFY(state_.isValid() && room_.isValid());
+    qputenv("XDG_STATE_HOME", state_.path().toUtf8());
+    back_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(room_.path()));
+    QVERIFY(QDir().mkdir(QStringLiteral("user")));
+    for (const char *name : {"たろう", "はな"})
+        QCOMPARE(userstore::createUser(QString::fromUtf8(name), QStringLiteral("pw")), QString());
+}
+
+void TestPending::cleanup()
+{
+    QDir::setCurrent(back_);
+    QDir(state_.path()).removeRecursively();
+    QDir(room_.path()).removeRecursively();
+    QDir().mkpath(state_.path());
+    QDir().mkpath(room_.path());
+}
+
+// Each step: "fail U L" (the append fails, the line is kept), "write U L" (appended, then the kept
+// lines follow), "start" (the start-up flush), "break U" / "mend U" (U's appends fail during flushes
+// from now on / no longer), "delete U", "elsewhere U L" (kept for another classroom).
+void TestPending::steps_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("taro");   // たろう's lines after the header
+    QTest::addColumn<QStringList>("hana");
+    QTest::addColumn<int>("left");           // entries still kept
+    QTest::addColumn<QString>("dropped");    // part of the message, or empty for none
+
+    QTest::newRow("a kept line lands at the next start")
+        << QStringList{"fail たろう A", "start"} << QStringList{"A"} << QStringList{} << 0 << QString();
+    QTest::newRow("kept lines follow the next line that is written, in order")
+        << QStringList{"fail たろう A", "fail はな B", "fail たろう C", "write たろう D"}
+        << QStringList{"D", "A", "C"} << QStringList{"B"} << 0 << QString();
+    QTest::newRow("a line lands once, however often the program starts")
+        << QStringList{"fail たろう A", "start", "start", "write はな B", "start"}
+        << QStringList{"A"} << QStringList{"B"} << 0 << QString();
+    QTest::newRow("a line that still cannot be written stays kept")
+        << QStringList{"fail たろう A", "fail たろう B", "break たろう", "start", "start"}
+        << QStringList{} << QStringList{} << 2 << QString();
+    QTest::newRow("nothing overtakes a line that has to wait")
+        << QStringList{"fail たろう A", "fail はな B", "break たろう", "start"}
+        << QStringList{} << QStringList{} << 2 << QString();
+    QTest::newRow("both land once mended")
+        << QStringList{"fail たろう A", "fail はな B", "break たろう", "start", "mend たろう", "start"}
+        << QStringList{"A"} << QStringList{"B"} << 0 << QString();
+    QTest::newRow("the line of a user deleted meanwhile is dropped and said so")
+        << QStringList{"fail はな A", "fail たろう B", "delete はな", "start"}
+        << QStringList{"B"} << QStringList{} << 0 << QStringLiteral("はな A");
+    QTest::newRow("another classroom's lines stay for that classroom")
+        << QStringList{"elsewhere たろう A", "fail たろう B", "start"}
+        << QStringList{"B"} << QStringList{} << 1 << QString();
+    QTest::newRow("a line that was written is not kept")
+        << QStringList{"write たろう A", "start"} << QStringList{"A"} << QStringList{} << 0 << QString();
+}
+
+void TestPending::steps()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, taro);
+    QFETCH(QStringList, hana);
+    QFETCH(int, left);
+    QFETCH(QString, dropped);
+
+    QSet<QString> broken;
+    QString said;
+    const pending::AppendFn append = [&](const QString &user, const QString &line) {
+        if (broken.contains(user))
+            throw pz::IoError(userstore::recordPath(user), QStringLiteral("broken"));
+        return userstore::appendDrillIfRegistered(user, line);
+    };
+    const auto flush = [&] { said += pending::droppedMessage(pending::flush(pending::classroomHere(), append)); };
+    for (const QString &step : steps) {
+        const QStringList w = step.split(QLatin1Char(' '));
+        if (w[0] == QLatin1String("fail")) {
+            const auto failed = pending::appendOrKeep(w[1], w[2], [&] {
+                throw pz::IoError(userstore::recordPath(w[1]), QStringLiteral("read-only"));
+            });
+            QVERIFY(failed && failed->kept);
+            QVERIFY(failed->error.text().contains(QStringLiteral("read-only")));
+        } else if (w[0] == QLatin1String("write")) {
+            QVERIFY(!pending::appendOrKeep(w[1], w[2], [&] { userstore::appendDrill(w[1], w[2]); }));
+            flush();
+        } else if (w[0] == QLatin1String("start")) {
+            flush();
+        } else if (w[0] == QLatin1String("break")) {
+            broken.insert(w[1]);
+        } else if (w[0] == QLatin1String("mend")) {
+            broken.remove(w[1]);
+        } else if (w[0] == QLatin1String("delete")) {
+            QVERIFY(!userstore::deleteUser(w[1]));
+        } else if (w[0] == QLatin1String("elsewhere")) {
+            pending::keep(room_.path() + QStringLiteral("/../another"), w[1], w[2]);
+        }
+    }
+
+    const auto history = [](const char *name) {
+        const QString user = QString::fromUtf8(name);
+        return QFileInfo::exists(userstore::recordPath(user)) ? userstore::readHistory(user).mid(1) : QStringList();
+    };
+    QCOMPARE(history("たろう"), taro);
+    QCOMPARE(history("はな"), hana);
+    QCOMPARE(pending::entries().size(), left);
+    if (dropped.isEmpty())
+        QCOMPARE(said, QString());
+    else
+        QVERIFY2(said.contains(dropped), qPrintable(said));
+}
+
+// The kept line is this account's alone, whole, with its classroom and user, and no temporary
+// is left beside it.
+void TestPending::keptPrivately()
+{
+    pending::keep(pending::classroomHere(), QStringLiteral("たろう"), QStringLiteral("１０級,2026/12/07,9,1,合格"));
+    const QList<pending::Entry> kept = pending::entries();
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept[0].classroom, QFileInfo(room_.path()).canonicalFilePath());
+    QCOMPARE(kept[0].user, QStringLiteral("たろう"));
+    QCOMPARE(kept[0].line, QStringLiteral("１０級,2026/12/07,9,1,合格"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(kept[0].file).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0600));
+    QCOMPARE(::stat(QFile::encodeName(pending::folder()).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 077, mode_t(0));
+    QCOMPARE(QDir(pending::folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+}
+
+void TestPending::folder_data()
+{
+    QTest::addColumn<QByteArray>("stateHome");
+    QTest::addColumn<QString>("expected"); // "~" for the home folder
+    QTest::newRow("XDG_STATE_HOME set") << QByteArray("/srv/state") << QStringLiteral("/srv/state/pikazan/pending");
+    QTest::newRow("XDG_STATE_HOME unset") << QByteArray() << QStringLiteral("~/.local/state/pikazan/pending");
+    QTest::newRow("a relative XDG_STATE_HOME is ignored") << QByteArray("state") << QStringLiteral("~/.local/state/pikazan/pending");
+}
+
+void TestPending::folder()
+{
+    QFETCH(QByteArray, stateHome);
+    QFETCH(QString, expected);
+    if (stateHome.isEmpty())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", stateHome);
+    expected.replace(QLatin1Char('~'), QDir::homePath());
+    QCOMPARE(pending::folder(), expected);
+}
+
+QTEST_GUILESS_MAIN(TestPending)
+#include "tst_core_pending.moc"
