@@ -61,7 +61,7 @@ QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, 
 // --- timers -------------------------------------------------------------------------------------
 
 enum class Timing {
-    Coarse,  // the toolkit's default; fine where nobody can see the delay (a deferred fill)
+    Coarse,  // Qt's default; fine where nobody can see the delay (a deferred fill)
     Precise, // a delay the user sees or waits for (splash, briefing, countdown, verdict)
 };
 

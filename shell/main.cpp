@@ -20,7 +20,7 @@ void TForm1::FormCreate()
     ChDisplay1 = new TChDisplay(this);
     ChDisplay1->setAutoReset(true);
     ChDisplay1->GetDisplayMode(savedWidth_, savedHeight_, savedBitsPerPixel_);
-    sizeToDisplay(); // measured before the switch, as the program always has
+    sizeToDisplay(); // the size before the switch; shown maximised, the menu takes the new one
     if (ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
         display::armCrashGuard(savedWidth_, savedHeight_);
 
