@@ -1,7 +1,7 @@
 #pragma once
 // The parts every screen repeats, made once: key handlers in the program's KeyPress style, timers,
-// and the buttons as rows of a table. A screen is then mostly a table of its
-// controls and handlers that read like the algorithm.
+// and the buttons as rows of a table. A screen is then mostly a table of its controls and handlers
+// that read like the algorithm.
 #include <QPoint>
 #include <QRect>
 #include <QSize>
