@@ -21,14 +21,14 @@ struct TMMTimer::Shared {
     bool enabled = false;                   // guarded by mutex
     quint64 generation = 0;                 // guarded; a new value at every restart or stop
     hirestimer::EventId timerId = 0;        // guarded; the running event, 0 when none
-    std::shared_ptr<hirestimer::Line> line; // the hidden window; set once
+    std::shared_ptr<hirestimer::Line> line; // the hand-off to the owner's thread; set once
     std::atomic<quint64> missed{0};
 };
 
 TMMTimer::TMMTimer(QObject *owner) : QObject(owner), shared_(std::make_shared<Shared>())
 {
     shared_->line = hirestimer::Line::create(
-        [this](const hirestimer::Ticket &message) { return TimerWndProc(message); });
+        [this](const hirestimer::Ticket &message) { return receive(message); });
 }
 
 TMMTimer::~TMMTimer()
@@ -115,7 +115,7 @@ void TMMTimer::DeliverTick(const std::shared_ptr<Shared> &shared, quint64 genera
                            std::chrono::microseconds timeout, hirestimer::Clock::time_point due)
 {
     // On the timer thread, just before the deadline. The wait for the GUI thread runs from the
-    // deadline. SMTO_ABORTIFHUNG has no counterpart: a hung GUI thread simply lets the time run out.
+    // deadline; a GUI thread that is stuck simply lets the time run out.
     if (shared->line->send(generation, timeout, due) == kTaken)
         return;
     // Not taken: switch the timer off, unless the GUI thread has restarted or stopped it meanwhile.
@@ -130,7 +130,7 @@ void TMMTimer::DeliverTick(const std::shared_ptr<Shared> &shared, quint64 genera
     shared->line->post(shared->generation); // tells the owner's thread
 }
 
-qintptr TMMTimer::TimerWndProc(const hirestimer::Ticket &message)
+qintptr TMMTimer::receive(const hirestimer::Ticket &message)
 {
     bool current;
     {

@@ -1,8 +1,9 @@
 #pragma once
-// TMMTimer: a timer with the ordinary timer's surface (Enabled, Interval, OnTimer) whose ticks come
-// from the high-resolution timer thread instead of the message queue. Each tick is handed
-// synchronously to the thread that created the timer (the GUI thread), which runs OnTimer; the timer
-// thread waits at most replyTimeout ms for it and switches the timer off when the tick is not taken.
+// TMMTimer: a timer (Enabled, Interval, OnTimer) whose ticks come from the high-resolution timer
+// thread rather than from the GUI thread's event loop, where a tick would wait behind whatever the
+// loop is busy with. Each tick is handed synchronously to the thread that created the timer (the
+// GUI thread), which runs OnTimer; the timer thread waits at most replyTimeout ms for it and
+// switches the timer off when the tick is not taken.
 #include "platform/hirestimer.h"
 
 #include <QObject>
@@ -54,7 +55,7 @@ private:
     struct Shared;
     void UpdateTimer();
     void restartLocked(); // UpdateTimer's work, with the shared lock held
-    qintptr TimerWndProc(const hirestimer::Ticket &message);
+    qintptr receive(const hirestimer::Ticket &message); // on the owner's thread
     static void DeliverTick(const std::shared_ptr<Shared> &shared, quint64 generation,
                             std::chrono::microseconds timeout, hirestimer::Clock::time_point due);
 

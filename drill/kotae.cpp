@@ -108,10 +108,8 @@ void TForm4::FormCreate()
     Label43 = makeLabel(this, QStringLiteral("Label43"), QStringLiteral("問正解    　問不正解"), {200, 522}, 48, Qt::white);
     Label45 = makeLabel(this, QStringLiteral("Label45"), QString(), {383, 522}, 48, kRed);
 
-    const auto back = kit::buttons(this, {{"Label46", "Image1", QStringLiteral("もどる"), {728, 540}, {720, 520},
-                                           {81, 73}, 24, Qt::AllButtons, [this] { Label46Click(); }}});
-    Label46 = back[0].label;
-    Image1 = back[0].picture;
+    kit::buttons(this, {{{"Label46", &Label46}, {"Image1", &Image1}, QStringLiteral("もどる"), {728, 540}, {720, 520},
+                         {81, 73}, 24, Qt::AllButtons, [this] { Label46Click(); }}});
 
     Timer1 = kit::timer(this, "Timer1", 10, kit::Timing::Coarse, [this] { Timer1Timer(); });
 

@@ -49,14 +49,12 @@ void TForm3::FormCreate()
     for (const Grade &g : kGrades) {
         const QString name = QString::fromUtf8(g.text);
         const GradeCode code = g.code;
-        rows.push_back({g.label, g.image, name, g.labelAt, g.imageAt, {105, 89}, 37, Qt::AllButtons,
+        rows.push_back({{g.label}, {g.image}, name, g.labelAt, g.imageAt, {105, 89}, 37, Qt::AllButtons,
                         [this, code, name] { chooseGrade(code, name); }});
     }
-    rows.push_back({"Label21", "Image1", QStringLiteral("もどる"), {712, 549}, {704, 528}, {81, 73}, 24,
-                    Qt::AllButtons, [this] { Label21Click(); }});
-    const auto made = kit::buttons(this, rows);
-    Label21 = made.back().label;
-    Image1 = made.back().picture;
+    rows.push_back({{"Label21", &Label21}, {"Image1", &Image1}, QStringLiteral("もどる"), {712, 549}, {704, 528},
+                    {81, 73}, 24, Qt::AllButtons, [this] { Label21Click(); }});
+    kit::buttons(this, rows);
 }
 
 void TForm3::chooseGrade(GradeCode code, const QString &name)

@@ -50,16 +50,12 @@ ReviewPanel::ReviewPanel(QWidget *sheet) : QFrame(sheet)
     Explanation->setWordWrap(true);
     Explanation->setFixedWidth(420);
 
-    const auto made = kit::buttons(this, {
-        {"ReplayLabel", "ReplayImage", QStringLiteral("もういちど みる"), {44, 484}, {20, 466}, {230, 70}, 24,
-         Qt::LeftButton, [this] { emit replayWanted(row_); }},
-        {"BackLabel", "BackImage", QStringLiteral("もどる"), {340, 484}, {310, 466}, {130, 70}, 24,
-         Qt::LeftButton, [this] { closePanel(); }},
+    kit::buttons(this, {
+        {{"ReplayLabel", &ReplayLabel}, {"ReplayImage", &ReplayImage}, QStringLiteral("もういちど みる"), {44, 484},
+         {20, 466}, {230, 70}, 24, Qt::LeftButton, [this] { emit replayWanted(row_); }},
+        {{"BackLabel", &BackLabel}, {"BackImage", &BackImage}, QStringLiteral("もどる"), {340, 484}, {310, 466},
+         {130, 70}, 24, Qt::LeftButton, [this] { closePanel(); }},
     });
-    ReplayLabel = made[0].label;
-    ReplayImage = made[0].picture;
-    BackLabel = made[1].label;
-    BackImage = made[1].picture;
     hide();
 }
 

@@ -19,13 +19,10 @@ TForm2::TForm2() : Screen({.title = QStringLiteral("start"), .kind = Kind::FullS
 
 void TForm2::FormCreate()
 {
-    // The window is already the display's size and centred (the full-screen rule), and Qt paints
-    // every widget through an off-screen buffer.
-    //
-    // timeBeginPeriod(1) would go here. Linux has no system-wide timer resolution to raise: the
-    // flash timers' thread sleeps to absolute deadlines on the monotonic high-resolution clock
-    // with its timer slack at the minimum (platform/hirestimer), which is as fine as it gets.
-
+    // Nothing to prepare for a steady flash: the window already has the display's size (the
+    // full-screen rule), Qt paints every widget through an off-screen buffer, so a new number never
+    // flickers, and the flash timers' thread sleeps to absolute deadlines on the monotonic clock
+    // with its timer slack at the minimum (platform/hirestimer).
     Label1 = new QLabel(QStringLiteral("3"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(font(267, true));
@@ -78,11 +75,6 @@ QFont TForm2::numberFont()
         return fixed;
     f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
     return f;
-}
-
-void TForm2::FormDestroy()
-{
-    // timeEndPeriod(1) would go here; there is nothing to release on Linux.
 }
 
 void TForm2::FormShow()

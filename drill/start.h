@@ -19,7 +19,6 @@ public:
     void FormShow() override;
     void FormActivate() override;
     void FormCloseQuery() override;
-    void FormDestroy() override;
 
     // The answer box's re-arm for the next question: countdown "3", visible, Timer1 started.
     void Rearm();

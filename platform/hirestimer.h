@@ -1,7 +1,9 @@
 #pragma once
-// What Linux lacks of the Windows multimedia timer: periodic events with millisecond periods on a
-// timer thread of their own (timeSetEvent / timeKillEvent), and a time-limited synchronous hand-off
-// from that thread to the thread that owns a receiving object (SendMessageTimeout to a hidden window).
+// Ticks on time to the millisecond, which Qt's timers do not promise (they wait behind whatever the
+// GUI thread's event loop is doing): periodic events served by a timer thread of their own, which
+// sleeps to absolute deadlines on the monotonic clock, and a synchronous hand-off with a time limit
+// from that thread to the thread that owns a receiving object, so that a busy receiver costs a
+// tick, never a late one.
 //
 // QtCore only: the GUI thread is simply the thread on which the receiving object lives.
 #include <QObject>

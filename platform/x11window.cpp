@@ -67,7 +67,7 @@ void skipTaskbar(QWidget *w)
     for (const char *name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
         if (!atoms.contains(atom(d, name)))
             atoms << atom(d, name);
-    // The toolkit merges its own states into this list when it maps the window.
+    // Qt merges its own states into this list when it maps the window.
     XChangeProperty(d, win, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(atoms.constData()),
                     int(atoms.size()));
     XFlush(d);

@@ -1,5 +1,5 @@
 #pragma once
-// What the window system is told about a window beyond what the toolkit says: whether it has a
+// What the window system is told about a window beyond what Qt says: whether it has a
 // taskbar entry, and the names a taskbar and a desktop file match it by. X11 only; elsewhere (Wayland,
 // offscreen) every call does nothing.
 #include <QByteArray>
@@ -18,7 +18,7 @@ bool available();
 void skipTaskbar(QWidget *w);
 
 // The window belongs to `owner`: a window manager keeps it above the owner. Set after every show
-// (the toolkit writes this hint itself when it maps a window, but only for dialog-like types).
+// (Qt writes this hint itself when it maps a window, but only for dialog-like types).
 void setTransientFor(QWidget *w, QWidget *owner);
 
 // The text a taskbar shows for the window (its name) and its icon name.
@@ -27,7 +27,7 @@ void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName
 // A window of fixed size that must stay in sight (Motif window-manager hints): it may be moved and
 // closed, never resized, minimised or maximised; `framed` keeps the border and the title bar
 // without the minimise and maximise boxes, otherwise it has no decoration. Set before every show
-// (the toolkit writes its own hints when it creates the window).
+// (Qt writes its own hints when it creates the window).
 void setFixedFrame(QWidget *w, bool framed);
 
 // True when a window manager runs on the display (it announces itself on the root window).

@@ -14,12 +14,10 @@ TForm8::TForm8()
 void TForm8::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("の記録"), {16, 8}, 35, Qt::white);
-    const auto made = kit::buttons(this, {
-        {"Label2", "Image1", QStringLiteral("もどる"), {711, 20}, {704, 0}, {81, 65}, 24, Qt::AllButtons,
-         [this] { Label2Click(); }},
+    kit::buttons(this, {
+        {{"Label2", &Label2}, {"Image1", &Image1}, QStringLiteral("もどる"), {711, 20}, {704, 0}, {81, 65}, 24,
+         Qt::AllButtons, [this] { Label2Click(); }},
     });
-    Label2 = made[0].label;
-    Image1 = made[0].picture;
     StringGrid1 = new RecordGrid(this, QStringLiteral("StringGrid1"),
                                  {.geometry = QRect(11, 65, 776, 516),
                                   .columnWidths = {110, 209, 131, 173, 148},

@@ -26,16 +26,16 @@ void TForm13::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QString(), {8, 16}, 24, Qt::white);
     const QSize big(121, 73), small(81, 65);
-    const auto made = kit::buttons(this, {
-        {"Label5", "Image4", QStringLiteral("画面設定"), {345, 30}, {336, 8}, big, 24, Qt::AllButtons, {}},
-        {"Label4", "Image3", QStringLiteral("環境設定"), {481, 30}, {472, 8}, big, 24, Qt::AllButtons, [this] { Label4Click(); }},
-        {"Label3", "Image2", QStringLiteral("削除"), {619, 27}, {608, 8}, small, 27, Qt::AllButtons, [this] { Label3Click(); }},
-        {"Label2", "Image1", QStringLiteral("もどる"), {713, 27}, {704, 8}, small, 24, Qt::AllButtons, [this] { Label2Click(); }},
+    const Qt::MouseButtons any = Qt::AllButtons;
+    kit::buttons(this, {
+        {{"Label5", &Label5}, {"Image4", &Image4}, QStringLiteral("画面設定"), {345, 30}, {336, 8}, big, 24, any, {}},
+        {{"Label4", &Label4}, {"Image3", &Image3}, QStringLiteral("環境設定"), {481, 30}, {472, 8}, big, 24, any,
+         [this] { Label4Click(); }},
+        {{"Label3", &Label3}, {"Image2", &Image2}, QStringLiteral("削除"), {619, 27}, {608, 8}, small, 27, any,
+         [this] { Label3Click(); }},
+        {{"Label2", &Label2}, {"Image1", &Image1}, QStringLiteral("もどる"), {713, 27}, {704, 8}, small, 24, any,
+         [this] { Label2Click(); }},
     });
-    Label5 = made[0].label; Image4 = made[0].picture;
-    Label4 = made[1].label; Image3 = made[1].picture;
-    Label3 = made[2].label; Image2 = made[2].picture;
-    Label2 = made[3].label; Image1 = made[3].picture;
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));

@@ -135,17 +135,14 @@ void TForm17::FormCreate()
     }
 
     const Qt::MouseButtons left = Qt::LeftButton;
-    const auto made = kit::buttons(this, {
-        {"Label29", "Image1", QStringLiteral("初期値に戻す"), {29, 558}, {16, 544}, {153, 57}, 21, left, [this] { Label29Click(); }},
-        {"Label28", "Image2", QStringLiteral("保存する"), {357, 557}, {328, 544}, {153, 57}, 24, left, [this] { Label28Click(); }},
-        {"Label27", "Image3", QStringLiteral("もどる"), {704, 556}, {696, 536}, {81, 65}, 24, left, [this] { Label27Click(); }},
+    kit::buttons(this, {
+        {{"Label29", &Label29}, {"Image1", &Image1}, QStringLiteral("初期値に戻す"), {29, 558}, {16, 544}, {153, 57}, 21,
+         left, [this] { Label29Click(); }},
+        {{"Label28", &Label28}, {"Image2", &Image2}, QStringLiteral("保存する"), {357, 557}, {328, 544}, {153, 57}, 24,
+         left, [this] { Label28Click(); }},
+        {{"Label27", &Label27}, {"Image3", &Image3}, QStringLiteral("もどる"), {704, 556}, {696, 536}, {81, 65}, 24, left,
+         [this] { Label27Click(); }},
     });
-    Label29 = made[0].label;
-    Image1 = made[0].picture;
-    Label28 = made[1].label;
-    Image2 = made[1].picture;
-    Label27 = made[2].label;
-    Image3 = made[2].picture;
     Label28->setFont(font(24, false)); // the one caption that is not bold
     Label28->adjustSize();
 }

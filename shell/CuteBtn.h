@@ -99,7 +99,8 @@ public:
     // The caption rectangle before the pressed shift, as Paint lays it out (widget coordinates).
     QRect captionRect() const;
 
-    // Events, in the toolkit's style: plain members, so that Click can detach and re-attach them.
+    // Handlers are plain members rather than signals, so that Click can detach OnClick while it runs
+    // (EgnoreContClick) and attach it again afterwards.
     TNotifyEvent OnClick;
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
@@ -120,7 +121,9 @@ public:
     QSize sizeHint() const override { return {75, 25}; }
 
 protected:
-    // Event-level operations, in the toolkit's order and with its arguments.
+    // The button's own steps, called by the Qt event handlers below with the modifier keys and
+    // client-area coordinates. The mouse, key and focus steps run the matching On... handler; a
+    // subclass overrides a step to change it.
     virtual void MouseEnter(Qt::KeyboardModifiers shift, int x, int y);
     virtual void MouseLeave(Qt::KeyboardModifiers shift, int x, int y);
     virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);

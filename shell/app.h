@@ -62,7 +62,7 @@ private:
     void activate(Screen *s, bool runActivate);
     // Raises the screen, back from minimised, with the keyboard.
     void bringToFront(Screen *s);
-    // A message box or other modal window of the toolkit has gone: the keyboard goes back to the
+    // A message box or other modal window of Qt's has gone: the keyboard goes back to the
     // window the model says, also where no window manager hands it on.
     void returnKeyboard();
     void activateTopmost();

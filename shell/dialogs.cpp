@@ -60,7 +60,7 @@ Hook &hook()
     return h;
 }
 
-// The width a window needs for its whole title on a window manager's title bar. The toolkit allows
+// The width a window needs for its whole title on a window manager's title bar. Qt allows
 // for a title in its own font and a few pixels of frame; a title bar has a bold font (about the
 // size of the desktop's ordinary text) and buttons (a menu icon on one side, minimise, maximise and
 // close on the other), and many window managers centre the title over the whole bar, so the

@@ -1,6 +1,7 @@
 #include "shell/kit.h"
 
 #include "base/errors.h"
+#include "shell/CuteBtn.h"
 #include "shell/artwork.h"
 #include "shell/widgets.h"
 
@@ -135,29 +136,51 @@ QTimer *timer(QObject *owner, const char *name, int intervalMs, Timing timing, s
     return t;
 }
 
-std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows)
+void buttons(QWidget *parent, const std::vector<ButtonRow> &rows)
 {
-    std::vector<Button> made(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i)
-        made[i].picture = new Picture(parent, QString::fromLatin1(rows[i].picture), artwork::button(rows[i].art),
-                                      rows[i].pictureAt, rows[i].pictureButtons);
+    std::vector<Picture *> pictures;
+    pictures.reserve(rows.size());
+    for (const ButtonRow &r : rows) {
+        auto *p = new Picture(parent, QString::fromLatin1(r.picture.name), artwork::button(r.art), r.pictureAt,
+                              r.pictureButtons);
+        if (r.picture.into)
+            *r.picture.into = p;
+        pictures.push_back(p);
+    }
     for (size_t i = 0; i < rows.size(); ++i) {
         const ButtonRow &r = rows[i];
-        made[i].label = new ClickLabel(parent, QString::fromLatin1(r.label), r.text, r.labelAt, r.px);
+        auto *label = new ClickLabel(parent, QString::fromLatin1(r.label.name), r.text, r.labelAt, r.px);
+        if (r.label.into)
+            *r.label.into = label;
         // Clear of the face's outline, which is drawn on its edge.
         const QRectF face = artwork::buttonFace(r.art).translated(r.pictureAt).adjusted(1.5, 1.5, -1.5, -1.5);
-        fitLabel(made[i].label, face.right(), face.bottom());
+        fitLabel(label, face.right(), face.bottom());
         if (!r.action)
             continue;
-        QObject::connect(made[i].label, &ClickLabel::clicked, parent, pz::guarded(r.action));
-        QObject::connect(made[i].picture, &Picture::pressed, parent, pz::guarded(r.action));
+        QObject::connect(label, &ClickLabel::clicked, parent, pz::guarded(r.action));
+        QObject::connect(pictures[i], &Picture::pressed, parent, pz::guarded(r.action));
     }
-    return made;
 }
 
-std::vector<Button> buttons(QWidget *parent, std::initializer_list<ButtonRow> rows)
+void buttons(QWidget *parent, std::initializer_list<ButtonRow> rows) { buttons(parent, std::vector<ButtonRow>(rows)); }
+
+void cuteButtons(QWidget *parent, std::initializer_list<CuteButtonRow> rows)
 {
-    return buttons(parent, std::vector<ButtonRow>(rows));
+    for (const CuteButtonRow &r : rows) {
+        auto *b = new TCuteButton(parent);
+        b->setObjectName(QString::fromLatin1(r.button.name));
+        b->setGeometry(r.geometry);
+        b->setCaption(r.caption);
+        b->setColor(Qt::white);
+        b->setBorderStyle(TCuteButton::BorderStyle::Single);
+        b->setFont(style::font(r.px, true));
+        style::setColour(b, QPalette::ButtonText, Qt::black); // black on the white face, whatever the system's
+        b->setCursor(Qt::PointingHandCursor);
+        b->setShowFocusRect(false);
+        b->OnClick = r.onClick;
+        if (r.button.into)
+            *r.button.into = b;
+    }
 }
 
 } // namespace kit

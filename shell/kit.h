@@ -1,8 +1,9 @@
 #pragma once
 // The parts every screen repeats, made once: key handlers in the program's KeyPress style, timers,
-// and the picture-plus-caption buttons as rows of a table. A screen is then mostly a table of its
-// controls and handlers that read like the algorithm.
+// and the buttons as rows of a table. A screen is then mostly a table of its controls and handlers
+// that read like the algorithm.
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <Qt>
@@ -14,10 +15,10 @@ class ClickLabel;
 class Picture;
 class QLineEdit;
 class QListWidget;
-class QRect;
 class QTimer;
 class QObject;
 class QWidget;
+class TCuteButton;
 
 namespace kit {
 
@@ -61,7 +62,7 @@ QListWidget *nameList(QWidget *parent, const char *name, const QRect &geometry, 
 // --- timers -------------------------------------------------------------------------------------
 
 enum class Timing {
-    Coarse,  // the toolkit's default; fine where nobody can see the delay (a deferred fill)
+    Coarse,  // Qt's default; fine where nobody can see the delay (a deferred fill)
     Precise, // a delay the user sees or waits for (splash, briefing, countdown, verdict)
 };
 
@@ -69,14 +70,23 @@ enum class Timing {
 // `onTimer` under the error guard. Like the program's timers it repeats until its handler stops it.
 QTimer *timer(QObject *owner, const char *name, int intervalMs, Timing timing, std::function<void()> onTimer);
 
-// --- picture-plus-caption buttons ---------------------------------------------------------------
+// --- rows of buttons ----------------------------------------------------------------------------
+
+// A control of a table row: its control name and the screen's member that is to hold it (none where
+// the screen keeps no handle on it). The row says which member it fills, so no second list of
+// members has to stay in step with the table.
+template <class W>
+struct Member {
+    const char *name; // the control name, "Label21"
+    W **into = nullptr;
+};
 
 // One button of a screen's table: a picture (our white artwork of `art` size) and a caption lying
 // over it. The caption acts on a left click, the picture as soon as one of `pictureButtons` goes down
 // on it. An empty action gives a button that shows the hand cursor and does nothing.
 struct ButtonRow {
-    const char *label;   // the caption's control name, "Label21"
-    const char *picture; // the picture's control name, "Image1"
+    Member<ClickLabel> label;
+    Member<Picture> picture;
     QString text;
     QPoint labelAt;
     QPoint pictureAt;
@@ -86,14 +96,25 @@ struct ButtonRow {
     std::function<void()> action;
 };
 
-struct Button {
-    ClickLabel *label = nullptr;
-    Picture *picture = nullptr;
+// Builds the rows on `parent`: every picture first, so each caption lies over its picture, then the
+// captions; wires both to the row's action through the error guard and stores each control in the
+// member its row names.
+void buttons(QWidget *parent, std::initializer_list<ButtonRow> rows);
+void buttons(QWidget *parent, const std::vector<ButtonRow> &rows);
+
+// One bevelled push button (TCuteButton) of a row: a white face with a single border, a black bold
+// caption of px pixels, the hand cursor and no focus rectangle. The button reports a failing click
+// handler itself, so `onClick` runs without a further guard.
+struct CuteButtonRow {
+    Member<TCuteButton> button;
+    QString caption;
+    QRect geometry;
+    int px = 24;
+    std::function<void(QObject *sender)> onClick;
 };
 
-// Builds the rows on `parent`: every picture first, so each caption lies over its picture, then the
-// captions; wires both to the row's action through the error guard. Returns them in table order.
-std::vector<Button> buttons(QWidget *parent, std::initializer_list<ButtonRow> rows);
-std::vector<Button> buttons(QWidget *parent, const std::vector<ButtonRow> &rows);
+// Builds the rows on `parent`, in table order (which is also their place in the tab order unless the
+// screen sets its own), and stores each button in the member its row names.
+void cuteButtons(QWidget *parent, std::initializer_list<CuteButtonRow> rows);
 
 } // namespace kit

@@ -21,27 +21,28 @@ void TForm1::FormCreate()
     ChDisplay1 = new TChDisplay(this);
     ChDisplay1->setAutoReset(true);
     ChDisplay1->GetDisplayMode(savedWidth_, savedHeight_, savedBitsPerPixel_);
-    sizeToDisplay(); // measured before the switch, as the program always has
+    sizeToDisplay(); // the size before the switch; shown maximised, the menu takes the new one
     if (ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
         display::armCrashGuard(savedWidth_, savedHeight_);
 
     const Qt::MouseButtons left = Qt::LeftButton, any = Qt::AllButtons;
     const QSize big(204, 114);
-    const auto rows = kit::buttons(this, {
-        {"Label1", "Image1", QStringLiteral("とうろくする"), {541, 39}, {512, 0}, big, 27, left, [this] { Label1Click(); }},
-        {"Label6", "Image2", QStringLiteral("ユーザー選択"), {341, 119}, {328, 78}, big, 27, left, [this] { Label6Click(); }},
-        {"Label3", "Image3", QStringLiteral("れんしゅうする"), {520, 208}, {504, 168}, big, 27, any, [this] { Label3Click(); }},
-        {"Label2", "Image4", QStringLiteral("きろくをみる"), {355, 303}, {328, 264}, big, 27, any, [this] { Label2Click(); }},
-        {"Label5", "Image5", QStringLiteral("さくじょする"), {541, 391}, {504, 352}, big, 27, any, [this] { Label5Click(); }},
-        {"Label4", "Image6", QStringLiteral("おわる"), {381, 472}, {320, 432}, big, 27, any, [this] { Label4Click(); }},
-        {"Label7", "Image7", QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any, [this] { Label7Click(); }},
+    kit::buttons(this, {
+        {{"Label1", &Label1}, {"Image1", &Image1}, QStringLiteral("とうろくする"), {541, 39}, {512, 0}, big, 27, left,
+         [this] { Label1Click(); }},
+        {{"Label6", &Label6}, {"Image2", &Image2}, QStringLiteral("ユーザー選択"), {341, 119}, {328, 78}, big, 27, left,
+         [this] { Label6Click(); }},
+        {{"Label3", &Label3}, {"Image3", &Image3}, QStringLiteral("れんしゅうする"), {520, 208}, {504, 168}, big, 27, any,
+         [this] { Label3Click(); }},
+        {{"Label2", &Label2}, {"Image4", &Image4}, QStringLiteral("きろくをみる"), {355, 303}, {328, 264}, big, 27, any,
+         [this] { Label2Click(); }},
+        {{"Label5", &Label5}, {"Image5", &Image5}, QStringLiteral("さくじょする"), {541, 391}, {504, 352}, big, 27, any,
+         [this] { Label5Click(); }},
+        {{"Label4", &Label4}, {"Image6", &Image6}, QStringLiteral("おわる"), {381, 472}, {320, 432}, big, 27, any,
+         [this] { Label4Click(); }},
+        {{"Label7", &Label7}, {"Image7", &Image7}, QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any,
+         [this] { Label7Click(); }},
     });
-    ClickLabel **labels[] = {&Label1, &Label6, &Label3, &Label2, &Label5, &Label4, &Label7};
-    Picture **pictures[] = {&Image1, &Image2, &Image3, &Image4, &Image5, &Image6, &Image7};
-    for (size_t i = 0; i < rows.size(); ++i) {
-        *labels[i] = rows[i].label;
-        *pictures[i] = rows[i].picture;
-    }
     setLoggedIn(false);
 }
 

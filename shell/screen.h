@@ -41,14 +41,16 @@ public:
     // Navigation, through the application's active-screen model.
     void Show();
     void ShowModal();
-    void Close(); // runs FormCloseQuery (never refused), then hides
+    void Close(); // runs FormCloseQuery (which cannot keep the screen open), then hides
     void Hide();  // hides without the close handling
 
     const Layout &layout() const { return layout_; }
     using QWidget::font;
     bool isModalRunning() const { return modal_; }
 
-    // Life-cycle hooks, named as the program names them.
+    // Life-cycle hooks: FormCreate once, when the application creates the screen; FormShow when a
+    // hidden screen is about to be shown; FormActivate each time it becomes the active screen;
+    // FormCloseQuery when it is closed, before it hides; FormDestroy before the application deletes it.
     virtual void FormCreate() {}
     virtual void FormShow() {}
     virtual void FormActivate() {}

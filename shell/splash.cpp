@@ -67,5 +67,5 @@ void TForm11::Timer1Timer()
 
 void TForm11::FormCloseQuery()
 {
-    deleteLater(); // released: destroyed once the message loop runs
+    deleteLater(); // released: destroyed once the event loop runs
 }

@@ -22,7 +22,7 @@ QString fontFamily();
 // The fixed-pitch design font, mapped to IPA Gothic.
 QString fixedFontFamily();
 // The face of bold text: a real bold face (Noto Sans CJK JP Bold). IPA P Gothic has no bold face,
-// and the toolkit emboldens a regular face only at sizes below 64 px.
+// and Qt emboldens a regular face only at sizes below 64 px.
 QString boldFontFamily();
 
 // A font of the design family with a pixel height; bold text in the real bold face, the design

@@ -15,14 +15,12 @@ void TForm15::FormCreate()
 {
     Label3 = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("削除してもよろしいですか？"), {8, 16}, 32, Qt::white);
     const QSize bar(153, 49);
-    const auto made = kit::buttons(this, {
-        {"Label1", "Image1", QStringLiteral("はい"), {56, 80}, {16, 72}, bar, 35, Qt::AllButtons, [this] { Label1Click(); }},
-        {"Label2", "Image2", QStringLiteral("いいえ"), {272, 80}, {248, 72}, bar, 35, Qt::AllButtons, [this] { Label2Click(); }},
+    kit::buttons(this, {
+        {{"Label1", &Label1}, {"Image1", &Image1}, QStringLiteral("はい"), {56, 80}, {16, 72}, bar, 35, Qt::AllButtons,
+         [this] { Label1Click(); }},
+        {{"Label2", &Label2}, {"Image2", &Image2}, QStringLiteral("いいえ"), {272, 80}, {248, 72}, bar, 35,
+         Qt::AllButtons, [this] { Label2Click(); }},
     });
-    Label1 = made[0].label;
-    Image1 = made[0].picture;
-    Label2 = made[1].label;
-    Image2 = made[1].picture;
 }
 
 void TForm15::Label1Click()

@@ -4,7 +4,6 @@
 #include "shell/CuteBtn.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
-#include "shell/style.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
@@ -26,24 +25,12 @@ void TForm7::FormCreate()
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
     kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
 
-    const auto makeButton = [this](const char *name, const char *caption, int x) {
-        auto *b = new TCuteButton(this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(x, 208, 169, 41);
-        b->setCaption(QString::fromUtf8(caption));
-        b->setColor(Qt::white);
-        b->setBorderStyle(TCuteButton::BorderStyle::Single);
-        b->setFont(font(24, true));
-        style::setColour(b, QPalette::ButtonText, Qt::black); // black on the white face, whatever the system's
-        b->setCursor(Qt::PointingHandCursor);
-        b->setShowFocusRect(false);
-        return b;
-    };
-    CuteButton1 = makeButton("CuteButton1", "とうろくする", 16);
-    CuteButton2 = makeButton("CuteButton2", "とじる", 312);
-    // The button reports a failing click handler itself.
-    CuteButton1->OnClick = [this](QObject *sender) { CuteButton1Click(sender); };
-    CuteButton2->OnClick = [this](QObject *sender) { CuteButton2Click(sender); };
+    kit::cuteButtons(this, {
+        {{"CuteButton1", &CuteButton1}, QStringLiteral("とうろくする"), {16, 208, 169, 41}, 24,
+         [this](QObject *sender) { CuteButton1Click(sender); }},
+        {{"CuteButton2", &CuteButton2}, QStringLiteral("とじる"), {312, 208, 169, 41}, 24,
+         [this](QObject *sender) { CuteButton2Click(sender); }},
+    });
 
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, CuteButton2);
