@@ -3,7 +3,7 @@
 // from the high-resolution timer thread instead of the message queue. Each tick is handed
 // synchronously to the thread that created the timer (the GUI thread), which runs OnTimer; the timer
 // thread waits at most replyTimeout ms for it and switches the timer off when the tick is not taken.
-#include "platform/hirestimer.h"
+#include "platform/handoff.h"
 
 #include <QObject>
 #include <functional>

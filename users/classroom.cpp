@@ -1,6 +1,7 @@
 #include "users/classroom.h"
 
 #include "platform/textfile.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QDir>
@@ -136,7 +137,7 @@ QString refusePassword(const QString &password)
 {
     if (password.isEmpty())
         return QStringLiteral("マスターパスワードが空です。");
-    return userstore::checkPassword(password);
+    return names::checkPassword(password);
 }
 
 QString refuseFolder(const QString &dir)
