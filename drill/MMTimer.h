@@ -4,6 +4,7 @@
 // loop is busy with. Each tick is handed synchronously to the thread that created the timer (the
 // GUI thread), which runs OnTimer; the timer thread waits at most replyTimeout ms for it and
 // switches the timer off when the tick is not taken.
+#include "platform/handoff.h"
 #include "platform/hirestimer.h"
 
 #include <QObject>

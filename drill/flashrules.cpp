@@ -1,5 +1,7 @@
 #include "drill/flashrules.h"
 
+#include "settings/rand.h"
+
 #include <cmath>
 #include <limits>
 
@@ -53,6 +55,28 @@ QString checkParams(const GradeParams &p)
     if (interval < 1 || interval > qint64(std::numeric_limits<quint32>::max()))
         return QStringLiteral("秒数が %1 になっています。秒数が大きすぎます。").arg(secs);
     return QString();
+}
+
+int firstUnusableSetting(const QStringList &lines)
+{
+    // Each value is judged by these rules with the others of its grade replaced by ones that always
+    // run (one number of one digit, the longest hinted time), so the value named is the one to
+    // change; the seconds are judged with the grade's own digits and count.
+    constexpr double kAmpleSeconds = 99;
+    const auto refused = [](const GradeParams &p) { return !checkParams(p).isEmpty(); };
+    for (int row = 0; row < settings::kLineCount / 3; ++row) {
+        const int first = 3 * row;
+        const std::optional<qint32> digits = tryInteger(lines.value(first));
+        if (!digits || refused({*digits, 1, kAmpleSeconds}))
+            return first;
+        const std::optional<qint32> count = tryInteger(lines.value(first + 1));
+        if (!count || refused({1, *count, kAmpleSeconds}))
+            return first + 1;
+        const std::optional<double> seconds = trySeconds(lines.value(first + 2));
+        if (!seconds || refused({*digits, *count, *seconds}))
+            return first + 2;
+    }
+    return -1;
 }
 
 } // namespace flashrules

@@ -4,6 +4,7 @@
 #include "base/grade.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace flashrules {
@@ -25,5 +26,10 @@ std::optional<Placement> numberPlacement(int digits);
 // Empty when the presentation can run these parameters; otherwise a warning naming the value
 // that stops it (digits 1..3, count 1..99, and an interval of at least 1 ms).
 QString checkParams(const GradeParams &params);
+
+// The first of these 60 settings lines (settings/rand.h), in file order, whose value would make its
+// grade refused when it is chosen: a text the accessors cannot convert, or a value with which the
+// presentation cannot run the grade. Returns its slot (0..59), or -1 when every grade can be drilled.
+int firstUnusableSetting(const QStringList &lines);
 
 } // namespace flashrules

@@ -227,7 +227,7 @@ bool isLeadByte(uchar b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <=
 bool isTrailByte(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 } // namespace
 
-QByteArray encode(const QString &text)
+std::optional<QByteArray> tryEncode(const QString &text)
 {
     // Stateless: half a surrogate pair at the end is an error, not something kept for a next call.
     QStringEncoder enc(kCodec, QStringConverter::Flag::Stateless);
@@ -241,8 +241,16 @@ QByteArray encode(const QString &text)
         bytes = enc.encode(text);
     }
     if (!enc.isValid() || enc.hasError())
-        throw pz::ConversionError(text);
+        return std::nullopt;
     return bytes;
+}
+
+QByteArray encode(const QString &text)
+{
+    std::optional<QByteArray> bytes = tryEncode(text);
+    if (!bytes)
+        throw pz::ConversionError(text);
+    return *std::move(bytes);
 }
 
 QString decode(const QByteArray &bytes)

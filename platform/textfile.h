@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace textfile {
 
@@ -22,9 +23,11 @@ constexpr qint64 kMaxBytes = 16 * 1024 * 1024;
 enum class Links { Refuse };
 
 // cp932 (Microsoft's: every ASCII byte is itself) <-> Unicode. encode() refuses text that cp932
-// cannot hold (ConversionError), U+FFFD among it. decode() turns every byte or pair that is no
-// character (a lone or torn lead byte, 0x80, 0xA0, 0xFD to 0xFF) into U+FFFD, never into a control
-// character.
+// cannot hold (ConversionError), U+FFFD among it; tryEncode() answers nothing for it instead, for
+// callers to whom such text is an answer, not a failure. decode() turns every byte or pair that is
+// no character (a lone or torn lead byte, 0x80, 0xA0, 0xFD to 0xFF) into U+FFFD, never into a
+// control character.
+std::optional<QByteArray> tryEncode(const QString &text);
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 // What decode() gives for a byte that is no character: a reader that must not take such text for

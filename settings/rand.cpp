@@ -1,6 +1,5 @@
 #include "settings/rand.h"
 
-#include "drill/flashrules.h"
 #include "base/errors.h"
 #include "platform/textfile.h"
 
@@ -62,25 +61,34 @@ QStringList ReadSettingsLines()
     return lines;
 }
 
-qint32 toInteger(const QString &text)
+std::optional<qint32> tryInteger(const QString &text)
 {
     static const QRegularExpression re(QStringLiteral("^[+-]?[0-9]+$"));
     bool ok = false;
     const qint32 v = re.match(text).hasMatch() ? text.toInt(&ok, 10) : 0;
-    if (!ok)
-        throw pz::ConversionError(text);
-    return v;
+    return ok ? std::optional<qint32>(v) : std::nullopt;
 }
 
-double toSeconds(const QString &text)
+std::optional<double> trySeconds(const QString &text)
 {
     static const QRegularExpression re(QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
     bool ok = false;
     const double v = re.match(text).hasMatch() ? text.toDouble(&ok) : 0;
-    if (!ok)
-        throw pz::ConversionError(text);
-    return v;
+    return ok ? std::optional<double>(v) : std::nullopt;
 }
+
+namespace {
+template <class T>
+T orThrow(const std::optional<T> &value, const QString &text)
+{
+    if (!value)
+        throw pz::ConversionError(text);
+    return *value;
+}
+} // namespace
+
+qint32 toInteger(const QString &text) { return orThrow(tryInteger(text), text); }
+double toSeconds(const QString &text) { return orThrow(trySeconds(text), text); }
 
 namespace {
 // Converts line 3b + 1 + offset of the grade's block; a failure names the file, the line and the
@@ -108,45 +116,6 @@ qint32 ReadGradeCount(GradeCode c) { return readSlot(c, 1, toInteger); }
 double ReadGradeSeconds(GradeCode c) { return readSlot(c, 2, toSeconds); }
 
 void WriteSettingsLines(const QStringList &lines) { textfile::rewrite(settings::settingsPath(), lines); }
-
-namespace settings {
-
-int firstUnusableSetting(const QStringList &lines)
-{
-    // Each value is judged by the flash rules with the others of its grade replaced by ones that
-    // always run (one number of one digit, the longest hinted time), so the value named is the one
-    // to change; the seconds are judged with the grade's own digits and count.
-    constexpr double kAmpleSeconds = 99;
-    const auto refused = [](const GradeParams &p) { return !flashrules::checkParams(p).isEmpty(); };
-    for (int row = 0; row < kLineCount / 3; ++row) {
-        const int first = 3 * row;
-        GradeParams p;
-        try {
-            p.digits = toInteger(lines.value(first));
-        } catch (const pz::ConversionError &) {
-            return first;
-        }
-        if (refused({p.digits, 1, kAmpleSeconds}))
-            return first;
-        try {
-            p.count = toInteger(lines.value(first + 1));
-        } catch (const pz::ConversionError &) {
-            return first + 1;
-        }
-        if (refused({1, p.count, kAmpleSeconds}))
-            return first + 1;
-        try {
-            p.seconds = toSeconds(lines.value(first + 2));
-        } catch (const pz::ConversionError &) {
-            return first + 2;
-        }
-        if (refused(p))
-            return first + 2;
-    }
-    return -1;
-}
-
-} // namespace settings
 
 std::uint32_t utcTimeOfDayMs()
 {

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-
+#include <optional>
 
 namespace settings {
 constexpr int kLineCount = 60;
@@ -34,20 +34,17 @@ qint32 ReadGradeDigits(GradeCode c);
 qint32 ReadGradeCount(GradeCode c);
 double ReadGradeSeconds(GradeCode c);
 
-// Strict conversions used by the accessors (ConversionError on anything else).
+// Strict conversions used by the accessors: an optional sign and decimal digits; for seconds also a
+// fraction and an exponent. The try forms give nothing for any other text, the to forms throw
+// ConversionError.
+std::optional<qint32> tryInteger(const QString &text);
+std::optional<double> trySeconds(const QString &text);
 qint32 toInteger(const QString &text);
 double toSeconds(const QString &text);
 
 // Replaces settei/settei.dat with these lines, each ended by CR LF, through a temporary and a
 // rename: a failed write leaves the old file exactly as it was. Throws IoError / ConversionError.
 void WriteSettingsLines(const QStringList &lines);
-
-namespace settings {
-// The first of these 60 lines, in file order, whose value would make its grade refused when it is
-// chosen: a text the accessors cannot convert, or a value with which the flash presentation cannot
-// run the grade. Returns its slot (0..59), or -1 when every grade can be drilled.
-int firstUnusableSetting(const QStringList &lines);
-} // namespace settings
 
 // The UTC time of day in milliseconds; injected so tests can pin the generator.
 using ClockMs = std::function<std::uint32_t()>;

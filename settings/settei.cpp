@@ -1,5 +1,6 @@
 #include "settings/settei.h"
 
+#include "drill/flashrules.h"
 #include "records/mastergate.h"
 #include "settings/rand.h"
 #include "shell/app.h"
@@ -186,7 +187,7 @@ void TForm17::Label28Click()
         return;
     }
     // Saved, such a value would make its grade refused at every later choice: say which and keep it.
-    if (const int bad = settings::firstUnusableSetting(values); bad >= 0) {
+    if (const int bad = flashrules::firstUnusableSetting(values); bad >= 0) {
         dialogs::warn(QStringLiteral("「%1」の%2「%3」では練習できません")
                           .arg(settings::gradeName(gradeOfRow(bad / 3)), QString::fromUtf8(kColumns[bad % 3].heading), values[bad]));
         focusBox(bad);

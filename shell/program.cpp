@@ -1,6 +1,7 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
 // below (the launcher's way to say something in a window) and the administrator's two classroom
 // commands, which need no display; any other argument is ignored.
+#include "base/errors.h"
 #include "platform/signals.h"
 #include "platform/sound.h"
 #include "shell/app.h"
@@ -230,20 +231,20 @@ int main(int argc, char **argv)
     releaseHeld();
 
     // Before the screens: the main menu's creation switches the display and starts its guard.
-    unixsignals::onTermination([&app] {
+    unixsignals::onTermination(pz::guarded([&app] {
         if (auto *menu = app.screens().mainMenu)
             menu->Close();
         else
             app.quit();
-    });
+    }));
     sound::init();
     app.createScreens();
 
     // However the program ends, the display goes back to the mode it had.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&app] {
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, pz::guarded([&app] {
         if (auto *menu = app.screens().mainMenu)
             menu->restoreDisplayMode();
-    });
+    }));
 
     if (TForm11 *splash = app.screens().splash)
         splash->ShowModal();

@@ -2,6 +2,7 @@
 
 #include "platform/permissions.h"
 #include "platform/textfile.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QDir>
@@ -130,7 +131,7 @@ QString refusePassword(const QString &password)
 {
     if (password.isEmpty())
         return QStringLiteral("マスターパスワードが空です。");
-    return userstore::checkPassword(password);
+    return names::checkPassword(password);
 }
 
 QString refuseFolder(const QString &dir)

@@ -53,11 +53,12 @@ void TForm10::Edit1KeyPress(int &key)
         dialogs::warn(QStringLiteral("パワードが違います"));
         return;
     }
-    // A history file that cannot be deleted stops here: the child stays registered and logged in.
-    const std::optional<pz::IoError> leftover = userstore::deleteUser(state().userName);
+    const userstore::DeleteResult result = userstore::deleteUser(state().userName);
+    if (!result.userGone())
+        throw *result.error; // the child stays registered and logged in
     Close();
     screens().mainMenu->setLoggedIn(false);
-    if (leftover)
-        throw *leftover; // the user is gone, but "削除しました" would hide the file left behind
+    if (result.error)
+        throw *result.error; // the user is gone, but "削除しました" would hide the file left behind
     dialogs::informDeleted(QStringLiteral("削除しました"));
 }

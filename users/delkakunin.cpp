@@ -31,12 +31,13 @@ void TForm15::Label1Click()
         Close(); // nobody chosen yet, or just deleted
         return;
     }
-    // A history file that cannot be deleted stops here: the user stays listed and shown.
-    const std::optional<pz::IoError> leftover = userstore::deleteUser(name);
+    const userstore::DeleteResult result = userstore::deleteUser(name);
+    if (!result.userGone())
+        throw *result.error; // the user stays listed and shown
     teacher->userDeleted(name);
     Close();
-    if (leftover)
-        throw *leftover; // the user is gone, but say which file is left
+    if (result.error)
+        throw *result.error; // the user is gone, but say which file is left
 }
 
 void TForm15::Label2Click() { Close(); }

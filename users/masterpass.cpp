@@ -3,6 +3,7 @@
 #include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/widgets.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QLineEdit>
@@ -32,7 +33,7 @@ void TForm12::Edit1KeyPress(int &key)
     // An empty entry is stored as it is: it still means "not set", and the dialog comes back.
     // Anything else must read back the same, or the teacher could never type it again.
     if (!typed.isEmpty()) {
-        if (const QString refusal = userstore::checkPassword(typed); !refusal.isEmpty()) {
+        if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
             dialogs::warn(refusal);
             return;
         }

@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "platform/permissions.h"
 #include "platform/textfile.h"
+#include "users/names.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,95 +24,17 @@ QString passwordPath(const QString &name) { return folder() + QLatin1Char('/') +
 QString recordHeader() { return QStringLiteral("級/段,日付,正解数,不正解数,合否"); }
 
 namespace {
-const QString kEmpty = QStringLiteral("なまえとパスワードをいれてください");
-
-bool isMaster(const QString &name) { return name.compare(QLatin1String("master"), Qt::CaseInsensitive) == 0; }
-
-bool encodable(const QString &text)
-{
-    try {
-        textfile::encode(text);
-        return true;
-    } catch (const pz::ConversionError &) {
-        return false;
-    }
-}
-
-bool isControl(QChar c) { return c.category() == QChar::Other_Control; }
-
-// Windows keeps these device names for itself, with any extension and ignoring blanks before it:
-// "CON.dat" and "nul .dat" are devices there, not files.
-bool isWindowsDevice(const QString &name)
-{
-    QString base = name.section(QLatin1Char('.'), 0, 0);
-    while (base.endsWith(QLatin1Char(' ')))
-        base.chop(1);
-    base = base.toUpper();
-    static const QStringList plain = {QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"), QStringLiteral("NUL")};
-    if (plain.contains(base))
-        return true;
-    if (base.size() == 4 && (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT")))) {
-        const QChar d = base.at(3);
-        return (d >= QLatin1Char('0') && d <= QLatin1Char('9')) || d == QChar(0x00B9) || d == QChar(0x00B2) || d == QChar(0x00B3);
-    }
-    return false;
-}
-
-// The longest file name both Linux (bytes) and Windows (UTF-16 units, never more than the bytes)
-// accept.
-constexpr int kMaxFileNameBytes = 255;
+using names::isControl;
+using names::isMaster;
 } // namespace
-
-QString checkName(const QString &name)
-{
-    if (name.isEmpty())
-        return kEmpty;
-    // Blanks only (half- or full-width) would show as an empty row in every list.
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("なまえにもじをいれてください");
-    for (QChar c : name)
-        if (isControl(c))
-            return QStringLiteral("なまえにつかえないもじがはいっています");
-    for (QChar c : name)
-        if (QStringLiteral("/\\<>:\"|?*").contains(c))
-            return QStringLiteral("なまえに「%1」はつかえません").arg(c);
-    if (!encodable(name)) {
-        for (QChar c : name) // the first character cp932 lacks, shown whole (a surrogate pair too)
-            if (!encodable(QString(c)) && !c.isSurrogate())
-                return QStringLiteral("なまえに「%1」はつかえません").arg(c);
-        return QStringLiteral("なまえにつかえないもじがはいっています");
-    }
-    if (isMaster(name))
-        return QStringLiteral("「%1」はなまえにつかえません").arg(name);
-    if (name.endsWith(QLatin1Char('.')))
-        return QStringLiteral("なまえのさいごに「.」はつかえません");
-    if (isWindowsDevice(name))
-        return QStringLiteral("「%1」はなまえにつかえません").arg(name);
-    if ((name + QStringLiteral(".dat")).toUtf8().size() > kMaxFileNameBytes)
-        return QStringLiteral("なまえがながすぎます");
-    return QString();
-}
-
-QString checkPassword(const QString &password)
-{
-    if (password.isEmpty())
-        return kEmpty;
-    // A line end or NUL would cut the stored line, so the password could never match again.
-    for (QChar c : password)
-        if (isControl(c))
-            return QStringLiteral("パスワードにつかえないもじがはいっています");
-    if (!encodable(password))
-        return QStringLiteral("パスワードにつかえないもじがはいっています");
-    return QString();
-}
 
 QString checkRegistration(const QString &name, const QString &password)
 {
     if (name.isEmpty() || password.isEmpty())
-        return kEmpty;
-    QString refusal = checkName(name);
+        return names::emptyFields();
+    QString refusal = names::checkName(name);
     if (refusal.isEmpty())
-        refusal = checkPassword(password);
+        refusal = names::checkPassword(password);
     if (refusal.isEmpty()) {
         if (const QString user = userTaking(name); !user.isEmpty())
             refusal = QStringLiteral("「%1」というなまえはもうつかわれています。\nほかのなまえにしてください").arg(user);
@@ -219,11 +142,8 @@ QString readPassword(const QString &name)
 
 bool passwordMatches(const QString &stored, const QString &typed)
 {
-    try {
-        return textfile::encode(typed) == textfile::encode(stored);
-    } catch (const pz::ConversionError &) {
-        return false;
-    }
+    const std::optional<QByteArray> bytes = textfile::tryEncode(typed);
+    return bytes && bytes == textfile::tryEncode(stored);
 }
 
 void appendDrill(const QString &name, const QString &line)
@@ -264,19 +184,21 @@ int removeUserFile(const QString &path)
 }
 } // namespace
 
-std::optional<pz::IoError> deleteUser(const QString &name)
+DeleteResult deleteUser(const QString &name)
 {
+    using Outcome = DeleteResult::Outcome;
     // Whatever the name came from, it must be one the store could have made: no path, no device,
     // never the master password file.
-    if (const QString refusal = checkName(name); !refusal.isEmpty())
-        throw pz::IoError(recordPath(name), refusal);
+    if (const QString refusal = names::checkName(name); !refusal.isEmpty())
+        return {Outcome::Kept, pz::IoError(recordPath(name), refusal)};
     FolderLock lock;
     if (const int err = removeUserFile(recordPath(name)))
-        throw pz::IoError::fromErrno(recordPath(name), err); // the user is still there
+        return {Outcome::Kept, pz::IoError::fromErrno(recordPath(name), err)};
     if (const int err = removeUserFile(passwordPath(name)))
-        return pz::IoError(passwordPath(name),
-                           pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"));
-    return std::nullopt;
+        return {Outcome::PasswordFileLeft,
+                pz::IoError(passwordPath(name),
+                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"))};
+    return {};
 }
 
 QString readMasterPassword(IfMissing missing)

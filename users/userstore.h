@@ -24,12 +24,8 @@ QString passwordPath(const QString &name); // "user/<name>.psw"
 QString recordHeader(); // "級/段,日付,正解数,不正解数,合否"
 
 // --- refusals: the Japanese text to warn the user with, or an empty string when all is well ---
+// (the rules for a name and a password alone: users/names.h)
 
-// Whether a name can become the stem of the user's two files here and on any system the classroom
-// folder moves to (Windows or Linux). Blanks anywhere are allowed and kept as typed.
-QString checkName(const QString &name);
-// Whether a password can be stored as line 1 of a cp932 file and read back the same.
-QString checkPassword(const QString &password);
 // Everything registration checks before it writes: empty fields, the name, the password, and a
 // name already in use.
 QString checkRegistration(const QString &name, const QString &password);
@@ -74,12 +70,21 @@ bool appendDrillIfRegistered(const QString &name, const QString &line);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);
 
-// Deletes a user: name.dat, then name.psw; a file that is already gone is passed over. Throws
-// IoError with nothing deleted for a name checkName() refuses (no path, never the master password
-// file), and when name.dat is still there after the attempt: the user then still exists. When only
-// name.psw stays, the user is gone all the same and its IoError is returned, for the caller to
-// report once its own steps are done.
-std::optional<pz::IoError> deleteUser(const QString &name);
+// What deleting a user came to. The user exists as long as name.dat does: when it stays, nothing is
+// deleted and the user is kept; when only name.psw stays, the user is gone all the same and the
+// error names the file left behind, for the caller to report once its own steps are done.
+struct DeleteResult {
+    enum class Outcome { Deleted, PasswordFileLeft, Kept };
+    Outcome outcome = Outcome::Deleted;
+    std::optional<pz::IoError> error; // why, for every outcome but Deleted
+    bool userGone() const { return outcome != Outcome::Kept; }
+};
+
+// Deletes a user: name.dat, then name.psw; a file that is already gone is passed over. A name
+// names::checkName() refuses (a path, a device, the master password file) is Kept with nothing
+// touched. Only the folder lock's own failure throws, as in every operation here, before anything
+// is deleted.
+DeleteResult deleteUser(const QString &name);
 
 // --- the master password ---
 

@@ -6,6 +6,7 @@
 #include "shell/main.h"
 #include "shell/app.h"
 #include "shell/widgets.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QKeyEvent>
@@ -70,7 +71,7 @@ void TForm9::Edit1KeyPress(int &key)
     const QString name = chosen.first()->text();
     const QString typed = Edit1->text();
     if (!typed.isEmpty()) {
-        if (const QString refusal = userstore::checkPassword(typed); !refusal.isEmpty()) {
+        if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
             dialogs::warn(refusal);
             Edit1->clear();
             return;

@@ -109,7 +109,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     s.resultSheet->Label46Click(); // もどる
     s.gradeSelection->Close();        // もどる
     if (taroDeleted) {
-        QVERIFY(userstore::deleteUser(kTaro) == std::nullopt);
+        QCOMPARE(userstore::deleteUser(kTaro).outcome, userstore::DeleteResult::Outcome::Deleted);
         logIn(p, kHanako);
     }
     recorder().clear();

@@ -1,5 +1,6 @@
 // The high-resolution timer layer: periodic events on the timer thread and the time-limited
 // synchronous hand-off to the thread that owns the receiver.
+#include "platform/handoff.h"
 #include "platform/hirestimer.h"
 
 #include <QtTest>

@@ -76,6 +76,8 @@ private slots:
     void readsLines();
     void writesCp932WithCrLf();
     void refusesTextCp932CannotHoldBeforeWriting();
+    void triedEncoding_data();
+    void triedEncoding();
     void appendNeverCreates();
     void appendAddsOneLine();
     void createNewRefusesExisting();
@@ -148,6 +150,33 @@ void TestTextFile::refusesTextCp932CannotHoldBeforeWriting()
     QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::encode(QStringLiteral("pw") + QChar(0xD83D)));
     QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::rewrite(path("keep.txt"), {QStringLiteral("pw") + QChar(0xD83D)}));
     QCOMPARE(bytesOf(path("keep.txt")), QByteArray("old\r\n"));
+}
+
+void TestTextFile::triedEncoding_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes"); // empty: cp932 cannot hold the text
+    QTest::newRow("ascii") << QStringLiteral("pw1") << QByteArray("pw1");
+    QTest::newRow("kana and kanji") << QStringLiteral("たろう級") << QByteArray("\x82\xbd\x82\xeb\x82\xa4\x8b\x89");
+    QTest::newRow("half-width kana") << QStringLiteral("ｱ") << QByteArray("\xb1");
+    QTest::newRow("a character cp932 lacks") << QStringLiteral("a😀") << QByteArray();
+    QTest::newRow("half a surrogate pair at the end") << (QStringLiteral("pw") + QChar(0xD83D)) << QByteArray();
+    QTest::newRow("U+FFFD") << (QStringLiteral("pw") + QChar(QChar::ReplacementCharacter)) << QByteArray();
+}
+
+void TestTextFile::triedEncoding()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    const std::optional<QByteArray> tried = textfile::tryEncode(text);
+    QCOMPARE(tried.has_value(), !bytes.isEmpty());
+    // The throwing form agrees: the same bytes, or a ConversionError where there are none.
+    if (tried) {
+        QCOMPARE(*tried, bytes);
+        QCOMPARE(textfile::encode(text), bytes);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(pz::ConversionError, textfile::encode(text));
+    }
 }
 
 void TestTextFile::appendNeverCreates()

@@ -45,6 +45,8 @@ private slots:
     void linesAfterTheSixtiethIgnored();
     void conversions_data();
     void conversions();
+    void triedConversions_data();
+    void triedConversions();
     void changeSeenAtNextCall();
     void missingFileIsIoError();
     void errorsSayWhere_data();
@@ -181,6 +183,47 @@ void TestRand::conversions()
         QCOMPARE(read(), value);
     else
         QVERIFY_THROWS_EXCEPTION(pz::ConversionError, read());
+}
+
+void TestRand::triedConversions_data()
+{
+    QTest::addColumn<bool>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer 7") << false << "7" << true << 7.0;
+    QTest::newRow("integer +7") << false << "+7" << true << 7.0;
+    QTest::newRow("integer -3") << false << "-3" << true << -3.0;
+    QTest::newRow("integer 2147483647") << false << "2147483647" << true << 2147483647.0;
+    QTest::newRow("integer 2147483648: none") << false << "2147483648" << false << 0.0;
+    QTest::newRow("integer 4.5: none") << false << "4.5" << false << 0.0;
+    QTest::newRow("integer with a blank: none") << false << " 7" << false << 0.0;
+    QTest::newRow("integer empty: none") << false << "" << false << 0.0;
+    QTest::newRow("integer full-width: none") << false << "７" << false << 0.0;
+    QTest::newRow("seconds 4.5") << true << "4.5" << true << 4.5;
+    QTest::newRow("seconds .5") << true << ".5" << true << 0.5;
+    QTest::newRow("seconds 1e3") << true << "1e3" << true << 1000.0;
+    QTest::newRow("seconds 4,5: none") << true << "4,5" << false << 0.0;
+    QTest::newRow("seconds inf: none") << true << "inf" << false << 0.0;
+    QTest::newRow("seconds empty: none") << true << "" << false << 0.0;
+}
+
+void TestRand::triedConversions()
+{
+    QFETCH(bool, seconds);
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, value);
+    const std::optional<double> tried = seconds ? trySeconds(text) : std::optional<double>(tryInteger(text));
+    QCOMPARE(tried.has_value(), ok);
+    // The throwing form agrees: the same value, or a ConversionError where there is none.
+    const auto strict = [&] { return seconds ? toSeconds(text) : double(toInteger(text)); };
+    if (ok) {
+        QCOMPARE(*tried, value);
+        QCOMPARE(strict(), value);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(pz::ConversionError, strict());
+    }
 }
 
 void TestRand::changeSeenAtNextCall()

@@ -692,7 +692,7 @@ void TestSettingsEditor::unusableValueRefused()
     QCOMPARE(boxTexts(f), expected);
 
     // What the editor lets through, the grade screen never refuses: the core rule agrees.
-    QCOMPARE(settings::firstUnusableSetting(expected), refused - 1);
+    QCOMPARE(flashrules::firstUnusableSetting(expected), refused - 1);
 }
 
 void TestSettingsEditor::oddUsableValuesSavedAsTyped()

@@ -102,8 +102,9 @@ void TestUserDelete::deletes()
     for (const QString &f : remove)
         QVERIFY(QFile::remove(QStringLiteral("user/") + f));
 
-    const std::optional<pz::IoError> leftover = userstore::deleteUser(name);
-    QVERIFY2(!leftover, leftover ? qPrintable(leftover->text()) : "");
+    const userstore::DeleteResult result = userstore::deleteUser(name);
+    QVERIFY2(!result.error, result.error ? qPrintable(result.error->text()) : "");
+    QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::Deleted);
     left.sort();
     QCOMPARE(folder(), left);
 }
@@ -113,13 +114,11 @@ void TestUserDelete::historyThatStays()
     QVERIFY(QFile::remove(QStringLiteral("user/はなこ.dat")));
     blockWithFolder(QStringLiteral("user/はなこ.dat"));
     const QStringList before = folder();
-    try {
-        (void)userstore::deleteUser(QStringLiteral("はなこ"));
-        QFAIL("a history that stays must be reported");
-    } catch (const pz::IoError &e) {
-        QCOMPARE(e.path(), QStringLiteral("user/はなこ.dat"));
-        QVERIFY2(e.text().contains(QStringLiteral("user/はなこ.dat")), qPrintable(e.text()));
-    }
+    const userstore::DeleteResult result = userstore::deleteUser(QStringLiteral("はなこ"));
+    QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::Kept);
+    QVERIFY2(result.error, "a history that stays must be reported");
+    QCOMPARE(result.error->path(), QStringLiteral("user/はなこ.dat"));
+    QVERIFY2(result.error->text().contains(QStringLiteral("user/はなこ.dat")), qPrintable(result.error->text()));
     // Nothing else was touched: the password file is still there.
     QCOMPARE(folder(), before);
     QCOMPARE(userstore::readPassword(QStringLiteral("はなこ")), QStringLiteral("pw"));
@@ -129,7 +128,9 @@ void TestUserDelete::passwordThatStays()
 {
     QVERIFY(QFile::remove(QStringLiteral("user/はなこ.psw")));
     blockWithFolder(QStringLiteral("user/はなこ.psw"));
-    const std::optional<pz::IoError> leftover = userstore::deleteUser(QStringLiteral("はなこ"));
+    const userstore::DeleteResult result = userstore::deleteUser(QStringLiteral("はなこ"));
+    QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::PasswordFileLeft);
+    const std::optional<pz::IoError> &leftover = result.error;
     QVERIFY(leftover);
     QCOMPARE(leftover->path(), QStringLiteral("user/はなこ.psw"));
     QVERIFY2(leftover->text().contains(QStringLiteral("user/はなこ.psw")), qPrintable(leftover->text()));
@@ -147,7 +148,7 @@ void TestUserDelete::linksAreRemovedNotFollowed()
     QVERIFY(QFile::remove(QStringLiteral("user/はなこ.psw")));
     QCOMPARE(::symlink("../elsewhere/keep.dat", QFile::encodeName(QStringLiteral("user/はなこ.dat")).constData()), 0);
     QCOMPARE(::symlink("../elsewhere/gone.psw", QFile::encodeName(QStringLiteral("user/はなこ.psw")).constData()), 0); // dangling
-    QVERIFY(!userstore::deleteUser(QStringLiteral("はなこ")));
+    QCOMPARE(userstore::deleteUser(QStringLiteral("はなこ")).outcome, userstore::DeleteResult::Outcome::Deleted);
     QCOMPARE(folder(), QStringList{QStringLiteral("master.psw")});
     QVERIFY(QFileInfo::exists(QStringLiteral("elsewhere/keep.dat")));
     QVERIFY(QFileInfo::exists(QStringLiteral("elsewhere/keep.psw")));
@@ -175,7 +176,9 @@ void TestUserDelete::refusedNames()
     writeBytes(QStringLiteral("user/CON.dat"), "x\r\n");
     writeBytes(QStringLiteral("user/はなこ..dat"), "x\r\n");
     const QStringList before = folder();
-    QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::deleteUser(name));
+    const userstore::DeleteResult result = userstore::deleteUser(name);
+    QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::Kept);
+    QVERIFY(result.error);
     QCOMPARE(folder(), before);
     QVERIFY(QFileInfo::exists(QStringLiteral("elsewhere/keep.dat")));
     QVERIFY(QFileInfo::exists(QStringLiteral("elsewhere/keep.psw")));
