@@ -19,10 +19,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-passed=0; failed=0
-ok() { passed=$((passed + 1)); echo "ok: $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL: $1"; }
-same() { if [ "$2" = "$3" ]; then ok "$1"; else bad "$1: expected [$2], got [$3]"; fi; }
+. "$(dirname "$0")/../support/shell.sh"
 
 groupadd "$group" || { echo "cannot make a group"; exit 1; }
 for account in "$one" "$two"; do
@@ -53,5 +50,4 @@ same "the folders are setgid and group-writable" "" \
 same "the files are group-readable and writable" "" \
   "$(find "$room" -type f ! -perm -0060 -printf '%p %m\n')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

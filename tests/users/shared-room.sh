@@ -6,6 +6,7 @@
 # must be the group's, with the group's rights.
 #   shared-room.sh <faults_helper>     (needs root; exits 77, skipped, otherwise)
 set -uo pipefail
+. "$(dirname "$0")/../support/shell.sh"
 helper=$(realpath "$1")
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root to make accounts"; exit 77; }
 for tool in groupadd useradd setpriv; do
@@ -32,10 +33,6 @@ mkdir "$room" "$room/settei"
 chgrp -R "$room_group" "$room"
 chmod 2775 "$room" "$room/settei"
 
-fail=0
-check() { # what expected actual
-  if [ "$2" = "$3" ]; then echo "ok   $1: $3"; else echo "FAIL $1: expected $2, got $3"; fail=1; fi
-}
 # as ACCOUNT UMASK helper-args...: the helper in the classroom folder, as that account.
 as() {
   local who="$1" mask="$2"; shift 2
@@ -44,18 +41,18 @@ as() {
 modes() { stat -c '%a %G' "$room/$1" 2>/dev/null; }
 
 line='１０級,2026/12/07,9,1,合格'
-check "account 1 registers たろう (umask 022)" "ok" "$(as "$one" 022 register たろう pw1)"
-check "account 1 saves the settings (umask 022)" "ok" "$(as "$one" 022 save-settings)"
-check "account 2 records たろう's drill (umask 077)" "ok" "$(as "$two" 077 append たろう "$line")"
-check "account 2 registers はなこ (umask 077)" "ok" "$(as "$two" 077 register はなこ pw2)"
-check "account 2 saves the settings again (umask 077)" "ok" "$(as "$two" 077 save-settings)"
-check "account 1 records はなこ's drill (umask 022)" "ok" "$(as "$one" 022 append はなこ "$line")"
-check "たろう's history" "ok 級/段,日付,正解数,不正解数,合否|$line" "$(as "$two" 077 read-history たろう)"
-check "はなこ's history" "ok 級/段,日付,正解数,不正解数,合否|$line" "$(as "$one" 022 read-history はなこ)"
+same "account 1 registers たろう (umask 022)" "ok" "$(as "$one" 022 register たろう pw1)"
+same "account 1 saves the settings (umask 022)" "ok" "$(as "$one" 022 save-settings)"
+same "account 2 records たろう's drill (umask 077)" "ok" "$(as "$two" 077 append たろう "$line")"
+same "account 2 registers はなこ (umask 077)" "ok" "$(as "$two" 077 register はなこ pw2)"
+same "account 2 saves the settings again (umask 077)" "ok" "$(as "$two" 077 save-settings)"
+same "account 1 records はなこ's drill (umask 022)" "ok" "$(as "$one" 022 append はなこ "$line")"
+same "たろう's history" "ok 級/段,日付,正解数,不正解数,合否|$line" "$(as "$two" 077 read-history たろう)"
+same "はなこ's history" "ok 級/段,日付,正解数,不正解数,合否|$line" "$(as "$one" 022 read-history はなこ)"
 
-check "user/ (made by account 1)" "2775 $room_group" "$(modes user)"
+same "user/ (made by account 1)" "2775 $room_group" "$(modes user)"
 for f in user/たろう.dat user/たろう.psw user/はなこ.dat user/はなこ.psw settei/settei.dat; do
-  check "$f" "664 $room_group" "$(modes "$f")"
+  same "$f" "664 $room_group" "$(modes "$f")"
 done
-check "nothing else left in user/" "たろう.dat たろう.psw はなこ.dat はなこ.psw" "$(cd "$room/user" && LC_ALL=C ls -A | tr '\n' ' ' | sed 's/ $//')"
-exit "$fail"
+same "nothing else left in user/" "たろう.dat たろう.psw はなこ.dat はなこ.psw" "$(cd "$room/user" && LC_ALL=C ls -A | tr '\n' ' ' | sed 's/ $//')"
+finish
