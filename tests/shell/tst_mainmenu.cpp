@@ -176,7 +176,7 @@ void TestMainMenu::items()
         QTest::mousePress(w, Qt::MouseButton(button));
     else
         QTest::mouseClick(w, Qt::MouseButton(button));
-    for (const QString &name : {"registration", "login", "gradeSelection", "ownRecords", "userDeletion", "masterPasswordEntry"}) {
+    for (const char *name : {"registration", "login", "gradeSelection", "ownRecords", "userDeletion", "masterPasswordEntry"}) {
         Screen *s = target(p.screens(), name);
         QCOMPARE(s->isVisible(), name == shows);
     }
