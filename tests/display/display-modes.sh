@@ -5,6 +5,7 @@
 #  2. Xvfb, which has one fixed mode: the program runs at that size and quitting touches nothing.
 # Usage: display-modes.sh <pikazan binary> <assets folder>
 set -u
+. "$(dirname "$0")/../support/shell.sh"
 bin="$(readlink -f "$1")"; assets="$(readlink -f "$2")"
 here="$(cd "$(dirname "$0")" && pwd)"
 tmp="$(mktemp -d)"
@@ -12,35 +13,14 @@ xpid=""
 fail() { echo "FAIL: $*"; [ -f "$tmp/xorg.log" ] && tail -20 "$tmp/xorg.log"; cleanup; exit 1; }
 cleanup() { [ -n "$xpid" ] && kill "$xpid" 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"; }
 
-current() { DISPLAY="$1" xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\).*/\1x\2/p' | head -1; }
-
-free_display() {
-  local n=71
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  echo ":$n"
-}
-
-wait_for() { # wait_for <seconds> <shell condition, evaluated at every try>
-  local t=$(( $1 * 10 )); shift
-  while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done
-  return 1
-}
-
-classroom() {
-  rm -rf "$tmp/work"; mkdir -p "$tmp/work/settei" "$tmp/work/user" "$tmp/work/wav"
-  cp "$assets/settei/settei.dat" "$tmp/work/settei/"
-  cp "$assets/wav/a.wav" "$tmp/work/wav/"
-  printf 'teacher\r\n' > "$tmp/work/user/master.psw"
-}
-
 start_program() { # start_program <display>
-  classroom
+  classroom "$tmp/work" "$assets"
   (cd "$tmp/work" && DISPLAY="$1" QT_QPA_PLATFORM=xcb exec "$bin" >"$tmp/program.log" 2>&1) &
   ppid_=$!
 }
 
 # --- 1. Xorg with the dummy driver ---
-disp="$(free_display)"
+disp="$(free_display 71)"
 Xorg "$disp" -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$tmp/xorg.log" >/dev/null 2>&1 &
 xpid=$!
 wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xorg with the dummy driver did not start"
@@ -78,7 +58,7 @@ echo "xorg-dummy after SIGKILL: $(current "$disp")"
 kill "$xpid"; wait "$xpid" 2>/dev/null; xpid=""
 
 # --- 2. Xvfb: one mode only, nothing to switch ---
-disp="$(free_display)"
+disp="$(free_display 71)"
 Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb did not start"

@@ -10,6 +10,7 @@
 #    (not Qt's abort, 134).
 # Usage: signals.sh <pikazan binary> <assets folder> <xorg-dummy.conf>
 set -u
+. "$(dirname "$0")/../support/shell.sh"
 bin="$(readlink -f "$1")"; assets="$(readlink -f "$2")"; conf="$(readlink -f "$3")"
 tmp="$(mktemp -d)"
 xpid=""; prog=""
@@ -22,34 +23,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-current() { DISPLAY="$1" xrandr 2>/dev/null | sed -n 's/.*current \([0-9]*\) x \([0-9]*\).*/\1x\2/p' | head -1; }
-free_display() {
-  local n=81
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  echo ":$n"
-}
-wait_for() { # wait_for <seconds> <shell condition>
-  local t=$(( $1 * 10 )); shift
-  while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done
-  return 1
-}
-classroom() {
-  rm -rf "$tmp/work"; mkdir -p "$tmp/work/settei" "$tmp/work/user" "$tmp/work/wav"
-  cp "$assets/settei/settei.dat" "$tmp/work/settei/"
-  cp "$assets/wav/a.wav" "$tmp/work/wav/"
-  printf 'teacher\r\n' > "$tmp/work/user/master.psw"
-}
 # Starts the program as the leader of a process group of its own (setsid), so that a signal to
 # "its group" reaches the program and whatever it started in that group, and not this script.
 start_program() {
-  classroom
+  classroom "$tmp/work" "$assets"
   (cd "$tmp/work" && DISPLAY="$1" QT_QPA_PLATFORM=xcb exec setsid "$bin" >"$tmp/program.log" 2>&1) &
   prog=$!
 }
 exit_code_of() { wait "$1"; echo $?; }
 
 # --- without a display ---
-classroom
+classroom "$tmp/work" "$assets"
 out="$(cd "$tmp/work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$bin" 2>&1)"; rc=$?
 echo "no display: exit $rc: $out"
 [ "$rc" = 1 ] || fail "without a display the program ended with $rc, not 1"
@@ -62,7 +46,7 @@ echo "unreachable display: exit $rc: $out"
 [ "$(printf '%s\n' "$out" | wc -l)" = 1 ] || fail "with an unreachable display the program said more than one line"
 
 # --- Xorg with the dummy driver ---
-disp="$(free_display)"
+disp="$(free_display 81)"
 Xorg "$disp" -config "$conf" -noreset -nolisten tcp -logfile "$tmp/xorg.log" >/dev/null 2>&1 &
 xpid=$!
 wait_for 20 '[ -n "$(current "$disp")" ]' || { fail "Xorg with the dummy driver did not start"; exit 1; }

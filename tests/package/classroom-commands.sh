@@ -8,11 +8,7 @@ set -u
 pikazan="$(readlink -f "$1")"; template="$(readlink -f "$2")"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-passed=0; failed=0
-ok() { passed=$((passed + 1)); echo "ok: $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL: $1"; }
-check() { local what="$1"; shift; if "$@"; then ok "$what"; else bad "$what"; fi; }
-same() { if [ "$2" = "$3" ]; then ok "$1"; else bad "$1: expected [$2], got [$3]"; fi; }
+. "$(dirname "$0")/../support/shell.sh"
 
 # run <stdin text> <args...>: sets rc, out, err. No display of any kind: the commands need none.
 run() {
@@ -127,5 +123,4 @@ same "a terminal, the same entry twice: exit 0" 0 "$rc"
 check "  ... nothing typed is shown" test -z "$(grep -o 'secret' "$tmp/screen")"
 same "  ... stored" "736563726574370d0a" "$(hex "$room/user/master.psw")"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

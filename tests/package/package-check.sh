@@ -15,10 +15,10 @@
 #     refusal shows the program's message box.
 # Usage: package-check.sh <build folder> <source folder> <project version>
 set -u
+. "$(dirname "$0")/../support/shell.sh"
 build="$(readlink -f "$1")"; src="$(readlink -f "$2")"; version="$3"
 tmp="$(mktemp -d)"
 xpid=""; ppid_=""
-passed=0; failed=0
 
 cleanup() {
   [ -n "$ppid_" ] && kill -KILL "$ppid_" 2>/dev/null
@@ -27,24 +27,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-ok() { passed=$((passed + 1)); echo "ok: $1"; }
-bad() { failed=$((failed + 1)); echo "FAIL: $1"; }
-check() { # check <what> <command...>
-  local what="$1"; shift
-  if "$@"; then ok "$what"; else bad "$what"; fi
-}
-same() { # same <what> <expected> <actual>
-  if [ "$2" = "$3" ]; then ok "$1"
-  elif [ "$(wc -l <<<"$2")" -gt 1 ]; then bad "$1:
-$(diff <(echo "$2") <(echo "$3"))"
-  else bad "$1: expected [$2], got [$3]"; fi
-}
-give_up() { bad "$1"; echo "$passed passed, $failed failed"; exit 1; }
-wait_for() { # wait_for <seconds> <shell condition>
-  local t=$(( $1 * 10 )); shift
-  while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done
-  return 1
-}
+give_up() { bad "$1"; finish; exit 1; }
 
 # --- 1. The package builds ---
 arch="$(dpkg --print-architecture)"
@@ -289,9 +272,7 @@ $(grep -v '^ok:' "$tmp/classroom.log")"
 fi
 
 # --- 6. The real program, unpacked, started through its launcher under Xvfb ---
-n=81
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-disp=":$n"
+disp="$(free_display 81)"
 Xvfb "$disp" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 wait_for 20 "DISPLAY=$disp xdotool getdisplaygeometry >/dev/null 2>&1" || give_up "Xvfb did not start"
@@ -382,5 +363,4 @@ else
   bad "a refusal: no window within 20 s: $(cat "$tmp/refused.log")"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -61,6 +61,8 @@ class TestOwnRecords : public QObject {
 private slots:
     void layout_data();
     void layout();
+    void window_data();
+    void window();
     void windowAndTable();
     void loading_data();
     void loading();
@@ -87,17 +89,22 @@ void TestOwnRecords::layout()
     testsupport::checkLayoutRow(p.screens().ownRecords);
 }
 
+void TestOwnRecords::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("ownRecords", QStringLiteral("きろく"), testsupport::Kind::FullScreen, {}, {"Image1", "Label2"});
+}
+
+void TestOwnRecords::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
 void TestOwnRecords::windowAndTable()
 {
     Program p;
     TForm8 *f = p.screens().ownRecords;
-    QCOMPARE(f->windowTitle(), QStringLiteral("きろく"));
-    QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(f->geometry(), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->size()));
-    QCOMPARE(f->palette().color(QPalette::Window), QColor(0, 0, 160));
-    QCOMPARE(f->Image1->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(f->Label2->cursor().shape(), Qt::PointingHandCursor);
 
     RecordGrid *g = f->StringGrid1;
     QCOMPARE(g->frameShape(), QFrame::NoFrame);

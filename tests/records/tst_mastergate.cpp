@@ -1,7 +1,7 @@
-// The students' records and the teacher's deletion: layout, the list filled at each opening and
-// after the settings editor but not after the question, choosing a name, the table's row counts,
-// closing (which logs out), and the yes/no question with its failures.
-#include "support/testmain.h"
+// The students' records: layout, the list filled at each opening and after the settings editor,
+// choosing a name, the table's row counts and closing (which logs out). The deletion question is
+// tests/users/tst_deleteconfirm.cpp.
+#include "support/studentsrecords.h"
 
 #include "platform/textfile.h"
 #include "records/mastergate.h"
@@ -22,98 +22,15 @@ using testsupport::cp932Lines;
 using testsupport::Program;
 using testsupport::recorder;
 
-namespace {
-const QString kHeaderCells = QStringLiteral("級/段|日付|正解数|不正解数|合否");
-const QString kBlank = QStringLiteral("||||");
-
-QString drill(int i) { return QStringLiteral("%1級,2006/2/%2,%3,%4,合格").arg(i).arg(i, 2, 10, QLatin1Char('0')).arg(8 + i % 3).arg(2 - i % 3); }
-
-void addUser(Program &p, const QString &name, int drills)
-{
-    QStringList lines{userstore::recordHeader()};
-    for (int i = 1; i <= drills; ++i)
-        lines << drill(i);
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(lines));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
-}
-
-bool exists(const QString &name, const char *ext) { return QFileInfo::exists(QStringLiteral("user/") + name + QString::fromLatin1(ext)); }
-
-QStringList listed(const QListWidget *list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
-
-int distinct(const QStringList &names) { return int(QSet<QString>(names.begin(), names.end()).size()); }
-
-QStringList table(const RecordGrid *g)
-{
-    QStringList rows;
-    for (int r = 0; r < g->RowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < 5; ++c)
-            cells << g->Cells(c, r);
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
-QStringList drillRows(int drills)
-{
-    QStringList rows{kHeaderCells};
-    for (int i = 1; i <= drills; ++i)
-        rows << drill(i).replace(QLatin1Char(','), QLatin1Char('|'));
-    return rows << kBlank;
-}
-
-void choose(TForm13 *f, const QString &name)
-{
-    const QList<QListWidgetItem *> items = f->ListBox1->findItems(name, Qt::MatchExactly);
-    QVERIFY2(items.size() == 1, qPrintable(name));
-    f->ListBox1->scrollToItem(items.first());
-    QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, {}, f->ListBox1->visualItemRect(items.first()).center());
-}
-
-// Presses 削除 and runs `answer` while the question is up (its own modal loop); a question still
-// up after five seconds is closed, so that a fault cannot hang the test.
-void ask(Program &p, const std::function<void()> &answer)
-{
-    QObject scope;
-    bool asked = false;
-    QTimer::singleShot(0, &scope, [&] {
-        asked = true;
-        QVERIFY(p.screens().deletionConfirm->isVisible());
-        QVERIFY(p.app().modalRunning());
-        answer();
-    });
-    QTimer::singleShot(5000, &scope, [&] {
-        if (p.screens().deletionConfirm->isVisible())
-            p.screens().deletionConfirm->Close();
-    });
-    QTest::mouseClick(p.screens().studentsRecords->Label3, Qt::LeftButton);
-    QVERIFY(asked);
-}
-
-void yes(Program &p) { QTest::mouseClick(p.screens().deletionConfirm->Label1, Qt::LeftButton); }
-void no(Program &p) { QTest::mouseClick(p.screens().deletionConfirm->Label2, Qt::LeftButton); }
-
-// The teacher's screen as the master password entry opens it.
-TForm13 *open(Program &p)
-{
-    p.screens().mainMenu->Show();
-    p.screens().studentsRecords->Show();
-    return p.screens().studentsRecords;
-}
-} // namespace
+using namespace studentsrecords;
 
 class TestStudentsRecords : public QObject {
     Q_OBJECT
 private slots:
     void layout_data();
     void layout();
+    void window_data();
+    void window();
     void windowListAndTable();
     void openingListsEachUserOnce();
     void choosingShowsHistory();
@@ -125,16 +42,6 @@ private slots:
     void settingsEditorReturnRefills();
     void closingLogsOutAndEmpties();
     void screenSettingsDoesNothing();
-    void questionLayout_data();
-    void questionLayout();
-    void questionWindow();
-    void deleteWithoutChosenName();
-    void yesDeletesChosenUser();
-    void noAndCloseBoxChangeNothing_data();
-    void noAndCloseBoxChangeNothing();
-    void deletedLoggedInUserLoggedOutOnClose();
-    void historyThatCannotBeDeleted();
-    void passwordFileThatCannotBeDeleted();
 };
 
 void TestStudentsRecords::layout_data()
@@ -161,17 +68,23 @@ void TestStudentsRecords::layout()
     testsupport::checkLayoutRow(p.screens().studentsRecords);
 }
 
+void TestStudentsRecords::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("studentsRecords", QStringLiteral("生徒の記録"), testsupport::Kind::FullScreen, {},
+                           {"Label5", "Image4", "Label4", "Image3", "Label3", "Image2", "Label2", "Image1"});
+}
+
+void TestStudentsRecords::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
 void TestStudentsRecords::windowListAndTable()
 {
     Program p;
     TForm13 *f = p.screens().studentsRecords;
-    QCOMPARE(f->windowTitle(), QStringLiteral("生徒の記録"));
-    QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(f->geometry(), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->size()));
-    QCOMPARE(f->palette().color(QPalette::Window), QColor(0, 0, 160));
-    for (QWidget *w : std::initializer_list<QWidget *>{f->Label5, f->Image4, f->Label4, f->Image3, f->Label3, f->Image2, f->Label2, f->Image1})
-        QCOMPARE(w->cursor().shape(), Qt::PointingHandCursor);
 
     QListWidget *list = f->ListBox1;
     QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
@@ -414,199 +327,6 @@ void TestStudentsRecords::screenSettingsDoesNothing()
     QCOMPARE(p.app().activeScreen(), f);
     QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
     QVERIFY(recorder().boxes.isEmpty());
-}
-
-void TestStudentsRecords::questionLayout_data()
-{
-    using testsupport::layoutRow;
-    testsupport::layoutColumns();
-    layoutRow("Label3", {8, 16}, {}, QStringLiteral("削除してもよろしいですか？"), 32, Qt::white, 1);
-    layoutRow("Image1", {16, 72}, {153, 49});
-    layoutRow("Label1", {56, 80}, {}, QStringLiteral("はい"), 35, Qt::black, 1);
-    layoutRow("Image2", {248, 72}, {153, 49});
-    layoutRow("Label2", {272, 80}, {}, QStringLiteral("いいえ"), 35, Qt::black, 1);
-}
-
-void TestStudentsRecords::questionLayout()
-{
-    Program p;
-    testsupport::checkLayoutRow(p.screens().deletionConfirm);
-}
-
-void TestStudentsRecords::questionWindow()
-{
-    Program p;
-    TForm15 *q = p.screens().deletionConfirm;
-    QCOMPARE(q->windowTitle(), QStringLiteral("確認"));
-    QVERIFY(q->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(!(q->windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
-    QCOMPARE(q->palette().color(QPalette::Window), QColor(0, 0, 160));
-    for (QWidget *w : std::initializer_list<QWidget *>{q->Label1, q->Image1, q->Label2, q->Image2})
-        QCOMPARE(w->cursor().shape(), Qt::PointingHandCursor);
-    TForm13 *f = open(p);
-    ask(p, [&] {
-        // Without a window manager there is no frame: the outer size is the window's.
-        QCOMPARE(q->frameGeometry(), QRect(175, 177, 433, 182));
-        no(p);
-    });
-    QCOMPARE(p.app().activeScreen(), f);
-}
-
-void TestStudentsRecords::deleteWithoutChosenName()
-{
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 2);
-    TForm13 *f = open(p);
-    ask(p, [&] { yes(p); });
-    QVERIFY(!p.screens().deletionConfirm->isVisible());
-    QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
-    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
-    QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});
-    QVERIFY(recorder().boxes.isEmpty());
-}
-
-void TestStudentsRecords::yesDeletesChosenUser()
-{
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    addUser(p, QStringLiteral("ごろう"), 2);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    QStringList others = listed(f->ListBox1);
-    others.removeAll(QStringLiteral("たろう"));
-
-    ask(p, [&] { yes(p); });
-    QVERIFY(!p.screens().deletionConfirm->isVisible());
-    QCOMPARE(p.app().activeScreen(), f);
-    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
-    QVERIFY(!exists(QStringLiteral("たろう"), ".psw"));
-    QVERIFY(exists(QStringLiteral("はなこ"), ".dat"));
-    QCOMPARE(listed(f->ListBox1), others);
-    QVERIFY(f->ListBox1->selectedItems().isEmpty());
-    QCOMPARE(f->Label1->text(), QString());
-    QCOMPARE(table(f->StringGrid1), drillRows(3)); // the deleted user's rows stay
-    QVERIFY(recorder().boxes.isEmpty());
-
-    // With the title empty, 削除 and はい again (on its picture) delete nothing more.
-    ask(p, [&] { QTest::mousePress(p.screens().deletionConfirm->Image1, Qt::RightButton); });
-    QCOMPARE(listed(f->ListBox1), others);
-    QVERIFY(exists(QStringLiteral("はなこ"), ".dat") && exists(QStringLiteral("ごろう"), ".dat"));
-}
-
-void TestStudentsRecords::noAndCloseBoxChangeNothing_data()
-{
-    QTest::addColumn<int>("how"); // 0 いいえ, 1 its picture, 2 the close box
-    QTest::newRow("いいえ") << 0;
-    QTest::newRow("いいえ's picture, right button") << 1;
-    QTest::newRow("close box") << 2;
-}
-
-void TestStudentsRecords::noAndCloseBoxChangeNothing()
-{
-    QFETCH(int, how);
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    const QStringList before = listed(f->ListBox1);
-
-    ask(p, [&] {
-        addUser(p, QStringLiteral("さくら"), 0); // would show up if the list were refilled
-        if (how == 0)
-            no(p);
-        else if (how == 1)
-            QTest::mousePress(p.screens().deletionConfirm->Image2, Qt::RightButton);
-        else
-            p.screens().deletionConfirm->close();
-    });
-    QVERIFY(!p.screens().deletionConfirm->isVisible());
-    QCOMPARE(p.app().activeScreen(), f);
-    QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
-    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
-    QCOMPARE(listed(f->ListBox1), before);
-    QCOMPARE(f->ListBox1->selectedItems().size(), 1);
-    QCOMPARE(f->ListBox1->selectedItems().first()->text(), QStringLiteral("たろう"));
-    QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
-    QCOMPARE(table(f->StringGrid1), drillRows(3));
-}
-
-void TestStudentsRecords::deletedLoggedInUserLoggedOutOnClose()
-{
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    p.state().userName = QStringLiteral("たろう");
-    p.screens().mainMenu->Show();
-    p.screens().mainMenu->setLoggedIn(true);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    ask(p, [&] { yes(p); });
-    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
-    QVERIFY(p.state().loggedIn); // not touched by the deletion itself
-    QTest::mouseClick(f->Label2, Qt::LeftButton);
-    QVERIFY(!p.state().loggedIn);
-    QVERIFY(!p.screens().mainMenu->Label3->isEnabled());
-
-    // The next login does not offer the name.
-    p.screens().login->Show();
-    QCOMPARE(p.screens().login->ListBox1->count(), 1);
-    QCOMPARE(p.screens().login->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
-}
-
-void TestStudentsRecords::historyThatCannotBeDeleted()
-{
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    const QStringList before = listed(f->ListBox1);
-    // A folder in the history file's place: no one, root included, can unlink it.
-    QVERIFY(QFile::remove(QStringLiteral("user/たろう.dat")));
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.dat/inside")));
-
-    ask(p, [&] {
-        yes(p);
-        // Stopped at the failing step: the question stays for いいえ.
-        QVERIFY(p.screens().deletionConfirm->isVisible());
-        no(p);
-    });
-    QCOMPARE(recorder().boxes.size(), 1);
-    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
-    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("user/たろう.dat")), qPrintable(recorder().boxes[0].text));
-    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
-    QCOMPARE(listed(f->ListBox1), before);
-    QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
-}
-
-void TestStudentsRecords::passwordFileThatCannotBeDeleted()
-{
-    Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    QVERIFY(QFile::remove(QStringLiteral("user/たろう.psw")));
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw/inside")));
-
-    bool questionGoneFirst = false;
-    dialogs::setHook([&](const dialogs::Shown &s) {
-        questionGoneFirst = !p.screens().deletionConfirm->isVisible();
-        recorder().boxes.append(s);
-        return true;
-    });
-    ask(p, [&] { yes(p); });
-    testsupport::install();
-    // The user is gone from the folder and the list; the box says which file is left.
-    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
-    QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("はなこ")});
-    QCOMPARE(f->Label1->text(), QString());
-    QCOMPARE(recorder().boxes.size(), 1);
-    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
-    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("user/たろう.psw")), qPrintable(recorder().boxes[0].text));
-    QVERIFY(questionGoneFirst);
 }
 
 PZ_GUI_TEST_MAIN(TestStudentsRecords)

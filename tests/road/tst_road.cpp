@@ -10,7 +10,6 @@
 #include "drill/start.h"
 #include "drill/success.h"
 #include "platform/textfile.h"
-#include "settings/rand.h"
 #include "shell/CuteBtn.h"
 #include "shell/main.h"
 #include "users/regist.h"
@@ -32,11 +31,7 @@ private slots:
 void TestRoad::oneDrillFromRegistrationToHistory()
 {
     Program p;
-    // 10級 made quick: 1 digit, 2 numbers over 1 second (I = 329 ms).
-    QStringList lines = settings::defaultSettingsLines();
-    lines[1] = "2";
-    lines[2] = "1";
-    p.writeSettings(lines);
+    p.writeQuickTenthGrade();
     Screens &s = p.screens();
     s.mainMenu->Show();
 

@@ -88,6 +88,8 @@ void addUser(Program &p, const QString &name)
 class TestSettingsEditor : public QObject {
     Q_OBJECT
 private slots:
+    void window_data();
+    void window();
     void layout();
     void boxes();
     void buttons();
@@ -123,15 +125,22 @@ private slots:
     void saveKeepsSharedGroup();
 };
 
+void TestSettingsEditor::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("settingsEditor", QStringLiteral("環境設定"), testsupport::Kind::FullScreen);
+}
+
+void TestSettingsEditor::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
 void TestSettingsEditor::layout()
 {
     Program p;
     TForm17 *f = p.screens().settingsEditor;
-    QCOMPARE(f->windowTitle(), QStringLiteral("環境設定"));
-    QVERIFY(f->windowFlags() & Qt::FramelessWindowHint);
-    QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(f->palette().color(QPalette::Window), QColor(0, 0, 160));
-    QCOMPARE(f->geometry(), QRect(QPoint(0, 0), display::currentSize()));
 
     struct Caption {
         const char *text;

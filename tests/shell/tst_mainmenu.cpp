@@ -44,6 +44,8 @@ class TestMainMenu : public QObject {
 private slots:
     void layout_data();
     void layout();
+    void window_data();
+    void window();
     void windowRules();
     void userItemsFollowLogin();
     void items_data();
@@ -83,14 +85,22 @@ void TestMainMenu::layout()
     testsupport::checkLayoutRow(p.screens().mainMenu);
 }
 
+void TestMainMenu::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("mainMenu", QStringLiteral("main"), testsupport::Kind::FullScreen);
+}
+
+void TestMainMenu::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
 void TestMainMenu::windowRules()
 {
     Program p;
     TForm1 *menu = p.screens().mainMenu;
-    QCOMPARE(menu->windowTitle(), QStringLiteral("main"));
-    QVERIFY(menu->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(menu->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(menu->palette().color(QPalette::Window), QColor(0, 0, 160));
     // Every caption lies over its picture.
     QCOMPARE(menu->findChildren<ClickLabel *>().size(), 7);
     for (ClickLabel *l : menu->findChildren<ClickLabel *>()) {
@@ -169,7 +179,7 @@ void TestMainMenu::items()
         QTest::mousePress(w, Qt::MouseButton(button));
     else
         QTest::mouseClick(w, Qt::MouseButton(button));
-    for (const QString &name : {"registration", "login", "gradeSelection", "ownRecords", "userDeletion", "masterPasswordEntry"}) {
+    for (const char *name : {"registration", "login", "gradeSelection", "ownRecords", "userDeletion", "masterPasswordEntry"}) {
         Screen *s = target(p.screens(), name);
         QCOMPARE(s->isVisible(), name == shows);
     }

@@ -2,6 +2,7 @@
 #include "support/drillplay.h"
 
 #include "platform/textfile.h"
+#include "settings/rand.h"
 
 #include "base/errors.h"
 #include "tools/classroom.h"
@@ -68,6 +69,14 @@ QByteArray Program::readFile(const QString &relative) const
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+void Program::writeQuickTenthGrade()
+{
+    QStringList lines = settings::defaultSettingsLines();
+    lines[1] = QStringLiteral("2"); // 10級 is block 0: line 1 the count, line 2 the seconds
+    lines[2] = QStringLiteral("1");
+    writeSettings(lines);
 }
 
 void Program::writeSettings(const QStringList &lines)
@@ -139,6 +148,73 @@ void checkLayoutRow(QWidget *screen)
     }
     if (colour.isValid())
         QCOMPARE(w->palette().color(QPalette::Active, w->foregroundRole()), colour);
+}
+
+namespace {
+// The registry's screens by role, as the rows name them.
+QWidget *screenByRole(Screens &s, const QString &role)
+{
+    const std::pair<const char *, Screen *> all[] = {
+        {"mainMenu", asScreen(s.mainMenu)}, {"flashScreen", asScreen(s.flashScreen)},
+        {"gradeSelection", asScreen(s.gradeSelection)}, {"resultSheet", asScreen(s.resultSheet)},
+        {"answerBox", asScreen(s.answerBox)}, {"verdictBanner", asScreen(s.verdictBanner)},
+        {"registration", asScreen(s.registration)}, {"ownRecords", asScreen(s.ownRecords)},
+        {"login", asScreen(s.login)}, {"userDeletion", asScreen(s.userDeletion)},
+        {"masterPasswordSetup", asScreen(s.masterPasswordSetup)}, {"studentsRecords", asScreen(s.studentsRecords)},
+        {"masterPasswordEntry", asScreen(s.masterPasswordEntry)}, {"deletionConfirm", asScreen(s.deletionConfirm)},
+        {"briefing", asScreen(s.briefing)}, {"settingsEditor", asScreen(s.settingsEditor)},
+    };
+    for (const auto &[name, screen] : all)
+        if (role == QLatin1String(name))
+            return screen;
+    return nullptr;
+}
+} // namespace
+
+void windowColumns()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QRect>("client");
+    QTest::addColumn<QStringList>("pointing");
+}
+
+void windowRow(const char *screen, const QString &title, Kind kind, QRect client, const QStringList &pointing)
+{
+    QTest::newRow(screen) << QString::fromLatin1(screen) << title << int(kind) << client << pointing;
+}
+
+void checkWindow(Screens &screens)
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, title);
+    QFETCH(int, kind);
+    QFETCH(QRect, client);
+    QFETCH(QStringList, pointing);
+    QWidget *w = screenByRole(screens, screen);
+    QVERIFY2(w, qPrintable(screen + QStringLiteral(" is no screen of the registry")));
+    QCOMPARE(w->windowTitle(), title);
+    QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(w->palette().color(QPalette::Window), QColor(0, 0, 160));
+    switch (Kind(kind)) {
+    case Kind::FullScreen:
+        QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(w->geometry(), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->size()));
+        break;
+    case Kind::Fixed:
+        QCOMPARE(QRect(w->pos(), w->size()), client);
+        QCOMPARE(w->minimumSize(), client.size());
+        QCOMPARE(w->maximumSize(), client.size());
+        break;
+    case Kind::Dialog:
+        break;
+    }
+    for (const QString &name : pointing) {
+        auto *c = w->findChild<QWidget *>(name);
+        QVERIFY2(c, qPrintable(name + QStringLiteral(" is missing")));
+        QVERIFY2(c->cursor().shape() == Qt::PointingHandCursor, qPrintable(name));
+    }
 }
 
 } // namespace testsupport

@@ -37,6 +37,8 @@ public:
     void writeFile(const QString &relative, const QByteArray &bytes);
     // Replaces settei/settei.dat with these lines (cp932, CR LF).
     void writeSettings(const QStringList &lines);
+    // The installed settings with 10級 made quick: 1 digit, 2 numbers over 1 second (I = 329 ms).
+    void writeQuickTenthGrade();
     QByteArray readFile(const QString &relative) const;
 
 private:
@@ -59,6 +61,18 @@ void layoutColumns();
 void layoutRow(const char *control, QPoint pos, QSize size = {}, const QString &text = QString(), int px = 0,
                QColor colour = QColor(), int bold = -1);
 void checkLayoutRow(QWidget *screen);
+
+// Window checks as data tables, one row per screen, named by its role in the registry:
+//   void window_data() { testsupport::windowColumns(); testsupport::windowRow("ownRecords", "きろく", Kind::FullScreen, {}, {"Image1", "Label2"}); }
+//   void window() { Program p; testsupport::checkWindow(p.screens()); }
+// Every row checks the title, that the window stays on top, its dark blue and the pointing hand over
+// the given controls. FullScreen: frameless and covering the whole screen. Fixed: at `client`
+// (position and size) and not resizable. Dialog: neither (its place is decided when it is shown).
+enum class Kind { FullScreen, Fixed, Dialog };
+void windowColumns();
+void windowRow(const char *screen, const QString &title, Kind kind, QRect client = {},
+               const QStringList &pointing = {});
+void checkWindow(Screens &screens);
 
 // A whole drill through the drill's own steps, one number per question (its sum), the answers as
 // typed; ends as the tenth answer leaves it (verdict decided, the line fixed for the logged-in

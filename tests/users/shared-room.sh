@@ -10,6 +10,7 @@
 # deleted meanwhile is dropped, and said so).
 #   shared-room.sh <pikazan> <faults_helper>     (needs root; exits 77, skipped, otherwise)
 set -uo pipefail
+. "$(dirname "$0")/../support/shell.sh"
 pikazan=$(realpath "$1"); helper=$(realpath "$2")
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: needs root to make accounts"; exit 77; }
 for tool in groupadd useradd setpriv; do
@@ -35,12 +36,8 @@ done
 room="$tmp/room"
 mkdir "$room" && chgrp "$group" "$room" && chmod 2775 "$room"
 
-fail=0
-check() { # what expected actual
-  if [ "$2" = "$3" ]; then echo "ok   $1: $3"; else echo "FAIL $1: expected [$2], got [$3]"; fail=1; fi
-}
-starts() { # what prefix actual
-  case "$3" in "$2"*) echo "ok   $1: $3" ;; *) echo "FAIL $1: expected [$2...], got [$3]"; fail=1 ;; esac
+starts() { # starts <what> <prefix> <actual>
+  case "$3" in "$2"*) ok "$1" ;; *) bad "$1: expected [$2...], got [$3]" ;; esac
 }
 # as ACCOUNT UMASK helper-args...: the helper in the classroom folder, as that account.
 as() {
@@ -54,46 +51,46 @@ l1='１０級,2026/12/07,9,1,合格' l2='９級,2026/12/07,5,5,不合格' l3='�
 l4='７級,2026/12/08,8,2,合格' l5='６級,2026/12/09,7,3,不合格'
 
 printf 'sensei\n' | "$pikazan" --setup-classroom "$room" >"$tmp/out" 2>&1
-check "IT lays the room out" "教室フォルダを用意しました: $room（グループ $group で共有）" "$(cat "$tmp/out")"
+same "IT lays the room out" "教室フォルダを用意しました: $room（グループ $group で共有）" "$(cat "$tmp/out")"
 
-check "account 1 registers たろう" "ok" "$(as "$one" 022 register たろう pw1)"
-check "account 1 registers はな" "ok" "$(as "$one" 022 register はな pw2)"
-check "account 1 saves the settings" "ok" "$(as "$one" 022 save-settings)"
-check "account 2 reads たろう's password" "ok pw1" "$(as "$two" 077 read-password たろう)"
-check "account 2 records たろう's drill" "ok " "$(as "$two" 077 drill たろう "$l1")"
-check "account 2 registers じろう" "ok" "$(as "$two" 077 register じろう pw3)"
-check "account 2 saves the settings again" "ok" "$(as "$two" 077 save-settings)"
-check "account 1 records じろう's drill" "ok " "$(as "$one" 022 drill じろう "$l2")"
-check "じろう's history" "ok $header|$l2" "$(as "$two" 077 read-history じろう)"
-check "account 3 deletes はな" "ok" "$(as "$three" 022 delete はな)"
-check "the users left" "じろう|たろう" "$(as "$three" 022 list | sed 's/^ok //' | tr '|' '\n' | LC_ALL=C sort | paste -sd'|')"
+same "account 1 registers たろう" "ok" "$(as "$one" 022 register たろう pw1)"
+same "account 1 registers はな" "ok" "$(as "$one" 022 register はな pw2)"
+same "account 1 saves the settings" "ok" "$(as "$one" 022 save-settings)"
+same "account 2 reads たろう's password" "ok pw1" "$(as "$two" 077 read-password たろう)"
+same "account 2 records たろう's drill" "ok " "$(as "$two" 077 drill たろう "$l1")"
+same "account 2 registers じろう" "ok" "$(as "$two" 077 register じろう pw3)"
+same "account 2 saves the settings again" "ok" "$(as "$two" 077 save-settings)"
+same "account 1 records じろう's drill" "ok " "$(as "$one" 022 drill じろう "$l2")"
+same "じろう's history" "ok $header|$l2" "$(as "$two" 077 read-history じろう)"
+same "account 3 deletes はな" "ok" "$(as "$three" 022 delete はな)"
+same "the users left" "じろう|たろう" "$(as "$three" 022 list | sed 's/^ok //' | tr '|' '\n' | LC_ALL=C sort | paste -sd'|')"
 
 # The children's history files read-only for a moment (the folder itself would not do: appending
 # to a file that is there needs no right on the folder): the lines wait, said so.
 chmod 0444 "$room/user/たろう.dat" "$room/user/じろう.dat"
 starts "account 2 records たろう's drill, not written" "kept " "$(as "$two" 077 drill たろう "$l3")"
 starts "account 2 records じろう's drill, not written" "kept " "$(as "$two" 077 drill じろう "$l4")"
-check "both wait in account 2's own state folder, private" "600 $two
+same "both wait in account 2's own state folder, private" "600 $two
 600 $two" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' -exec stat -c '%a %U' {} + 2>/dev/null)"
-check "nothing was written meanwhile" "ok $header|$l1" "$(as "$one" 022 read-history たろう)"
+same "nothing was written meanwhile" "ok $header|$l1" "$(as "$one" 022 read-history たろう)"
 chmod 0664 "$room/user/たろう.dat" "$room/user/じろう.dat"
-check "account 3 deletes じろう meanwhile" "ok" "$(as "$three" 022 delete じろう)"
+same "account 3 deletes じろう meanwhile" "ok" "$(as "$three" 022 delete じろう)"
 out=$(as "$two" 077 drill たろう "$l5")
 starts "account 2's next drill lands, then the kept ones" "ok " "$out"
 starts "  ... and じろう's, deleted meanwhile, is dropped aloud" "ok 書き込めずにとっておいた記録のうち" "$out"
-case "$out" in *"じろう $l4"*) echo "ok     ... naming the dropped line" ;; *) echo "FAIL the dropped line is not named: $out"; fail=1 ;; esac
-check "the next start appends nothing more" "ok " "$(as "$two" 077 flush-pending)"
-check "every line landed once, the kept ones after the drill that wrote again" \
+case "$out" in *"じろう $l4"*) ok "  ... naming the dropped line" ;; *) bad "the dropped line is not named: $out" ;; esac
+same "the next start appends nothing more" "ok " "$(as "$two" 077 flush-pending)"
+same "every line landed once, the kept ones after the drill that wrote again" \
   "ok $header|$l1|$l5|$l3" "$(as "$one" 022 read-history たろう)"
-check "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' 2>/dev/null)"
+same "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' 2>/dev/null)"
 
-check "user/" "2775 $group" "$(modes user)"
-check "settei/ and wav/" "2775 $group|2775 $group" "$(modes settei)|$(modes wav)"
+same "user/" "2775 $group" "$(modes user)"
+same "settei/ and wav/" "2775 $group|2775 $group" "$(modes settei)|$(modes wav)"
 for f in user/たろう.dat user/たろう.psw user/master.psw settei/settei.dat wav/a.wav; do
-  check "$f" "664 $group" "$(modes "$f")"
+  same "$f" "664 $group" "$(modes "$f")"
 done
-check "every folder and file carries the room's group" "" "$(find "$room" ! -group "$group" -printf '%p %g\n')"
-check "the files are group-readable and writable" "" "$(find "$room" -type f ! -perm -0060 -printf '%p %m\n')"
-check "nothing else left in user/" "master.psw たろう.dat たろう.psw" \
+same "every folder and file carries the room's group" "" "$(find "$room" ! -group "$group" -printf '%p %g\n')"
+same "the files are group-readable and writable" "" "$(find "$room" -type f ! -perm -0060 -printf '%p %m\n')"
+same "nothing else left in user/" "master.psw たろう.dat たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"
-exit "$fail"
+finish

@@ -67,6 +67,8 @@ class TestDeleteSelf : public QObject {
 private slots:
     void layout_data();
     void layout();
+    void window_data();
+    void window();
     void windowAndField();
     void opensFromMenu();
     void rightMasterPassword();
@@ -95,16 +97,22 @@ void TestDeleteSelf::layout()
     testsupport::checkLayoutRow(p.screens().userDeletion);
 }
 
+void TestDeleteSelf::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("userDeletion", QStringLiteral("削除"), testsupport::Kind::Fixed, QRect(150, 155, 488, 200));
+}
+
+void TestDeleteSelf::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
 void TestDeleteSelf::windowAndField()
 {
     Program p;
     TForm10 *f = p.screens().userDeletion;
-    QCOMPARE(f->windowTitle(), QStringLiteral("削除"));
-    QCOMPARE(f->size(), QSize(488, 200));
-    QCOMPARE(f->minimumSize(), f->maximumSize());
-    QCOMPARE(f->pos(), QPoint(150, 155));
-    QVERIFY(f->windowFlags() & Qt::WindowStaysOnTopHint);
-    QCOMPARE(f->palette().color(QPalette::Window), QColor(0, 0, 160));
     QCOMPARE(f->Edit1->echoMode(), QLineEdit::Password);
     QVERIFY(!f->Edit1->testAttribute(Qt::WA_InputMethodEnabled));
     QStyleOptionFrame opt;

@@ -4,20 +4,18 @@
 # match; the login dialog without an entry of its own, belonging to the main menu; おわる still ends it.
 # Usage: program-hints.sh <pikazan binary> <assets folder>
 set -u
+. "$(dirname "$0")/../support/shell.sh"
 bin="$(readlink -f "$1")"; assets="$(readlink -f "$2")"
 tmp="$(mktemp -d)"; ppid_=""
 cleanup() { [ -n "$ppid_" ] && kill "$ppid_" 2>/dev/null; wait 2>/dev/null; rm -rf "$tmp"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-wait_for() { local t=$(( $1 * 10 )); shift; while [ $t -gt 0 ]; do eval "$1" && return 0; sleep 0.1; t=$((t - 1)); done; return 1; }
 
 clients() { xprop -root _NET_CLIENT_LIST | sed -n 's/.*# //p' | tr ',' ' '; }
 prop() { xprop -id "$1" "$2" 2>/dev/null; }
 with_entry() { for w in $(clients); do prop "$w" _NET_WM_STATE | grep -q SKIP_TASKBAR || echo "$w"; done; }
 
-mkdir -p "$tmp/work/settei" "$tmp/work/user" "$tmp/work/wav"
-cp "$assets/settei/settei.dat" "$tmp/work/settei/"; cp "$assets/wav/a.wav" "$tmp/work/wav/"
-printf 'teacher\r\n' > "$tmp/work/user/master.psw"
+classroom "$tmp/work" "$assets"
 (cd "$tmp/work" && exec "$bin" >"$tmp/program.log" 2>&1) &
 ppid_=$!
 

@@ -109,10 +109,7 @@ private slots:
 void TestDesktop::clickOnTheFlashScreenKeepsTheAnswerBox()
 {
     Program p;
-    QStringList lines = settings::defaultSettingsLines();
-    lines[1] = "2";
-    lines[2] = "1";
-    p.writeSettings(lines);
+    p.writeQuickTenthGrade();
     Screens &s = p.screens();
     s.mainMenu->Show();
     s.mainMenu->setLoggedIn(true);
@@ -497,10 +494,7 @@ void TestDesktop::buttonHeldWhileThePointerLeaves()
 void TestDesktop::roadOfOneDrillWithTheMouseWandering()
 {
     Program p;
-    QStringList lines = settings::defaultSettingsLines();
-    lines[1] = "2"; // 10級: 1 digit, 2 numbers over 1 second
-    lines[2] = "1";
-    p.writeSettings(lines);
+    p.writeQuickTenthGrade();
     Screens &s = p.screens();
     s.mainMenu->Show();
     QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));

@@ -1,0 +1,233 @@
+// The teacher's yes/no before a deletion (from the students' records): its layout and window, はい
+// deleting the chosen user, いいえ and the close box changing nothing, the logged-in user deleted,
+// and files that cannot be deleted.
+#include "support/studentsrecords.h"
+
+#include "users/usrselect.h"
+
+#include <QDir>
+
+using testsupport::Program;
+using testsupport::recorder;
+using namespace studentsrecords;
+
+class TestDeletionConfirm : public QObject {
+    Q_OBJECT
+private slots:
+    void window_data();
+    void window();
+    void questionLayout_data();
+    void questionLayout();
+    void questionWindow();
+    void deleteWithoutChosenName();
+    void yesDeletesChosenUser();
+    void noAndCloseBoxChangeNothing_data();
+    void noAndCloseBoxChangeNothing();
+    void deletedLoggedInUserLoggedOutOnClose();
+    void historyThatCannotBeDeleted();
+    void passwordFileThatCannotBeDeleted();
+};
+
+void TestDeletionConfirm::window_data()
+{
+    testsupport::windowColumns();
+    testsupport::windowRow("deletionConfirm", QStringLiteral("確認"), testsupport::Kind::Dialog, {},
+                           {"Label1", "Image1", "Label2", "Image2"});
+}
+
+void TestDeletionConfirm::window()
+{
+    Program p;
+    testsupport::checkWindow(p.screens());
+}
+
+void TestDeletionConfirm::questionLayout_data()
+{
+    using testsupport::layoutRow;
+    testsupport::layoutColumns();
+    layoutRow("Label3", {8, 16}, {}, QStringLiteral("削除してもよろしいですか？"), 32, Qt::white, 1);
+    layoutRow("Image1", {16, 72}, {153, 49});
+    layoutRow("Label1", {56, 80}, {}, QStringLiteral("はい"), 35, Qt::black, 1);
+    layoutRow("Image2", {248, 72}, {153, 49});
+    layoutRow("Label2", {272, 80}, {}, QStringLiteral("いいえ"), 35, Qt::black, 1);
+}
+
+void TestDeletionConfirm::questionLayout()
+{
+    Program p;
+    testsupport::checkLayoutRow(p.screens().deletionConfirm);
+}
+
+void TestDeletionConfirm::questionWindow()
+{
+    Program p;
+    TForm15 *q = p.screens().deletionConfirm;
+    QVERIFY(!(q->windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
+    TForm13 *f = open(p);
+    ask(p, [&] {
+        // Without a window manager there is no frame: the outer size is the window's.
+        QCOMPARE(q->frameGeometry(), QRect(175, 177, 433, 182));
+        no(p);
+    });
+    QCOMPARE(p.app().activeScreen(), f);
+}
+
+void TestDeletionConfirm::deleteWithoutChosenName()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 2);
+    TForm13 *f = open(p);
+    ask(p, [&] { yes(p); });
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
+    QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
+    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
+    QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestDeletionConfirm::yesDeletesChosenUser()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("ごろう"), 2);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    QStringList others = listed(f->ListBox1);
+    others.removeAll(QStringLiteral("たろう"));
+
+    ask(p, [&] { yes(p); });
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
+    QCOMPARE(p.app().activeScreen(), f);
+    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
+    QVERIFY(!exists(QStringLiteral("たろう"), ".psw"));
+    QVERIFY(exists(QStringLiteral("はなこ"), ".dat"));
+    QCOMPARE(listed(f->ListBox1), others);
+    QVERIFY(f->ListBox1->selectedItems().isEmpty());
+    QCOMPARE(f->Label1->text(), QString());
+    QCOMPARE(table(f->StringGrid1), drillRows(3)); // the deleted user's rows stay
+    QVERIFY(recorder().boxes.isEmpty());
+
+    // With the title empty, 削除 and はい again (on its picture) delete nothing more.
+    ask(p, [&] { QTest::mousePress(p.screens().deletionConfirm->Image1, Qt::RightButton); });
+    QCOMPARE(listed(f->ListBox1), others);
+    QVERIFY(exists(QStringLiteral("はなこ"), ".dat") && exists(QStringLiteral("ごろう"), ".dat"));
+}
+
+void TestDeletionConfirm::noAndCloseBoxChangeNothing_data()
+{
+    QTest::addColumn<int>("how"); // 0 いいえ, 1 its picture, 2 the close box
+    QTest::newRow("いいえ") << 0;
+    QTest::newRow("いいえ's picture, right button") << 1;
+    QTest::newRow("close box") << 2;
+}
+
+void TestDeletionConfirm::noAndCloseBoxChangeNothing()
+{
+    QFETCH(int, how);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    const QStringList before = listed(f->ListBox1);
+
+    ask(p, [&] {
+        addUser(p, QStringLiteral("さくら"), 0); // would show up if the list were refilled
+        if (how == 0)
+            no(p);
+        else if (how == 1)
+            QTest::mousePress(p.screens().deletionConfirm->Image2, Qt::RightButton);
+        else
+            p.screens().deletionConfirm->close();
+    });
+    QVERIFY(!p.screens().deletionConfirm->isVisible());
+    QCOMPARE(p.app().activeScreen(), f);
+    QVERIFY(exists(QStringLiteral("たろう"), ".dat"));
+    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
+    QCOMPARE(listed(f->ListBox1), before);
+    QCOMPARE(f->ListBox1->selectedItems().size(), 1);
+    QCOMPARE(f->ListBox1->selectedItems().first()->text(), QStringLiteral("たろう"));
+    QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
+    QCOMPARE(table(f->StringGrid1), drillRows(3));
+}
+
+void TestDeletionConfirm::deletedLoggedInUserLoggedOutOnClose()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    p.state().userName = QStringLiteral("たろう");
+    p.screens().mainMenu->Show();
+    p.screens().mainMenu->setLoggedIn(true);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    ask(p, [&] { yes(p); });
+    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
+    QVERIFY(p.state().loggedIn); // not touched by the deletion itself
+    QTest::mouseClick(f->Label2, Qt::LeftButton);
+    QVERIFY(!p.state().loggedIn);
+    QVERIFY(!p.screens().mainMenu->Label3->isEnabled());
+
+    // The next login does not offer the name.
+    p.screens().login->Show();
+    QCOMPARE(p.screens().login->ListBox1->count(), 1);
+    QCOMPARE(p.screens().login->ListBox1->item(0)->text(), QStringLiteral("はなこ"));
+}
+
+void TestDeletionConfirm::historyThatCannotBeDeleted()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    const QStringList before = listed(f->ListBox1);
+    // A folder in the history file's place: no one, root included, can unlink it.
+    QVERIFY(QFile::remove(QStringLiteral("user/たろう.dat")));
+    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.dat/inside")));
+
+    ask(p, [&] {
+        yes(p);
+        // Stopped at the failing step: the question stays for いいえ.
+        QVERIFY(p.screens().deletionConfirm->isVisible());
+        no(p);
+    });
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("user/たろう.dat")), qPrintable(recorder().boxes[0].text));
+    QVERIFY(exists(QStringLiteral("たろう"), ".psw"));
+    QCOMPARE(listed(f->ListBox1), before);
+    QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
+}
+
+void TestDeletionConfirm::passwordFileThatCannotBeDeleted()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    QVERIFY(QFile::remove(QStringLiteral("user/たろう.psw")));
+    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw/inside")));
+
+    bool questionGoneFirst = false;
+    dialogs::setHook([&](const dialogs::Shown &s) {
+        questionGoneFirst = !p.screens().deletionConfirm->isVisible();
+        recorder().boxes.append(s);
+        return true;
+    });
+    ask(p, [&] { yes(p); });
+    testsupport::install();
+    // The user is gone from the folder and the list; the box says which file is left.
+    QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
+    QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("はなこ")});
+    QCOMPARE(f->Label1->text(), QString());
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
+    QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("user/たろう.psw")), qPrintable(recorder().boxes[0].text));
+    QVERIFY(questionGoneFirst);
+}
+
+PZ_GUI_TEST_MAIN(TestDeletionConfirm)
+#include "tst_deleteconfirm.moc"
