@@ -1,6 +1,7 @@
 #include "records/mastergate.h"
 
 #include "base/errors.h"
+#include "records/classoverview.h"
 #include "records/recordgrid.h"
 #include "settings/settei.h"
 #include "shell/app.h"
@@ -36,6 +37,15 @@ void TForm13::FormCreate()
     Label4 = made[1].label; Image3 = made[1].picture;
     Label3 = made[2].label; Image2 = made[2].picture;
     Label2 = made[3].label; Image1 = made[3].picture;
+
+    // The class as a whole, in the band under the list and the table.
+    const QSize bar(177, 40);
+    kit::buttons(this, {
+        {"Label6", "Image5", QStringLiteral("クラスのようす"), {21, 559}, {8, 552}, bar, 20, Qt::AllButtons,
+         [this] { asScreen(screens().classOverview)->Show(); }},
+        {"Label7", "Image6", QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
+         [this] { classoverview::saveCsv(this); }},
+    });
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
