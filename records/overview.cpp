@@ -4,6 +4,8 @@
 #include "settings/rand.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace overview {
 
@@ -30,39 +32,86 @@ int number(QStringView text)
 
 GradeStep gradeStep(QStringView name)
 {
-    static const QStringList names = [] {
-        QStringList all;
-        for (GradeStep s = 0; s < 20; ++s)
-            all << folded(settings::gradeName(codeOfStep(s)));
+    // The names as the program writes them are compared as they are; only another spelling pays
+    // for the folding (a class of 400,000 lines is read in one go).
+    static const auto names = [] {
+        std::array<std::pair<QString, QString>, 20> all; // written, folded
+        for (GradeStep s = 0; s < 20; ++s) {
+            all[size_t(s)].first = settings::gradeName(codeOfStep(s));
+            all[size_t(s)].second = folded(all[size_t(s)].first);
+        }
         return all;
     }();
-    const int i = int(names.indexOf(folded(name)));
-    return i < 0 ? kNoGrade : i;
+    for (size_t s = 0; s < names.size(); ++s)
+        if (name == names[s].first)
+            return GradeStep(s);
+    const QString f = folded(name);
+    for (size_t s = 0; s < names.size(); ++s)
+        if (f == names[s].second)
+            return GradeStep(s);
+    return kNoGrade;
 }
 
 QString gradeText(GradeStep step) { return step == kNoGrade ? QString() : settings::gradeName(codeOfStep(step)); }
 
 QDate parseDate(QStringView text)
 {
-    const QList<QStringView> parts = text.split(u'/');
-    if (parts.size() != 3 || parts[0].size() != 4)
+    const qsizetype a = text.indexOf(u'/');
+    const qsizetype b = a < 0 ? -1 : text.indexOf(u'/', a + 1);
+    if (a != 4 || b < 0 || text.indexOf(u'/', b + 1) >= 0)
         return {};
-    const int y = number(parts[0]), m = number(parts[1]), d = number(parts[2]);
-    if (y < 0 || m < 0 || d < 0 || parts[1].size() > 2 || parts[2].size() > 2)
+    const QStringView month = text.sliced(a + 1, b - a - 1), day = text.sliced(b + 1);
+    if (month.size() > 2 || day.size() > 2)
+        return {};
+    const int y = number(text.first(4)), m = number(month), d = number(day);
+    if (y < 0 || m < 0 || d < 0)
         return {};
     return QDate(y, m, d); // invalid for 2026/2/30 and the like
 }
 
+namespace {
+// The five cells of a line. A line as the program writes it (five non-empty fields between single
+// commas, no quote, no blank or control character) is cut at its commas in place; any other line
+// goes through the table's own cutting rule, which gives the same cells for the first kind.
+bool cellsOf(QStringView line, std::array<QStringView, 5> &cells, rowsplit::Row &held)
+{
+    int n = 0;
+    qsizetype start = 0;
+    bool plain = line.size() < rowsplit::kMaxCell;
+    for (qsizetype i = 0; plain && i <= line.size(); ++i) {
+        if (i == line.size() || line[i] == u',') {
+            if (i == start || n == 5) {
+                plain = false;
+                break;
+            }
+            cells[size_t(n++)] = line.sliced(start, i - start);
+            start = i + 1;
+        } else if (line[i].unicode() <= 32 || line[i] == u'"') {
+            plain = false;
+        }
+    }
+    if (plain)
+        return n == 5;
+    held = rowsplit::splitRow(line);
+    for (size_t c = 0; c < 5; ++c)
+        cells[c] = held[c];
+    return true;
+}
+} // namespace
+
 std::optional<Drill> parseDrill(QStringView line)
 {
-    const rowsplit::Row cells = rowsplit::splitRow(line);
+    std::array<QStringView, 5> cells;
+    rowsplit::Row held;
+    if (!cellsOf(line, cells, held))
+        return std::nullopt;
     Drill d;
     d.grade = gradeStep(cells[0]);
     d.date = parseDate(cells[1]);
     d.correct = number(cells[2]);
     d.wrong = number(cells[3]);
-    const bool pass = cells[4] == QStringLiteral("合格");
-    const bool fail = cells[4] == QStringLiteral("不合格");
+    const bool pass = cells[4] == u"合格";
+    const bool fail = cells[4] == u"不合格";
     if (d.grade == kNoGrade || !d.date.isValid() || d.correct < 0 || d.wrong < 0 || !(pass || fail))
         return std::nullopt;
     d.passed = pass;

@@ -74,6 +74,10 @@ void TestOverview::rules_data()
                        QStringLiteral("３級,2026/12/2"), QString(), QStringLiteral("３級,2026/2/30,9,1,合格"),
                        QStringLiteral("３級,26/12/2,9,1,合格")}
         << "３級|３級 (2026/12/01)|2026/12/01|1|1/1|こわれた行 8";
+    QTest::newRow("blanks, quotes, empty and extra items cut as the records table cuts them")
+        << QStringList{QStringLiteral(" ２級 , 2026/12/1 ,9, 1,合格"), QStringLiteral("\"２級\",2026/12/2,9,1,\"合格\""),
+                       QStringLiteral("２級,,2026/12/3,9,1,合格"), QStringLiteral("２級,2026/12/4,3,7,不合格,余り")}
+        << "２級|２級 (2026/12/01)|2026/12/04|4|3/4|";
     QTest::newRow("only damage") << QStringList{QStringLiteral("\xFFFD\xFFFD")} << "|||||こわれた行 1";
 }
 
