@@ -44,6 +44,8 @@ public:
         const auto column = overview::Column(index.column());
         if (role == Qt::DisplayRole)
             return overview::cellText(s, column);
+        if (role == Qt::ToolTipRole && column == overview::Marks)
+            return overview::marksText(s); // the whole of a long mark
         if (role == Qt::ForegroundRole && column == overview::Marks && !overview::marksText(s).isEmpty())
             return QColor(style::kRed);
         if (role == Qt::TextAlignmentRole && column != overview::Name && column != overview::Marks)
@@ -96,8 +98,8 @@ void ClassOverview::FormCreate()
     Grid = new QTableView(this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setModel(table_);
-    Grid->setFont(style::font(18, true));
-    Grid->horizontalHeader()->setFont(style::font(16, true));
+    Grid->setFont(style::font(16, true));
+    Grid->horizontalHeader()->setFont(style::font(15, true));
     style::setColour(Grid, QPalette::Base, Qt::white);
     style::setColour(Grid, QPalette::Text, Qt::black);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -109,7 +111,7 @@ void ClassOverview::FormCreate()
     Grid->verticalHeader()->setDefaultSectionSize(30);
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     Grid->horizontalHeader()->setHighlightSections(false);
-    const int widths[overview::ColumnCount] = {150, 80, 180, 120, 80, 110, 60};
+    const int widths[overview::ColumnCount] = {92, 90, 172, 104, 80, 110, 120};
     for (int c = 0; c < overview::ColumnCount; ++c)
         Grid->setColumnWidth(c, widths[c]);
     Grid->horizontalHeader()->setStretchLastSection(true);
@@ -132,6 +134,7 @@ void ClassOverview::FormActivate()
     }
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->reset(std::move(rows));
+    Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
 }
 
 void ClassOverview::FormCloseQuery() { table_->reset({}); }
