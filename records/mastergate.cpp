@@ -1,6 +1,7 @@
 #include "records/mastergate.h"
 
 #include "base/errors.h"
+#include "records/classoverview.h"
 #include "records/recordgrid.h"
 #include "settings/settei.h"
 #include "shell/app.h"
@@ -35,6 +36,15 @@ void TForm13::FormCreate()
          [this] { Label3Click(); }},
         {{"Label2", &Label2}, {"Image1", &Image1}, QStringLiteral("もどる"), {713, 27}, {704, 8}, small, 24, any,
          [this] { Label2Click(); }},
+    });
+
+    // The class as a whole, in the band under the list and the table.
+    const QSize bar(177, 40);
+    kit::buttons(this, {
+        {"Label6", "Image5", QStringLiteral("クラスのようす"), {21, 559}, {8, 552}, bar, 20, Qt::AllButtons,
+         [this] { asScreen(screens().classOverview)->Show(); }},
+        {"Label7", "Image6", QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
+         [this] { classoverview::saveCsv(this); }},
     });
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);

@@ -1,9 +1,10 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
-// below (the launcher's way to say something in a window) and the administrator's two classroom
-// commands, which need no display; any other argument is ignored.
+// below (the launcher's way to say something in a window), the administrator's two classroom
+// commands and the teacher's CSV export, which need no display; any other argument is ignored.
 #include "base/errors.h"
 #include "platform/signals.h"
 #include "platform/sound.h"
+#include "records/csvexport.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/main.h"
@@ -204,6 +205,27 @@ int classroomMode(char **argv, bool setup)
     std::printf("%s\n", done.toUtf8().constData());
     return 0;
 }
+// "pikazan --export-csv FILE [DIR]": every child's history of the classroom DIR (the current folder
+// when left out) into the CSV file FILE, without a display. The classroom is only read.
+int exportMode(int argc, char **argv)
+{
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])));
+    const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::currentPath();
+    if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
+        return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
+    if (!QDir::setCurrent(dir))
+        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    try {
+        const csvexport::Written w = csvexport::exportClassroom(file);
+        std::printf("%s\n", QStringLiteral("%1人の記録（%2回分）を保存しました: %3").arg(w.children).arg(w.rows).arg(file).toUtf8().constData());
+    } catch (const pz::Error &e) {
+        return fail(e.text());
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -214,6 +236,13 @@ int main(int argc, char **argv)
             return 2;
         }
         return messageMode(argv[0], argv[2]);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--export-csv") == 0) {
+        if (argc != 3 && argc != 4) {
+            std::fputs("使い方: pikazan --export-csv CSVファイル [教室フォルダ]\n", stderr);
+            return 2;
+        }
+        return exportMode(argc, argv);
     }
     for (const char *option : {"--setup-classroom", "--set-master-password"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {

@@ -1,4 +1,4 @@
-// Creates and destroys the seventeen screens, in the program's order.
+// Creates and destroys the screens: the seventeen in the program's order, then the newer ones.
 #include "shell/app.h"
 
 #include "drill/dkhyouji.h"
@@ -7,6 +7,7 @@
 #include "drill/option.h"
 #include "drill/start.h"
 #include "drill/success.h"
+#include "records/classoverview.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
 #include "settings/settei.h"
@@ -36,6 +37,7 @@ Screen *asScreen(TForm14 *s) { return s; }
 Screen *asScreen(TForm15 *s) { return s; }
 Screen *asScreen(TForm16 *s) { return s; }
 Screen *asScreen(TForm17 *s) { return s; }
+Screen *asScreen(ClassOverview *s) { return s; }
 
 namespace {
 template <class T>
@@ -69,6 +71,7 @@ void App::createScreens()
     r.deletionConfirm = make<TForm15>(created_);
     r.briefing = make<TForm16>(created_);
     r.settingsEditor = make<TForm17>(created_);
+    r.classOverview = make<ClassOverview>(created_); // after the seventeen, whose order stays
 }
 
 void App::destroyScreens()

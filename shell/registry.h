@@ -5,6 +5,7 @@
 class TForm1; class TForm2; class TForm3; class TForm4; class TForm5; class TForm6;
 class TForm7; class TForm8; class TForm9; class TForm10; class TForm11; class TForm12;
 class TForm13; class TForm14; class TForm15; class TForm16; class TForm17;
+class ClassOverview;
 
 // By role; each screen's class is named in its header (TForm1 is shell/main.h, and so on).
 class Screen;
@@ -17,6 +18,7 @@ Screen *asScreen(TForm7 *); Screen *asScreen(TForm8 *); Screen *asScreen(TForm9 
 Screen *asScreen(TForm10 *); Screen *asScreen(TForm11 *); Screen *asScreen(TForm12 *);
 Screen *asScreen(TForm13 *); Screen *asScreen(TForm14 *); Screen *asScreen(TForm15 *);
 Screen *asScreen(TForm16 *); Screen *asScreen(TForm17 *);
+Screen *asScreen(ClassOverview *);
 
 struct Screens {
     TForm1 *mainMenu = nullptr;
@@ -36,4 +38,5 @@ struct Screens {
     TForm15 *deletionConfirm = nullptr;     // the teacher's yes/no before a deletion
     TForm16 *briefing = nullptr;
     TForm17 *settingsEditor = nullptr;
+    ClassOverview *classOverview = nullptr; // the teacher's class at a glance
 };

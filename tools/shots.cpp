@@ -11,6 +11,7 @@
 #include "settings/rand.h"
 #include "settings/settei.h"
 #include "shell/CuteBtn.h"
+#include "records/classoverview.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
 #include "records/recordgrid.h"
@@ -37,6 +38,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTimer>
 
 namespace {
@@ -168,6 +171,28 @@ int main(int argc, char **argv)
         click(s.deletionConfirm, "Label2"); // いいえ
     });
     click(s.studentsRecords, "Label3");
+
+    // The class at a glance on a day in March 2009: one child stuck at ５級, one climbing, one who
+    // never drilled; then sorted by the grade now.
+    userstore::createUser(QStringLiteral("さくら"), QStringLiteral("pass3"));
+    userstore::appendDrill(QStringLiteral("さくら"), QStringLiteral("６級,2009/2/20,9,1,合格"));
+    for (int i = 0; i < 12; ++i)
+        userstore::appendDrill(QStringLiteral("さくら"), QStringLiteral("５級,2009/3/%1,%2,%3,不合格").arg(i / 2 + 1, 2, 10, QLatin1Char('0')).arg(i % 4 + 4).arg(6 - i % 4));
+    userstore::createUser(QStringLiteral("けんた"), QStringLiteral("pass4"));
+    for (int i = 0; i < 30; ++i)
+        userstore::appendDrill(QStringLiteral("けんた"), QStringLiteral("%1,2009/3/%2,%3,%4,%5")
+                                                          .arg(settings::gradeName(i < 20 ? 1 : 11)).arg(i / 4 + 1, 2, 10, QLatin1Char('0'))
+                                                          .arg(i % 3 ? 9 : 6).arg(i % 3 ? 1 : 4).arg(i % 3 ? QStringLiteral("合格") : QStringLiteral("不合格")));
+    userstore::createUser(QStringLiteral("ゆい"), QStringLiteral("pass5"));
+    s.classOverview->today = [] { return QDate(2009, 3, 10); };
+    click(s.studentsRecords, "Label6");
+    shot(QStringLiteral("14a-class-overview"));
+    {
+        QHeaderView *h = s.classOverview->Grid->horizontalHeader();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(1) + 10, h->height() / 2));
+    }
+    shot(QStringLiteral("14b-class-overview-by-grade"));
+    click(s.classOverview, "Label2");
     click(s.studentsRecords, "Label2");
 
     // The master password typed to reach the students' records, then the settings editor.

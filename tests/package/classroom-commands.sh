@@ -2,7 +2,7 @@
 # The administrator's classroom commands through the real program, without a display:
 # pikazan --setup-classroom DIR and pikazan --set-master-password DIR, the password on standard
 # input (a pipe, and a terminal where it is typed twice without echo); exit codes, the one line
-# each prints, what lands on disk.
+# each prints, what lands on disk; and the teacher's pikazan --export-csv FILE [DIR].
 # Usage: classroom-commands.sh <pikazan: the program or the launcher> <the classroom template>
 set -u
 pikazan="$(readlink -f "$1")"; template="$(readlink -f "$2")"
@@ -122,5 +122,28 @@ tty secret7 secret7 --set-master-password "$room"
 same "a terminal, the same entry twice: exit 0" 0 "$rc"
 check "  ... nothing typed is shown" test -z "$(grep -o 'secret' "$tmp/screen")"
 same "  ... stored" "736563726574370d0a" "$(hex "$room/user/master.psw")"
+
+# The teacher's CSV export, without a display: the classroom is only read, the file goes where asked.
+printf '級/段,日付,正解数,不正解数,合否\r\n１０級,2026/12/1,9,1,合格\r\n' | iconv -f UTF-8 -t CP932 >"$room/user/はな,こ.dat"
+before="$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+mkdir "$tmp/csv"
+cd "$tmp/csv" && run '' --export-csv k.csv "$room"; cd - >/dev/null
+same "export-csv: exit 0" 0 "$rc"
+same "  ... one line" "1人の記録（1回分）を保存しました: $tmp/csv/k.csv" "$out"
+same "  ... cp932, CR LF, the name quoted" \
+  "$(printf '名前,級/段,日付,正解数,不正解数,合否\r\n"はな,こ",１０級,2026/12/1,9,1,合格\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n')" \
+  "$(hex "$tmp/csv/k.csv")"
+cd "$room" && run '' --export-csv "$tmp/csv/here.csv"; cd - >/dev/null
+same "export-csv of the current folder: exit 0" 0 "$rc"
+check "  ... the same file" cmp -s "$tmp/csv/k.csv" "$tmp/csv/here.csv"
+run '' --export-csv "$room/user/k.dat" "$room"
+same "export-csv into the classroom: exit 1" 1 "$rc"
+check "  ... saying why" grep -qF "教室フォルダの中には保存できません" <<<"$err"
+run '' --export-csv "$tmp/csv/x.csv" "$tmp/empty"
+same "export-csv of a folder without user/: exit 1" 1 "$rc"
+check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
+same "  ... the classroom untouched by all of these" "$before" "$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+run '' --export-csv
+same "export-csv without a file: usage, exit 2" 2 "$rc"
 
 finish

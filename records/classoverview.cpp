@@ -1,0 +1,166 @@
+#include "records/classoverview.h"
+
+#include "base/errors.h"
+#include "records/csvexport.h"
+#include "shell/dialogs.h"
+#include "shell/kit.h"
+#include "shell/style.h"
+#include "shell/widgets.h"
+#include "users/userstore.h"
+
+#include <QAbstractTableModel>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+#include <algorithm>
+
+// The children's summaries as a table model; sorting reorders the summaries themselves, so that a
+// sort of forty rows is one stable sort and one repaint.
+class OverviewTable : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void reset(std::vector<overview::Summary> rows)
+    {
+        beginResetModel();
+        rows_ = std::move(rows);
+        order_.resize(rows_.size());
+        for (size_t i = 0; i < order_.size(); ++i)
+            order_[i] = i;
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(order_.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : overview::ColumnCount; }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        const overview::Summary &s = rows_[order_[size_t(index.row())]];
+        const auto column = overview::Column(index.column());
+        if (role == Qt::DisplayRole)
+            return overview::cellText(s, column);
+        if (role == Qt::ToolTipRole && column == overview::Marks)
+            return overview::marksText(s); // the whole of a long mark
+        if (role == Qt::ForegroundRole && column == overview::Marks && !overview::marksText(s).isEmpty())
+            return QColor(style::kRed);
+        if (role == Qt::TextAlignmentRole && column != overview::Name && column != overview::Marks)
+            return int(Qt::AlignCenter);
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < overview::ColumnCount)
+            return overview::columnTitle(overview::Column(section));
+        return {};
+    }
+
+    void sort(int column, Qt::SortOrder order) override
+    {
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        // Column -1 (no sort chosen) is the listing's order.
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
+            if (column < 0 || column >= overview::ColumnCount)
+                return a < b;
+            const auto c = overview::Column(column);
+            return order == Qt::AscendingOrder ? overview::before(rows_[a], rows_[b], c)
+                                               : overview::before(rows_[b], rows_[a], c);
+        });
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+
+private:
+    std::vector<overview::Summary> rows_; // in the listing's order
+    std::vector<size_t> order_;           // the rows as shown
+};
+
+ClassOverview::ClassOverview()
+    : Screen({.title = QStringLiteral("クラスのようす"), .kind = Kind::FullScreen, .fontPx = 24})
+{
+}
+
+void ClassOverview::FormCreate()
+{
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("クラスのようす"), {16, 8}, 35, Qt::white);
+    const auto made = kit::buttons(this, {
+        {"Label2", "Image1", QStringLiteral("もどる"), {711, 20}, {704, 0}, {81, 65}, 24, Qt::AllButtons,
+         [this] { Label2Click(); }},
+    });
+    Label2 = made[0].label;
+    Image1 = made[0].picture;
+
+    table_ = new OverviewTable(this);
+    Grid = new QTableView(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->setModel(table_);
+    Grid->setFont(style::font(16, true));
+    Grid->horizontalHeader()->setFont(style::font(15, true));
+    style::setColour(Grid, QPalette::Base, Qt::white);
+    style::setColour(Grid, QPalette::Text, Qt::black);
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid->setWordWrap(false);
+    Grid->verticalHeader()->hide();
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->verticalHeader()->setDefaultSectionSize(30);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    Grid->horizontalHeader()->setHighlightSections(false);
+    const int widths[overview::ColumnCount] = {92, 90, 172, 104, 80, 110, 120};
+    for (int c = 0; c < overview::ColumnCount; ++c)
+        Grid->setColumnWidth(c, widths[c]);
+    Grid->horizontalHeader()->setStretchLastSection(true);
+    // No column is sorted until the teacher clicks one: the children stay in the listing's order.
+    Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    Grid->setSortingEnabled(true);
+}
+
+void ClassOverview::FormActivate()
+{
+    Grid->setGeometry(8, 72, width() - 16, height() - 80);
+    const QDate day = today();
+    std::vector<overview::Summary> rows;
+    for (const QString &name : userstore::listUsers()) {
+        try {
+            rows.push_back(overview::summarize(name, userstore::readHistory(name), day));
+        } catch (const pz::IoError &) {
+            rows.push_back(overview::withoutHistory(name)); // gone since the listing, or unreadable
+        }
+    }
+    Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    table_->reset(std::move(rows));
+    Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
+}
+
+void ClassOverview::FormCloseQuery() { table_->reset({}); }
+
+void ClassOverview::Label2Click() { Close(); }
+
+namespace classoverview {
+namespace {
+std::function<QString(const QString &)> &chooser()
+{
+    static std::function<QString(const QString &)> c;
+    return c;
+}
+} // namespace
+
+void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
+
+void saveCsv(QWidget *parent)
+{
+    const QString suggested = QDir::home().filePath(csvexport::defaultFileName(QDate::currentDate()));
+    const QString file = chooser() ? chooser()(suggested)
+                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVで保存"), suggested,
+                                                                  QStringLiteral("CSV (*.csv)"));
+    if (file.isEmpty())
+        return;
+    const csvexport::Written w = csvexport::exportClassroom(file);
+    dialogs::inform(QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file));
+}
+} // namespace classoverview

@@ -1,0 +1,162 @@
+// クラスのようす through the real screens: from the students' records to the overview, its rows in
+// the listing's order, a click on a column's header sorting it (both ways), Escape doing nothing,
+// もどる back to the students' records; and CSVで保存 from the students' records, cancelled or saved.
+#include "support/testmain.h"
+
+#include "records/classoverview.h"
+#include "records/mastergate.h"
+#include "shell/main.h"
+#include "users/userstore.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+
+using testsupport::cp932Lines;
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+void addUser(Program &p, const QString &name, const QStringList &drills)
+{
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
+}
+
+// The rows as shown: each row's cells joined with '|'.
+QStringList rows(const QTableView *v)
+{
+    QStringList out;
+    for (int r = 0; r < v->model()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < v->model()->columnCount(); ++c)
+            cells << v->model()->index(r, c).data().toString();
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
+QStringList column(const QTableView *v, int c)
+{
+    QStringList out;
+    for (int r = 0; r < v->model()->rowCount(); ++r)
+        out << v->model()->index(r, c).data().toString();
+    return out;
+}
+
+void clickHeader(QTableView *v, int section)
+{
+    QHeaderView *h = v->horizontalHeader();
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(section) + 10, h->height() / 2));
+}
+
+void clickCaption(QWidget *screen, const char *name)
+{
+    auto *w = screen->findChild<QWidget *>(QString::fromLatin1(name));
+    QVERIFY2(w, name);
+    QTest::mouseClick(w, Qt::LeftButton);
+}
+
+// Three children: 初段 climbing, 10級 stuck, one registered without drills.
+void classroom(Program &p)
+{
+    QStringList stuck{QStringLiteral("１０級,2026/12/01,9,1,合格")};
+    for (int i = 0; i < 10; ++i)
+        stuck << QStringLiteral("９級,2026/12/05,3,7,不合格");
+    addUser(p, QStringLiteral("たろう"), stuck);
+    addUser(p, QStringLiteral("はなこ"), {QStringLiteral("１級,2026/11/1,9,1,合格"), QStringLiteral("初段,2026/11/02,8,2,合格"),
+                                         QStringLiteral("こわれた")});
+    addUser(p, QStringLiteral("じろう"), {});
+}
+} // namespace
+
+class TestClassOverview : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { recorder().clear(); classoverview::setChooser({}); }
+    void throughTheScreens();
+    void saveCsv_data();
+    void saveCsv();
+};
+
+void TestClassOverview::throughTheScreens()
+{
+    Program p;
+    classroom(p);
+    ClassOverview *o = p.screens().classOverview;
+    o->today = [] { return QDate(2026, 12, 7); };
+    TForm13 *f = p.screens().studentsRecords;
+    p.screens().mainMenu->Show();
+    f->Show();
+    clickCaption(f, "Label6"); // クラスのようす
+    QCOMPARE(p.app().activeScreen(), o);
+    QVERIFY(o->isVisible());
+
+    // The listing's order, whatever the folder gives.
+    QCOMPARE(column(o->Grid, 0), userstore::listUsers());
+    QStringList expected{QStringLiteral("たろう|９級|１０級 (2026/12/01)|2026/12/05|11|0/10|つまずき"),
+                         QStringLiteral("はなこ|初段|初段 (2026/11/02)|2026/11/02|0|1/1|おやすみ こわれた行 1"),
+                         QStringLiteral("じろう||||||")};
+    QStringList shown = rows(o->Grid);
+    std::sort(shown.begin(), shown.end());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(shown, expected);
+
+    clickHeader(o->Grid, 1); // いまの級: empty, ９級, 初段
+    QCOMPARE(column(o->Grid, 0), (QStringList{QStringLiteral("じろう"), QStringLiteral("たろう"), QStringLiteral("はなこ")}));
+    clickHeader(o->Grid, 1);
+    QCOMPARE(column(o->Grid, 0), (QStringList{QStringLiteral("はなこ"), QStringLiteral("たろう"), QStringLiteral("じろう")}));
+    clickHeader(o->Grid, 3); // さいごの練習: empty, 2026/11/02, 2026/12/05
+    QCOMPARE(column(o->Grid, 0), (QStringList{QStringLiteral("じろう"), QStringLiteral("はなこ"), QStringLiteral("たろう")}));
+
+    QTest::keyClick(o->Grid, Qt::Key_Escape);
+    QTest::keyClick(o, Qt::Key_Escape);
+    QVERIFY(o->isVisible());
+    QCOMPARE(p.app().activeScreen(), o);
+
+    clickCaption(o, "Label2"); // もどる
+    QVERIFY(!o->isVisible());
+    QCOMPARE(p.app().activeScreen(), f);
+    QCOMPARE(f->ListBox1->count(), 3);
+    // Opened again: the listing's order, not the last sort.
+    clickCaption(f, "Label6");
+    QCOMPARE(column(o->Grid, 0), userstore::listUsers());
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+void TestClassOverview::saveCsv_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancelled: nothing written, nothing said") << true;
+    QTest::newRow("saved: the file and one message") << false;
+}
+
+void TestClassOverview::saveCsv()
+{
+    QFETCH(bool, cancel);
+    Program p;
+    classroom(p);
+    QTemporaryDir away;
+    const QString file = away.filePath(QStringLiteral("k.csv"));
+    QString suggested;
+    classoverview::setChooser([&](const QString &s) {
+        suggested = s;
+        return cancel ? QString() : file;
+    });
+    TForm13 *f = p.screens().studentsRecords;
+    p.screens().mainMenu->Show();
+    f->Show();
+    clickCaption(f, "Label7"); // CSVで保存
+    QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("きろく-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)));
+    QCOMPARE(QFileInfo::exists(file), !cancel);
+    if (cancel) {
+        QVERIFY(recorder().boxes.isEmpty());
+        return;
+    }
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Info);
+    QVERIFY2(recorder().boxes[0].text.startsWith(QStringLiteral("3人の記録（14回分）を保存しました。")), qPrintable(recorder().boxes[0].text));
+    QCOMPARE(p.app().activeScreen(), f);
+}
+
+PZ_GUI_TEST_MAIN(TestClassOverview)
+#include "tst_classoverview.moc"

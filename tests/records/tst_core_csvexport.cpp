@@ -1,0 +1,163 @@
+// The classroom's CSV: its exact bytes (cp932, CR LF, RFC 4180 quotes around commas and quotes,
+// double-byte names, a byte that is no character), several children in the order given, the places
+// it refuses to write (inside the classroom), and a failed read that leaves an old CSV whole. The
+// classroom itself is never written.
+#include "base/errors.h"
+#include "platform/textfile.h"
+#include "records/csvexport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+QByteArray get(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+// Every entry of the folder with its size and time: what "nothing written" is checked against.
+QStringList snapshot(const QString &dir)
+{
+    QStringList all;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        all << it.filePath() + QLatin1Char(' ') + QString::number(it.fileInfo().size()) + QLatin1Char(' ')
+                   + it.fileInfo().lastModified().toString(Qt::ISODateWithMs);
+    }
+    all.sort();
+    return all;
+}
+} // namespace
+
+class TestCsvExport : public QObject {
+    Q_OBJECT
+    QTemporaryDir room_, away_;
+    QString home_;
+private slots:
+    void init()
+    {
+        home_ = QDir::currentPath();
+        QVERIFY(QDir(room_.path()).mkpath(QStringLiteral("user")));
+        QVERIFY(QDir::setCurrent(room_.path()));
+    }
+    void cleanup()
+    {
+        QDir::setCurrent(home_);
+        QDir(room_.path() + QStringLiteral("/user")).removeRecursively();
+    }
+    void exactBytes();
+    void severalChildren();
+    void quoting_data();
+    void quoting();
+    void refused_data();
+    void refused();
+    void unreadableHistoryKeepsOldCsv();
+};
+
+void TestCsvExport::exactBytes()
+{
+    const QString name = QStringLiteral("は,な\"こ");
+    put(QStringLiteral("user/") + name + QStringLiteral(".dat"),
+        textfile::encode(QStringLiteral("級/段,日付,正解数,不正解数,合否\r\n１０級,2026/12/1,9,1,合格\r\n"
+                                        "\"初,段\",2026/12/02,9,1,合格\r\n\"a\"\"b\",2026/12/03,3,7,不合格\r\n\r\n"
+                                        "５級,2026/12/4,"))
+            + QByteArray("\xFF,1,") + textfile::encode(QStringLiteral("不合格\r\n")));
+    put(QStringLiteral("user/master.psw"), "pw\r\n");
+    const QStringList before = snapshot(room_.path());
+
+    const QString out = away_.filePath(QStringLiteral("きろく.csv"));
+    const csvexport::Written w = csvexport::exportClassroom(out);
+    QCOMPARE(w.children, 1);
+    QCOMPARE(w.rows, 4);
+    QCOMPARE(get(out).toHex(),
+             QByteArray("96bc914f2c8b892f92692c93fa95742c90b389f090942c957390b389f090942c8d8794db0d0a"
+                        "2282cd2c82c8222282b1222c8250824f8b892c323032362f31322f312c392c312c8d878a690d0a"
+                        "2282cd2c82c8222282b1222c228f892c9269222c323032362f31322f30322c392c312c8d878a690d0a"
+                        "2282cd2c82c8222282b1222c2261222262222c323032362f31322f30332c332c372c95738d878a690d0a"
+                        "2282cd2c82c8222282b1222c82548b892c323032362f31322f342c81ac2c312c95738d878a690d0a"));
+    QCOMPARE(snapshot(room_.path()), before);
+}
+
+void TestCsvExport::severalChildren()
+{
+    const std::vector<csvexport::History> all{
+        {QStringLiteral("たろう"), {QStringLiteral("級/段,日付,正解数,不正解数,合否"), QStringLiteral("１級,2026/1/01,10,0,合格")}},
+        {QStringLiteral("空"), {QStringLiteral("級/段,日付,正解数,不正解数,合否")}},
+        {QStringLiteral("はなこ"), {QStringLiteral("級/段,日付,正解数,不正解数,合否"), QStringLiteral("二段,2026/1/02,2,8,不合格"),
+                                   QStringLiteral("三段,2026/1/03,9,1")}},
+    };
+    QCOMPARE(csvexport::lines(all), (QStringList{QStringLiteral("名前,級/段,日付,正解数,不正解数,合否"),
+                                                 QStringLiteral("たろう,１級,2026/1/01,10,0,合格"),
+                                                 QStringLiteral("はなこ,二段,2026/1/02,2,8,不合格"),
+                                                 QStringLiteral("はなこ,三段,2026/1/03,9,1,")}));
+}
+
+void TestCsvExport::quoting_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain") << "１０級" << "１０級";
+    QTest::newRow("comma") << "a,b" << "\"a,b\"";
+    QTest::newRow("quote") << "a\"b" << "\"a\"\"b\"";
+    QTest::newRow("only a quote") << "\"" << "\"\"\"\"";
+    QTest::newRow("line feed") << "a\nb" << "\"a\nb\"";
+    QTest::newRow("carriage return") << "a\rb" << "\"a\rb\"";
+    QTest::newRow("blank stays bare") << "a b" << "a b";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestCsvExport::quoting()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, written);
+    QCOMPARE(csvexport::quoted(field), written);
+}
+
+void TestCsvExport::refused_data()
+{
+    QTest::addColumn<QString>("target"); // relative to the classroom
+    QTest::newRow("the classroom folder") << "k.csv";
+    QTest::newRow("the user folder, as a .dat") << "user/x.dat";
+    QTest::newRow("through .. back in") << "user/../k.csv";
+    QTest::newRow("a link to the classroom") << "LINK/k.csv";
+}
+
+void TestCsvExport::refused()
+{
+    QFETCH(QString, target);
+    put(QStringLiteral("user/はなこ.dat"), textfile::encode(QStringLiteral("級/段,日付,正解数,不正解数,合否\r\n")));
+    const QString link = away_.filePath(QStringLiteral("room"));
+    QFile::remove(link);
+    QVERIFY(QFile::link(room_.path(), link));
+    target.replace(QStringLiteral("LINK"), link);
+    const QStringList before = snapshot(room_.path());
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(target));
+    QCOMPARE(snapshot(room_.path()), before);
+}
+
+void TestCsvExport::unreadableHistoryKeepsOldCsv()
+{
+    put(QStringLiteral("user/はなこ.dat"), textfile::encode(QStringLiteral("級/段,日付,正解数,不正解数,合否\r\n")));
+    // A history larger than any the program writes is not read: that child's drills are missing.
+    QFile huge(QStringLiteral("user/たろう.dat"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(textfile::kMaxBytes + 1));
+    huge.close();
+    const QString out = away_.filePath(QStringLiteral("old.csv"));
+    put(out, "old\r\n");
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(out));
+    QCOMPARE(get(out), QByteArray("old\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestCsvExport)
+#include "tst_core_csvexport.moc"
