@@ -87,12 +87,10 @@ ClassOverview::ClassOverview()
 void ClassOverview::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("クラスのようす"), {16, 8}, 35, Qt::white);
-    const auto made = kit::buttons(this, {
-        {"Label2", "Image1", QStringLiteral("もどる"), {711, 20}, {704, 0}, {81, 65}, 24, Qt::AllButtons,
+    kit::buttons(this, {
+        {{"Label2", &Label2}, {"Image1", &Image1}, QStringLiteral("もどる"), {711, 20}, {704, 0}, {81, 65}, 24, Qt::AllButtons,
          [this] { Label2Click(); }},
     });
-    Label2 = made[0].label;
-    Image1 = made[0].picture;
 
     table_ = new OverviewTable(this);
     Grid = new QTableView(this);

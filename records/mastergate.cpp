@@ -41,9 +41,9 @@ void TForm13::FormCreate()
     // The class as a whole, in the band under the list and the table.
     const QSize bar(177, 40);
     kit::buttons(this, {
-        {"Label6", "Image5", QStringLiteral("クラスのようす"), {21, 559}, {8, 552}, bar, 20, Qt::AllButtons,
+        {{"Label6"}, {"Image5"}, QStringLiteral("クラスのようす"), {21, 559}, {8, 552}, bar, 20, Qt::AllButtons,
          [this] { asScreen(screens().classOverview)->Show(); }},
-        {"Label7", "Image6", QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
+        {{"Label7"}, {"Image6"}, QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
          [this] { classoverview::saveCsv(this); }},
     });
 

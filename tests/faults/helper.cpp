@@ -58,8 +58,8 @@ int run(const QStringList &a)
     } else if (cmd == QLatin1String("flush-pending")) {
         say(QStringLiteral("ok ") + pending::flushHere()); // as the main menu does at a start
     } else if (cmd == QLatin1String("delete")) {
-        const auto leftOver = userstore::deleteUser(a.value(1));
-        say(leftOver ? QStringLiteral("error ") + leftOver->text() : QStringLiteral("ok"));
+        const userstore::DeleteResult result = userstore::deleteUser(a.value(1));
+        say(result.error ? QStringLiteral("error ") + result.error->text() : QStringLiteral("ok"));
     } else if (cmd == QLatin1String("read-password")) {
         say(QStringLiteral("ok ") + userstore::readPassword(a.value(1)));
     } else if (cmd == QLatin1String("read-history")) {
