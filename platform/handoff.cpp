@@ -34,7 +34,7 @@ public:
 };
 } // namespace
 
-// The hidden window: a plain object living on the receiving thread.
+// The receiving end: a plain object living on the receiving thread, to which messages are posted.
 class Receiver : public QObject {
 public:
     explicit Receiver(std::weak_ptr<Line> line) : line_(std::move(line)) {}

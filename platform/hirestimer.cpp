@@ -14,7 +14,8 @@
 namespace hirestimer {
 
 // ---------------------------------------------------------------------------------------------
-// Periodic events: one timer thread serves them all, as the platform's multimedia timer does.
+// Periodic events: one timer thread serves them all, taking their deadlines in order, so that the
+// flash screen's two timers (the number and the gap) never compete as two threads would.
 //
 // The thread sleeps to absolute CLOCK_MONOTONIC deadlines. It waits on a condition variable
 // (std::condition_variable::wait_until on steady_clock is pthread_cond_clockwait with

@@ -1,8 +1,8 @@
 #pragma once
 // Ticks on time to the millisecond, which Qt's timers do not promise (they wait behind whatever the
 // GUI thread's event loop is doing): periodic events served by a timer thread of their own, which
-// sleeps to absolute deadlines on the monotonic clock, and a synchronous hand-off with a time limit
-// from that thread to the thread that owns a receiving object, so that a busy receiver costs a
+// sleeps to absolute deadlines on the monotonic clock. The ticks reach the GUI thread through the
+// synchronous hand-off with a time limit in platform/handoff.h, so that a busy receiver costs a
 // tick, never a late one.
 //
 // QtCore only: the GUI thread is simply the thread on which the receiving object lives.

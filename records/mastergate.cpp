@@ -3,12 +3,10 @@
 #include "base/errors.h"
 #include "records/classoverview.h"
 #include "records/recordgrid.h"
-#include "settings/settei.h"
 #include "shell/app.h"
 #include "shell/kit.h"
 #include "shell/main.h"
 #include "shell/widgets.h"
-#include "users/delkakunin.h"
 #include "users/userstore.h"
 
 #include <QListWidget>
@@ -90,8 +88,8 @@ void TForm13::ListBox1Click()
     StringGrid1->load(userstore::readHistory(name));
 }
 
-void TForm13::Label4Click() { screens().settingsEditor->Show(); }
-void TForm13::Label3Click() { screens().deletionConfirm->ShowModal(); }
+void TForm13::Label4Click() { asScreen(screens().settingsEditor)->Show(); }
+void TForm13::Label3Click() { asScreen(screens().deletionConfirm)->ShowModal(); }
 void TForm13::Label2Click() { Close(); }
 
 QString TForm13::shownUser() const

@@ -1,6 +1,5 @@
 #include "users/mstgtpass.h"
 
-#include "records/mastergate.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
@@ -38,7 +37,7 @@ void TForm14::Edit1KeyPress(int &key)
     const bool right = userstore::passwordMatches(master, Edit1->text());
     Edit1->clear();
     if (right) {
-        screens().studentsRecords->Show();
+        asScreen(screens().studentsRecords)->Show();
         Close();
     } else {
         dialogs::warn(QStringLiteral("パワードが違います"));

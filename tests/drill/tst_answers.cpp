@@ -60,21 +60,12 @@ void flashed(Program &p, int q, int sum)
 }
 
 // Types text key by key; characters beyond Latin-1 arrive as key events carrying that text.
-void typeText(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
 
 QColor textColour(QWidget *w) { return w->palette().color(QPalette::Active, QPalette::WindowText); }
 
 void typeAnswer(TForm5 *box, const QString &typed)
 {
-    typeText(box->Edit1, typed);
+    testsupport::type(box->Edit1, typed);
     QTest::keyClick(box->Edit1, Qt::Key_Return);
 }
 } // namespace
@@ -167,7 +158,7 @@ void TestAnswers::keyFilter()
     Program p;
     TForm5 *box = p.screens().answerBox;
     box->Show();
-    typeText(box->Edit1, keys);
+    testsupport::type(box->Edit1, keys);
     QCOMPARE(box->Edit1->text(), field);
 
     QTest::keyClick(box->Edit1, Qt::Key_Backspace);
