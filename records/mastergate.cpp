@@ -1,6 +1,7 @@
 #include "records/mastergate.h"
 
 #include "base/errors.h"
+#include "records/certificate.h"
 #include "records/classoverview.h"
 #include "records/recordgrid.h"
 #include "shell/app.h"
@@ -43,6 +44,8 @@ void TForm13::FormCreate()
          [this] { asScreen(screens().classOverview)->Show(); }},
         {{"Label7"}, {"Image6"}, QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
          [this] { classoverview::saveCsv(this); }},
+        {{"Label8"}, {"Image7"}, QStringLiteral("合格証"), {436, 559}, {378, 552}, bar, 20, Qt::AllButtons,
+         [this] { certificate::save(this, shownUser()); }},
     });
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);

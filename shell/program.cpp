@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "platform/signals.h"
 #include "platform/sound.h"
+#include "records/certificate.h"
 #include "records/csvexport.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QList>
 
 #include <csignal>
@@ -226,6 +228,34 @@ int exportMode(int argc, char **argv)
     }
     return 0;
 }
+// "pikazan --certificate NAME FILE.pdf [DIR]": the certificate of NAME's latest pass in the
+// classroom DIR (the current folder when left out), painted without a display.
+int certificateMode(int argc, char **argv)
+{
+    // Painting needs a GUI application; the offscreen platform does without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    const QString name = QString::fromLocal8Bit(argv[2]);
+    // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[3])));
+    const QString dir = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QDir::currentPath();
+    if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
+        return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
+    if (!QDir::setCurrent(dir))
+        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    try {
+        const std::optional<certificate::Pass> pass = certificate::make(name, file);
+        if (!pass)
+            return fail(QStringLiteral("%1さんには まだ合格した級がありません。").arg(name));
+        std::printf("%s\n", QStringLiteral("%1さんの合格証（%2）を保存しました: %3")
+                                .arg(name, overview::gradeText(pass->grade), file).toUtf8().constData());
+    } catch (const pz::Error &e) {
+        return fail(e.text());
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -243,6 +273,13 @@ int main(int argc, char **argv)
             return 2;
         }
         return exportMode(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--certificate") == 0) {
+        if (argc != 4 && argc != 5) {
+            std::fputs("使い方: pikazan --certificate 名前 PDFファイル [教室フォルダ]\n", stderr);
+            return 2;
+        }
+        return certificateMode(argc, argv);
     }
     for (const char *option : {"--setup-classroom", "--set-master-password"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {

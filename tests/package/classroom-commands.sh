@@ -2,7 +2,8 @@
 # The administrator's classroom commands through the real program, without a display:
 # pikazan --setup-classroom DIR and pikazan --set-master-password DIR, the password on standard
 # input (a pipe, and a terminal where it is typed twice without echo); exit codes, the one line
-# each prints, what lands on disk; and the teacher's pikazan --export-csv FILE [DIR].
+# each prints, what lands on disk; and the teacher's pikazan --export-csv FILE [DIR] and
+# pikazan --certificate NAME FILE.pdf [DIR].
 # Usage: classroom-commands.sh <pikazan: the program or the launcher> <the classroom template>
 set -u
 pikazan="$(readlink -f "$1")"; template="$(readlink -f "$2")"
@@ -145,5 +146,23 @@ check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
 same "  ... the classroom untouched by all of these" "$before" "$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
 run '' --export-csv
 same "export-csv without a file: usage, exit 2" 2 "$rc"
+
+# The certificate: はな,こ has passed, ゆき has not.
+printf '級/段,日付,正解数,不正解数,合否\r\n９級,2026/12/2,3,7,不合格\r\n' | iconv -f UTF-8 -t CP932 >"$room/user/ゆき.dat"
+before="$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+run '' --certificate 'はな,こ' "$tmp/csv/c.pdf" "$room"
+same "certificate: exit 0" 0 "$rc"
+same "  ... one line" "はな,こさんの合格証（１０級）を保存しました: $tmp/csv/c.pdf" "$out"
+same "  ... the page's text" "合格証 はな,こ さん １０級 合格 2026年12月1日 検定用ぴかざん" \
+  "$(pdftotext "$tmp/csv/c.pdf" - | grep -E '合格証|さん$|級 合格|年|ぴかざん' | tr '\n' ' ' | sed 's/ $//')"
+run '' --certificate 'ゆき' "$tmp/csv/y.pdf" "$room"
+same "certificate without a pass: exit 1" 1 "$rc"
+check "  ... saying so" grep -qF "ゆきさんには まだ合格した級がありません" <<<"$err"
+check "  ... no file" test ! -e "$tmp/csv/y.pdf"
+run '' --certificate 'はな,こ' "$room/c.pdf" "$room"
+same "certificate into the classroom: exit 1" 1 "$rc"
+same "  ... the classroom untouched" "$before" "$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+run '' --certificate 'はな,こ'
+same "certificate without a file: usage, exit 2" 2 "$rc"
 
 finish

@@ -1,0 +1,152 @@
+#include "records/certificate.h"
+
+#include "base/errors.h"
+#include "shell/dialogs.h"
+#include "shell/style.h"
+#include "users/userstore.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace certificate {
+
+std::optional<Pass> latestPass(const QString &name, const QStringList &lines)
+{
+    for (qsizetype i = lines.size() - 1; i >= 1; --i) {
+        const std::optional<overview::Drill> d = overview::parseDrill(lines[i]);
+        if (d && d->passed)
+            return Pass{name, d->grade, d->date};
+    }
+    return std::nullopt;
+}
+
+QString nameLine(const Pass &p) { return p.name + QStringLiteral(" さん"); }
+QString gradeLine(const Pass &p) { return overview::gradeText(p.grade) + QStringLiteral(" 合格"); }
+QString dateLine(const Pass &p)
+{
+    return QStringLiteral("%1年%2月%3日").arg(p.date.year()).arg(p.date.month()).arg(p.date.day());
+}
+
+QString defaultFileName(const QString &name) { return QStringLiteral("合格証-%1.pdf").arg(name); }
+
+namespace {
+// The design font with IPA P Gothic named behind it: the command line has no application that maps
+// the design font's name.
+QFont face(int px, bool bold = false)
+{
+    QFont f = style::font(px, bold);
+    QStringList families = f.families();
+    families << QStringLiteral("IPAPGothic");
+    f.setFamilies(families);
+    return f;
+}
+
+void paint(QPainter &p, const Pass &pass, const QRect page)
+{
+    const int w = page.width(), h = page.height();
+    const QColor ink = style::kDarkBlue;
+    // A calm frame: a broad line with a thin one inside it.
+    const int m = w / 14;
+    QRect outer = page.adjusted(m, m, -m, -m);
+    p.setPen(QPen(ink, w / 120.0));
+    p.drawRect(outer);
+    p.setPen(QPen(ink, w / 600.0));
+    p.drawRect(outer.adjusted(w / 50, w / 50, -w / 50, -w / 50));
+
+    const auto line = [&](const QString &text, int px, bool bold, double top, double height, const QColor &colour) {
+        p.setFont(face(px, bold));
+        p.setPen(colour);
+        p.drawText(QRect(page.left(), page.top() + int(h * top), w, int(h * height)), Qt::AlignCenter, text);
+    };
+    line(QStringLiteral("合格証"), w / 9, true, 0.13, 0.12, ink);
+    line(nameLine(pass), w / 16, false, 0.32, 0.08, Qt::black);
+    line(gradeLine(pass), w / 14, true, 0.44, 0.09, Qt::black);
+    line(QStringLiteral("あなたは 上の級に 合格しました。"), w / 32, false, 0.57, 0.05, Qt::black);
+    line(QStringLiteral("よく がんばりました。"), w / 32, false, 0.62, 0.05, Qt::black);
+    line(dateLine(pass), w / 28, false, 0.72, 0.05, Qt::black);
+    line(style::programTitle(), w / 22, false, 0.80, 0.06, ink);
+}
+} // namespace
+
+void writePdf(const Pass &pass, const QString &file)
+{
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setResolution(300);
+        writer.setTitle(QStringLiteral("合格証 %1").arg(pass.name));
+        writer.setCreator(style::programTitle());
+        QPainter p;
+        if (!p.begin(&writer))
+            throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
+        paint(p, pass, QRect(QPoint(0, 0), writer.pageLayout().fullRectPixels(writer.resolution()).size()));
+        p.end();
+    }
+    // All at once: the old file stays until the new one is complete.
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf.data()) != pdf.data().size() || !out.commit())
+        throw pz::IoError(file, out.errorString());
+}
+
+std::optional<Pass> make(const QString &name, const QString &file)
+{
+    const QString room = QDir::current().canonicalPath();
+    const QFileInfo info(QDir::current().absoluteFilePath(file));
+    QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        folder = info.absolutePath();
+    // The classroom holds only the program's own files.
+    if (folder == room || folder.startsWith(room + QLatin1Char('/')))
+        throw pz::IoError(file, QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください"));
+    if (!userstore::listUsers().contains(name))
+        throw pz::IoError(name, QStringLiteral("この名前は登録されていません"));
+    const std::optional<Pass> pass = latestPass(name, userstore::readHistory(name));
+    if (pass)
+        writePdf(*pass, file);
+    return pass;
+}
+
+namespace {
+std::function<QString(const QString &)> &chooser()
+{
+    static std::function<QString(const QString &)> c;
+    return c;
+}
+QString noPass(const QString &name) { return QStringLiteral("%1さんには まだ合格した級がありません。").arg(name); }
+} // namespace
+
+void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
+
+void save(QWidget *parent, const QString &name)
+{
+    if (name.isEmpty()) {
+        dialogs::inform(QStringLiteral("合格証を作る名前を選んでください。"));
+        return;
+    }
+    // Said before the dialog: a child with no pass has nothing to save.
+    if (!latestPass(name, userstore::readHistory(name))) {
+        dialogs::inform(noPass(name));
+        return;
+    }
+    const QString suggested = QDir::home().filePath(defaultFileName(name));
+    const QString file = chooser() ? chooser()(suggested)
+                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("合格証"), suggested,
+                                                                  QStringLiteral("PDF (*.pdf)"));
+    if (file.isEmpty())
+        return;
+    if (make(name, file))
+        dialogs::inform(QStringLiteral("%1さんの合格証を保存しました。\n%2").arg(name, file));
+    else
+        dialogs::inform(noPass(name));
+}
+
+} // namespace certificate

@@ -1,0 +1,158 @@
+// 合格証: the certificate's text as a PDF reader reads it back (pdftotext), for the latest pass of a
+// child's history; no file for a child without a pass or a target inside the classroom; and the
+// 合格証 button of the students' records, with the save dialog answered by the test.
+#include "support/testmain.h"
+
+#include "base/errors.h"
+#include "records/certificate.h"
+#include "records/mastergate.h"
+#include "shell/main.h"
+#include "users/userstore.h"
+
+#include <QListWidget>
+#include <QProcess>
+
+using testsupport::cp932Lines;
+using testsupport::Program;
+using testsupport::recorder;
+
+namespace {
+void addUser(Program &p, const QString &name, const QStringList &drills)
+{
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
+}
+
+// The page's text as pdftotext reads it, with spaces and line ends left out; compatibility forms
+// folded (NFKC), for a font may map 十 to its radical's code point.
+QString pdfText(const QString &file)
+{
+    QProcess run;
+    run.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    if (!run.waitForFinished(30000) || run.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed (poppler-utils): %1>").arg(QString::fromLocal8Bit(run.readAllStandardError()));
+    return QString::fromUtf8(run.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s"))).normalized(QString::NormalizationForm_KC);
+}
+} // namespace
+
+class TestCertificate : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { recorder().clear(); certificate::setChooser({}); }
+    void make_data();
+    void make();
+    void insideTheClassroom();
+    void throughTheButton_data();
+    void throughTheButton();
+};
+
+void TestCertificate::make_data()
+{
+    QTest::addColumn<QStringList>("drills");
+    QTest::addColumn<QStringList>("expected"); // the texts in page order; empty: no pass, no file
+    const QString header = QStringLiteral("合格証");
+    const QString program = QStringLiteral("検定用ぴかざん");
+    QTest::newRow("one pass")
+        << QStringList{QStringLiteral("１０級,2026/11/01,9,1,合格")}
+        << QStringList{header, QStringLiteral("たろうさん"), QStringLiteral("１０級合格"), QStringLiteral("2026年11月1日"), program};
+    QTest::newRow("the latest pass, not the highest; a later failure and damage ignored")
+        << QStringList{QStringLiteral("初段,2026/10/01,9,1,合格"), QStringLiteral("３級,2026/12/5,10,0,合格"),
+                       QStringLiteral("２級,2026/12/06,3,7,不合格"), QStringLiteral("１級,こわれた,9,1,合格")}
+        << QStringList{header, QStringLiteral("たろうさん"), QStringLiteral("３級合格"), QStringLiteral("2026年12月5日"), program};
+    QTest::newRow("a dan grade, a date without leading zeros") << QStringList{QStringLiteral("十段,2009/3/5,10,0,合格")}
+                                                     << QStringList{header, QStringLiteral("十段合格"), QStringLiteral("2009年3月5日")};
+    QTest::newRow("only failures: no pass") << QStringList{QStringLiteral("９級,2026/12/05,3,7,不合格")} << QStringList{};
+    QTest::newRow("no drills: no pass") << QStringList{} << QStringList{};
+}
+
+void TestCertificate::make()
+{
+    QFETCH(QStringList, drills);
+    QFETCH(QStringList, expected);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), drills);
+    QTemporaryDir away;
+    const QString file = away.filePath(QStringLiteral("c.pdf"));
+    const std::optional<certificate::Pass> pass = certificate::make(QStringLiteral("たろう"), file);
+    QCOMPARE(pass.has_value(), !expected.isEmpty());
+    QCOMPARE(QFileInfo::exists(file), !expected.isEmpty());
+    if (expected.isEmpty())
+        return;
+    const QString text = pdfText(file);
+    qsizetype at = 0;
+    for (const QString &t : expected) {
+        const QString folded = t.normalized(QString::NormalizationForm_KC);
+        const qsizetype found = text.indexOf(folded, at);
+        QVERIFY2(found >= 0, qPrintable(t + QStringLiteral(" not in order in: ") + text));
+        at = found + folded.size();
+    }
+}
+
+void TestCertificate::insideTheClassroom()
+{
+    Program p;
+    addUser(p, QStringLiteral("たろう"), {QStringLiteral("１０級,2026/11/01,9,1,合格")});
+    for (const QString &file : {QStringLiteral("c.pdf"), QStringLiteral("user/c.pdf")}) {
+        QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(QStringLiteral("たろう"), file));
+        QVERIFY(!QFileInfo::exists(file));
+    }
+    // A name that is no registered child.
+    QTemporaryDir away;
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(QStringLiteral("じろう"), away.filePath(QStringLiteral("c.pdf"))));
+}
+
+void TestCertificate::throughTheButton_data()
+{
+    QTest::addColumn<QString>("chosen"); // the name clicked in the list; "" clicks none
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("message"); // the start of the one message; "" none
+    QTest::addColumn<bool>("written");
+    QTest::newRow("a pass, saved") << QStringLiteral("たろう") << false << QStringLiteral("たろうさんの合格証を保存しました。") << true;
+    QTest::newRow("a pass, cancelled") << QStringLiteral("たろう") << true << QString() << false;
+    QTest::newRow("no pass: said, no dialog") << QStringLiteral("はなこ") << false
+                                              << QStringLiteral("はなこさんには まだ合格した級がありません。") << false;
+    QTest::newRow("no name chosen") << QString() << false << QStringLiteral("合格証を作る名前を選んでください。") << false;
+}
+
+void TestCertificate::throughTheButton()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, cancel);
+    QFETCH(QString, message);
+    QFETCH(bool, written);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), {QStringLiteral("３級,2026/12/05,10,0,合格")});
+    addUser(p, QStringLiteral("はなこ"), {QStringLiteral("９級,2026/12/05,3,7,不合格")});
+    QTemporaryDir away;
+    const QString file = away.filePath(QStringLiteral("c.pdf"));
+    QString suggested;
+    certificate::setChooser([&](const QString &s) {
+        suggested = s;
+        return cancel ? QString() : file;
+    });
+    TForm13 *f = p.screens().studentsRecords;
+    p.screens().mainMenu->Show();
+    f->Show();
+    if (!chosen.isEmpty()) {
+        const QList<QListWidgetItem *> items = f->ListBox1->findItems(chosen, Qt::MatchExactly);
+        QCOMPARE(items.size(), 1);
+        QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, {}, f->ListBox1->visualItemRect(items[0]).center());
+    }
+    auto *button = f->findChild<QWidget *>(QStringLiteral("Label8"));
+    QVERIFY(button);
+    QTest::mouseClick(button, Qt::LeftButton); // 合格証
+    QCOMPARE(QFileInfo::exists(file), written);
+    if (chosen == QStringLiteral("たろう"))
+        QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("合格証-たろう.pdf"));
+    else
+        QVERIFY(suggested.isEmpty()); // no dialog
+    QCOMPARE(recorder().boxes.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(recorder().boxes[0].text.startsWith(message), qPrintable(recorder().boxes[0].text));
+    if (written)
+        QVERIFY(pdfText(file).contains(QStringLiteral("たろうさん")));
+    QCOMPARE(p.app().activeScreen(), f);
+}
+
+PZ_GUI_TEST_MAIN(TestCertificate)
+#include "tst_certificate.moc"
