@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "records/csvexport.h"
+#include "records/progresschart.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/style.h"
@@ -116,10 +117,16 @@ void ClassOverview::FormCreate()
     // No column is sorted until the teacher clicks one: the children stay in the listing's order.
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     Grid->setSortingEnabled(true);
+    connect(Grid, &QTableView::clicked, this, &ClassOverview::GridClick);
+
+    Chart = new ProgressChart(this);
+    Chart->hide();
 }
 
 void ClassOverview::FormActivate()
 {
+    Chart->hide();
+    Chart->setCourse({}, {});
     Grid->setGeometry(8, 72, width() - 16, height() - 80);
     const QDate day = today();
     std::vector<overview::Summary> rows;
@@ -138,6 +145,26 @@ void ClassOverview::FormActivate()
 void ClassOverview::FormCloseQuery() { table_->reset({}); }
 
 void ClassOverview::Label2Click() { Close(); }
+
+void ClassOverview::GridClick(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const QString name = table_->index(index.row(), overview::Name).data().toString();
+    overview::Course course;
+    try {
+        course = overview::course(userstore::readHistory(name));
+    } catch (const pz::IoError &) {
+        // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
+    }
+    // The table keeps the upper part, still scrollable and sortable; the chart takes the rest.
+    const int split = 72 + 6 * 30 + 26;
+    Grid->setGeometry(8, 72, width() - 16, split - 72);
+    Chart->setGeometry(8, split + 6, width() - 16, height() - split - 14);
+    Chart->setCourse(name, std::move(course));
+    Chart->show();
+    Grid->scrollTo(index);
+}
 
 namespace classoverview {
 namespace {

@@ -14,6 +14,7 @@ class Picture;
 class QLabel;
 class QTableView;
 class OverviewTable;
+class ProgressChart;
 
 namespace classoverview {
 // CSVで保存: asks where (a save dialog, by default きろく-<today>.csv in the home folder), writes
@@ -37,11 +38,13 @@ public:
     Picture *Image1 = nullptr;    // もどる
     ClickLabel *Label2 = nullptr; // もどる
     QTableView *Grid = nullptr;   // one row per child; a click on a column's header sorts by it
+    ProgressChart *Chart = nullptr; // the clicked child's climb, under the table; hidden until a click
 
     // The day the day-counting rules count from; the clock's date unless a test pins it.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
 
     void Label2Click();
+    void GridClick(const QModelIndex &index);
 
 private:
     OverviewTable *table_ = nullptr;

@@ -118,6 +118,20 @@ std::optional<Drill> parseDrill(QStringView line)
     return d;
 }
 
+Course course(const QStringList &lines)
+{
+    Course c;
+    c.drills.reserve(size_t(std::max<qsizetype>(lines.size() - 1, 0)));
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (std::optional<Drill> d = parseDrill(lines[i]))
+            c.drills.push_back(*d);
+        else
+            ++c.damaged;
+    }
+    std::stable_sort(c.drills.begin(), c.drills.end(), [](const Drill &a, const Drill &b) { return a.date < b.date; });
+    return c;
+}
+
 Summary withoutHistory(const QString &name)
 {
     Summary s;

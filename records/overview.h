@@ -12,6 +12,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <vector>
 
 namespace overview {
 
@@ -34,6 +35,16 @@ struct Drill {
 };
 // One history line as a drill, or nothing when the line is damaged.
 std::optional<Drill> parseDrill(QStringView line);
+
+// A child's drills for the progress chart, from all lines of the history file (line 1, the header,
+// is not a drill): sorted by date, since the chart's axis is time and a clock set wrong once must
+// not draw the climb backwards; drills of one day keep the file's order. Damaged lines are left
+// out and counted.
+struct Course {
+    std::vector<Drill> drills;
+    int damaged = 0;
+};
+Course course(const QStringList &lines);
 
 inline constexpr int kRecentDays = 7;  // "7日の回数": today and the six days before it
 inline constexpr int kWindow = 10;     // "いまの級の合格": the last ten drills at the current grade

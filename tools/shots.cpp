@@ -14,6 +14,8 @@
 #include "records/classoverview.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
+#include "records/progresschart.h"
+#include "platform/textfile.h"
 #include "records/recordgrid.h"
 #include "users/delete.h"
 #include "users/delkakunin.h"
@@ -192,6 +194,46 @@ int main(int argc, char **argv)
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(1) + 10, h->height() / 2));
     }
     shot(QStringLiteral("14b-class-overview-by-grade"));
+    click(s.classOverview, "Label2");
+
+    // The progress charts: a child of five drills, and one of 10,000 over four years, written in one go.
+    userstore::createUser(QStringLiteral("なおき"), QStringLiteral("pass6"));
+    const QStringList five{QStringLiteral("１０級,2009/2/02,8,2,合格"), QStringLiteral("９級,2009/2/09,5,5,不合格"),
+                           QStringLiteral("９級,2009/2/16,9,1,合格"), QStringLiteral("８級,2009/2/23,6,4,不合格"),
+                           QStringLiteral("８級,2009/3/02,8,2,合格")};
+    for (const QString &line : five)
+        userstore::appendDrill(QStringLiteral("なおき"), line);
+    userstore::createUser(QStringLiteral("めぐみ"), QStringLiteral("pass7"));
+    {
+        QString many;
+        for (int i = 0; i < 10000; ++i) {
+            const int grade = std::min(19, i / 520 + (i % 520 > 440 && i % 3 == 0 ? 1 : 0)); // a try one grade up now and then
+            const QDate day = QDate(2005, 4, 1).addDays(i * 1460 / 10000);
+            const int right = 4 + (i * 7 + i / 13) % 7;
+            const bool passed = right >= 9 && i % 4 == 0;
+            many += QStringLiteral("%1,%2,%3,%4,%5\r\n").arg(settings::gradeName(grade < 10 ? 10 - grade : grade + 1),
+                                                             day.toString(QStringLiteral("yyyy/MM/dd"))).arg(right).arg(10 - right)
+                        .arg(passed ? QStringLiteral("合格") : QStringLiteral("不合格"));
+        }
+        QFile history(userstore::recordPath(QStringLiteral("めぐみ")));
+        history.open(QIODevice::Append);
+        history.write(textfile::encode(many));
+        history.close();
+    }
+    click(s.studentsRecords, "Label6");
+    const auto clickChild = [&](const QString &name) {
+        QAbstractItemModel *m = s.classOverview->Grid->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->index(r, 0).data().toString() == name) {
+                s.classOverview->Grid->scrollTo(m->index(r, 0));
+                QTest::mouseClick(s.classOverview->Grid->viewport(), Qt::LeftButton, {},
+                                  s.classOverview->Grid->visualRect(m->index(r, 1)).center());
+            }
+    };
+    clickChild(QStringLiteral("なおき"));
+    shot(QStringLiteral("14c-chart-5-drills"));
+    clickChild(QStringLiteral("めぐみ"));
+    shot(QStringLiteral("14d-chart-10000-drills"));
     click(s.classOverview, "Label2");
     click(s.studentsRecords, "Label2");
 

@@ -5,6 +5,7 @@
 
 #include "records/classoverview.h"
 #include "records/mastergate.h"
+#include "records/progresschart.h"
 #include "shell/main.h"
 #include "users/userstore.h"
 
@@ -76,6 +77,7 @@ private slots:
     void throughTheScreens();
     void saveCsv_data();
     void saveCsv();
+    void chartOfTheClickedRow();
 };
 
 void TestClassOverview::throughTheScreens()
@@ -120,6 +122,47 @@ void TestClassOverview::throughTheScreens()
     // Opened again: the listing's order, not the last sort.
     clickCaption(f, "Label6");
     QCOMPARE(column(o->Grid, 0), userstore::listUsers());
+    QVERIFY(recorder().boxes.isEmpty());
+}
+
+// A click on a row shows that child's chart under the table, which stays there, sorted and clickable;
+// opened again, the overview shows no chart until the next click.
+void TestClassOverview::chartOfTheClickedRow()
+{
+    Program p;
+    classroom(p);
+    ClassOverview *o = p.screens().classOverview;
+    TForm13 *f = p.screens().studentsRecords;
+    p.screens().mainMenu->Show();
+    f->Show();
+    clickCaption(f, "Label6");
+    QVERIFY(!o->Chart->isVisible());
+
+    clickHeader(o->Grid, 3); // じろう, はなこ, たろう
+    const auto clickRow = [&](int row) {
+        const QRect r = o->Grid->visualRect(o->Grid->model()->index(row, 1));
+        QTest::mouseClick(o->Grid->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    clickRow(1);
+    QVERIFY(o->Chart->isVisible());
+    QCOMPARE(o->Chart->childName(), QStringLiteral("はなこ"));
+    QCOMPARE(o->Chart->accessibleDescription(), QStringLiteral("はなこ：2回（合格 2、不合格 0）、こわれた行 1"));
+    QCOMPARE(o->Chart->markedColumns(), 2); // two days apart
+    QVERIFY(o->Grid->geometry().bottom() < o->Chart->geometry().top());
+
+    clickRow(2);
+    QCOMPARE(o->Chart->childName(), QStringLiteral("たろう"));
+    QCOMPARE(o->Chart->drillCount(), 11);
+    QCOMPARE(o->Chart->markedColumns(), 2); // ten drills on one day gathered in one column
+    clickRow(0);
+    QCOMPARE(o->Chart->childName(), QStringLiteral("じろう"));
+    QCOMPARE(o->Chart->drillCount(), 0);
+
+    QTest::keyClick(o->Chart, Qt::Key_Escape);
+    QVERIFY(o->isVisible());
+    clickCaption(o, "Label2");
+    clickCaption(f, "Label6");
+    QVERIFY(!o->Chart->isVisible());
     QVERIFY(recorder().boxes.isEmpty());
 }
 

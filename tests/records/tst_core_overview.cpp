@@ -29,6 +29,8 @@ private slots:
     void rules();
     void sortOrder_data();
     void sortOrder();
+    void courseOf_data();
+    void courseOf();
 };
 
 void TestOverview::rules_data()
@@ -124,6 +126,39 @@ void TestOverview::sortOrder()
     const Summary b = summarize(QStringLiteral("b"), QStringList{kHeader} + higher, kToday);
     QVERIFY(before(a, b, Column(column)));
     QVERIFY(!before(b, a, Column(column)));
+}
+
+// The progress chart's drills: each as grade step:date:right:合否 (1 = 合格), and the damaged count.
+void TestOverview::courseOf_data()
+{
+    QTest::addColumn<QStringList>("drills");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("damaged");
+
+    QTest::newRow("header only") << QStringList{} << "" << 0;
+    QTest::newRow("ordinary, both spellings of a grade")
+        << QStringList{fail("10級", "2026/12/1"), pass("１０級", "2026/12/02"), QStringLiteral("十段,2026/12/03,10,0,合格")}
+        << "0:2026-12-01:3:0 0:2026-12-02:9:1 19:2026-12-03:10:1" << 0;
+    QTest::newRow("damaged lines skipped and counted")
+        << QStringList{pass("３級", "2026/12/1"), QStringLiteral("３級,2026/2/30,9,1,合格"), QString(),
+                       QStringLiteral("３級,2026/12/2,9,1"), QStringLiteral("１１級,2026/12/2,9,1,合格"), fail("初段", "2026/12/3")}
+        << "7:2026-12-01:9:1 10:2026-12-03:3:0" << 4;
+    QTest::newRow("dates out of order sorted, one day keeps the file's order")
+        << QStringList{pass("５級", "2026/12/5"), fail("６級", "2026/12/1"), fail("４級", "2026/12/5"), pass("６級", "2026/12/1")}
+        << "4:2026-12-01:3:0 4:2026-12-01:9:1 5:2026-12-05:9:1 6:2026-12-05:3:0" << 0;
+}
+
+void TestOverview::courseOf()
+{
+    QFETCH(QStringList, drills);
+    QFETCH(QString, expected);
+    QFETCH(int, damaged);
+    const Course c = course(QStringList{kHeader} + drills);
+    QStringList got;
+    for (const Drill &d : c.drills)
+        got << QStringLiteral("%1:%2:%3:%4").arg(d.grade).arg(d.date.toString(Qt::ISODate)).arg(d.correct).arg(d.passed ? 1 : 0);
+    QCOMPARE(got.join(QLatin1Char(' ')), expected);
+    QCOMPARE(c.damaged, damaged);
 }
 
 QTEST_APPLESS_MAIN(TestOverview)
