@@ -1,6 +1,7 @@
 #include "drill/drillsession.h"
 
 #include "drill/drillrules.h"
+#include "drill/flashrules.h"
 
 void DrillSession::ended()
 {
@@ -13,7 +14,7 @@ void DrillSession::ended()
     questionNo_ = 0;
     answeredCount_ = 0;
     correctCount_ = 0;
-    current_.clear();
+    freshQuestion();
 }
 
 void DrillSession::numberShown(int number)
@@ -25,15 +26,24 @@ void DrillSession::numberShown(int number)
     runningSum_ += number;
 }
 
-void DrillSession::questionFinished()
+void DrillSession::questionFinished(const pace::QuestionPace &pace)
 {
     ++questionNo_;
     if (questionNo_ >= 1 && questionNo_ <= kQuestions) {
         const int i = questionNo_ - 1;
         correct_[i] = QString::number(runningSum_);
         questions_[i] = Question{current_, runningSum_, QString(), false};
+        paces_[i] = pace;
     }
-    current_.clear();
+    freshQuestion();
+}
+
+void DrillSession::freshQuestion()
+{
+    // A list of its own with room for a whole question: the next question's numbers are kept
+    // without an allocation while they flash (clearing a list frees its room).
+    current_ = QList<int>();
+    current_.reserve(flashrules::kMaxCount);
 }
 
 DrillSession::Answered DrillSession::answered(const QString &typed, const Owner &owner)
@@ -65,8 +75,11 @@ void DrillSession::fixRecord(const Owner &owner)
     // The counts are the sheet's: its rows compared as texts, not the count that decided the verdict.
     const drillrules::Marks marks = drillrules::markRows(QStringList(correct_.begin(), correct_.end()),
                                                         QStringList(typed_.begin(), typed_.end()));
-    record_ = Record{owner.user, drillrules::historyLine(owner.gradeName, owner.today, marks.correct,
-                                                         marks.incorrect, verdict_)};
+    record_ = Record{owner.user,
+                     drillrules::historyLine(owner.gradeName, owner.today, marks.correct, marks.incorrect, verdict_),
+                     pace::line(QDateTime(owner.today, owner.time.isValid() ? owner.time : QTime(0, 0)),
+                                owner.gradeName, paces_),
+                     pace::isLate(paces_)};
 }
 
 void DrillSession::sheetClosed()
@@ -89,4 +102,8 @@ int DrillSession::questionsKept() const
     return n;
 }
 
-void DrillSession::forgetQuestions() { questions_.fill(Question{}); }
+void DrillSession::forgetQuestions()
+{
+    questions_.fill(Question{});
+    paces_.fill(pace::QuestionPace{});
+}

@@ -2,14 +2,18 @@
 // The drill under way: the numbers of all ten questions, the running sum, the answers, the counts
 // and the verdict, moved on by the drill's events: a number shown, a question finished, a question
 // answered, the drill ended. QtCore only; one instance lives in SharedState.
+#include "drill/pace.h"
+
 #include <QDate>
 #include <QList>
+#include <QTime>
 #include <QString>
 #include <array>
 #include <optional>
 
 class DrillSession {
 public:
+    DrillSession() { freshQuestion(); }
     static constexpr int kQuestions = 10;
 
     // One question as it was flashed and answered, for a later look at it.
@@ -27,6 +31,7 @@ public:
         QString user;
         QString gradeName;
         QDate today;
+        QTime time{}; // of the verdict, for the pace line
     };
     // What an answer led to.
     struct Answered {
@@ -39,8 +44,8 @@ public:
     // number of a new drill forgets the last drill's questions.
     void numberShown(int number);
     // The question's presentation ended: the question number advances and the sum becomes its
-    // correct answer.
-    void questionFinished();
+    // correct answer; the pace it was flashed at is kept for the drill's pace line.
+    void questionFinished(const pace::QuestionPace &pace = {});
     // The answer box took an answer: counted, judged by value against the sum, stored as typed for
     // the question flashed last, and the sum starts again for the next question. After the tenth
     // question the verdict is decided and the line fixed for owner. The counts stay until the
@@ -60,7 +65,9 @@ public:
     // is written (or kept back) is the one this drill earned, for the child who did it.
     struct Record {
         QString user;
-        QString line; // without its line end
+        QString line;     // without its line end
+        QString paceLine; // the line for the user's pace file, without its line end
+        bool late = false; // the pace line says ずれあり
     };
     // The drill's line was appended, or is given up: it is never written again.
     void markRecorded() { record_.reset(); }
@@ -92,6 +99,7 @@ private:
     static bool inRange(int i) { return i >= 0 && i < kQuestions; }
     void forgetQuestions();
     void fixRecord(const Owner &owner);
+    void freshQuestion();
 
     qint32 runningSum_ = 0;
     int questionNo_ = 0;
@@ -102,4 +110,5 @@ private:
     QList<int> current_;
     std::array<QString, kQuestions> correct_, typed_;
     std::array<Question, kQuestions> questions_;
+    std::array<pace::QuestionPace, kQuestions> paces_;
 };

@@ -79,6 +79,17 @@ drillrules::Marks marksOf(const DrillSession &drill)
     return drillrules::markRows(answers, typed);
 }
 
+void appendPaceLine(const DrillSession::Record &record)
+{
+    // Only beside a history line that landed. The pace file is no record: when it cannot be written
+    // the drill goes on as if it had been, and the reason is left for whoever looks at the log.
+    try {
+        userstore::appendPace(record.user, record.paceLine);
+    } catch (const pz::Error &e) {
+        qWarning("pikazan: the pace line was not kept: %s", e.what());
+    }
+}
+
 } // namespace
 
 TForm4::TForm4()
@@ -107,6 +118,9 @@ void TForm4::FormCreate()
     Label44 = makeLabel(this, QStringLiteral("Label44"), QString(), {150, 521}, 48, kBlue);
     Label43 = makeLabel(this, QStringLiteral("Label43"), QStringLiteral("問正解    　問不正解"), {200, 522}, 48, Qt::white);
     Label45 = makeLabel(this, QStringLiteral("Label45"), QString(), {383, 522}, 48, kRed);
+    // Under the counts, calm and small: the child is told, not alarmed.
+    Label47 = makeLabel(this, QStringLiteral("Label47"), pace::busyNotice(), {150, 576}, 16, QColor(255, 255, 160));
+    Label47->hide();
 
     kit::buttons(this, {{{"Label46", &Label46}, {"Image1", &Image1}, QStringLiteral("もどる"), {728, 540}, {720, 520},
                          {81, 73}, 24, Qt::AllButtons, [this] { Label46Click(); }}});
@@ -150,6 +164,7 @@ void TForm4::openReview(int row)
 
 void TForm4::FormShow()
 {
+    Label47->hide();
     // The cells show the drill's answers: the sums of the flash screen and the texts as typed.
     const DrillSession &drill = state().drill;
     for (int i = 0; i < kRows; ++i) {
@@ -183,6 +198,7 @@ void TForm4::appendDrillLine()
     const std::optional<DrillSession::Record> record = drill.pendingRecord();
     if (!record)
         return;
+    Label47->setVisible(record->late);
     // The history file is created at registration; a missing or read-only one is an I/O error
     // for the user, and the sheet stays as it is. The line is kept aside for a later start, or,
     // when even that fails, stays with the drill for the way out.
@@ -193,6 +209,7 @@ void TForm4::appendDrillLine()
         throw failed->error;
     }
     drill.markRecorded();
+    appendPaceLine(*record);
     // The folder takes lines again: what was kept aside here follows.
     if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
         dialogs::warn(dropped);
@@ -205,9 +222,13 @@ void TForm4::recordFinishedDrill()
     if (const std::optional<DrillSession::Record> record = drill.pendingRecord()) {
         // Given up first: whatever this attempt meets, the line is never tried twice.
         drill.markRecorded();
-        if (const auto failed = pending::appendOrKeep(record->user, record->line,
-                                                      [&] { userstore::appendDrillIfRegistered(record->user, record->line); }))
+        bool appended = false;
+        if (const auto failed = pending::appendOrKeep(record->user, record->line, [&] {
+                appended = userstore::appendDrillIfRegistered(record->user, record->line);
+            }))
             throw failed->error;
+        if (appended)
+            appendPaceLine(*record);
     }
     // Lines kept aside in this classroom get one more try before the program ends.
     if (const QString dropped = pending::flushHere(); !dropped.isEmpty())

@@ -48,6 +48,8 @@ public:
     QLabel *Label44 = nullptr; // correct count
     QLabel *Label45 = nullptr; // incorrect count
     ClickLabel *Label46 = nullptr; // もどる
+    // One small line, only under a drill that may have been shown off its pace.
+    QLabel *Label47 = nullptr;
     Picture *Image1 = nullptr;
     QTimer *Timer1 = nullptr;
     // A click on a row's 問目, answer, typed answer or mark, once the sheet is filled, opens a

@@ -107,7 +107,8 @@ void TForm5::acceptAnswer()
     }
     // Counted, judged and kept first: the flash screen's activation below reads the count.
     const DrillSession::Answered step =
-        state().drill.answered(typed, {state().userName, state().gradeName, screens().resultSheet->today()});
+        state().drill.answered(typed, {state().userName, state().gradeName, screens().resultSheet->today(),
+                                      QTime::currentTime()});
     flash->setEnabled(true);
     setQuestionCaption(QStringLiteral("%1問目").arg(step.nextQuestion));
     flash->Rearm();

@@ -135,6 +135,8 @@ void TForm2::Timer1Timer()
         sound::play(sound::Cue::Countdown);
         return;
     }
+    // The question's grid starts as the first interval does.
+    meter_.begin(paceClock_(), usable);
     MMTimer2->setEnabled(true);
     Timer1->stop();
     Label1->setVisible(false);
@@ -144,6 +146,7 @@ void TForm2::Timer1Timer()
 
 void TForm2::MMTimer2Timer(QObject *)
 {
+    const pace::Clock::time_point tick = paceClock_();
     SharedState &s = state();
     ++numberIndex;
     // Consecutive numbers of a question differ; the first is compared with 0 and always taken.
@@ -167,13 +170,16 @@ void TForm2::MMTimer2Timer(QObject *)
     }
     // On screen before the handler returns, painted from the prepared digits.
     Label2->repaintChange();
+    meter_.flash(tick, paceClock_());
 }
 
 void TForm2::MMTimer3Timer(QObject *)
 {
     if (phase_ != Phase::Shown)
         return;
+    const pace::Clock::time_point tick = paceClock_();
     SharedState &s = state();
+    bool finished = false;
     Label2->setText(QString());
     phase_ = Phase::Gap;
     MMTimer2->setEnabled(true);
@@ -183,8 +189,7 @@ void TForm2::MMTimer3Timer(QObject *)
         MMTimer2->setEnabled(false);
         MMTimer3->setEnabled(false);
         phase_ = Phase::Idle;
-        if (!replaying_)
-            s.drill.questionFinished();
+        finished = true;
         Label1->setText(QString());
         Timer1->stop();
         Label1->setVisible(true);
@@ -193,6 +198,13 @@ void TForm2::MMTimer3Timer(QObject *)
         Timer4->start();
     }
     Label2->repaintChange();
+    meter_.flash(tick, paceClock_());
+    // The question ends once its last number is off the screen, so that its pace counts that too.
+    if (finished) {
+        const pace::QuestionPace measured = meter_.end();
+        if (!replaying_)
+            s.drill.questionFinished(measured);
+    }
 }
 
 void TForm2::Timer4Timer()
@@ -212,6 +224,8 @@ void TForm2::recoverMissedTick(TMMTimer *timer)
 {
     // The GUI thread was busy when a flash tick came, so that timer switched itself off and the
     // question would stall. The tick is overdue: do its work now, which also restarts the flashing.
+    // The child saw a stall, which the question's pace keeps.
+    meter_.missedTick();
     if (timer == MMTimer2 && phase_ == Phase::Gap && !MMTimer2->Enabled())
         MMTimer2Timer(MMTimer2);
     else if (timer == MMTimer3 && phase_ == Phase::Shown && !MMTimer3->Enabled())
@@ -236,6 +250,7 @@ void TForm2::FormCloseQuery()
     numberIndex = 0;
     // Idle, so that nothing left of the interrupted question (a late tick's recovery) goes on.
     phase_ = Phase::Idle;
+    meter_.end();
     replaying_ = false;
     replay_.clear();
 }

@@ -1,8 +1,11 @@
 #pragma once
 // TForm2, the flash screen: the countdown 3, 2, 1 and the numbers of one question, flashed by two
 // high-resolution timers, their sum kept as the question's correct answer; then the answer box.
+#include "drill/pace.h"
 #include "settings/rand.h"
 #include "shell/screen.h"
+
+#include <functional>
 
 
 class NumberLabel;
@@ -40,6 +43,10 @@ signals:
 public:
     // The clock the number generator reseeds from (tests pin it; UTC time of day by default).
     void setNumberClock(ClockMs clock) { numberClock_ = std::move(clock); }
+    // The clock the pace of each flash is measured by (tests make a number late with it).
+    void setPaceClock(std::function<pace::Clock::time_point()> clock) { paceClock_ = std::move(clock); }
+    // The PC check watches every flash through the same meter.
+    pace::Meter &paceMeter() { return meter_; }
 
     QLabel *Label1 = nullptr;      // countdown
     NumberLabel *Label2 = nullptr; // the flashed number
@@ -71,4 +78,6 @@ private:
     static QFont numberFont();
     void recoverMissedTick(TMMTimer *timer);
     ClockMs numberClock_ = utcTimeOfDayMs;
+    std::function<pace::Clock::time_point()> paceClock_ = [] { return pace::Clock::now(); };
+    pace::Meter meter_;
 };

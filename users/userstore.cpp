@@ -1,6 +1,7 @@
 #include "users/userstore.h"
 
 #include "base/errors.h"
+#include "drill/pace.h"
 #include "platform/permissions.h"
 #include "platform/textfile.h"
 #include "users/names.h"
@@ -20,6 +21,7 @@ QString folder() { return QStringLiteral("user"); }
 QString masterPasswordPath() { return folder() + QStringLiteral("/master.psw"); }
 QString recordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".dat"); }
 QString passwordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".psw"); }
+QString pacePath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".pace"); }
 
 QString recordHeader() { return QStringLiteral("級/段,日付,正解数,不正解数,合否"); }
 
@@ -173,6 +175,28 @@ bool appendDrillIfRegistered(const QString &name, const QString &line)
 
 QStringList readHistory(const QString &name) { return textfile::readLines(recordPath(name), -1, kOwnFiles); }
 
+void appendPace(const QString &name, const QString &line)
+{
+    FolderLock lock;
+    if (!isRegularFile(recordPath(name)))
+        return; // deleted meanwhile: no pace file for a user who is gone
+    const QString path = pacePath(name);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+        textfile::createNew(path, {pace::header(), line});
+    else
+        textfile::appendLine(path, line, kOwnFiles);
+}
+
+QStringList readPace(const QString &name)
+{
+    const QString path = pacePath(name);
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+        return {};
+    return textfile::readLines(path, -1, kOwnFiles);
+}
+
 namespace {
 // Removes one of the user's files (a link in its place too, never what it points to). Returns 0
 // when the file is gone, also when it already was, or else the system's error number.
@@ -198,6 +222,10 @@ DeleteResult deleteUser(const QString &name)
         return {Outcome::PasswordFileLeft,
                 pz::IoError(passwordPath(name),
                             pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"))};
+    if (const int err = removeUserFile(pacePath(name)))
+        return {Outcome::PaceFileLeft,
+                pz::IoError(pacePath(name),
+                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このペースのファイルが残っています。"))};
     return {};
 }
 

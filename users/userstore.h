@@ -19,6 +19,7 @@ QString folder();                 // "user"
 QString masterPasswordPath();     // "user/master.psw"
 QString recordPath(const QString &name);   // "user/<name>.dat"
 QString passwordPath(const QString &name); // "user/<name>.psw"
+QString pacePath(const QString &name);     // "user/<name>.pace"
 
 // Line 1 of every history file.
 QString recordHeader(); // "級/段,日付,正解数,不正解数,合否"
@@ -70,17 +71,25 @@ bool appendDrillIfRegistered(const QString &name, const QString &line);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);
 
+// Appends a drill's pace line (drill/pace.h) to the user's pace file, under the lock, creating the
+// file with its header when the user has none yet; only while the user is registered (name.dat is a
+// regular file). The pace file is no record: a failure throws like any other, and the caller lets
+// it go rather than stop a drill for it.
+void appendPace(const QString &name, const QString &line);
+// All lines of the user's pace file, header included; none when there is no pace file.
+QStringList readPace(const QString &name);
+
 // What deleting a user came to. The user exists as long as name.dat does: when it stays, nothing is
 // deleted and the user is kept; when only name.psw stays, the user is gone all the same and the
 // error names the file left behind, for the caller to report once its own steps are done.
 struct DeleteResult {
-    enum class Outcome { Deleted, PasswordFileLeft, Kept };
+    enum class Outcome { Deleted, PasswordFileLeft, PaceFileLeft, Kept };
     Outcome outcome = Outcome::Deleted;
     std::optional<pz::IoError> error; // why, for every outcome but Deleted
     bool userGone() const { return outcome != Outcome::Kept; }
 };
 
-// Deletes a user: name.dat, then name.psw; a file that is already gone is passed over. A name
+// Deletes a user: name.dat, then name.psw, then name.pace; a file that is already gone is passed over. A name
 // names::checkName() refuses (a path, a device, the master password file) is Kept with nothing
 // touched. Only the folder lock's own failure throws, as in every operation here, before anything
 // is deleted.

@@ -1,0 +1,112 @@
+#include "drill/pace.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace pace {
+
+namespace {
+using std::chrono::duration_cast;
+using std::chrono::microseconds;
+
+qint64 us(Clock::duration d) { return duration_cast<microseconds>(d).count(); }
+
+qint64 tenthsOf(qint64 us) { return us >= 0 ? (us + 50) / 100 : -((-us + 50) / 100); }
+
+const QString kLate = QStringLiteral("ずれあり");
+const QString kOnPace = QStringLiteral("ずれなし");
+const QString kStampFormat = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+constexpr int kFixedFields = 3; // date and time, grade, interval
+constexpr int kFields = kFixedFields + 2 * kQuestions + 1;
+} // namespace
+
+void Meter::begin(Clock::time_point start, quint32 intervalMs)
+{
+    running_ = true;
+    start_ = start;
+    interval_ = std::chrono::milliseconds(intervalMs);
+    q_ = QuestionPace{};
+    q_.intervalMs = intervalMs;
+}
+
+void Meter::flash(Clock::time_point tick, Clock::time_point painted)
+{
+    if (!running_)
+        return;
+    ++q_.flashes;
+    const Clock::time_point due = start_ + interval_ * q_.flashes;
+    q_.worstLateUs = std::max(q_.worstLateUs, us(painted - due));
+    if (q_.flashes == 1)
+        first_ = painted;
+    last_ = painted;
+    if (sink_ && sink_->size() < sink_->capacity())
+        sink_->push_back(Sample{us(tick - due), us(painted - tick)});
+}
+
+void Meter::missedTick()
+{
+    if (running_)
+        ++q_.missedTicks;
+}
+
+QuestionPace Meter::end()
+{
+    if (running_ && q_.flashes > 0)
+        q_.spanErrorUs = us(last_ - first_) - us(interval_ * (q_.flashes - 1));
+    running_ = false;
+    return q_;
+}
+
+bool isLate(const QuestionPace &q) { return q.missedTicks > 0 || tenthsOf(q.worstLateUs) > kFrameTenths; }
+
+bool isLate(const std::array<QuestionPace, kQuestions> &questions)
+{
+    return std::any_of(questions.begin(), questions.end(), [](const QuestionPace &q) { return isLate(q); });
+}
+
+QString verdictWord(bool late) { return late ? kLate : kOnPace; }
+
+QString millisecondsText(qint64 us)
+{
+    const qint64 t = tenthsOf(us);
+    const qint64 a = t < 0 ? -t : t;
+    return QStringLiteral("%1%2.%3").arg(t < 0 ? QStringLiteral("-") : QString()).arg(a / 10).arg(a % 10);
+}
+
+QString header()
+{
+    QStringList fields{QStringLiteral("日時"), QStringLiteral("級/段"), QStringLiteral("間隔ms")};
+    for (int k = 1; k <= kQuestions; ++k)
+        fields << QStringLiteral("%1問目おくれms").arg(k) << QStringLiteral("%1問目ずれms").arg(k);
+    fields << QStringLiteral("判定");
+    return fields.join(QLatin1Char(','));
+}
+
+QString line(const QDateTime &when, const QString &gradeName, const std::array<QuestionPace, kQuestions> &questions)
+{
+    QStringList fields{when.toString(kStampFormat), gradeName, QString::number(questions[0].intervalMs)};
+    for (const QuestionPace &q : questions) {
+        // A question that was not measured says nothing rather than a made-up 0.0.
+        fields << (q.flashes ? millisecondsText(q.worstLateUs) : QString())
+               << (q.flashes ? millisecondsText(q.spanErrorUs) : QString());
+    }
+    fields << verdictWord(isLate(questions));
+    return fields.join(QLatin1Char(','));
+}
+
+std::optional<Entry> parse(QStringView text)
+{
+    const QList<QStringView> fields = text.split(QLatin1Char(','));
+    if (fields.size() != kFields)
+        return std::nullopt;
+    const QDateTime when = QDateTime::fromString(fields[0].toString(), kStampFormat);
+    const QStringView verdict = fields.last();
+    if (!when.isValid() || fields[1].isEmpty() || (verdict != kLate && verdict != kOnPace))
+        return std::nullopt;
+    return Entry{when.date(), fields[1].toString(), verdict == kLate};
+}
+
+QString busyNotice() { return QStringLiteral("このパソコンがいそがしくて、すうじがおくれてでたかもしれません。"); }
+
+} // namespace pace
