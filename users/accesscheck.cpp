@@ -61,8 +61,11 @@ QList<Problem> problems()
     QStringList users = userstore::listUsers();
     std::sort(users.begin(), users.end());
     for (const QString &name : std::as_const(users))
-        if (fileFails(userstore::recordPath(name), W_OK))
-            found.append({Problem::FileNotWritable, userstore::recordPath(name)});
+        // The pace file beside the history too: a drill never stops for it, so this box is where
+        // the school hears that its lines are not being kept.
+        for (const QString &path : {userstore::recordPath(name), userstore::pacePath(name)})
+            if (fileFails(path, W_OK))
+                found.append({Problem::FileNotWritable, path});
     return found;
 }
 

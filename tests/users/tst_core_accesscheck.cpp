@@ -68,6 +68,9 @@ void TestAccessCheck::findsWhatCannotBeUsed_data()
     QTest::newRow("a child's history not writable") << QStringList{"user/hanako.dat"} << QList<int>{0444} << QList<Problem>{history("hanako")};
     QTest::newRow("histories by name") << QStringList{"user/z.dat", "user/a.dat", "user/m.dat"} << QList<int>{0444, 0444, 0644}
                                        << QList<Problem>{history("a"), history("z")};
+    QTest::newRow("pace files not writable, each after its child's history")
+        << QStringList{"user/hanako.dat", "user/hanako.pace", "user/taro.pace"} << QList<int>{0444, 0444, 0444}
+        << QList<Problem>{history("hanako"), {Problem::FileNotWritable, "user/hanako.pace"}, {Problem::FileNotWritable, "user/taro.pace"}};
     QTest::newRow("a password file is not a history") << QStringList{"user/taro.psw"} << QList<int>{0444} << QList<Problem>{};
     QTest::newRow("everything at once") << QStringList{"user/b.dat", "settei/settei.dat", "settei/", "user/"}
                                         << QList<int>{0444, 0200, 0555, 0555} << QList<Problem>{userFolder, setteiFolder, settings, history("b")};
