@@ -4,7 +4,7 @@
 //
 //   faults_helper [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
 //                 COMMAND ARGS...
-//   commands: register NAME PASSWORD | append NAME LINE | drill NAME LINE | flush-pending
+//   commands: register NAME PASSWORD | append NAME LINE | drill NAME LINE | pace NAME LINE | flush-pending
 //             | delete NAME | read-password NAME | read-history NAME | list | read-settings
 //             | grade CODE | save-settings | hang-on-term
 // Prints one result line ("ok ...", "refused <text>", "error <text>", newlines as "\n") on
@@ -55,6 +55,9 @@ int run(const QStringList &a)
             say((failed->kept ? QStringLiteral("kept ") : QStringLiteral("error ")) + failed->error.text());
         else
             say(QStringLiteral("ok ") + pending::flushHere());
+    } else if (cmd == QLatin1String("pace")) {
+        userstore::appendPace(a.value(1), a.value(2));
+        say(QStringLiteral("ok"));
     } else if (cmd == QLatin1String("flush-pending")) {
         say(QStringLiteral("ok ") + pending::flushHere()); // as the main menu does at a start
     } else if (cmd == QLatin1String("delete")) {

@@ -58,6 +58,11 @@ same "account 1 registers はな" "ok" "$(as "$one" 022 register はな pw2)"
 same "account 1 saves the settings" "ok" "$(as "$one" 022 save-settings)"
 same "account 2 reads たろう's password" "ok pw1" "$(as "$two" 077 read-password たろう)"
 same "account 2 records たろう's drill" "ok " "$(as "$two" 077 drill たろう "$l1")"
+# The pace file beside a history: made by one account, written by the others.
+p1="2026/12/07 10:00:00,１０級,567$(printf ',0.1,0.2%.0s' 1 2 3 4 5 6 7 8 9 10),ずれなし"
+same "account 2 keeps たろう's pace" "ok" "$(as "$two" 077 pace たろう "$p1")"
+same "account 1 keeps たろう's pace" "ok" "$(as "$one" 022 pace たろう "$p1")"
+same "account 1 keeps はな's pace" "ok" "$(as "$one" 022 pace はな "$p1")"
 same "account 2 registers じろう" "ok" "$(as "$two" 077 register じろう pw3)"
 same "account 2 saves the settings again" "ok" "$(as "$two" 077 save-settings)"
 same "account 1 records じろう's drill" "ok " "$(as "$one" 022 drill じろう "$l2")"
@@ -86,11 +91,12 @@ same "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name
 
 same "user/" "2775 $group" "$(modes user)"
 same "settei/ and wav/" "2775 $group|2775 $group" "$(modes settei)|$(modes wav)"
-for f in user/たろう.dat user/たろう.psw user/master.psw settei/settei.dat wav/a.wav; do
+for f in user/たろう.dat user/たろう.psw user/たろう.pace user/master.psw settei/settei.dat wav/a.wav; do
   same "$f" "664 $group" "$(modes "$f")"
 done
 same "every folder and file carries the room's group" "" "$(find "$room" ! -group "$group" -printf '%p %g\n')"
 same "the files are group-readable and writable" "" "$(find "$room" -type f ! -perm -0060 -printf '%p %m\n')"
-same "nothing else left in user/" "master.psw たろう.dat たろう.psw" \
+same "たろう's pace: its header and both lines" "3" "$(grep -c $'\r$' "$room/user/たろう.pace")"
+same "nothing else left in user/ (はな's pace went with her)" "master.psw たろう.dat たろう.pace たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"
 finish
