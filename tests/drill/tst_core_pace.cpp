@@ -1,4 +1,4 @@
-// A drill's pace: the meter's arithmetic on the grid, the verdict rule, the pace line's bytes, the
+// A drill's pace: the verdict rule, the pace line's bytes, the
 // pairing of pace lines with history lines, and the pace file beside the history.
 #include "drill/pace.h"
 #include "platform/textfile.h"
@@ -26,8 +26,6 @@ Questions onPace(quint32 interval = 99)
 class TestPace : public QObject {
     Q_OBJECT
 private slots:
-    void meter_data();
-    void meter();
     void verdict_data();
     void verdict();
     void lineBytes_data();
@@ -37,66 +35,6 @@ private slots:
     void paceFile_data();
     void paceFile();
 };
-
-void TestPace::meter_data()
-{
-    // Each flash as "tick+paint" in µs after the countdown's end; the interval is 100 ms.
-    QTest::addColumn<QList<qint64>>("ticks");
-    QTest::addColumn<QList<qint64>>("paints");
-    QTest::addColumn<int>("missed");
-    QTest::addColumn<qint64>("worstLate");
-    QTest::addColumn<qint64>("spanError");
-    QTest::addColumn<QList<qint64>>("tickLates");
-    QTest::newRow("on the grid, painted at once")
-        << QList<qint64>{100000, 200000, 300000, 400000} << QList<qint64>{0, 0, 0, 0} << 0 << qint64(0) << qint64(0)
-        << QList<qint64>{0, 0, 0, 0};
-    QTest::newRow("paint time counts as lateness")
-        << QList<qint64>{100000, 200000, 300000, 400000} << QList<qint64>{300, 700, 300, 300} << 0 << qint64(700)
-        << qint64(0) << QList<qint64>{0, 0, 0, 0};
-    QTest::newRow("one late tick shifts the rest of the question")
-        << QList<qint64>{100000, 220000, 320000, 420000} << QList<qint64>{0, 0, 0, 0} << 0 << qint64(20000)
-        << qint64(20000) << QList<qint64>{0, 20000, 20000, 20000};
-    QTest::newRow("early flashes are not late, the span shrinks")
-        << QList<qint64>{99000, 199000, 299000, 398000} << QList<qint64>{0, 0, 0, 0} << 0 << qint64(0) << qint64(-1000)
-        << QList<qint64>{-1000, -1000, -1000, -2000};
-    QTest::newRow("a missed tick is counted")
-        << QList<qint64>{100000, 290000, 390000, 490000} << QList<qint64>{0, 0, 0, 0} << 1 << qint64(90000)
-        << qint64(90000) << QList<qint64>{0, 90000, 90000, 90000};
-}
-
-void TestPace::meter()
-{
-    QFETCH(QList<qint64>, ticks);
-    QFETCH(QList<qint64>, paints);
-    QFETCH(int, missed);
-    const Clock::time_point start{std::chrono::seconds(1000)};
-    std::vector<pace::Sample> samples;
-    samples.reserve(3); // one flash fewer than the question has: the meter never grows it
-    pace::Meter m;
-    m.keepSamples(&samples);
-    m.flash(start, start); // outside a question: ignored
-    m.begin(start, 100);
-    for (qsizetype i = 0; i < ticks.size(); ++i) {
-        if (i == 1)
-            for (int k = 0; k < missed; ++k)
-                m.missedTick();
-        const Clock::time_point tick = start + std::chrono::microseconds(ticks[i]);
-        m.flash(tick, tick + std::chrono::microseconds(paints[i]));
-    }
-    const pace::QuestionPace q = m.end();
-    QCOMPARE(q.intervalMs, 100u);
-    QCOMPARE(q.flashes, int(ticks.size()));
-    QTEST(q.worstLateUs, "worstLate");
-    QTEST(q.spanErrorUs, "spanError");
-    QCOMPARE(q.missedTicks, missed);
-    QCOMPARE(samples.capacity(), size_t(3));
-    QFETCH(QList<qint64>, tickLates);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        QCOMPARE(samples[i].tickLateUs, tickLates[qsizetype(i)]);
-        QCOMPARE(samples[i].paintUs, paints[qsizetype(i)]);
-    }
-    QVERIFY(!m.isRunning());
-}
 
 void TestPace::verdict_data()
 {
