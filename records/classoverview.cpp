@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "records/csvexport.h"
+#include "records/pacemarks.h"
 #include "records/progresschart.h"
 #include "shell/dialogs.h"
 #include "shell/kit.h"
@@ -45,8 +46,13 @@ public:
         const auto column = overview::Column(index.column());
         if (role == Qt::DisplayRole)
             return overview::cellText(s, column);
-        if (role == Qt::ToolTipRole && column == overview::Marks)
-            return overview::marksText(s); // the whole of a long mark
+        if (role == Qt::ToolTipRole && column == overview::Marks) {
+            // The whole of a long mark, and what ずれあり counts.
+            QString tip = overview::marksText(s);
+            if (s.late > 0)
+                tip += QStringLiteral("\nずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回の数");
+            return tip;
+        }
         if (role == Qt::ForegroundRole && column == overview::Marks && !overview::marksText(s).isEmpty())
             return QColor(style::kRed);
         if (role == Qt::TextAlignmentRole && column != overview::Name && column != overview::Marks)
@@ -132,7 +138,8 @@ void ClassOverview::FormActivate()
     std::vector<overview::Summary> rows;
     for (const QString &name : userstore::listUsers()) {
         try {
-            rows.push_back(overview::summarize(name, userstore::readHistory(name), day));
+            const QStringList history = userstore::readHistory(name);
+            rows.push_back(overview::summarize(name, history, day, pacemarks::lateDrillsOf(name, history)));
         } catch (const pz::IoError &) {
             rows.push_back(overview::withoutHistory(name)); // gone since the listing, or unreadable
         }
@@ -153,7 +160,8 @@ void ClassOverview::GridClick(const QModelIndex &index)
     const QString name = table_->index(index.row(), overview::Name).data().toString();
     overview::Course course;
     try {
-        course = overview::course(userstore::readHistory(name));
+        const QStringList history = userstore::readHistory(name);
+        course = overview::course(history, pacemarks::lateDrillsOf(name, history));
     } catch (const pz::IoError &) {
         // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
     }

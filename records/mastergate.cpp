@@ -3,17 +3,25 @@
 #include "base/errors.h"
 #include "records/certificate.h"
 #include "records/classoverview.h"
+#include "records/pacemarks.h"
 #include "records/recordgrid.h"
 #include "shell/app.h"
 #include "shell/kit.h"
 #include "shell/main.h"
+#include "shell/style.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
 
+#include <QLabel>
 #include <QListWidget>
 
 namespace {
 const QString kTitleEnd = QStringLiteral("さんの記録");
+// For the teacher: a marked row is a drill whose pace file line says ずれあり.
+const QString kLateNote = QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回");
+// Two lines, broken where they read well, set close so that they fit the band under the title.
+const QString kLateLegend = QStringLiteral("<div style=\"line-height: 14px\">色のついた行：パソコンがいそがしく、<br>"
+                                           "数字がおくれて出たかもしれない回（ずれあり）</div>");
 
 } // namespace
 
@@ -58,6 +66,18 @@ void TForm13::FormCreate()
                                   .fontPx = 29,
                                   .border = true,
                                   .rows = 5});
+
+    // In the band between the title and the table, left of the buttons that reach down to it.
+    LateLegend = new QLabel(kLateLegend, this);
+    LateLegend->setObjectName(QStringLiteral("LateLegend"));
+    LateLegend->setFont(style::font(12, true));
+    LateLegend->setTextFormat(Qt::RichText);
+    LateLegend->setGeometry(8, 43, 322, 36);
+    LateLegend->setContentsMargins(4, 0, 4, 0);
+    LateLegend->setAutoFillBackground(true);
+    style::setColour(LateLegend, QPalette::Window, RecordGrid::markColour());
+    style::setTextColour(LateLegend, Qt::black);
+    LateLegend->hide();
 }
 
 void TForm13::FormActivate()
@@ -76,6 +96,7 @@ void TForm13::FormCloseQuery()
     Label1->clear();
     ListBox1->clear();
     StringGrid1->clearCells();
+    LateLegend->hide();
 }
 
 void TForm13::ListBox1Click()
@@ -85,10 +106,15 @@ void TForm13::ListBox1Click()
         return; // emptied or the chosen name removed: the title and the table stay
     const QString name = chosen.first()->text();
     StringGrid1->clearCells();
+    LateLegend->hide();
     Label1->setText(name + kTitleEnd);
     Label1->adjustSize();
     // A missing or unreadable history stops here: the table stays emptied under the new title.
-    StringGrid1->load(userstore::readHistory(name));
+    const QStringList history = userstore::readHistory(name);
+    StringGrid1->load(history);
+    // The pace file only adds marks: a missing or damaged one leaves the history shown unmarked.
+    StringGrid1->markRows(pacemarks::lateDrillsOf(name, history), kLateNote);
+    LateLegend->setVisible(StringGrid1->markedRows() > 0);
 }
 
 void TForm13::Label4Click() { asScreen(screens().settingsEditor)->Show(); }

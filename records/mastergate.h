@@ -32,6 +32,9 @@ public:
     // The registered users; the next activation fills it again.
     QListWidget *ListBox1 = nullptr;
     RecordGrid *StringGrid1 = nullptr;
+    // Above the table, only while the history shown has a drill whose pace was off: what the
+    // coloured rows mean, on the rows' own colour.
+    QLabel *LateLegend = nullptr;
 
     void ListBox1Click();
     void Label4Click(); // 環境設定

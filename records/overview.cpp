@@ -118,15 +118,21 @@ std::optional<Drill> parseDrill(QStringView line)
     return d;
 }
 
-Course course(const QStringList &lines)
+namespace {
+bool lateAt(const QList<bool> &late, qsizetype line) { return line < late.size() && late[line]; }
+} // namespace
+
+Course course(const QStringList &lines, const QList<bool> &late)
 {
     Course c;
     c.drills.reserve(size_t(std::max<qsizetype>(lines.size() - 1, 0)));
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (std::optional<Drill> d = parseDrill(lines[i]))
+        if (std::optional<Drill> d = parseDrill(lines[i])) {
+            d->late = lateAt(late, i);
             c.drills.push_back(*d);
-        else
+        } else {
             ++c.damaged;
+        }
     }
     std::stable_sort(c.drills.begin(), c.drills.end(), [](const Drill &a, const Drill &b) { return a.date < b.date; });
     return c;
@@ -139,7 +145,7 @@ Summary withoutHistory(const QString &name)
     return s;
 }
 
-Summary summarize(const QString &name, const QStringList &lines, const QDate &today)
+Summary summarize(const QString &name, const QStringList &lines, const QDate &today, const QList<bool> &late)
 {
     Summary s;
     s.name = name;
@@ -147,10 +153,12 @@ Summary summarize(const QString &name, const QStringList &lines, const QDate &to
     std::vector<Drill> drills;
     drills.reserve(size_t(std::max<qsizetype>(lines.size() - 1, 0)));
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (std::optional<Drill> d = parseDrill(lines[i]))
+        if (std::optional<Drill> d = parseDrill(lines[i])) {
             drills.push_back(*d);
-        else
+            s.late += lateAt(late, i) ? 1 : 0;
+        } else {
             ++s.damaged;
+        }
     }
     s.drills = int(drills.size());
     if (drills.empty())
@@ -197,6 +205,8 @@ QString marksText(const Summary &s)
         marks << QStringLiteral("つまずき");
     if (s.resting)
         marks << QStringLiteral("おやすみ");
+    if (s.late > 0)
+        marks << QStringLiteral("ずれあり %1").arg(s.late);
     if (s.damaged > 0)
         marks << QStringLiteral("こわれた行 %1").arg(s.damaged);
     return marks.join(QLatin1Char(' '));

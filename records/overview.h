@@ -7,6 +7,7 @@
 // 合格 or 不合格. Anything else is damage: counted, never guessed at, and it takes no part in the
 // rules below.
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -32,6 +33,7 @@ struct Drill {
     int correct = 0;
     int wrong = 0;
     bool passed = false;
+    bool late = false; // its pace line said ずれあり: the numbers may have come late
 };
 // One history line as a drill, or nothing when the line is damaged.
 std::optional<Drill> parseDrill(QStringView line);
@@ -39,12 +41,13 @@ std::optional<Drill> parseDrill(QStringView line);
 // A child's drills for the progress chart, from all lines of the history file (line 1, the header,
 // is not a drill): sorted by date, since the chart's axis is time and a clock set wrong once must
 // not draw the climb backwards; drills of one day keep the file's order. Damaged lines are left
-// out and counted.
+// out and counted. `late` holds, per line (as records/pacemarks.h gives it), whether the drill's
+// pace was off; missing entries are drills on pace.
 struct Course {
     std::vector<Drill> drills;
     int damaged = 0;
 };
-Course course(const QStringList &lines);
+Course course(const QStringList &lines, const QList<bool> &late = {});
 
 inline constexpr int kRecentDays = 7;  // "7日の回数": today and the six days before it
 inline constexpr int kWindow = 10;     // "いまの級の合格": the last ten drills at the current grade
@@ -66,17 +69,19 @@ struct Summary {
     bool stuck = false;
     // おやすみ: the last drill is kRestingDays or more days old.
     bool resting = false;
+    // ずれあり: drills that may have been shown off their pace (the PC was busy, not the child).
+    int late = 0;
 };
 
 // The summary of one child from all lines of the history file (line 1, the header, is not a
-// drill); `today` is injected so that the day-counting rules can be pinned.
-Summary summarize(const QString &name, const QStringList &lines, const QDate &today);
+// drill); `today` is injected so that the day-counting rules can be pinned. `late` as for course().
+Summary summarize(const QString &name, const QStringList &lines, const QDate &today, const QList<bool> &late = {});
 // A child whose history could not be read: listed, every cell empty.
 Summary withoutHistory(const QString &name);
 
 // The texts of the overview's cells.
 QString passText(const Summary &s);     // "3/10", "" without drills
-QString marksText(const Summary &s);    // "つまずき", "おやすみ", both, damage as "こわれた行 2"
+QString marksText(const Summary &s);    // "つまずき", "おやすみ", "ずれあり 1", damage as "こわれた行 2"
 QString highestText(const Summary &s);  // "３級 (2026/12/07)"
 QString dateText(const QDate &d);       // "2026/12/07", "" for an invalid date
 

@@ -10,6 +10,8 @@
 namespace {
 constexpr int kGrades = 20;
 constexpr int kLeft = 48, kRight = 12, kTop = 26, kBandHeight = 40, kAxis = 16, kGap = 8;
+// Apart from the blue of a pass and the red of a failure.
+const QColor kLate(235, 130, 0);
 } // namespace
 
 ProgressChart::ProgressChart(QWidget *parent)
@@ -33,9 +35,17 @@ QString ProgressChart::summary() const
     const auto passes = std::count_if(course_.drills.begin(), course_.drills.end(), [](const auto &d) { return d.passed; });
     QString s = QStringLiteral("%1：%2回（合格 %3、不合格 %4）")
                     .arg(name_).arg(course_.drills.size()).arg(passes).arg(qsizetype(course_.drills.size()) - passes);
+    const auto late = std::count_if(course_.drills.begin(), course_.drills.end(), [](const auto &d) { return d.late; });
+    if (late > 0)
+        s += QStringLiteral("、ずれあり %1").arg(late);
     if (course_.damaged > 0)
         s += QStringLiteral("、こわれた行 %1").arg(course_.damaged);
     return s;
+}
+
+int ProgressChart::lateColumns() const
+{
+    return int(std::count_if(columns_.begin(), columns_.end(), [](const Column &c) { return c.topLate != overview::kNoGrade; }));
 }
 
 QRect ProgressChart::plot() const
@@ -83,6 +93,8 @@ void ProgressChart::gather()
         } else {
             c.topFail = std::max(c.topFail, d.grade);
         }
+        if (d.late)
+            c.topLate = std::max(c.topLate, d.grade);
         sum += std::min(d.correct, 10);
         ++count;
     }
@@ -128,6 +140,17 @@ void ProgressChart::paintEvent(QPaintEvent *)
     g.drawText(axis, Qt::AlignLeft | Qt::AlignVCenter, overview::dateText(course_.drills.front().date));
     if (course_.drills.back().date != course_.drills.front().date)
         g.drawText(axis, Qt::AlignRight | Qt::AlignVCenter, overview::dateText(course_.drills.back().date));
+    const bool anyLate = lateColumns() > 0;
+    if (anyLate) {
+        // The ring's legend, between the dates.
+        const QString legend = QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回");
+        const int textWidth = g.fontMetrics().horizontalAdvance(legend);
+        const int left = axis.center().x() - (textWidth + 14) / 2;
+        g.setPen(QPen(kLate, 2));
+        g.drawEllipse(QPointF(left + 5, axis.center().y()), 4.5, 4.5);
+        g.setPen(Qt::black);
+        g.drawText(QRect(left + 14, axis.top(), textWidth + 2, axis.height()), Qt::AlignLeft | Qt::AlignVCenter, legend);
+    }
 
     // The number right: one thin bar per column.
     g.setRenderHint(QPainter::Antialiasing, false);
@@ -170,4 +193,12 @@ void ProgressChart::paintEvent(QPaintEvent *)
     for (const Column &c : columns_)
         if (c.bestPass != overview::kNoGrade)
             g.drawEllipse(QPointF(c.x, rowY(c.bestPass)), r, r);
+    if (anyLate) {
+        // Around the pass or failure it belongs to, wider than both.
+        g.setPen(QPen(kLate, 2));
+        g.setBrush(Qt::NoBrush);
+        for (const Column &c : columns_)
+            if (c.topLate != overview::kNoGrade)
+                g.drawEllipse(QPointF(c.x, rowY(c.topLate)), r + 3.5, r + 3.5);
+    }
 }

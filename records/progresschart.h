@@ -1,7 +1,8 @@
 #pragma once
 // A child's climb through the grades, drawn with QPainter: x is the date, y the grades 10級 … 十段,
 // a filled blue dot for 合格, a red ring for 不合格, the highest grade passed so far as a rising step
-// line, and the number right per drill as a bar in a band under the grades. Thousands of drills
+// line, and the number right per drill as a bar in a band under the grades. A drill whose pace was
+// off (ずれあり) gets a wider orange ring, explained on the date axis while there is one. Thousands of drills
 // are gathered per pixel column (the best pass, whether any failed, the mean right) when the data
 // or the size changes, so that painting stays as cheap at 10,000 drills as at 2.
 #include "records/overview.h"
@@ -21,6 +22,8 @@ public:
     int drillCount() const { return int(course_.drills.size()); }
     // The pixel columns that carry a mark, as drawn.
     int markedColumns() const { return int(columns_.size()); }
+    // The pixel columns that carry the ずれあり ring.
+    int lateColumns() const;
     // What the chart shows, in words (also its accessible description).
     QString summary() const;
 
@@ -34,6 +37,7 @@ private:
         overview::GradeStep bestPass = overview::kNoGrade;
         overview::GradeStep topFail = overview::kNoGrade;
         overview::GradeStep climbed = overview::kNoGrade; // the highest pass up to this column
+        overview::GradeStep topLate = overview::kNoGrade; // the highest grade of a ずれあり drill
         int correct = 0;                                  // the mean right, rounded
     };
     QRect plot() const;

@@ -7,12 +7,15 @@
 
 namespace {
 const QColor kGridLine(160, 160, 160);
+// Pale enough that the black bold type keeps its contrast, yet plain beside the white rows.
+const QColor kMarked(255, 221, 170);
 
 // Cells are only read: no cell is drawn as current or chosen, even while arrow keys scroll. A cell
-// cut from a damaged line ends in "…" where it leaves the cell, so that the damage shows.
+// cut from a damaged line ends in "…" where it leaves the cell, so that the damage shows. A marked
+// row is drawn on the mark's colour.
 class PlainCells : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    PlainCells(const RecordTable *table, QObject *parent) : QStyledItemDelegate(parent), table_(table) {}
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
@@ -20,7 +23,11 @@ protected:
         option->state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
         if (rowsplit::isCut(option->text))
             option->textElideMode = Qt::ElideRight;
+        if (table_->isMarked(index.row() + RecordTable::fixedRows()))
+            option->backgroundBrush = kMarked;
     }
+private:
+    const RecordTable *table_;
 };
 } // namespace
 
@@ -29,7 +36,7 @@ RecordGrid::RecordGrid(QWidget *parent, const QString &name, const Look &look)
 {
     setObjectName(name);
     setModel(table_);
-    setItemDelegate(new PlainCells(this));
+    setItemDelegate(new PlainCells(table_, this));
     setGeometry(look.geometry);
     setFont(style::font(look.fontPx, true));
     setFrameShape(look.border ? QFrame::Box : QFrame::NoFrame);
@@ -73,6 +80,14 @@ RecordGrid::RecordGrid(QWidget *parent, const QString &name, const Look &look)
                             .arg(kGridLine.name()));
     for (int c = 0; c < rowsplit::kColumns; ++c)
         setColumnWidth(c, look.columnWidths[size_t(c)]);
+}
+
+QColor RecordGrid::markColour() { return kMarked; }
+
+void RecordGrid::markRows(const QList<bool> &rows, const QString &note)
+{
+    table_->markRows(rows, note);
+    viewport()->update();
 }
 
 void RecordGrid::load(const QStringList &lines)

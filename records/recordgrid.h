@@ -30,6 +30,13 @@ public:
     // Loads a history's lines and shows it from its top.
     void load(const QStringList &lines);
 
+    // Rows set apart on a pale background with `note` as their tooltip (entry r for row r, as
+    // Cells numbers them); their texts stay as they are. Gone when the table is emptied or loaded.
+    void markRows(const QList<bool> &rows, const QString &note);
+    int markedRows() const { return table_->markedRows(); }
+    // The background of a marked row, for a legend beside the table.
+    static QColor markColour();
+
 private:
     RecordTable *table_;
 };

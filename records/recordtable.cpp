@@ -57,7 +57,25 @@ void RecordTable::clearCells()
     lines_.clear();
     settled_.clear();
     cachedRow_ = -1;
+    dropMarks();
     endResetModel();
+}
+
+void RecordTable::dropMarks()
+{
+    marked_.clear();
+    markedCount_ = 0;
+}
+
+void RecordTable::markRows(const QList<bool> &rows, const QString &note)
+{
+    marked_ = rows;
+    if (!marked_.isEmpty())
+        marked_[0] = false;
+    markedCount_ = int(marked_.count(true));
+    markNote_ = note;
+    if (rows_ > fixedRows())
+        emit dataChanged(index(0, 0), index(rows_ - 2, rowsplit::kColumns - 1), {Qt::ToolTipRole});
 }
 
 void RecordTable::load(const QStringList &lines)
@@ -71,6 +89,7 @@ void RecordTable::load(const QStringList &lines)
         settleIfLong(row);
     rows_ = std::max(int(lines.size()) + 1, kMinRows);
     cachedRow_ = -1;
+    dropMarks();
     endResetModel();
 }
 
@@ -86,6 +105,8 @@ QVariant RecordTable::data(const QModelIndex &index, int role) const
         return cell(index.column(), index.row() + 1);
     if (role == Qt::TextAlignmentRole)
         return kAlignment;
+    if (role == Qt::ToolTipRole && isMarked(index.row() + 1))
+        return markNote_;
     return QVariant();
 }
 

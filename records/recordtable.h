@@ -12,6 +12,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QList>
 #include <QStringList>
 
 class RecordTable : public QAbstractTableModel {
@@ -33,8 +34,15 @@ public:
     // Empties every cell; the number of rows stays.
     void clearCells();
     // Row k-1 from line k of a history, in file order; the table then has one row more than there
-    // are lines, so the last row is empty. No lines change nothing.
+    // are lines, so the last row is empty. No lines change nothing; lines loaded drop the marks.
     void load(const QStringList &lines);
+
+    // Sets rows apart without touching their cells: entry r true marks row r (the header row never
+    // is), with `note` as its tooltip; the view gives them their look. Emptying or loading the
+    // table drops them.
+    void markRows(const QList<bool> &rows, const QString &note);
+    bool isMarked(int row) const { return row >= fixedRows() && row < marked_.size() && marked_[row]; }
+    int markedRows() const { return markedCount_; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -48,10 +56,14 @@ public:
 private:
     const rowsplit::Row &cellsOf(int row) const;
     void settleIfLong(int row);
+    void dropMarks();
 
     int rows_;
     QStringList lines_; // the line of each row from row 0; rows past its end are empty
     QHash<int, rowsplit::Row> settled_; // the cells of the long lines, whose lines_ entry is dropped
     mutable int cachedRow_ = -1;
     mutable rowsplit::Row cached_;
+    QList<bool> marked_; // by row, as the cells
+    int markedCount_ = 0;
+    QString markNote_;
 };

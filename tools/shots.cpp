@@ -2,6 +2,7 @@
 // (xvfb-run -s "-screen 0 800x600x24"), it lays out a working folder, walks to each screen as a
 // user would, and saves the whole display as PNG files in the folder given as its argument.
 #include "drill/dkhyouji.h"
+#include "drill/pace.h"
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
 #include "drill/option.h"
@@ -209,6 +210,16 @@ int main(int argc, char **argv)
                            QStringLiteral("８級,2009/3/02,8,2,合格")};
     for (const QString &line : five)
         userstore::appendDrill(QStringLiteral("なおき"), line);
+    // Their pace, the fourth drill's shown late on a busy PC: marked in the overview, the chart and
+    // the students' records.
+    for (int i = 0; i < five.size(); ++i) {
+        std::array<pace::QuestionPace, pace::kQuestions> questions;
+        for (pace::QuestionPace &q : questions)
+            q = {.intervalMs = 500, .flashes = 6, .worstLateUs = i == 3 ? 48200 : 300, .spanErrorUs = i == 3 ? 51000 : 400};
+        const QStringList cells = five[i].split(QLatin1Char(','));
+        const QDate day = QDate::fromString(cells[1], QStringLiteral("yyyy/M/dd"));
+        userstore::appendPace(QStringLiteral("なおき"), pace::line(QDateTime(day, QTime(16, 5)), cells[0], questions));
+    }
     userstore::createUser(QStringLiteral("めぐみ"), QStringLiteral("pass7"));
     {
         QString many;
@@ -241,6 +252,9 @@ int main(int argc, char **argv)
     clickChild(QStringLiteral("めぐみ"));
     shot(QStringLiteral("14d-chart-10000-drills"));
     click(s.classOverview, "Label2");
+    s.studentsRecords->ListBox1->setCurrentItem(
+        s.studentsRecords->ListBox1->findItems(QStringLiteral("なおき"), Qt::MatchExactly).value(0));
+    shot(QStringLiteral("14e-students-records-late"));
     click(s.studentsRecords, "Label2");
 
     // The master password typed to reach the students' records, then the settings editor.

@@ -3,6 +3,7 @@
 // もどる back to the students' records; and CSVで保存 from the students' records, cancelled or saved.
 #include "support/testmain.h"
 
+#include "drill/pace.h"
 #include "records/classoverview.h"
 #include "records/mastergate.h"
 #include "records/progresschart.h"
@@ -57,7 +58,8 @@ void clickCaption(QWidget *screen, const char *name)
     QTest::mouseClick(w, Qt::LeftButton);
 }
 
-// Three children: 初段 climbing, 10級 stuck, one registered without drills.
+// Three children: 初段 climbing (its last drill shown off its pace), 10級 stuck, one registered
+// without drills.
 void classroom(Program &p)
 {
     QStringList stuck{QStringLiteral("１０級,2026/12/01,9,1,合格")};
@@ -66,6 +68,10 @@ void classroom(Program &p)
     addUser(p, QStringLiteral("たろう"), stuck);
     addUser(p, QStringLiteral("はなこ"), {QStringLiteral("１級,2026/11/1,9,1,合格"), QStringLiteral("初段,2026/11/02,8,2,合格"),
                                          QStringLiteral("こわれた")});
+    std::array<pace::QuestionPace, pace::kQuestions> busy{};
+    busy[3] = {.intervalMs = 400, .flashes = 6, .worstLateUs = 0, .spanErrorUs = 0, .missedTicks = 1};
+    p.writeFile(userstore::pacePath(QStringLiteral("はなこ")),
+                cp932Lines({pace::header(), pace::line(QDateTime(QDate(2026, 11, 2), QTime(15, 0)), QStringLiteral("初段"), busy)}));
     addUser(p, QStringLiteral("じろう"), {});
 }
 } // namespace
@@ -96,7 +102,7 @@ void TestClassOverview::throughTheScreens()
     // The listing's order, whatever the folder gives.
     QCOMPARE(column(o->Grid, 0), userstore::listUsers());
     QStringList expected{QStringLiteral("たろう|９級|１０級 (2026/12/01)|2026/12/05|11|0/10|つまずき"),
-                         QStringLiteral("はなこ|初段|初段 (2026/11/02)|2026/11/02|0|1/1|おやすみ こわれた行 1"),
+                         QStringLiteral("はなこ|初段|初段 (2026/11/02)|2026/11/02|0|1/1|おやすみ ずれあり 1 こわれた行 1"),
                          QStringLiteral("じろう||||||")};
     QStringList shown = rows(o->Grid);
     std::sort(shown.begin(), shown.end());
@@ -146,14 +152,16 @@ void TestClassOverview::chartOfTheClickedRow()
     clickRow(1);
     QVERIFY(o->Chart->isVisible());
     QCOMPARE(o->Chart->childName(), QStringLiteral("はなこ"));
-    QCOMPARE(o->Chart->accessibleDescription(), QStringLiteral("はなこ：2回（合格 2、不合格 0）、こわれた行 1"));
+    QCOMPARE(o->Chart->accessibleDescription(), QStringLiteral("はなこ：2回（合格 2、不合格 0）、ずれあり 1、こわれた行 1"));
     QCOMPARE(o->Chart->markedColumns(), 2); // two days apart
+    QCOMPARE(o->Chart->lateColumns(), 1);
     QVERIFY(o->Grid->geometry().bottom() < o->Chart->geometry().top());
 
     clickRow(2);
     QCOMPARE(o->Chart->childName(), QStringLiteral("たろう"));
     QCOMPARE(o->Chart->drillCount(), 11);
     QCOMPARE(o->Chart->markedColumns(), 2); // ten drills on one day gathered in one column
+    QCOMPARE(o->Chart->lateColumns(), 0);
     clickRow(0);
     QCOMPARE(o->Chart->childName(), QStringLiteral("じろう"));
     QCOMPARE(o->Chart->drillCount(), 0);

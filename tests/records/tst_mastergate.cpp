@@ -3,6 +3,7 @@
 // tests/users/tst_deleteconfirm.cpp.
 #include "support/studentsrecords.h"
 
+#include "drill/pace.h"
 #include "platform/textfile.h"
 #include "records/mastergate.h"
 #include "records/recordgrid.h"
@@ -42,6 +43,8 @@ private slots:
     void settingsEditorReturnRefills();
     void closingLogsOutAndEmpties();
     void screenSettingsDoesNothing();
+    void lateDrillsMarked_data();
+    void lateDrillsMarked();
 };
 
 void TestStudentsRecords::layout_data()
@@ -327,6 +330,68 @@ void TestStudentsRecords::screenSettingsDoesNothing()
     QCOMPARE(p.app().activeScreen(), f);
     QCOMPARE(f->Label1->text(), QStringLiteral("たろうさんの記録"));
     QVERIFY(recorder().boxes.isEmpty());
+}
+
+namespace {
+// drill(i)'s pace line (its grade, its day moved by `shift`): a number 40 ms late, or none.
+QString paceOf(int i, bool late, int shift = 0)
+{
+    std::array<pace::QuestionPace, pace::kQuestions> q{};
+    q[0] = {.intervalMs = 329, .flashes = 4, .worstLateUs = late ? 40000 : 2000};
+    return pace::line(QDateTime(QDate(2006, 2, i + shift), QTime(9, 30)), QStringLiteral("%1級").arg(i), q);
+}
+// The drill rows drawn coloured on the screen; "?" after one without the tooltip.
+QStringList colouredRows(const RecordGrid *g)
+{
+    const QImage shot = g->viewport()->grab().toImage();
+    QStringList rows;
+    for (int r = 1; r < g->RowCount(); ++r) {
+        const QModelIndex cell = g->model()->index(r - 1, 4); // 合否: room right of its text
+        if (shot.pixelColor(g->visualRect(cell).right() - 4, g->visualRect(cell).center().y()) != QColor(Qt::white))
+            rows << QString::number(r) + (cell.data(Qt::ToolTipRole).isValid() ? "" : "?");
+    }
+    return rows;
+}
+} // namespace
+
+// A drill whose pace line says ずれあり is marked, its cells as the file has them, the legend shown;
+// anything less than a matching pace line marks nothing.
+void TestStudentsRecords::lateDrillsMarked_data()
+{
+    QTest::addColumn<int>("drills");
+    QTest::addColumn<QByteArray>("paceFile");
+    QTest::addColumn<QStringList>("marked");
+    const QString head = pace::header();
+    QTest::newRow("a ずれあり drill is marked, older drills without pace lines not")
+        << 4 << cp932Lines({head, paceOf(2, true), paceOf(3, false), paceOf(4, true)}) << QStringList{"2", "4"};
+    QTest::newRow("ずれなし marks nothing") << 2 << cp932Lines({head, paceOf(1, false), paceOf(2, false)}) << QStringList{};
+    QTest::newRow("damaged pace file marks nothing and the history still shows")
+        << 3 << (cp932Lines({head, paceOf(3, true).chopped(2)}) + "\xff\xfe\x81,\x00\r\n") << QStringList{};
+    QTest::newRow("a pace line of another day marks nothing") << 3 << cp932Lines({head, paceOf(3, true, 1)}) << QStringList{};
+}
+
+void TestStudentsRecords::lateDrillsMarked()
+{
+    QFETCH(int, drills);
+    QFETCH(QByteArray, paceFile);
+    QFETCH(QStringList, marked);
+    Program p;
+    addUser(p, QStringLiteral("たろう"), drills);
+    addUser(p, QStringLiteral("はなこ"), 2);
+    p.writeFile(userstore::pacePath(QStringLiteral("たろう")), paceFile);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    QCOMPARE(table(f->StringGrid1), drillRows(drills));
+    QCOMPARE(colouredRows(f->StringGrid1), marked);
+    QCOMPARE(f->LateLegend->isVisible(), !marked.isEmpty());
+    QVERIFY(f->LateLegend->sizeHint().height() <= f->LateLegend->height()); // no line cut off
+    QVERIFY(recorder().boxes.isEmpty());
+    // Then a child whose history cannot be read: the emptied table keeps no mark.
+    QFile::remove(QStringLiteral("user/はなこ.dat"));
+    choose(f, QStringLiteral("はなこ"));
+    QCOMPARE(colouredRows(f->StringGrid1), QStringList{});
+    QVERIFY(!f->LateLegend->isVisible());
+    QCOMPARE(recorder().boxes.size(), 1);
 }
 
 PZ_GUI_TEST_MAIN(TestStudentsRecords)
