@@ -1,8 +1,10 @@
-// The class overview on a large classroom: 40 children with 10,000 drills each (400,000 lines).
+// The class overview on a large classroom: 40 children with 10,000 drills each (400,000 lines), and
+// pace lines for the last 5,000 of each.
 // Prints the median time to read and decode every history alone, to open the overview (its
 // activation: listing, reading, the rules, the table) and until it has painted, their ratio, the
 // time a click on each column's header takes until the table has painted again (a frame is 16.7 ms),
 // and the time to write the classroom's CSV.
+#include "drill/pace.h"
 #include "records/classoverview.h"
 #include "records/csvexport.h"
 #include "shell/app.h"
@@ -22,6 +24,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -39,11 +42,16 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// A child's history as the result sheet writes it, climbing the grades with failures between.
+// A child's history as the result sheet writes it, climbing the grades with failures between; the
+// second half of the drills also has its pace lines (the pace file came later), one in 50 ずれあり.
 void writeHistory(const QString &name, int seed)
 {
-    QStringList lines{userstore::recordHeader()};
+    QStringList lines{userstore::recordHeader()}, paces{pace::header()};
     lines.reserve(kDrills + 1);
+    std::array<pace::QuestionPace, pace::kQuestions> onPace, late;
+    onPace.fill(pace::QuestionPace{99, 30, 300, 200, 0});
+    late = onPace;
+    late[4].worstLateUs = 21000;
     QDate day(2000 + seed % 5, 1, 1);
     for (int i = 0; i < kDrills; ++i) {
         const int step = std::min(19, i / 500 + seed % 3);
@@ -56,9 +64,12 @@ void writeHistory(const QString &name, int seed)
                      .arg(day.year()).arg(day.month()).arg(day.day(), 2, 10, QLatin1Char('0'))
                      .arg(right).arg(10 - right)
                      .arg(right >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格"));
+        if (i >= kDrills / 2)
+            paces << pace::line(QDateTime(day, QTime(10, 0)), settings::gradeName(code), i % 50 ? onPace : late);
     }
     userstore::createUser(name, QStringLiteral("pw"));
     textfile::rewrite(userstore::recordPath(name), lines);
+    textfile::rewrite(userstore::pacePath(name), paces);
 }
 
 void clickHeader(QTableView *v, int section)

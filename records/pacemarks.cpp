@@ -6,10 +6,33 @@
 #include "records/rowsplit.h"
 #include "users/userstore.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 namespace pacemarks {
+
+namespace {
+// The grade and the date of a history line. A line as the program writes it ("grade,date,…", no
+// blank or quote in those two) is read in place; any other goes through the row rule.
+struct Key {
+    QString grade;
+    QDate date;
+};
+Key keyOf(const QString &line)
+{
+    const QStringView l(line);
+    const qsizetype c1 = l.indexOf(QLatin1Char(','));
+    const qsizetype c2 = c1 < 0 ? -1 : l.indexOf(QLatin1Char(','), c1 + 1);
+    const auto plain = [](QStringView v) {
+        return std::none_of(v.begin(), v.end(), [](QChar c) { return c.unicode() <= 32 || c == QLatin1Char('"'); });
+    };
+    if (c1 > 0 && c2 > c1 + 1 && plain(l.first(c2)))
+        return {l.first(c1).toString(), overview::parseDate(l.sliced(c1 + 1, c2 - c1 - 1))};
+    const rowsplit::Row cells = rowsplit::splitRow(line);
+    return {cells[0], overview::parseDate(cells[1])};
+}
+} // namespace
 
 QList<bool> lateDrills(const QStringList &history, const QStringList &paceLines)
 {
@@ -23,9 +46,9 @@ QList<bool> lateDrills(const QStringList &history, const QStringList &paceLines)
     qsizetype i = history.size() - 1;
     auto e = entries.rbegin();
     while (i >= 1 && e != entries.rend()) {
-        const rowsplit::Row cells = rowsplit::splitRow(history[i]);
-        const QDate day = overview::parseDate(cells[1]);
-        if (day.isValid() && day == e->date && cells[0] == e->grade) {
+        const Key key = keyOf(history[i]);
+        const QDate day = key.date;
+        if (day.isValid() && day == e->date && key.grade == e->grade) {
             late[i--] = e->late;
             ++e;
         } else if (day.isValid() && e->date > day) {

@@ -124,6 +124,9 @@ void TestPace::pairing_data()
                                                                 << QList<bool>{false, false, false, false};
     QTest::newRow("a damaged pace line pairs with nothing") << three << QStringList{"5 １０級 a", "x", "6 ９級 n"}
                                                             << QList<bool>{false, true, false, false};
+    QTest::newRow("a pace line stamped with no real day pairs with nothing")
+        << three << QStringList{"5 １０級 a", "6 ９級 a 13", "6 ９級 a 2026/12/06 24:00:00"}
+        << QList<bool>{false, true, false, false};
     QTest::newRow("no pace file") << three << QStringList{} << QList<bool>{false, false, false, false};
 }
 
@@ -134,13 +137,16 @@ void TestPace::pairing()
     QStringList paceLines{pace::header()};
     for (const QString &p : paces) {
         const QStringList w = p.split(QLatin1Char(' '));
-        if (w.size() != 3) {
+        if (w.size() < 3) {
             paceLines << QStringLiteral("2026/12/0,,壊れた");
             continue;
         }
         Questions q = onPace();
         q[0].missedTicks = w[2] == QLatin1String("a") ? 1 : 0;
-        paceLines << pace::line(QDateTime(QDate(2026, 12, w[0].toInt()), QTime(10, 0)), w[1], q);
+        QString line = pace::line(QDateTime(QDate(2026, 12, w[0].toInt()), QTime(10, 0)), w[1], q);
+        if (w.size() >= 4) // the month, or the whole stamp, written over
+            line = w[3].size() == 2 ? line.replace(5, 2, w[3]) : line.replace(0, 19, w.mid(3).join(QLatin1Char(' ')));
+        paceLines << line;
     }
     history.prepend(userstore::recordHeader());
     QTEST(pacemarks::lateDrills(history, paceLines), "marks");
