@@ -64,16 +64,16 @@ public:
         clear_.setOnTimer([this](QObject *) { flash(false); });
         // A tick the thread did not take in time switched its timer off: its work is done now, late,
         // as the flash screen does it, and the question keeps the miss.
-        QObject::connect(&show_, &TMMTimer::switchedOff, [this] {
+        QObject::connect(&show_, &TMMTimer::switchedOff, pz::guarded([this] {
             meter_.missedTick();
             if (phase_ == Phase::Gap && !show_.Enabled())
                 flash(true);
-        });
-        QObject::connect(&clear_, &TMMTimer::switchedOff, [this] {
+        }));
+        QObject::connect(&clear_, &TMMTimer::switchedOff, pz::guarded([this] {
             meter_.missedTick();
             if (phase_ == Phase::Shown && !clear_.Enabled())
                 flash(false);
-        });
+        }));
         // Every flash is kept; the room is made now, so that no flash allocates.
         samples_.reserve(size_t(seams_.perPace.count()) / std::max<quint32>(pace_.intervalMs, 1) + 16);
         meter_.keepSamples(&samples_);
@@ -97,7 +97,6 @@ private:
 
     void begin()
     {
-        ++figures_.questions;
         inQuestion_ = 0;
         shown_ = 0;
         questionStart_ = now();

@@ -37,8 +37,7 @@ QStringList classroomSettings();
 // One pace as it ran.
 struct Figures {
     Pace pace;
-    int flashes = 0;   // numbers shown and cleared
-    int questions = 0; // questions begun
+    int flashes = 0; // each number shown and each cleared
     qint64 medianTickLateUs = 0, p99TickLateUs = 0, worstTickLateUs = 0; // the tick against the grid
     bool painted = false;                      // a display painted every flash
     qint64 medianPaintUs = 0, p99PaintUs = 0;  // from the tick to the end of the paint
