@@ -56,8 +56,10 @@ void TestPcCheck::button()
             number = w->number()->text();
         }
     };
+    auto *button = f->findChild<QWidget *>(QStringLiteral("Label9"));
+    QVERIFY(button);
     testsupport::recorder().clear();
-    QTest::mouseClick(f->findChild<QWidget *>(QStringLiteral("Label9")), Qt::LeftButton); // PCチェック
+    QTest::mouseClick(button, Qt::LeftButton); // PCチェック
 
     QVERIFY(modal);
     QCOMPARE(line, windowLine);
