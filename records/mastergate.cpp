@@ -1,11 +1,13 @@
 #include "records/mastergate.h"
 
 #include "base/errors.h"
+#include "drill/pacecheckwindow.h"
 #include "records/certificate.h"
 #include "records/classoverview.h"
 #include "records/pacemarks.h"
 #include "records/recordgrid.h"
 #include "shell/app.h"
+#include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/main.h"
 #include "shell/style.h"
@@ -54,6 +56,15 @@ void TForm13::FormCreate()
          [this] { classoverview::saveCsv(this); }},
         {{"Label8"}, {"Image7"}, QStringLiteral("合格証"), {436, 559}, {378, 552}, bar, 20, Qt::AllButtons,
          [this] { certificate::save(this, shownUser()); }},
+        // Before an exam: whether this PC shows the numbers on time. The numbers flash in a window
+        // over this screen while the check runs; its figures and verdict come in a box.
+        {{"Label9"}, {"Image8"}, QStringLiteral("PCチェック"), {599, 559}, {563, 552}, bar, 20, Qt::AllButtons,
+         [this] {
+             const std::vector<pacecheck::Figures> figures = pacecheck::runOnScreen(
+                 this, pacecheck::paces(pacecheck::classroomSettings()), pacecheck::programSeams());
+             if (!App::instance()->ending())
+                 dialogs::inform(pacecheck::report(figures).join(QLatin1Char('\n')));
+         }},
     });
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);

@@ -1,7 +1,10 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
 // below (the launcher's way to say something in a window), the administrator's two classroom
-// commands and the teacher's CSV export, which need no display; any other argument is ignored.
+// commands, the teacher's CSV export and certificate and the check of the PC's pace, which need no
+// display; any other argument is ignored.
 #include "base/errors.h"
+#include "drill/pacecheck.h"
+#include "drill/pacecheckwindow.h"
 #include "platform/signals.h"
 #include "platform/sound.h"
 #include "records/certificate.h"
@@ -256,6 +259,41 @@ int certificateMode(int argc, char **argv)
     }
     return 0;
 }
+
+bool displayReachable(); // at the end of the file, with the X headers
+
+// "pikazan --check-pace": 十段's pace (the classroom's, when the current folder is one) and the
+// fastest pace the settings allow, each for a while through the flash timers; prints the figures and
+// a verdict line, and ends with 0 when this PC keeps the pace within a frame, 1 when not. With a
+// display each number is also painted as the flash screen paints it; without one only QtCore runs.
+int checkPaceMode(char **argv)
+{
+    int qtArgc = 1;
+    const bool painting = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || displayReachable();
+    const auto announce = [](const std::vector<pacecheck::Pace> &paces) {
+        const qint64 total = pacecheck::Seams{}.perPace.count() * qint64(paces.size());
+        std::printf("%s\n", QStringLiteral("このパソコンで数字を出すタイミングをしらべています（%1秒ほど）…")
+                                .arg((total + 500) / 1000).toUtf8().constData());
+        std::fflush(stdout);
+    };
+    std::vector<pacecheck::Figures> figures;
+    if (painting) {
+        const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
+        App app(qtArgc, argv);
+        qInstallMessageHandler(usual);
+        releaseHeld();
+        const std::vector<pacecheck::Pace> paces = pacecheck::paces(pacecheck::classroomSettings());
+        announce(paces);
+        figures = pacecheck::runOnScreen(nullptr, paces, {});
+    } else {
+        QCoreApplication app(qtArgc, argv);
+        const std::vector<pacecheck::Pace> paces = pacecheck::paces(pacecheck::classroomSettings());
+        announce(paces);
+        figures = pacecheck::run(paces, {});
+    }
+    std::printf("%s\n", pacecheck::report(figures).join(QLatin1Char('\n')).toUtf8().constData());
+    return pacecheck::keepsPace(figures) ? 0 : 1;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -280,6 +318,13 @@ int main(int argc, char **argv)
             return 2;
         }
         return certificateMode(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--check-pace") == 0) {
+        if (argc != 2) {
+            std::fputs("使い方: pikazan --check-pace\n", stderr);
+            return 2;
+        }
+        return checkPaceMode(argv);
     }
     for (const char *option : {"--setup-classroom", "--set-master-password"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
@@ -321,3 +366,22 @@ int main(int argc, char **argv)
     app.destroyScreens();
     return rc;
 }
+
+// Last, so that the X headers' macros (None, Bool, Status …) reach nothing above; their Screen
+// is renamed, the program has its own.
+#define Screen XScreen
+#include <X11/Xlib.h>
+#undef Screen
+
+namespace {
+bool displayReachable()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    Display *dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return false;
+    XCloseDisplay(dpy);
+    return true;
+}
+} // namespace

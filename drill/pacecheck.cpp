@@ -1,0 +1,276 @@
+#include "drill/pacecheck.h"
+
+#include "base/errors.h"
+#include "drill/MMTimer.h"
+#include "drill/flashrules.h"
+#include "settings/rand.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace pacecheck {
+
+namespace {
+using std::chrono::duration_cast;
+using std::chrono::microseconds;
+
+constexpr GradeCode kTenthDan = 20;
+// The settings editor's ranges for the count and the seconds. Nothing typed past them is faster:
+// the drill refuses any grade whose interval would be under 1 ms.
+constexpr qint32 kFewestNumbers = 2;
+constexpr double kFewestSeconds = 1;
+constexpr qint32 kMostDigits = 3;
+
+std::optional<GradeParams> paramsOf(const QStringList &lines, GradeCode grade)
+{
+    const int first = 3 * settings::blockOf(grade);
+    const std::optional<qint32> digits = tryInteger(lines.value(first));
+    const std::optional<qint32> count = tryInteger(lines.value(first + 1));
+    const std::optional<double> seconds = trySeconds(lines.value(first + 2));
+    if (!digits || !count || !seconds)
+        return std::nullopt;
+    const GradeParams p{*digits, *count, *seconds};
+    if (!flashrules::checkParams(p).isEmpty())
+        return std::nullopt;
+    return p;
+}
+
+Pace paceOf(const QString &name, const GradeParams &p, const QString &source)
+{
+    return Pace{name, p, quint32(flashrules::displayInterval(p.seconds, p.count)), source};
+}
+
+// The nearest-rank percentile of values sorted in place; 0 for none.
+qint64 percentile(std::vector<qint64> &sorted, int percent)
+{
+    if (sorted.empty())
+        return 0;
+    const size_t rank = (sorted.size() * size_t(percent) + 99) / 100; // 1-based, rounded up
+    return sorted[std::max<size_t>(rank, 1) - 1];
+}
+
+// One pace through two flash timers, as the flash screen runs a question: one shows the next
+// number, the other clears it, each restarted from the other's tick. Questions follow one another
+// without a countdown until the pace's time is up.
+class Runner {
+public:
+    Runner(const Pace &p, const Paint &paint, const Seams &seams) : pace_(p), paint_(paint), seams_(seams)
+    {
+        for (TMMTimer *t : {&show_, &clear_})
+            t->setInterval(pace_.intervalMs);
+        show_.setOnTimer([this](QObject *) { flash(true); });
+        clear_.setOnTimer([this](QObject *) { flash(false); });
+        // A tick the thread did not take in time switched its timer off: its work is done now, late,
+        // as the flash screen does it, and the question keeps the miss.
+        QObject::connect(&show_, &TMMTimer::switchedOff, pz::guarded([this] {
+            meter_.missedTick();
+            if (phase_ == Phase::Gap && !show_.Enabled())
+                flash(true);
+        }));
+        QObject::connect(&clear_, &TMMTimer::switchedOff, pz::guarded([this] {
+            meter_.missedTick();
+            if (phase_ == Phase::Shown && !clear_.Enabled())
+                flash(false);
+        }));
+        // Every flash is kept; the room is made now, so that no flash allocates.
+        samples_.reserve(size_t(seams_.perPace.count()) / std::max<quint32>(pace_.intervalMs, 1) + 16);
+        meter_.keepSamples(&samples_);
+    }
+
+    Figures run()
+    {
+        figures_.pace = pace_;
+        figures_.painted = bool(paint_);
+        runStart_ = now();
+        begin();
+        loop_.exec();
+        summarise();
+        return figures_;
+    }
+
+private:
+    enum class Phase { Idle, Gap, Shown };
+
+    pace::Clock::time_point now() const { return seams_.clock ? seams_.clock() : pace::Clock::now(); }
+
+    void begin()
+    {
+        inQuestion_ = 0;
+        shown_ = 0;
+        questionStart_ = now();
+        meter_.begin(questionStart_, pace_.intervalMs);
+        phase_ = Phase::Gap;
+        show_.setEnabled(true);
+    }
+
+    void flash(bool showing)
+    {
+        ++inQuestion_;
+        ++figures_.flashes;
+        if (seams_.beforeFlash)
+            seams_.beforeFlash(figures_.flashes, questionStart_ + std::chrono::milliseconds(pace_.intervalMs) * inQuestion_);
+        const pace::Clock::time_point tick = now();
+        bool questionOver = false, timeUp = false;
+        if (showing) {
+            show_.setEnabled(false);
+            clear_.setEnabled(true);
+            phase_ = Phase::Shown;
+            number_ = nextNumber();
+        } else {
+            ++shown_;
+            timeUp = tick - runStart_ >= seams_.perPace || (seams_.stop && seams_.stop());
+            questionOver = timeUp || shown_ == pace_.params.count;
+            show_.setEnabled(!questionOver);
+            clear_.setEnabled(false);
+            phase_ = questionOver ? Phase::Idle : Phase::Gap;
+        }
+        if (paint_)
+            paint_(showing ? number_ : -1);
+        meter_.flash(tick, now());
+        if (!questionOver)
+            return;
+        const pace::QuestionPace q = meter_.end();
+        figures_.worstLateUs = std::max(figures_.worstLateUs, q.worstLateUs);
+        figures_.missedTicks += q.missedTicks;
+        if (timeUp)
+            loop_.quit();
+        else
+            begin();
+    }
+
+    // Numbers of the pace's digits, each unlike the one before, so that every flash paints.
+    int nextNumber()
+    {
+        const int digits = std::clamp(pace_.params.digits, 1, 3);
+        const int low = digits == 1 ? 1 : (digits == 2 ? 10 : 100), high = digits == 1 ? 9 : (digits == 2 ? 99 : 999);
+        int n;
+        do {
+            seed_ = seed_ * 1103515245u + 12345u;
+            n = low + int((seed_ >> 8) % quint32(high - low + 1));
+        } while (n == number_);
+        return n;
+    }
+
+    void summarise()
+    {
+        std::vector<qint64> late, paint;
+        late.reserve(samples_.size());
+        paint.reserve(samples_.size());
+        for (const pace::Sample &s : samples_) {
+            late.push_back(s.tickLateUs);
+            paint.push_back(s.paintUs);
+        }
+        std::sort(late.begin(), late.end());
+        std::sort(paint.begin(), paint.end());
+        figures_.medianTickLateUs = percentile(late, 50);
+        figures_.p99TickLateUs = percentile(late, 99);
+        figures_.worstTickLateUs = late.empty() ? 0 : late.back();
+        figures_.medianPaintUs = percentile(paint, 50);
+        figures_.p99PaintUs = percentile(paint, 99);
+    }
+
+    const Pace pace_;
+    const Paint &paint_;
+    const Seams &seams_;
+    TMMTimer show_, clear_;
+    pace::Meter meter_;
+    std::vector<pace::Sample> samples_;
+    QEventLoop loop_;
+    Phase phase_ = Phase::Idle;
+    int inQuestion_ = 0, shown_ = 0, number_ = 0;
+    quint32 seed_ = 20261207u;
+    pace::Clock::time_point runStart_, questionStart_;
+    Figures figures_;
+};
+
+QString ms(qint64 us) { return pace::millisecondsText(us) + QStringLiteral("ms"); }
+} // namespace
+
+bool Figures::keepsPace() const
+{
+    pace::QuestionPace q;
+    q.worstLateUs = worstLateUs;
+    q.missedTicks = missedTicks;
+    return !pace::isLate(q);
+}
+
+Pace tenthDan(const QStringList &settingsLines)
+{
+    const QString name = settings::gradeName(kTenthDan);
+    if (const std::optional<GradeParams> p = paramsOf(settingsLines, kTenthDan))
+        return paceOf(name, *p, QStringLiteral("教室の設定"));
+    return paceOf(name, *paramsOf(settings::defaultSettingsLines(), kTenthDan), QStringLiteral("標準の設定"));
+}
+
+Pace fastest()
+{
+    GradeParams best{kMostDigits, kFewestNumbers, kFewestSeconds};
+    for (qint32 count = kFewestNumbers; count <= flashrules::kMaxCount; ++count) {
+        const GradeParams p{kMostDigits, count, kFewestSeconds};
+        // On a tie the more numbers: the longer question drifts the most.
+        if (flashrules::checkParams(p).isEmpty()
+            && flashrules::displayInterval(p.seconds, p.count) <= flashrules::displayInterval(best.seconds, best.count))
+            best = p;
+    }
+    return paceOf(QStringLiteral("最速"), best, QString());
+}
+
+std::vector<Pace> paces(const QStringList &settingsLines) { return {tenthDan(settingsLines), fastest()}; }
+
+QStringList classroomSettings()
+{
+    if (!QFileInfo(settings::settingsPath()).isFile())
+        return {};
+    try {
+        return ReadSettingsLines();
+    } catch (const pz::Error &) {
+        return {}; // the built-in 十段 is checked instead, and the report says so
+    }
+}
+
+std::vector<Figures> run(const std::vector<Pace> &paces, const Paint &paint, const Seams &seams)
+{
+    std::vector<Figures> out;
+    for (const Pace &p : paces) {
+        if (seams.stop && seams.stop())
+            break;
+        out.push_back(Runner(p, paint, seams).run());
+    }
+    return out;
+}
+
+bool keepsPace(const std::vector<Figures> &figures)
+{
+    return std::all_of(figures.begin(), figures.end(), [](const Figures &f) { return f.keepsPace(); });
+}
+
+QString verdictLine(bool keeps)
+{
+    const QString frame = ms(pace::kFrameTenths * 100);
+    return keeps ? QStringLiteral("判定: ずれなし（このパソコンは数字を1フレーム %1 以内に出せます）").arg(frame)
+                 : QStringLiteral("判定: ずれあり（このパソコンでは数字が1フレーム %1 より遅れることがあります）").arg(frame);
+}
+
+QStringList report(const std::vector<Figures> &figures)
+{
+    QStringList lines;
+    for (const Figures &f : figures) {
+        const GradeParams &p = f.pace.params;
+        const QString source = f.pace.source.isEmpty() ? QString() : QStringLiteral("・") + f.pace.source;
+        lines << QStringLiteral("%1（%2桁%3口%4秒%5）間隔%6ms・%7回")
+                     .arg(f.pace.name).arg(p.digits).arg(p.count).arg(QString::number(p.seconds, 'g', 15), source)
+                     .arg(f.pace.intervalMs).arg(f.flashes);
+        lines << QStringLiteral("　おくれ 中央値%1 99%値%2 最大%3")
+                     .arg(ms(f.medianTickLateUs), ms(f.p99TickLateUs), ms(f.worstTickLateUs));
+        lines << (f.painted ? QStringLiteral("　表示 中央値%1 99%値%2").arg(ms(f.medianPaintUs), ms(f.p99PaintUs))
+                            : QStringLiteral("　表示 画面なし（はかっていません）"));
+        lines << QStringLiteral("　表示までのおくれ 最大%1・取りこぼし%2回・%3")
+                     .arg(ms(f.worstLateUs)).arg(f.missedTicks).arg(pace::verdictWord(!f.keepsPace()));
+    }
+    lines << verdictLine(keepsPace(figures));
+    return lines;
+}
+
+} // namespace pacecheck

@@ -1,0 +1,114 @@
+#include "drill/pacecheckwindow.h"
+
+#include "drill/flashrules.h"
+#include "drill/numberlabel.h"
+#include "shell/app.h"
+#include "shell/style.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QWindow>
+
+namespace {
+// The window keeps the flash screen's 800 px number row, less this much on the left.
+constexpr int kInset = 20;
+constexpr int kNumberTop = 48;
+
+// The flash screen's number type: 400 px italic digits half an em wide, so that three fit its
+// 700 px label (IPA Gothic's where the proportional face's are wider, else narrowed).
+QFont numberFont()
+{
+    QFont f = style::font(400, false, true);
+    const auto halfEm = [](const QFont &candidate) {
+        return QFontMetrics(candidate).horizontalAdvance(QLatin1Char('0')) <= 400 / 2 + 400 / 40;
+    };
+    if (halfEm(f))
+        return f;
+    QFont fixed = f;
+    fixed.setFamilies({QStringLiteral("IPAGothic"), style::fixedFontFamily()});
+    if (halfEm(fixed))
+        return fixed;
+    f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
+    return f;
+}
+} // namespace
+
+PaceCheckWindow::PaceCheckWindow(QWidget *owner, const QString &line)
+    : QWidget(owner, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("PaceCheckWindow"));
+    setWindowTitle(QStringLiteral("パソコンのチェック"));
+    if (owner)
+        setWindowModality(Qt::ApplicationModal); // nothing else of the program is clicked meanwhile
+    style::setColour(this, QPalette::Window, Qt::white);
+    setAutoFillBackground(true);
+
+    line_ = new QLabel(line, this);
+    line_->setObjectName(QStringLiteral("Label1"));
+    line_->setFont(style::font(24, true));
+    style::setColour(line_, QPalette::WindowText, style::kDarkBlue);
+    line_->move(16, 12);
+    line_->adjustSize();
+
+    // The number as the flash screen shows it: its label, its type, its places.
+    number_ = new NumberLabel(this);
+    number_->setObjectName(QStringLiteral("Label2"));
+    number_->setFont(numberFont());
+    style::setColour(number_, QPalette::WindowText, Qt::black);
+    number_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const flashrules::Placement at = *flashrules::numberPlacement(3);
+    number_->setFixedSize(at.width, QFontMetrics(number_->font()).height());
+    number_->move(at.left - kInset, kNumberTop);
+    setFixedSize(800 - 2 * kInset, kNumberTop + number_->height() + 8);
+}
+
+void PaceCheckWindow::paint(int number)
+{
+    if (number >= 0) {
+        const int digits = number >= 100 ? 3 : (number >= 10 ? 2 : 1);
+        if (digits != digits_) {
+            const flashrules::Placement at = *flashrules::numberPlacement(digits);
+            number_->setFixedWidth(at.width);
+            number_->move(at.left - kInset, kNumberTop);
+            digits_ = digits;
+        }
+        number_->setText(QString::number(number));
+    } else {
+        number_->setText(QString());
+    }
+    number_->repaintChange();
+}
+
+namespace pacecheck {
+
+Seams &programSeams()
+{
+    static Seams seams;
+    return seams;
+}
+
+std::vector<Figures> runOnScreen(QWidget *owner, const std::vector<Pace> &paces, const Seams &seams)
+{
+    const qint64 total = seams.perPace.count() * qint64(paces.size());
+    const qint64 seconds = std::max<qint64>(1, (total + 500) / 1000);
+    PaceCheckWindow window(owner, QStringLiteral("パソコンをしらべています（%1びょうほど）").arg(seconds));
+    if (owner) {
+        const QRect room = owner->window()->geometry();
+        window.move(room.center() - window.rect().center());
+    }
+    window.show();
+    window.number()->prepare();
+    // The first flashes are measured on a window that is on the screen, not one still being mapped.
+    QDeadlineTimer limit(2000);
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The program may be told to end meanwhile: the check stops at the next number.
+    Seams mine = seams;
+    if (!mine.stop && App::instance())
+        mine.stop = [] { return App::instance()->ending(); };
+    return run(paces, [&window](int number) { window.paint(number); }, mine);
+}
+
+} // namespace pacecheck
