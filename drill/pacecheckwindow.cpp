@@ -2,6 +2,7 @@
 
 #include "drill/flashrules.h"
 #include "drill/numberlabel.h"
+#include "drill/start.h"
 #include "shell/app.h"
 #include "shell/style.h"
 
@@ -15,24 +16,6 @@ namespace {
 // The window keeps the flash screen's 800 px number row, less this much on the left.
 constexpr int kInset = 20;
 constexpr int kNumberTop = 48;
-
-// The flash screen's number type: 400 px italic digits half an em wide, so that three fit its
-// 700 px label (IPA Gothic's where the proportional face's are wider, else narrowed).
-QFont numberFont()
-{
-    QFont f = style::font(400, false, true);
-    const auto halfEm = [](const QFont &candidate) {
-        return QFontMetrics(candidate).horizontalAdvance(QLatin1Char('0')) <= 400 / 2 + 400 / 40;
-    };
-    if (halfEm(f))
-        return f;
-    QFont fixed = f;
-    fixed.setFamilies({QStringLiteral("IPAGothic"), style::fixedFontFamily()});
-    if (halfEm(fixed))
-        return fixed;
-    f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
-    return f;
-}
 } // namespace
 
 PaceCheckWindow::PaceCheckWindow(QWidget *owner, const QString &line)
@@ -55,7 +38,7 @@ PaceCheckWindow::PaceCheckWindow(QWidget *owner, const QString &line)
     // The number as the flash screen shows it: its label, its type, its places.
     number_ = new NumberLabel(this);
     number_->setObjectName(QStringLiteral("Label2"));
-    number_->setFont(numberFont());
+    number_->setFont(TForm2::numberFont());
     style::setColour(number_, QPalette::WindowText, Qt::black);
     number_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const flashrules::Placement at = *flashrules::numberPlacement(3);

@@ -44,6 +44,8 @@ public:
     // The clock the number generator reseeds from (tests pin it; UTC time of day by default).
     void setNumberClock(ClockMs clock) { numberClock_ = std::move(clock); }
     // The clock the pace of each flash is measured by (tests make a number late with it).
+    // The type the numbers are flashed in (the PC check paints with it too).
+    static QFont numberFont();
     void setPaceClock(std::function<pace::Clock::time_point()> clock) { paceClock_ = std::move(clock); }
     // The PC check watches every flash through the same meter.
     pace::Meter &paceMeter() { return meter_; }
@@ -75,7 +77,6 @@ private:
     QList<int> replay_;
     // How many numbers the question under way has.
     int questionLength() const;
-    static QFont numberFont();
     void recoverMissedTick(TMMTimer *timer);
     ClockMs numberClock_ = utcTimeOfDayMs;
     std::function<pace::Clock::time_point()> paceClock_ = [] { return pace::Clock::now(); };
