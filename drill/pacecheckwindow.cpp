@@ -3,6 +3,7 @@
 #include "drill/flashrules.h"
 #include "drill/numberlabel.h"
 #include "drill/start.h"
+#include "platform/x11window.h"
 #include "shell/app.h"
 #include "shell/style.h"
 
@@ -81,6 +82,10 @@ std::vector<Figures> runOnScreen(QWidget *owner, const std::vector<Pace> &paces,
         const QRect room = owner->window()->geometry();
         window.move(room.center() - window.rect().center());
     }
+    // Like the program's dialogs: kept in sight (no minimising) and off the taskbar.
+    window.winId();
+    x11window::setFixedFrame(&window, true);
+    x11window::skipTaskbar(&window);
     window.show();
     window.number()->prepare();
     // The first flashes are measured on a window that is on the screen, not one still being mapped.
