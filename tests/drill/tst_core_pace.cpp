@@ -1,5 +1,5 @@
-// A drill's pace: the verdict rule, the pace line's bytes, the
-// pairing of pace lines with history lines, and the pace file beside the history.
+// A drill's pace: the verdict rule and the pace line's bytes, and the pairing of pace lines with
+// history lines.
 #include "drill/pace.h"
 #include "platform/textfile.h"
 #include "records/pacemarks.h"
@@ -26,83 +26,55 @@ Questions onPace(quint32 interval = 99)
 class TestPace : public QObject {
     Q_OBJECT
 private slots:
-    void verdict_data();
-    void verdict();
-    void lineBytes_data();
-    void lineBytes();
+    void line_data();
+    void line();
     void pairing_data();
     void pairing();
-    void paceFile_data();
-    void paceFile();
 };
 
-void TestPace::verdict_data()
+void TestPace::line_data()
 {
+    // Question 8's latest flash, its span error and its missed ticks (the other nine are on pace);
+    // what the line says of question 8, and its verdict.
     QTest::addColumn<qint64>("worstLateUs");
+    QTest::addColumn<qint64>("spanErrorUs");
     QTest::addColumn<int>("missed");
-    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QByteArray>("shown");
     QTest::addColumn<bool>("late");
-    QTest::newRow("on time") << qint64(0) << 0 << "0.0" << false;
-    QTest::newRow("one frame exactly") << qint64(16700) << 0 << "16.7" << false;
-    QTest::newRow("just under a tenth more") << qint64(16749) << 0 << "16.7" << false;
-    QTest::newRow("rounds up past a frame") << qint64(16750) << 0 << "16.8" << true;
-    QTest::newRow("a tenth of a second") << qint64(100000) << 0 << "100.0" << true;
-    QTest::newRow("a missed tick, however small") << qint64(40) << 1 << "0.0" << true;
+    QTest::newRow("on time") << qint64(0) << qint64(0) << 0 << QByteArray("0.0,0.0") << false;
+    QTest::newRow("one frame exactly") << qint64(16700) << qint64(16700) << 0 << QByteArray("16.7,16.7") << false;
+    QTest::newRow("just under a tenth more") << qint64(16749) << qint64(412) << 0 << QByteArray("16.7,0.4") << false;
+    QTest::newRow("rounds up past a frame") << qint64(16750) << qint64(-260) << 0 << QByteArray("16.8,-0.3") << true;
+    QTest::newRow("a tenth of a second") << qint64(100000) << qint64(99951) << 0 << QByteArray("100.0,100.0") << true;
+    QTest::newRow("a missed tick, however small") << qint64(40) << qint64(-40) << 1 << QByteArray("0.0,0.0") << true;
+    QTest::newRow("not measured: says nothing") << qint64(-1) << qint64(0) << 0 << QByteArray(",") << false;
 }
 
-void TestPace::verdict()
+void TestPace::line()
 {
     QFETCH(qint64, worstLateUs);
-    QFETCH(int, missed);
+    QFETCH(QByteArray, shown);
     QFETCH(bool, late);
     Questions drill = onPace();
-    drill[7].worstLateUs = worstLateUs;
+    drill[7] = worstLateUs < 0 ? pace::QuestionPace{} : pace::QuestionPace{99, 30, worstLateUs, 0, 0};
+    QFETCH(qint64, spanErrorUs);
+    QFETCH(int, missed);
+    drill[7].spanErrorUs = spanErrorUs;
     drill[7].missedTicks = missed;
-    QCOMPARE(pace::isLate(drill[7]), late);
     QCOMPARE(pace::isLate(drill), late);
-    QTEST(pace::millisecondsText(worstLateUs), "shown");
-    const QString line = pace::line(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), QStringLiteral("十段"), drill);
-    QCOMPARE(line.section(QLatin1Char(','), -1), late ? QStringLiteral("ずれあり") : QStringLiteral("ずれなし"));
-    QCOMPARE(pace::parse(line)->late, late);
-}
 
-void TestPace::lineBytes_data()
-{
-    QTest::addColumn<Questions>("questions");
-    QTest::addColumn<QByteArray>("expected");
-    const QByteArray stamp = "2026/12/07 09:05:03,";
-    const QByteArray juudan = "\x8f\\\x92i"; // 十段
-    const QByteArray onPaceWord = "\x82\xb8\x82\xea\x82\xc8\x82\xb5"; // ずれなし
-    const QByteArray lateWord = "\x82\xb8\x82\xea\x82\xa0\x82\xe8"; // ずれあり
-    QTest::newRow("on pace") << onPace()
-                             << stamp + juudan + ",99,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,"
-                                                 "0.0,0.0,0.0," + onPaceWord + "\r\n";
-    Questions mixed = onPace();
-    mixed[0] = {99, 30, 412, -260, 0};
-    mixed[9] = {99, 30, 25049, 24951, 0};
-    QTest::newRow("late in the last question, early span in the first")
-        << mixed
-        << stamp + juudan + ",99,0.4,-0.3,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,25.0,25.0," +
-               lateWord + "\r\n";
-    Questions unmeasured = onPace();
-    unmeasured[3] = {};
-    QTest::newRow("a question not measured says nothing")
-        << unmeasured
-        << stamp + juudan + ",99,0.0,0.0,0.0,0.0,0.0,0.0,,,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0," + onPaceWord +
-               "\r\n";
-}
-
-void TestPace::lineBytes()
-{
-    QFETCH(Questions, questions);
-    // Through the file it is kept in, as another tool reads it.
+    // The bytes as another tool reads them from the file: cp932, CR LF.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("p.pace"));
     textfile::createNew(path, {});
-    textfile::appendLine(path, pace::line(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), QStringLiteral("十段"), questions));
+    const QString line = pace::line(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), QStringLiteral("十段"), drill);
+    textfile::appendLine(path, line);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QTEST(f.readAll(), "expected");
+    const QByteArray seven = "0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,";
+    QCOMPARE(f.readAll(), "2026/12/07 09:05:03,\x8f\\\x92i,99," + seven + shown + ",0.0,0.0,0.0,0.0," +
+                              (late ? "\x82\xb8\x82\xea\x82\xa0\x82\xe8" : "\x82\xb8\x82\xea\x82\xc8\x82\xb5") + "\r\n");
+    QCOMPARE(pace::parse(line)->late, late);
 }
 
 void TestPace::pairing_data()
@@ -150,73 +122,6 @@ void TestPace::pairing()
     }
     history.prepend(userstore::recordHeader());
     QTEST(pacemarks::lateDrills(history, paceLines), "marks");
-}
-
-void TestPace::paceFile_data()
-{
-    // What is at user/taro.pace before two drills' pace lines are appended, and what is there after.
-    QTest::addColumn<QByteArray>("before"); // "none", "dir" or the file's bytes
-    QTest::addColumn<bool>("appended");
-    QTest::newRow("first drill creates the file with its header") << QByteArray("none") << true;
-    QTest::newRow("an existing file is appended to") << QByteArray("header") << true;
-    QTest::newRow("a folder in its place is refused, the history untouched") << QByteArray("dir") << false;
-    QTest::newRow("a damaged file is appended to after its torn line") << QByteArray("\x82\xa0\x82") << true;
-}
-
-void TestPace::paceFile()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(bool, appended);
-    QTemporaryDir dir;
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    const QString taro = QStringLiteral("taro");
-    QCOMPARE(userstore::createUser(taro, QStringLiteral("pw")), QString());
-    const QByteArray history = [&] {
-        QFile h(userstore::recordPath(taro));
-        return h.open(QIODevice::ReadOnly) ? h.readAll() : QByteArray();
-    }();
-    if (before == "dir")
-        QVERIFY(QDir().mkpath(userstore::pacePath(taro)));
-    else if (before == "header")
-        textfile::createNew(userstore::pacePath(taro), {pace::header()});
-    else if (before != "none") {
-        QFile f(userstore::pacePath(taro));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-    }
-    const QString line = pace::line(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3)), QStringLiteral("十段"), onPace());
-    bool thrown = false;
-    for (int i = 0; i < 2; ++i) {
-        try {
-            userstore::appendPace(taro, line);
-        } catch (const pz::IoError &e) {
-            thrown = true;
-            QVERIFY(QString::fromUtf8(e.what()).contains(userstore::pacePath(taro)));
-        }
-    }
-    QCOMPARE(thrown, !appended);
-    if (appended) {
-        const QStringList lines = userstore::readPace(taro);
-        QCOMPARE(lines.mid(lines.size() - 2), (QStringList{line, line}));
-        if (before == "none" || before == "header")
-            QCOMPARE(lines, (QStringList{pace::header(), line, line}));
-    }
-    QFile h(userstore::recordPath(taro));
-    QVERIFY(h.open(QIODevice::ReadOnly));
-    QCOMPARE(h.readAll(), history);
-
-    // Deleting the user takes the pace file with it; a folder in its place is left and said so.
-    const userstore::DeleteResult result = userstore::deleteUser(taro);
-    QCOMPARE(result.outcome, appended ? userstore::DeleteResult::Outcome::Deleted
-                                      : userstore::DeleteResult::Outcome::PaceFileLeft);
-    QCOMPARE(QFileInfo::exists(userstore::pacePath(taro)), !appended);
-    QVERIFY(!QFileInfo::exists(userstore::recordPath(taro)));
-    // A user who is gone gets no new pace file.
-    if (appended) {
-        userstore::appendPace(taro, line);
-        QVERIFY(!QFileInfo::exists(userstore::pacePath(taro)));
-    }
-    QDir::setCurrent(old);
 }
 
 QTEST_GUILESS_MAIN(TestPace)

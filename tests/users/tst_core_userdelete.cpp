@@ -38,6 +38,8 @@ void blockWithFolder(const QString &path)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(userstore::DeleteResult::Outcome)
+
 class TestUserDelete : public QObject {
     Q_OBJECT
 private slots:
@@ -47,7 +49,8 @@ private slots:
     void deletes_data();
     void deletes();
     void historyThatStays();
-    void passwordThatStays();
+    void fileThatStays_data();
+    void fileThatStays();
     void linksAreRemovedNotFollowed();
     void refusedNames_data();
     void refusedNames();
@@ -124,16 +127,25 @@ void TestUserDelete::historyThatStays()
     QCOMPARE(userstore::readPassword(QStringLiteral("はなこ")), QStringLiteral("pw"));
 }
 
-void TestUserDelete::passwordThatStays()
+void TestUserDelete::fileThatStays_data()
 {
-    QVERIFY(QFile::remove(QStringLiteral("user/はなこ.psw")));
-    blockWithFolder(QStringLiteral("user/はなこ.psw"));
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<userstore::DeleteResult::Outcome>("outcome");
+    QTest::newRow("the password file") << QStringLiteral("user/はなこ.psw") << userstore::DeleteResult::Outcome::PasswordFileLeft;
+    QTest::newRow("the pace file") << QStringLiteral("user/はなこ.pace") << userstore::DeleteResult::Outcome::PaceFileLeft;
+}
+
+void TestUserDelete::fileThatStays()
+{
+    QFETCH(QString, file);
+    QFile::remove(file);
+    blockWithFolder(file);
     const userstore::DeleteResult result = userstore::deleteUser(QStringLiteral("はなこ"));
-    QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::PasswordFileLeft);
+    QTEST(result.outcome, "outcome");
     const std::optional<pz::IoError> &leftover = result.error;
     QVERIFY(leftover);
-    QCOMPARE(leftover->path(), QStringLiteral("user/はなこ.psw"));
-    QVERIFY2(leftover->text().contains(QStringLiteral("user/はなこ.psw")), qPrintable(leftover->text()));
+    QCOMPARE(leftover->path(), file);
+    QVERIFY2(leftover->text().contains(file), qPrintable(leftover->text()));
     QVERIFY2(leftover->text().contains(QStringLiteral("残っています")), qPrintable(leftover->text()));
     // The user is gone all the same.
     QVERIFY(!QFileInfo::exists(QStringLiteral("user/はなこ.dat")));
