@@ -190,9 +190,14 @@ QString ms(qint64 us) { return pace::millisecondsText(us) + QStringLiteral("ms")
 
 bool Figures::keepsPace() const
 {
+    // A lost tick is a flash off the screen's beat where ticks are a frame or more apart (the drill's
+    // own rule). At the fastest pace, a tick a millisecond, one lost tick costs a millisecond, which the
+    // lateness already holds: judging it by the count would fail sound PCs on a question no screen
+    // can show.
+    constexpr quint32 kFrameMs = (pace::kFrameTenths + 9) / 10;
     pace::QuestionPace q;
     q.worstLateUs = worstLateUs;
-    q.missedTicks = missedTicks;
+    q.missedTicks = pace.intervalMs >= kFrameMs ? missedTicks : 0;
     return !pace::isLate(q);
 }
 

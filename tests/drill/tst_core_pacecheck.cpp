@@ -14,7 +14,34 @@ class TestPaceCheck : public QObject {
 private slots:
     void check_data();
     void check();
+    void verdict_data();
+    void verdict();
 };
+
+void TestPaceCheck::verdict_data()
+{
+    QTest::addColumn<bool>("fastest");
+    QTest::addColumn<int>("worstLateUs");
+    QTest::addColumn<int>("missed");
+    QTest::addColumn<bool>("keeps");
+    QTest::newRow("十段, a missed tick") << false << 300 << 1 << false;
+    QTest::newRow("fastest, a missed tick within a frame") << true << 1200 << 3 << true;
+    QTest::newRow("fastest, later than a frame") << true << 16800 << 0 << false;
+    QTest::newRow("十段, within a frame") << false << 16700 << 0 << true;
+}
+
+void TestPaceCheck::verdict()
+{
+    QFETCH(bool, fastest);
+    pacecheck::Figures f;
+    f.pace = fastest ? pacecheck::fastest() : pacecheck::tenthDan({});
+    QFETCH(int, worstLateUs);
+    QFETCH(int, missed);
+    f.worstLateUs = worstLateUs;
+    f.missedTicks = missed;
+    QTEST(f.keepsPace(), "keeps");
+    QTEST(pacecheck::keepsPace({f}), "keeps");
+}
 
 void TestPaceCheck::check_data()
 {
