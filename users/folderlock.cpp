@@ -307,8 +307,9 @@ void setLockTiming(int waitMs, int staleMs)
 }
 } // namespace testing
 
-FolderLock::FolderLock()
+FolderLock::FolderLock(int waitMs)
 {
+    const int limitMs = waitMs >= 0 ? std::min(waitMs, lockWaitMs) : lockWaitMs;
     Taker taker;
     // A folder that is missing or that we may not write: nobody can hold its lock, and the work
     // itself will give the real reason.
@@ -325,7 +326,7 @@ FolderLock::FolderLock()
         }
         if (result == Try::Unlockable)
             return;
-        const qint64 left = lockWaitMs - waited.elapsed();
+        const qint64 left = limitMs - waited.elapsed();
         if (left <= 0)
             throw pz::IoError(lockPath(), pz::reason::busy());
         if (result == Try::Again) // the lock has just gone: try again at once

@@ -20,7 +20,9 @@ QString lockPath(); // "user/.pikazan.lock"
 // we may not write), nobody else can make it either, and the work goes on without it.
 class FolderLock {
 public:
-    FolderLock();
+    // waitMs: the longest this holder waits, when shorter than the child's wait (for what may be
+    // given up rather than keep a child waiting twice); -1 for the child's wait.
+    explicit FolderLock(int waitMs = -1);
     ~FolderLock();
     FolderLock(const FolderLock &) = delete;
     FolderLock &operator=(const FolderLock &) = delete;

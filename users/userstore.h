@@ -73,8 +73,8 @@ QStringList readHistory(const QString &name);
 
 // Appends a drill's pace line (drill/pace.h) to the user's pace file, under the lock, creating the
 // file with its header when the user has none yet; only while the user is registered (name.dat is a
-// regular file). The pace file is no record: a failure throws like any other, and the caller lets
-// it go rather than stop a drill for it.
+// regular file). It waits at most a second for the lock. The pace file is no record: a failure
+// throws like any other, and the caller lets it go rather than stop a drill for it.
 void appendPace(const QString &name, const QString &line);
 // All lines of the user's pace file, header included; none when there is no pace file.
 QStringList readPace(const QString &name);
