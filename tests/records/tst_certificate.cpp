@@ -1,7 +1,7 @@
 // 合格証: the certificate's text as a PDF reader reads it back (pdftotext), for the latest pass of a
 // child's history; no file for a child without a pass or a target inside the classroom; and the
 // 合格証 button of the students' records, with the save dialog answered by the test.
-#include "support/testmain.h"
+#include "support/studentsrecords.h"
 
 #include "base/errors.h"
 #include "records/certificate.h"
@@ -130,14 +130,9 @@ void TestCertificate::throughTheButton()
         suggested = s;
         return cancel ? QString() : file;
     });
-    TForm13 *f = p.screens().studentsRecords;
-    p.screens().mainMenu->Show();
-    f->Show();
-    if (!chosen.isEmpty()) {
-        const QList<QListWidgetItem *> items = f->ListBox1->findItems(chosen, Qt::MatchExactly);
-        QCOMPARE(items.size(), 1);
-        QTest::mouseClick(f->ListBox1->viewport(), Qt::LeftButton, {}, f->ListBox1->visualItemRect(items[0]).center());
-    }
+    TForm13 *f = studentsrecords::open(p);
+    if (!chosen.isEmpty())
+        studentsrecords::choose(f, chosen);
     auto *button = f->findChild<QWidget *>(QStringLiteral("Label8"));
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton); // 合格証

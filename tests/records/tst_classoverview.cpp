@@ -1,7 +1,7 @@
 // クラスのようす through the real screens: from the students' records to the overview, its rows in
 // the listing's order, a click on a column's header sorting it (both ways), Escape doing nothing,
 // もどる back to the students' records; and CSVで保存 from the students' records, cancelled or saved.
-#include "support/testmain.h"
+#include "support/studentsrecords.h"
 
 #include "drill/pace.h"
 #include "records/classoverview.h"
@@ -92,9 +92,7 @@ void TestClassOverview::throughTheScreens()
     classroom(p);
     ClassOverview *o = p.screens().classOverview;
     o->today = [] { return QDate(2026, 12, 7); };
-    TForm13 *f = p.screens().studentsRecords;
-    p.screens().mainMenu->Show();
-    f->Show();
+    TForm13 *f = studentsrecords::open(p);
     clickCaption(f, "Label6"); // クラスのようす
     QCOMPARE(p.app().activeScreen(), o);
     QVERIFY(o->isVisible());
@@ -138,9 +136,7 @@ void TestClassOverview::chartOfTheClickedRow()
     Program p;
     classroom(p);
     ClassOverview *o = p.screens().classOverview;
-    TForm13 *f = p.screens().studentsRecords;
-    p.screens().mainMenu->Show();
-    f->Show();
+    TForm13 *f = studentsrecords::open(p);
     clickCaption(f, "Label6");
     QVERIFY(!o->Chart->isVisible());
 
@@ -193,9 +189,7 @@ void TestClassOverview::saveCsv()
         suggested = s;
         return cancel ? QString() : file;
     });
-    TForm13 *f = p.screens().studentsRecords;
-    p.screens().mainMenu->Show();
-    f->Show();
+    TForm13 *f = studentsrecords::open(p);
     clickCaption(f, "Label7"); // CSVで保存
     QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("きろく-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)));
     QCOMPARE(QFileInfo::exists(file), !cancel);

@@ -1,6 +1,6 @@
 // The own records: layout, the table a history gives (row count, cells, the empty last row), the
 // row count a zero-byte file keeps, closing and reopening, failures, and もどる.
-#include "support/testmain.h"
+#include "support/studentsrecords.h"
 
 #include "platform/textfile.h"
 #include "records/kiroku.h"
@@ -16,6 +16,7 @@
 using testsupport::cp932Lines;
 using testsupport::Program;
 using testsupport::recorder;
+using studentsrecords::table;
 
 namespace {
 const QString kUser = QStringLiteral("はなこ");
@@ -31,18 +32,6 @@ QByteArray history(int drills)
     for (int i = 1; i <= drills; ++i)
         lines << drill(i);
     return cp932Lines(lines);
-}
-
-QStringList table(const RecordGrid *g)
-{
-    QStringList rows;
-    for (int r = 0; r < g->RowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < 5; ++c)
-            cells << g->Cells(c, r);
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
 }
 
 // Logs the child in as the login dialog does and opens the records from the main menu.

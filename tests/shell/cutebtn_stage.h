@@ -120,6 +120,12 @@ struct MenuWatch {
             QTimer::singleShot(closeAfterMs, &menu, [this] { menu.close(); });
         });
     }
+    // Gives the button this menu, dropping down after delayMs.
+    void attach(TCuteButton *b, int delayMs)
+    {
+        b->setDropDownMenu(&menu);
+        b->setDropDownDelay(delayMs);
+    }
 };
 } // namespace cutebtn
 

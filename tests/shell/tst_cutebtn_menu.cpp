@@ -36,8 +36,7 @@ void TestCuteButtonMenu::holdDelay()
     QFETCH(int, menus);
     Stage s;
     MenuWatch w;
-    s.b->setDropDownMenu(&w.menu);
-    s.b->setDropDownDelay(delay);
+    w.attach(s.b, delay);
     QTest::mousePress(s.b, Qt::LeftButton, {}, s.centre());
     QVERIFY(s.b->dropDownTimer());
     QCOMPARE(s.b->dropDownTimer()->Button, s.b);
@@ -127,8 +126,7 @@ void TestCuteButtonMenu::keyboardDropDown()
     QFETCH(int, menus);
     Stage s;
     MenuWatch w;
-    s.b->setDropDownMenu(&w.menu);
-    s.b->setDropDownDelay(delay);
+    w.attach(s.b, delay);
     s.b->setFocus(Qt::TabFocusReason);
     QTRY_VERIFY(s.b->hasFocus());
     QTest::keyPress(s.b, key);

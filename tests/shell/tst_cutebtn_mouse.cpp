@@ -216,8 +216,7 @@ void TestCuteButtonMouse::stalePressAfterDeactivation()
         QSKIP("made-up presses and moves would fight the real pointer of a window system");
     Stage s;
     MenuWatch w;
-    s.b->setDropDownMenu(&w.menu);
-    s.b->setDropDownDelay(300);
+    w.attach(s.b, 300);
     bool boxWasActive = false;
     s.b->OnMouseDown = [&](QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
         QDialog box(s.host.get());

@@ -11,6 +11,20 @@ using testsupport::Program;
 using testsupport::recorder;
 using namespace studentsrecords;
 
+namespace {
+// たろう (beside はなこ) chosen on the teacher's screen, with a folder in place of one of their files:
+// no one, root included, can unlink it. Null when the folder could not be put there.
+TForm13 *withUndeletable(Program &p, const char *ext)
+{
+    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("はなこ"), 1);
+    TForm13 *f = open(p);
+    choose(f, QStringLiteral("たろう"));
+    const QString file = QStringLiteral("user/たろう") + QLatin1String(ext);
+    return QFile::remove(file) && QDir().mkpath(file + QStringLiteral("/inside")) ? f : nullptr;
+}
+} // namespace
+
 class TestDeletionConfirm : public QObject {
     Q_OBJECT
 private slots:
@@ -178,14 +192,9 @@ void TestDeletionConfirm::deletedLoggedInUserLoggedOutOnClose()
 void TestDeletionConfirm::historyThatCannotBeDeleted()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
+    TForm13 *f = withUndeletable(p, ".dat");
+    QVERIFY(f);
     const QStringList before = listed(f->ListBox1);
-    // A folder in the history file's place: no one, root included, can unlink it.
-    QVERIFY(QFile::remove(QStringLiteral("user/たろう.dat")));
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.dat/inside")));
 
     ask(p, [&] {
         yes(p);
@@ -204,12 +213,8 @@ void TestDeletionConfirm::historyThatCannotBeDeleted()
 void TestDeletionConfirm::passwordFileThatCannotBeDeleted()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    TForm13 *f = open(p);
-    choose(f, QStringLiteral("たろう"));
-    QVERIFY(QFile::remove(QStringLiteral("user/たろう.psw")));
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw/inside")));
+    TForm13 *f = withUndeletable(p, ".psw");
+    QVERIFY(f);
 
     bool questionGoneFirst = false;
     dialogs::setHook([&](const dialogs::Shown &s) {
