@@ -156,6 +156,13 @@ void appendDrill(const QString &name, const QString &line)
 }
 
 namespace {
+// Nothing at all has the name (a link, even a dangling one, is something).
+bool isMissing(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT;
+}
+
 bool isRegularFile(const QString &path)
 {
     struct stat st {};
@@ -183,8 +190,7 @@ void appendPace(const QString &name, const QString &line)
     if (!isRegularFile(recordPath(name)))
         return; // deleted meanwhile: no pace file for a user who is gone
     const QString path = pacePath(name);
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+    if (isMissing(path))
         textfile::createNew(path, {pace::header(), line});
     else
         textfile::appendLine(path, line, kOwnFiles);
@@ -193,8 +199,7 @@ void appendPace(const QString &name, const QString &line)
 QStringList readPace(const QString &name)
 {
     const QString path = pacePath(name);
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+    if (isMissing(path))
         return {};
     return textfile::readLines(path, -1, kOwnFiles);
 }
@@ -234,8 +239,7 @@ DeleteResult deleteUser(const QString &name)
 QString readMasterPassword(IfMissing missing)
 {
     const QString path = masterPasswordPath();
-    struct stat st {};
-    if (missing == IfMissing::NotSet && ::lstat(QFile::encodeName(path).constData(), &st) != 0 && errno == ENOENT)
+    if (missing == IfMissing::NotSet && isMissing(path))
         return QString();
     const QByteArray line = textfile::readFirstLineBytes(path);
     const QString password = textfile::decode(line);
