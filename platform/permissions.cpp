@@ -25,6 +25,8 @@ Rule forFolder(const QString &folder)
 
 Rule forNewEntry(const QString &path) { return forFolder(QFileInfo(path).path()); }
 
+mode_t secretMode(const Rule &rule) { return rule.shared ? 0640 : 0600; }
+
 int applyToNew(int fd, const Rule &rule, bool isFolder)
 {
     if (!rule.shared)
@@ -47,10 +49,12 @@ int applyToNew(int fd, const Rule &rule, bool isFolder)
     return err;
 }
 
-int makeFolder(const QString &path)
+int makeFolder(const QString &path, Sticky sticky)
 {
     const QByteArray native = QFile::encodeName(path);
-    const Rule rule = forNewEntry(path);
+    Rule rule = forNewEntry(path);
+    if (sticky == Sticky::Yes)
+        rule.folderMode |= S_ISVTX;
     if (::mkdir(native.constData(), 0777) != 0)
         return errno;
     if (!rule.shared)
@@ -62,6 +66,37 @@ int makeFolder(const QString &path)
     if (err)
         ::rmdir(native.constData()); // made above and still empty
     return err;
+}
+
+int applySecret(int fd, const QString &path)
+{
+    const Rule rule = forNewEntry(path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    // The group must read it to check a password: without the folder's group the file would be
+    // nobody's but ours, which is safe, so a refused change of group is passed over.
+    if (rule.shared && st.st_gid != rule.group && ::fchown(fd, uid_t(-1), rule.group) != 0 && errno != EPERM)
+        return errno;
+    const mode_t want = secretMode(rule);
+    if ((st.st_mode & 07777) == want || ::fchmod(fd, want) == 0)
+        return 0;
+    const int err = errno;
+    // A share that fixes the modes itself (a CIFS mount's file_mode) decides for every file alike.
+    return err == EPERM ? 0 : err;
+}
+
+bool mayRemove(const QString &path)
+{
+    struct stat file {}, dir {};
+    if (::lstat(QFile::encodeName(path).constData(), &file) != 0)
+        return errno == ENOENT;
+    if (::stat(QFile::encodeName(QFileInfo(path).path()).constData(), &dir) != 0)
+        return false;
+    if (!(dir.st_mode & S_ISVTX))
+        return true;
+    const uid_t me = ::geteuid();
+    return me == 0 || me == file.st_uid || me == dir.st_uid;
 }
 
 } // namespace permissions

@@ -8,6 +8,12 @@
 // every folder made in it is 02770 likewise (setgid, so that what is made inside carries the group
 // too), and both carry the folder's group. A private folder (the per-user default, 0700 or 0755)
 // keeps what the umask gives, as any program's files do.
+//
+// Password files are the exception: never readable by others, never writable by the group. In a
+// shared folder the group may read them (every pupil's account checks a password), only their owner
+// writes them (0640); in a private folder they are the owner's alone (0600). The user folder of a
+// shared room is sticky as well, so that a pupil's account cannot remove or rename away a file it
+// does not own (the master password above all); its owner, the teacher's account, still can.
 #include <QString>
 
 #include <sys/types.h>
@@ -21,6 +27,9 @@ struct Rule {
     mode_t fileMode = 0;     // when shared
     mode_t folderMode = 0;   // when shared
 };
+
+// The mode of a password file in a folder of this rule (0640 shared, 0600 private).
+mode_t secretMode(const Rule &rule);
 
 // The rule of this folder, from its stat (links followed: the folder may be a mount point's link).
 // A folder that cannot be looked at gives the private rule: creating anything in it fails anyway.
@@ -41,6 +50,16 @@ int applyToNew(int fd, const Rule &rule, bool isFolder);
 // Makes a folder at path (a no-op returning EEXIST when something has the name) and gives it the
 // rule of the folder holding it. Returns 0 or an errno; a folder it made and could not set up is
 // removed again.
-int makeFolder(const QString &path);
+// Sticky::Yes also sets the sticky bit on a shared folder (the user folder).
+enum class Sticky { No, Yes };
+int makeFolder(const QString &path, Sticky sticky = Sticky::No);
+
+// Gives a password file this call's program has just written, open on fd, its mode (secretMode of
+// the folder holding path) and, in a shared folder, the folder's group. Returns 0 or an errno.
+int applySecret(int fd, const QString &path);
+
+// Whether the system lets this account remove the file at path: in a sticky folder only the file's
+// owner, the folder's owner and root may. A file that is not there may be "removed".
+bool mayRemove(const QString &path);
 
 } // namespace permissions

@@ -342,7 +342,10 @@ QString readFirstLine(const QString &path, Links links)
     return lines.isEmpty() ? QString() : lines.first();
 }
 
-void rewrite(const QString &path, const QStringList &lines, Links links)
+namespace {
+enum class Kind { Shared, Secret };
+
+void replaceFile(const QString &path, const QStringList &lines, Links links, Kind kind)
 {
     const QByteArray bytes = encodeLines(lines); // refuse before anything is written
     const QByteArray native = nativePath(path);
@@ -379,7 +382,14 @@ void rewrite(const QString &path, const QStringList &lines, Links links)
         ::unlink(temp.constData());
         throw pz::IoError::fromErrno(path, errnum);
     };
-    if (exists) {
+    if (kind == Kind::Secret) {
+        // A password never keeps a mode that let others read it or the group write it.
+        if (exists)
+            if (const int e = keepOwnership(file.get(), st))
+                fail(e);
+        if (const int e = permissions::applySecret(file.get(), path))
+            fail(e);
+    } else if (exists) {
         // Owner first: a change of owner clears the set-id bits that the mode then restores.
         if (const int e = keepOwnership(file.get(), st))
             fail(e);
@@ -408,6 +418,11 @@ void rewrite(const QString &path, const QStringList &lines, Links links)
     }
     syncFolder(folder);
 }
+} // namespace
+
+void rewrite(const QString &path, const QStringList &lines, Links links) { replaceFile(path, lines, links, Kind::Shared); }
+
+void rewriteSecret(const QString &path, const QStringList &lines) { replaceFile(path, lines, Links::Refuse, Kind::Secret); }
 
 void createNew(const QString &path, const QStringList &lines)
 {

@@ -54,6 +54,11 @@ QByteArray readFirstLineBytes(const QString &path, Links links = Links::Refuse);
 // root), so that a folder shared by several accounts stays writable for them all; a new file gets
 // what its folder asks (platform/permissions.h).
 void rewrite(const QString &path, const QStringList &lines, Links links = Links::Refuse);
+// The same for a password file, except for its mode: new or rewritten, it gets the password mode of
+// its folder (platform/permissions.h: 0640 of the folder's group when shared, else 0600), never the
+// old file's. Its owner stays (when we are root), so a master password rewritten by IT stays the
+// teacher's.
+void rewriteSecret(const QString &path, const QStringList &lines);
 // Creates a new file holding these lines, with what its folder asks (platform/permissions.h); fails
 // when anything (a link too) has the name already. A failed write removes the file it created, and
 // only that.

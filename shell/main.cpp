@@ -96,4 +96,12 @@ void TForm1::Label3Click() { asScreen(screens().gradeSelection)->Show(); }
 void TForm1::Label2Click() { asScreen(screens().ownRecords)->Show(); }
 void TForm1::Label5Click() { asScreen(screens().userDeletion)->Show(); }
 void TForm1::Label4Click() { Close(); }
-void TForm1::Label7Click() { asScreen(screens().masterPasswordEntry)->Show(); }
+void TForm1::Label7Click()
+{
+    // No door to the teacher's screen while there is no master password (emptied or removed since
+    // the last activation): the dialog that creates one comes first.
+    if (userstore::readMasterPassword().isEmpty())
+        asScreen(screens().masterPasswordSetup)->ShowModal();
+    else
+        asScreen(screens().masterPasswordEntry)->Show();
+}

@@ -177,12 +177,13 @@ std::optional<QString> masterPassword(QString *refusal)
     return QString::fromLocal8Bit(typed->data(), qsizetype(typed->size()));
 }
 
-int classroomMode(char **argv, bool setup)
+int classroomMode(char **argv, bool setup, const char *folder, const char *teacherAccount)
 {
     // For the program's own path only; no display is opened. Qt sees only the program's name.
     int argc = 1;
     QCoreApplication app(argc, argv);
-    const QString dir = QString::fromLocal8Bit(argv[2]);
+    const QString dir = QString::fromLocal8Bit(folder);
+    const QString teacher = QString::fromLocal8Bit(teacherAccount);
     QString refusal;
     std::optional<QString> password;
     try {
@@ -193,7 +194,7 @@ int classroomMode(char **argv, bool setup)
         password = masterPassword(&refusal);
         if (!password)
             return fail(refusal);
-        refusal = setup ? classroom::setup(dir, templateFolder(), *password) : classroom::setMasterPassword(dir, *password);
+        refusal = setup ? classroom::setup(dir, templateFolder(), *password, teacher) : classroom::setMasterPassword(dir, *password);
     } catch (const pz::Error &e) {
         return fail(e.text());
     }
@@ -203,7 +204,7 @@ int classroomMode(char **argv, bool setup)
     QString done = setup ? QStringLiteral("教室フォルダを用意しました: %1").arg(dir)
                          : QStringLiteral("マスターパスワードを変えました: %1").arg(dir);
     struct stat st {};
-    if (setup && classroom::isShared(dir) && ::stat(argv[2], &st) == 0) {
+    if (setup && classroom::isShared(dir) && ::stat(folder, &st) == 0) {
         const group *g = ::getgrgid(st.st_gid);
         done += QStringLiteral("（グループ %1 で共有）").arg(g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid));
     }
@@ -328,11 +329,15 @@ int main(int argc, char **argv)
     }
     for (const char *option : {"--setup-classroom", "--set-master-password"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
-            if (argc != 3) {
-                std::fprintf(stderr, "使い方: pikazan %s 教室フォルダ（マスターパスワードは標準入力から）\n", option);
+            const bool setup = std::strcmp(option, "--setup-classroom") == 0;
+            // The set-up may name the teacher's account, which is to own user/ (IT runs it as root).
+            const bool named = setup && argc == 5 && std::strcmp(argv[2], "--teacher") == 0;
+            if (argc != 3 && !named) {
+                std::fprintf(stderr, "使い方: pikazan %s%s 教室フォルダ（マスターパスワードは標準入力から）\n", option,
+                             setup ? " [--teacher 先生のアカウント]" : "");
                 return 2;
             }
-            return classroomMode(argv, std::strcmp(option, "--setup-classroom") == 0);
+            return classroomMode(argv, setup, argv[named ? 4 : 2], named ? argv[3] : "");
         }
     }
 

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,31 +32,10 @@ struct Made {
     }
 };
 
-// Gives a file made or rewritten here what its folder asks (platform/permissions.h).
-void share(int fd, const QString &path)
-{
-    if (const int err = permissions::applyToNew(fd, permissions::forNewEntry(path), false))
-        throw pz::IoError::fromErrno(path, err);
-}
-
-void share(const QString &path)
-{
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw pz::IoError::fromErrno(path, errno);
-    try {
-        share(fd, path);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
-}
-
 // A folder of the classroom: made when missing (with what its folder asks), kept as it is when there.
-void makeFolder(const QString &path, Made &made)
+void makeFolder(const QString &path, Made &made, permissions::Sticky sticky = permissions::Sticky::No)
 {
-    const int e = permissions::makeFolder(path);
+    const int e = permissions::makeFolder(path, sticky);
     if (e == 0) {
         made.folders << path;
         return;
@@ -131,7 +112,51 @@ QString refusePassword(const QString &password)
 {
     if (password.isEmpty())
         return QStringLiteral("マスターパスワードが空です。");
-    return names::checkPassword(password);
+    // One the box would not take could never be typed in again.
+    if (password.size() > names::kPasswordMaxLength)
+        return QStringLiteral("マスターパスワードが長すぎます（%1文字まで）。何も変えていません。").arg(names::kPasswordMaxLength);
+    if (const QString refusal = names::checkPassword(password); !refusal.isEmpty())
+        return refusal + QStringLiteral("（改行などの制御文字と、Shift_JIS にない文字はつかえません）。何も変えていません。");
+    return QString();
+}
+
+// The account that is to own user/ and the master password: the one named, else the one running
+// this. Only root may name another.
+std::optional<uid_t> teacherAccount(const QString &teacher, QString *refusal)
+{
+    if (teacher.isEmpty())
+        return ::geteuid();
+    const passwd *pw = ::getpwnam(QFile::encodeName(teacher).constData());
+    if (!pw) {
+        *refusal = QStringLiteral("先生のアカウント %1 が見つかりません。").arg(teacher);
+        return std::nullopt;
+    }
+    if (pw->pw_uid != ::geteuid() && ::geteuid() != 0) {
+        *refusal = QStringLiteral("ほかのアカウント（%1）を先生のアカウントにできるのは root だけです。").arg(teacher);
+        return std::nullopt;
+    }
+    return pw->pw_uid;
+}
+
+// Gives what is at path the owner (when it has another) and, in a shared room, the user folder's
+// mode: setgid and sticky, so that a pupil's account removes or renames only files it owns.
+void handOver(const QString &path, uid_t owner, bool isFolder)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (isFolder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        throw pz::IoError::fromErrno(path, errno);
+    struct stat st {};
+    int e = ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (e == 0 && st.st_uid != owner && ::fchown(fd, owner, gid_t(-1)) != 0)
+        e = errno;
+    if (e == 0 && isFolder) {
+        permissions::Rule rule = permissions::forNewEntry(path);
+        rule.folderMode |= S_ISVTX;
+        e = permissions::applyToNew(fd, rule, true);
+    }
+    ::close(fd);
+    if (e != 0)
+        throw pz::IoError::fromErrno(path, e);
 }
 
 QString refuseFolder(const QString &dir)
@@ -171,29 +196,45 @@ QString checkSetup(const QString &dir, const QString &templateDir)
     return QString();
 }
 
-QString setup(const QString &dir, const QString &templateDir, const QString &password)
+QString setup(const QString &dir, const QString &templateDir, const QString &password, const QString &teacher)
 {
     if (QString refusal = checkSetup(dir, templateDir); !refusal.isEmpty())
         return refusal;
     if (QString refusal = refusePassword(password); !refusal.isEmpty())
         return refusal;
-    const QDir root(dir), from(templateDir);
-    const QString master = root.filePath(userstore::masterPasswordPath());
+    QString refusal;
+    const std::optional<uid_t> owner = teacherAccount(teacher, &refusal);
+    if (!owner)
+        return refusal;
+    // Absolute: the work is done in the classroom, where the folder's lock is found.
+    const QDir root(QFileInfo(dir).absoluteFilePath()), from(QFileInfo(templateDir).absoluteFilePath());
+    const QString users = root.filePath(userstore::folder());
     Made made;
     try {
-        for (const QString &f : templateFiles()) {
-            makeFolder(root.filePath(QFileInfo(f).path()), made);
-            copyNew(from.filePath(f), root.filePath(f), made);
-        }
-        inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
-        // The rewrite keeps the copy's mode; its group comes from user/ only when that is setgid.
-        if (made.files.contains(master))
-            share(master);
+        // user/ first: it holds the folder's lock, through which two set-ups take turns.
+        makeFolder(users, made, permissions::Sticky::Yes);
+        refusal = inClassroom(root.path(), [&] {
+            userstore::FolderLock lock;
+            // Another set-up may have laid the folder out while this one waited: that one stands.
+            if (QString late = checkSetup(root.path(), from.path()); !late.isEmpty())
+                return late;
+            for (const QString &f : templateFiles()) {
+                makeFolder(root.filePath(QFileInfo(f).path()), made);
+                copyNew(from.filePath(f), root.filePath(f), made);
+            }
+            userstore::writeMasterPassword(password);
+            handOver(root.filePath(userstore::masterPasswordPath()), *owner, false);
+            if (isShared(root.path()))
+                handOver(users, *owner, true);
+            return QString();
+        });
     } catch (...) {
         made.undo();
         throw;
     }
-    return QString();
+    if (!refusal.isEmpty())
+        made.undo(); // nothing but a user/ folder another set-up has filled meanwhile
+    return refusal;
 }
 
 QString checkSetMasterPassword(const QString &dir)
@@ -211,9 +252,11 @@ QString setMasterPassword(const QString &dir, const QString &password)
         return refusal;
     if (QString refusal = refusePassword(password); !refusal.isEmpty())
         return refusal;
-    inClassroom(dir, [&] { userstore::writeMasterPassword(password); });
-    // Written by IT as root, the file must stay readable by every pupil's account of a shared room.
-    share(QDir(dir).filePath(userstore::masterPasswordPath()));
+    // Under the lock the program's creation dialog takes: neither replaces the other's half-way.
+    inClassroom(dir, [&] {
+        userstore::FolderLock lock;
+        userstore::writeMasterPassword(password);
+    });
     return QString();
 }
 

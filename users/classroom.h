@@ -4,9 +4,12 @@
 // password of an existing one for a teacher who forgot it.
 //
 // What is made here follows the program's one rule for shared folders (platform/permissions.h): in
-// a group-writable or setgid folder (rwxrwsr-x, say) the folders become rwxrwsr-x and the files
-// rw-rw-r--, all of the folder's group, so that every account of the group can register, append
-// and delete. In a private folder the account's umask decides, as for any other file.
+// a group-writable or setgid folder (rwxrws--- or rwxrwsr-x) settei/ and wav/ become setgid and
+// group-writable and their files group-writable, all of the folder's group, so that every account
+// of the group can register, append and save the grades. user/ is sticky as well (rwxrws--T) and
+// belongs to the teacher's account, and so does the master password (rw-r-----): a pupil's account
+// can neither rewrite it nor remove it, nor remove another account's files. In a private folder the
+// account's umask decides, as for any other file, but for the master password (rw-------).
 //
 // Wrong input (a missing folder, one already laid out, a password the program could not store) is
 // answered with a Japanese refusal text; file failures throw pz::IoError naming the file.
@@ -24,17 +27,20 @@ QStringList templateFiles(); // settei/settei.dat, user/master.psw, wav/a.wav
 bool isShared(const QString &folder);
 
 // Lays out a new classroom in the existing folder dir: settei/, user/ and wav/, the template's files
-// copied from templateDir (nothing that exists is overwritten), then the master password. Refuses
-// with nothing written: a dir that does not exist, one already laid out (settei/settei.dat, user/
-// and wav/ all there), one whose master password is already set, a password checkPassword() refuses,
-// a template that lacks a file.
-QString setup(const QString &dir, const QString &templateDir, const QString &password);
+// copied from templateDir (nothing that exists is overwritten), then the master password. user/ and
+// the master password are given to the account named teacher (only root may name another; empty:
+// the account running this). Refuses with nothing written: a dir that does not exist, one already
+// laid out (settei/settei.dat, user/ and wav/ all there), one whose master password is already set,
+// a password the master password boxes would not take, an unknown teacher's account, a template that
+// lacks a file. Two set-ups on one folder at once take turns: the second is refused as laid out.
+QString setup(const QString &dir, const QString &templateDir, const QString &password, const QString &teacher = QString());
 // The refusals of setup() that do not depend on the password, for asking before it is typed.
 QString checkSetup(const QString &dir, const QString &templateDir);
 
-// Replaces line 1 of dir's user/master.psw, all or nothing. Refuses a dir without a user/ folder and
-// a password checkPassword() refuses. In a shared user/ folder the file is left readable and
-// writable by that folder's group.
+// Replaces line 1 of dir's user/master.psw, all or nothing, under the folder's lock. Refuses a dir
+// without a user/ folder and a password the master password boxes would not take (too long, or
+// what checkPassword() refuses). The file keeps its owner (when run as root) and gets the password
+// mode: readable by the group of a shared user/ folder, by nobody else.
 QString setMasterPassword(const QString &dir, const QString &password);
 QString checkSetMasterPassword(const QString &dir);
 

@@ -49,11 +49,16 @@ void TForm10::Edit1KeyPress(int &key)
     // Read afresh at every Enter; a missing, unreadable or damaged file stops here with nothing
     // deleted.
     const QString master = userstore::readMasterPassword(userstore::IfMissing::Fail);
-    if (!userstore::passwordMatches(master, typed)) {
+    // While none is set nothing typed is the master password.
+    if (master.isEmpty() || !userstore::passwordMatches(master, typed)) {
         dialogs::warn(QStringLiteral("パワードが違います"));
         return;
     }
     const userstore::DeleteResult result = userstore::deleteUser(state().userName);
+    if (!result.refusal.isEmpty()) {
+        dialogs::warn(result.refusal); // nothing deleted; the child stays logged in
+        return;
+    }
     if (!result.userGone())
         throw *result.error; // the child stays registered and logged in
     Close();

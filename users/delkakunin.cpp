@@ -2,6 +2,7 @@
 
 #include "records/mastergate.h"
 #include "shell/app.h"
+#include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/widgets.h"
 #include "users/userstore.h"
@@ -32,6 +33,11 @@ void TForm15::Label1Click()
         return;
     }
     const userstore::DeleteResult result = userstore::deleteUser(name);
+    if (!result.refusal.isEmpty()) {
+        Close();
+        dialogs::warn(result.refusal); // nothing deleted; the user stays listed and shown
+        return;
+    }
     if (!result.userGone())
         throw *result.error; // the user stays listed and shown
     teacher->userDeleted(name);

@@ -19,6 +19,7 @@ void TForm12::FormCreate()
 
     // Shown in clear; a password is typed as plain characters, never composed.
     Edit1 = kit::field(this, "Edit1", {26, 48, 361, 72}, 64, kit::Echo::Plain, kit::InputMethod::Off);
+    Edit1->setMaxLength(names::kPasswordMaxLength);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 }
 
@@ -38,7 +39,11 @@ void TForm12::Edit1KeyPress(int &key)
             return;
         }
     }
-    userstore::writeMasterPassword(typed); // on failure the dialog stays open with its text
+    // On failure the dialog stays open with its text. Set meanwhile (--set-master-password, or
+    // another PC of the room): that one stays, and what was typed here is dropped.
+    const bool written = userstore::createMasterPassword(typed);
     Edit1->clear();
     Close();
+    if (!written)
+        dialogs::warn(QStringLiteral("マスターパスワードは、その間にほかのところで決められました。\nいま入れたパスワードは使われません。"));
 }

@@ -4,6 +4,7 @@
 #include "shell/dialogs.h"
 #include "shell/kit.h"
 #include "shell/widgets.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QLineEdit>
@@ -18,6 +19,7 @@ void TForm14::FormCreate()
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを入れて下さい"), {16, 32}, 29, Qt::white);
 
     Edit1 = kit::field(this, "Edit1", {16, 80, 441, 72}, 64, kit::Echo::Masked);
+    Edit1->setMaxLength(names::kPasswordMaxLength);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 }
 
@@ -32,11 +34,15 @@ void TForm14::Edit1KeyPress(int &key)
     if (key != kit::kEnter)
         return;
     key = 0;
-    // Read afresh at every Enter; while none is set, the empty entry is the right one.
+    // Read afresh at every Enter. While none is set (the file emptied or removed since the menu looked)
+    // nothing typed opens the teacher's screen: the main menu asks for a new one first.
     const QString master = userstore::readMasterPassword();
     const bool right = userstore::passwordMatches(master, Edit1->text());
     Edit1->clear();
-    if (right) {
+    if (master.isEmpty()) {
+        Close();
+        dialogs::warn(QStringLiteral("マスターパスワードが決められていません。\nメニューの「先生用」から決めて下さい。"));
+    } else if (right) {
         asScreen(screens().studentsRecords)->Show();
         Close();
     } else {

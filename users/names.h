@@ -12,6 +12,9 @@ namespace names {
 QString checkName(const QString &name);
 // Whether a password can be stored as line 1 of a cp932 file and read back the same.
 QString checkPassword(const QString &password);
+// The most characters (UTF-16 units) a master password box takes: Qt's own limit for a line edit,
+// set on both boxes by name so that a password set from the command line can always be typed.
+constexpr int kPasswordMaxLength = 32767;
 // The refusal for a name or a password left empty.
 QString emptyFields();
 

@@ -103,7 +103,7 @@ QString createUser(const QString &name, const QString &password)
     QString refusal = checkRegistration(name, password);
     if (!refusal.isEmpty())
         return refusal;
-    if (const int err = permissions::makeFolder(folder()); err && err != EEXIST)
+    if (const int err = permissions::makeFolder(folder(), permissions::Sticky::Yes); err && err != EEXIST)
         throw pz::IoError::fromErrno(folder(), err);
 
     // Checked again under the lock: another computer may have registered the name meanwhile.
@@ -121,7 +121,7 @@ QString createUser(const QString &name, const QString &password)
     try {
         // Replaces a password file left behind by an earlier failed deletion, but never writes
         // through a link to a file elsewhere.
-        textfile::rewrite(passwordPath(name), {password}, kOwnFiles);
+        textfile::rewriteSecret(passwordPath(name), {password});
     } catch (const pz::Error &) {
         QFile::remove(record); // created above by this call
         throw;
@@ -221,18 +221,27 @@ DeleteResult deleteUser(const QString &name)
     // Whatever the name came from, it must be one the store could have made: no path, no device,
     // never the master password file.
     if (const QString refusal = names::checkName(name); !refusal.isEmpty())
-        return {Outcome::Kept, pz::IoError(recordPath(name), refusal)};
+        return {Outcome::Kept, pz::IoError(recordPath(name), refusal), QString()};
     FolderLock lock;
+    // In a sticky user folder only a file's owner (or the folder's, the teacher's account) may
+    // remove it: asked before the first file goes, so that a user is never half deleted.
+    const QString refusal = QStringLiteral("「%1」のファイルには、ほかのアカウントが作ったものがあるので、このアカウントでは削除できません。\n"
+                                           "先生のアカウントで削除して下さい。").arg(name);
+    for (const QString &path : {recordPath(name), passwordPath(name), pacePath(name)})
+        if (!permissions::mayRemove(path))
+            return {Outcome::Kept, std::nullopt, refusal};
     if (const int err = removeUserFile(recordPath(name)))
-        return {Outcome::Kept, pz::IoError::fromErrno(recordPath(name), err)};
+        return {Outcome::Kept, pz::IoError::fromErrno(recordPath(name), err), err == EPERM ? refusal : QString()};
     if (const int err = removeUserFile(passwordPath(name)))
         return {Outcome::PasswordFileLeft,
                 pz::IoError(passwordPath(name),
-                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。"))};
+                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このパスワードのファイルが残っています。")),
+                QString()};
     if (const int err = removeUserFile(pacePath(name)))
         return {Outcome::PaceFileLeft,
                 pz::IoError(pacePath(name),
-                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このペースのファイルが残っています。"))};
+                            pz::reasonFor(err) + QStringLiteral("\nユーザーは削除しましたが、このペースのファイルが残っています。")),
+                QString()};
     return {};
 }
 
@@ -253,5 +262,16 @@ QString readMasterPassword(IfMissing missing)
     return password;
 }
 
-void writeMasterPassword(const QString &password) { textfile::rewrite(masterPasswordPath(), {password}); }
+void writeMasterPassword(const QString &password) { textfile::rewriteSecret(masterPasswordPath(), {password}); }
+
+bool createMasterPassword(const QString &password)
+{
+    // Under the lock that --set-master-password takes too: a password set there meanwhile is
+    // never replaced from here.
+    FolderLock lock;
+    if (!readMasterPassword().isEmpty())
+        return false;
+    writeMasterPassword(password);
+    return true;
+}
 } // namespace userstore

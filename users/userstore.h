@@ -85,11 +85,15 @@ QStringList readPace(const QString &name);
 struct DeleteResult {
     enum class Outcome { Deleted, PasswordFileLeft, PaceFileLeft, Kept };
     Outcome outcome = Outcome::Deleted;
-    std::optional<pz::IoError> error; // why, for every outcome but Deleted
+    std::optional<pz::IoError> error; // why, for every outcome but Deleted (none with a refusal)
+    // Kept because this account may not remove the user's files (another account's, in a sticky
+    // user folder): the text to show, with nothing touched.
+    QString refusal;
     bool userGone() const { return outcome != Outcome::Kept; }
 };
 
-// Deletes a user: name.dat, then name.psw, then name.pace; a file that is already gone is passed over. A name
+// Deletes a user: name.dat, then name.psw, then name.pace; a file that is already gone is passed over.
+// When the system would refuse to remove any of them, none is removed (Kept with a refusal). A name
 // names::checkName() refuses (a path, a device, the master password file) is Kept with nothing
 // touched. Only the folder lock's own failure throws, as in every operation here, before anything
 // is deleted.
@@ -106,6 +110,10 @@ enum class IfMissing { NotSet, Fail };
 QString readMasterPassword(IfMissing missing = IfMissing::NotSet);
 // Replaces the master password file with this one line, through a temporary and a rename: a failed
 // write leaves the old file as it was (an emptied file would let anyone choose a new password). A
-// link or a write-protected file in its place is refused, as for reading.
+// link or a write-protected file in its place is refused, as for reading. The file is a password
+// file (textfile::rewriteSecret). The caller holds the folder's lock.
 void writeMasterPassword(const QString &password);
+// The first master password: written under the folder's lock, and only while none is set at that
+// moment. Returns false, with nothing written, when one was set meanwhile.
+bool createMasterPassword(const QString &password);
 } // namespace userstore

@@ -62,7 +62,10 @@ int run(const QStringList &a)
         say(QStringLiteral("ok ") + pending::flushHere()); // as the main menu does at a start
     } else if (cmd == QLatin1String("delete")) {
         const userstore::DeleteResult result = userstore::deleteUser(a.value(1));
-        say(result.error ? QStringLiteral("error ") + result.error->text() : QStringLiteral("ok"));
+        if (!result.refusal.isEmpty())
+            say(QStringLiteral("refused ") + result.refusal);
+        else
+            say(result.error ? QStringLiteral("error ") + result.error->text() : QStringLiteral("ok"));
     } else if (cmd == QLatin1String("read-password")) {
         say(QStringLiteral("ok ") + userstore::readPassword(a.value(1)));
     } else if (cmd == QLatin1String("read-history")) {

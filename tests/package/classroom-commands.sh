@@ -34,12 +34,12 @@ for f in settei/settei.dat wav/a.wav; do
   check "  ... $f is the template's" cmp -s "$template/$f" "$room/$f"
 done
 same "  ... the master password, one cp932 line with CR LF" "73656e7365692031" "$(hex "$room/user/master.psw" | sed 's/0d0a$//')"
-same "  ... folders setgid and group-writable, of the room's group" \
+same "  ... folders setgid and group-writable, of the room's group; user/ sticky" \
   "drwxrwsr-x $group
-drwxrwsr-x $group
+drwxrwsr-t $group
 drwxrwsr-x $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
-same "  ... files group-writable" "-rw-rw-r-- $group
--rw-rw-r-- $group
+same "  ... files group-writable, the master password only group-readable" "-rw-rw-r-- $group
+-rw-r----- $group
 -rw-rw-r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
 
 before="$(cd "$room" && find . -printf '%p %m %s\n' | sort; cat user/master.psw)"
@@ -64,7 +64,15 @@ run $'新しい\r\n' --set-master-password "$room"
 same "set-master-password: exit 0" 0 "$rc"
 same "  ... one line" "マスターパスワードを変えました: $room" "$out"
 same "  ... stored in cp932 (a CR LF typed in is one line end)" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
-same "  ... still the group's" "-rw-rw-r-- $group" "$(stat -c '%A %G' "$room/user/master.psw")"
+same "  ... still the group's to read, nobody else's" "-rw-r----- $group" "$(stat -c '%A %G' "$room/user/master.psw")"
+head -c 32768 /dev/zero | tr '\0' 'a' >"$tmp/long"; echo >>"$tmp/long"
+run "$(cat "$tmp/long")" --set-master-password "$room"
+same "a master password longer than the box takes: exit 1" 1 "$rc"
+check "  ... naming the limit" grep -qF "32767文字まで" <<<"$err"
+same "  ... the password kept" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
+run $'a\tb\n' --set-master-password "$room"
+same "a master password with a tab: exit 1" 1 "$rc"
+same "  ... the password kept" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
 run $'\n' --set-master-password "$room"
 same "an empty master password: exit 1" 1 "$rc"
 same "  ... the password kept" "905682b582a20d0a" "$(hex "$room/user/master.psw")"
@@ -74,6 +82,33 @@ check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
 
 run '' --setup-classroom
 same "no folder: usage, exit 2" 2 "$rc"
+run $'pw\n' --setup-classroom --teacher "no-such-account-$$" "$tmp/empty"
+same "setup for a teacher's account that does not exist: exit 1" 1 "$rc"
+same "  ... nothing laid out" "" "$(ls -A "$tmp/empty")"
+
+# Two set-ups on one new folder at once: one lays it out, the other is refused and changes nothing.
+wins=0
+for try in $(seq 20); do
+  race="$tmp/race$try"; mkdir "$race"; chgrp "$group" "$race"; chmod 2770 "$race"
+  for who in 1 2; do
+    (printf 'pw%s\n' "$who" | env -u DISPLAY "$pikazan" --setup-classroom "$race" >"$tmp/race.out$who" 2>&1
+     echo $? >"$tmp/race.rc$who") &
+  done
+  wait
+  rcs="$(cat "$tmp/race.rc1")$(cat "$tmp/race.rc2")"
+  case "$rcs" in
+    01) winner=1 loser=2 ;;
+    10) winner=2 loser=1 ;;
+    *) bad "race $try: exit codes $rcs: $(cat "$tmp/race.out1" "$tmp/race.out2")"; continue ;;
+  esac
+  if [ "$(tr -d '\r' <"$race/user/master.psw")" = "pw$winner" ] && grep -qF "もう用意されています" "$tmp/race.out$loser" \
+     && [ "$(ls -A "$race/user")" = "master.psw" ]; then
+    wins=$((wins + 1))
+  else
+    bad "race $try: $(cat "$tmp/race.out$loser"), master.psw $(cat "$race/user/master.psw"), user/ $(ls -A "$race/user")"
+  fi
+done
+same "20 races of two set-ups: one laid out, the other refused as laid out, each time" 20 "$wins"
 run '' --set-master-password a b
 same "two folders: usage, exit 2" 2 "$rc"
 

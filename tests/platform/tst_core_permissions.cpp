@@ -71,6 +71,20 @@ void TestPermissions::newEntriesFollowTheFolder_data()
     // An ordinary account's new file has its own group; only the fchown gives it the folder's.
     QTest::newRow("as an ordinary account: group-writable 0775, new file") << 0775 << true << 022 << "createNew" << 0664 << true << true;
     QTest::newRow("as an ordinary account: group-writable 0775, folder") << 0775 << true << 022 << "makeFolder" << 02775 << true << true;
+    // Password files: never for others, never the group's to write; 0600 where nobody shares.
+    // "secret over 0664": rewriting one that an older program left open to all.
+    QTest::newRow("private 0700: password, umask 002") << 0700 << false << 002 << "secret" << 0600 << false << false;
+    QTest::newRow("private 0755: password, umask 077") << 0755 << false << 077 << "secret" << 0600 << false << false;
+    QTest::newRow("private 0755: password over 0664") << 0755 << false << 002 << "secret over 0664" << 0600 << false << false;
+    QTest::newRow("group-writable 0775: password, umask 002") << 0775 << true << 002 << "secret" << 0640 << true << false;
+    QTest::newRow("group-writable 0775: password, umask 077") << 0775 << true << 077 << "secret" << 0640 << true << false;
+    QTest::newRow("sticky 3770: password over 0664, umask 002") << 03770 << true << 002 << "secret over 0664" << 0640 << true << false;
+    QTest::newRow("setgid 2770: password over 0664, umask 077") << 02770 << true << 077 << "secret over 0664" << 0640 << true << false;
+    QTest::newRow("as an ordinary account: 0775, password") << 0775 << true << 002 << "secret" << 0640 << true << true;
+    // The user folder: sticky besides, where it is shared.
+    QTest::newRow("group-writable 0775: user folder, umask 077") << 0775 << true << 077 << "sticky folder" << 03775 << true << false;
+    QTest::newRow("setgid 2770: user folder, umask 002") << 02770 << true << 002 << "sticky folder" << 03770 << true << false;
+    QTest::newRow("private 0755: user folder as the umask gives") << 0755 << false << 022 << "sticky folder" << 0755 << false << false;
 }
 
 void TestPermissions::newEntriesFollowTheFolder()
@@ -96,9 +110,18 @@ void TestPermissions::newEntriesFollowTheFolder()
     QVERIFY(::chmod(native(room).constData(), mode_t(folder)) == 0);
 
     const QString made = room + QStringLiteral("/new");
+    if (make == QLatin1String("secret over 0664")) {
+        QFile old(made);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QVERIFY(::chmod(native(made).constData(), 0664) == 0);
+    }
     {
         const Umask scoped{mode_t(mask)};
-        if (make == QLatin1String("createNew"))
+        if (make.startsWith(QLatin1String("secret")))
+            textfile::rewriteSecret(made, {QStringLiteral("pw")});
+        else if (make == QLatin1String("sticky folder"))
+            QCOMPARE(permissions::makeFolder(made, permissions::Sticky::Yes), 0);
+        else if (make == QLatin1String("createNew"))
             textfile::createNew(made, {QStringLiteral("級/段,日付,正解数,不正解数,合否")});
         else if (make == QLatin1String("rewrite"))
             textfile::rewrite(made, {QStringLiteral("pw")});
@@ -106,7 +129,8 @@ void TestPermissions::newEntriesFollowTheFolder()
             QCOMPARE(permissions::makeFolder(made), 0);
     }
     const struct stat st = statOf(made);
-    QVERIFY(make == QLatin1String("makeFolder") ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
+    const bool folderMade = make == QLatin1String("makeFolder") || make == QLatin1String("sticky folder");
+    QVERIFY(folderMade ? S_ISDIR(st.st_mode) : S_ISREG(st.st_mode));
     QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(mode, 8));
     QCOMPARE(st.st_gid, inGroup ? group : statOf(dir.path()).st_gid);
     // Nothing else is left in the folder (no temporary of the rewrite).

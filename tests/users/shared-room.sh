@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # A computer room on one shared folder, with real accounts: a group and three accounts in it, each
 # with its own primary group. IT (root) lays the room out with pikazan --setup-classroom in a
-# setgid folder of the group. Account 1 registers the children and saves the settings, account 2
-# records their drills (and registers one of its own), account 3 deletes a child, as the teacher
-# would. Every line must land and every file and folder must be the group's, with the group's
-# rights, whatever the accounts' umask (022 as usual; account 2 even 077).
+# setgid folder of the group, naming account 3 the teacher's. Account 1 registers the children and
+# saves the settings, account 2 records their drills (and registers one of its own), account 3, the
+# teacher's, deletes children of both. Every line must land and every file and folder must be the
+# group's, with the group's rights, whatever the accounts' umask (022 as usual; account 2 even 077);
+# but a password is nobody's to read outside the group, and a pupil's account can neither write nor
+# remove the master password, nor remove another account's files (user/ is sticky): its deletion of
+# such a child is refused aloud with nothing deleted. An account outside the group reads nothing.
 # Then the children's history files are read-only for a moment: account 2's drills are kept aside in its own
 # state folder, and land exactly once when the folder is writable again (the line of a child
 # deleted meanwhile is dropped, and said so).
@@ -18,10 +21,10 @@ for tool in groupadd useradd setpriv; do
 done
 
 tag="pz$$$RANDOM"; tag="${tag:0:12}"
-group="${tag}g" one="${tag}a" two="${tag}b" three="${tag}c"
+group="${tag}g" one="${tag}a" two="${tag}b" three="${tag}c" outside="${tag}o"
 tmp=$(mktemp -d)
 cleanup() {
-  for who in "$one" "$two" "$three"; do userdel "$who" 2>/dev/null; groupdel "$who" 2>/dev/null; done
+  for who in "$one" "$two" "$three" "$outside"; do userdel "$who" 2>/dev/null; groupdel "$who" 2>/dev/null; done
   groupdel "$group" 2>/dev/null
   rm -rf "$tmp"
 }
@@ -33,8 +36,9 @@ for who in "$one" "$two" "$three"; do
   # Each account's own state folder, where its unwritten drill lines wait.
   install -d -m 0700 -o "$who" -g "$who" "$tmp/state-$who"
 done
+useradd -M -U -s /usr/sbin/nologin -d "$tmp" "$outside" || { echo "cannot make $outside"; exit 1; }
 room="$tmp/room"
-mkdir "$room" && chgrp "$group" "$room" && chmod 2775 "$room"
+mkdir "$room" && chgrp "$group" "$room" && chmod 2770 "$room"
 
 starts() { # starts <what> <prefix> <actual>
   case "$3" in "$2"*) ok "$1" ;; *) bad "$1: expected [$2...], got [$3]" ;; esac
@@ -46,11 +50,13 @@ as() {
      setpriv --reuid="$who" --regid="$who" --init-groups -- "$helper" "$@" 2>&1)
 }
 modes() { stat -c '%a %G' "$room/$1" 2>/dev/null; }
+# shell ACCOUNT command: a shell command in the classroom folder as that account (a pupil with a shell).
+shell() { (cd "$room" 2>/dev/null; setpriv --reuid="$1" --regid="$1" --init-groups -- sh -c "$2" 2>/dev/null); }
 header='級/段,日付,正解数,不正解数,合否'
 l1='１０級,2026/12/07,9,1,合格' l2='９級,2026/12/07,5,5,不合格' l3='８級,2026/12/08,10,0,合格'
 l4='７級,2026/12/08,8,2,合格' l5='６級,2026/12/09,7,3,不合格'
 
-printf 'sensei\n' | "$pikazan" --setup-classroom "$room" >"$tmp/out" 2>&1
+printf 'sensei\n' | "$pikazan" --setup-classroom --teacher "$three" "$room" >"$tmp/out" 2>&1
 same "IT lays the room out" "教室フォルダを用意しました: $room（グループ $group で共有）" "$(cat "$tmp/out")"
 
 same "account 1 registers たろう" "ok" "$(as "$one" 022 register たろう pw1)"
@@ -67,7 +73,19 @@ same "account 2 registers じろう" "ok" "$(as "$two" 077 register じろう pw
 same "account 2 saves the settings again" "ok" "$(as "$two" 077 save-settings)"
 same "account 1 records じろう's drill" "ok " "$(as "$one" 022 drill じろう "$l2")"
 same "じろう's history" "ok $header|$l2" "$(as "$two" 077 read-history じろう)"
-same "account 3 deletes はな" "ok" "$(as "$three" 022 delete はな)"
+same "account 3, the teacher's, deletes はな, account 1's" "ok" "$(as "$three" 022 delete はな)"
+refused='refused 「たろう」のファイルには、ほかのアカウントが作ったものがあるので、このアカウントでは削除できません。\n先生のアカウントで削除して下さい。'
+same "account 2 deleting たろう, account 1's: refused aloud" "$refused" "$(as "$two" 077 delete たろう)"
+same "account 1 deleting たろう, whose pace file account 2 made: refused" "$refused" "$(as "$one" 022 delete たろう)"
+same "  ... nothing half deleted" "3" "$(ls "$room/user" | grep -c '^たろう\.')"
+
+# What a pupil's account with a shell could do to the teacher's door.
+check "account 1 cannot remove master.psw" test -n "$(shell "$one" 'rm -f user/master.psw || echo refused')"
+check "account 1 cannot rename じろう.psw, account 2's, away" test -n "$(shell "$one" 'mv user/じろう.psw x || echo refused')"
+check "account 1 cannot overwrite master.psw" test -n "$(shell "$one" "printf 'taro\r\n' > user/master.psw || echo refused")"
+same "  ... so the master password stands" "sensei" "$(tr -d '\r' <"$room/user/master.psw")"
+same "  ... and じろう's" "ok pw3" "$(as "$two" 077 read-password じろう)"
+same "an account outside the group reads no password" "" "$(setpriv --reuid="$outside" --regid="$outside" --init-groups -- cat "$room/user/master.psw" "$room/user/たろう.psw" 2>/dev/null)"
 same "the users left" "じろう|たろう" "$(as "$three" 022 list | sed 's/^ok //' | tr '|' '\n' | LC_ALL=C sort | paste -sd'|')"
 
 # The children's history files read-only for a moment (the folder itself would not do: appending
@@ -89,13 +107,16 @@ same "every line landed once, the kept ones after the drill that wrote again" \
   "ok $header|$l1|$l5|$l3" "$(as "$one" 022 read-history たろう)"
 same "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' 2>/dev/null)"
 
-same "user/" "2775 $group" "$(modes user)"
-same "settei/ and wav/" "2775 $group|2775 $group" "$(modes settei)|$(modes wav)"
-for f in user/たろう.dat user/たろう.psw user/たろう.pace user/master.psw settei/settei.dat wav/a.wav; do
-  same "$f" "664 $group" "$(modes "$f")"
+same "user/: setgid and sticky, the teacher's" "3770 $group $three" "$(modes user) $(stat -c %U "$room/user")"
+same "settei/ and wav/" "2770 $group|2770 $group" "$(modes settei)|$(modes wav)"
+for f in user/たろう.dat user/たろう.pace settei/settei.dat wav/a.wav; do
+  same "$f" "660 $group" "$(modes "$f")"
 done
+same "master.psw: the teacher's, the group reads it" "640 $group $three" "$(modes user/master.psw) $(stat -c %U "$room/user/master.psw")"
+same "たろう.psw: account 1's, the group reads it" "640 $group $one" "$(modes user/たろう.psw) $(stat -c %U "$room/user/たろう.psw")"
 same "every folder and file carries the room's group" "" "$(find "$room" ! -group "$group" -printf '%p %g\n')"
-same "the files are group-readable and writable" "" "$(find "$room" -type f ! -perm -0060 -printf '%p %m\n')"
+same "the files but passwords are group-readable and writable" "" "$(find "$room" -type f ! -name '*.psw' ! -perm -0060 -printf '%p %m\n')"
+same "nothing is for others" "" "$(find "$room" -perm /0007 -printf '%p %m\n')"
 same "たろう's pace: its header and both lines" "3" "$(grep -c $'\r$' "$room/user/たろう.pace")"
 same "nothing else left in user/ (はな's pace went with her)" "master.psw たろう.dat たろう.pace たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"

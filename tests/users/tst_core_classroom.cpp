@@ -107,29 +107,39 @@ void TestClassroom::setup_data()
     QTest::addColumn<QString>("refusal");    // part of the refusal, or "" for a setup that succeeds
     QTest::addColumn<int>("folderMode");
     QTest::addColumn<int>("fileMode");
+    QTest::addColumn<int>("userMode");   // user/
+    QTest::addColumn<int>("masterMode"); // user/master.psw
+    QTest::addColumn<QString>("teacher"); // the account named to own user/ and the master password
 
     const QStringList none;
-    QTest::newRow("private folder, usual umask") << 0755 << false << 022 << none << "sensei" << 0 << "" << 0755 << 0644;
-    QTest::newRow("private folder, strict umask") << 0700 << false << 077 << none << "sensei" << 0 << "" << 0700 << 0600;
-    QTest::newRow("group-writable: group and setgid handed on") << 0775 << true << 022 << none << "sensei" << 0 << "" << 02775 << 0664;
+    QTest::newRow("private folder, usual umask") << 0755 << false << 022 << none << "sensei" << 0 << "" << 0755 << 0644 << 0755 << 0600 << "";
+    QTest::newRow("private folder, lax umask") << 0755 << false << 002 << none << "sensei" << 0 << "" << 0775 << 0664 << 0775 << 0600 << "";
+    QTest::newRow("private folder, strict umask") << 0700 << false << 077 << none << "sensei" << 0 << "" << 0700 << 0600 << 0700 << 0600 << "";
+    QTest::newRow("group-writable: group and setgid handed on") << 0775 << true << 022 << none << "sensei" << 0 << "" << 02775 << 0664 << 03775 << 0640 << "";
+    QTest::newRow("group-writable, umask 002") << 0775 << true << 002 << none << "sensei" << 0 << "" << 02775 << 0664 << 03775 << 0640 << "";
     // Others shut out of the folder stay shut out of what is made in it, as with every later file.
-    QTest::newRow("setgid only, account's umask 077") << 02750 << true << 077 << none << "sensei" << 0 << "" << 02770 << 0660;
+    QTest::newRow("setgid only, account's umask 077") << 02750 << true << 077 << none << "sensei" << 0 << "" << 02770 << 0660 << 03770 << 0640 << "";
     QTest::newRow("half laid out: the teacher's grades are kept")
-        << 0775 << true << 022 << QStringList{QStringLiteral("settei/settei.dat=1\r\n2\r\n3\r\n")} << "sensei" << 0 << "" << 02775 << 0664;
+        << 0775 << true << 022 << QStringList{QStringLiteral("settei/settei.dat=1\r\n2\r\n3\r\n")} << "sensei" << 0 << "" << 02775 << 0664 << 03775 << 0640 << "";
+    QTest::newRow("named teacher's account") << 02770 << true << 022 << none << "sensei" << 0 << "" << 02770 << 0660 << 03770 << 0640 << "nobody";
+    QTest::newRow("a teacher's account that does not exist") << 02770 << true << 022 << none << "sensei" << 0
+                                                              << "先生のアカウント pz-no-such-account が見つかりません" << 0 << 0 << 0 << 0 << "pz-no-such-account";
+    QTest::newRow("a password too long for the box") << 0775 << false << 022 << none << QString(32768, QLatin1Char('a')) << 0
+                                                     << "32767文字まで" << 0 << 0 << 0 << 0 << "";
     QTest::newRow("laid out already: refused, naming it")
         << 0775 << false << 022
         << QStringList{QStringLiteral("settei/settei.dat=1\r\n"), QStringLiteral("user/x.dat=h\r\n"), QStringLiteral("wav/a.wav=w")}
-        << "sensei" << 0 << "もう用意されています: %1" << 0 << 0;
+        << "sensei" << 0 << "もう用意されています: %1" << 0 << 0 << 0 << 0 << "";
     QTest::newRow("master password set already: never replaced")
         << 0775 << false << 022 << QStringList{QStringLiteral("user/master.psw=old\r\n")} << "sensei" << 0
-        << "もうマスターパスワードがあります: %1/user/master.psw" << 0 << 0;
-    QTest::newRow("empty password") << 0775 << false << 022 << none << "" << 0 << "マスターパスワードが空です" << 0 << 0;
-    QTest::newRow("password with a line end") << 0775 << false << 022 << none << "a\nb" << 0 << "つかえないもじ" << 0 << 0;
+        << "もうマスターパスワードがあります: %1/user/master.psw" << 0 << 0 << 0 << 0 << "";
+    QTest::newRow("empty password") << 0775 << false << 022 << none << "" << 0 << "マスターパスワードが空です" << 0 << 0 << 0 << 0 << "";
+    QTest::newRow("password with a line end") << 0775 << false << 022 << none << "a\nb" << 0 << "つかえないもじ" << 0 << 0 << 0 << 0 << "";
     QTest::newRow("password cp932 cannot hold") << 0775 << false << 022 << none << QStringLiteral("pw\U0001F600") << 0
-                                                << "つかえないもじ" << 0 << 0;
+                                                << "つかえないもじ" << 0 << 0 << 0 << 0 << "";
     QTest::newRow("a failed copy takes back what it made, nothing else")
         << 0775 << false << 022 << QStringList{QStringLiteral("settei/mine.txt=keep")} << "sensei" << 1000
-        << "wav/a.wav" << 0 << 0;
+        << "wav/a.wav" << 0 << 0 << 0 << 0 << "";
 }
 
 void TestClassroom::setup()
@@ -143,8 +153,14 @@ void TestClassroom::setup()
     QFETCH(QString, refusal);
     QFETCH(int, folderMode);
     QFETCH(int, fileMode);
+    QFETCH(int, userMode);
+    QFETCH(int, masterMode);
+    QFETCH(QString, teacher);
+    if (teacher == QLatin1String("nobody") && ::geteuid() != 0)
+        QSKIP("only root hands the folder to another account");
 
     QTemporaryDir tmp;
+    QVERIFY(::chmod(QFile::encodeName(tmp.path()).constData(), 0755) == 0); // for the named account
     const QString dir = tmp.filePath(QStringLiteral("教室 1"));
     QVERIFY(QDir().mkdir(dir));
     for (const QString &entry : before)
@@ -164,7 +180,7 @@ void TestClassroom::setup()
         if (sizeLimit > 0)
             limit.emplace(rlim_t(sizeLimit));
         try {
-            got = classroom::setup(dir, kTemplate, password);
+            got = classroom::setup(dir, kTemplate, password, teacher);
         } catch (const pz::IoError &e) {
             thrown = e.text();
         }
@@ -185,18 +201,25 @@ void TestClassroom::setup()
             QCOMPARE(bytesOf(path), kept.section(QLatin1Char('='), 1).toUtf8());
             continue;
         }
-        if (f != QLatin1String("user/master.psw"))
+        const bool master = f == QLatin1String("user/master.psw");
+        if (!master)
             QCOMPARE(bytesOf(path), bytesOf(kTemplate + QLatin1Char('/') + f));
-        QCOMPARE(statOf(path).st_mode & 07777, mode_t(fileMode));
+        QCOMPARE(QString::number(statOf(path).st_mode & 07777, 8), QString::number(master ? masterMode : fileMode, 8));
         QCOMPARE(statOf(path).st_gid, group);
     }
     for (const char *folder : {"settei", "user", "wav"}) {
         const QString path = dir + QLatin1Char('/') + QLatin1String(folder);
         if (!before.filter(QLatin1String(folder) + QLatin1Char('/')).isEmpty())
             continue; // not made here: left as it was
-        QCOMPARE(statOf(path).st_mode & 07777, mode_t(folderMode));
+        const bool users = QLatin1String(folder) == QLatin1String("user");
+        QCOMPARE(QString::number(statOf(path).st_mode & 07777, 8), QString::number(users ? userMode : folderMode, 8));
         QCOMPARE(statOf(path).st_gid, group);
     }
+    // user/ and the master password are the teacher's account's; the rest stays whoever made it.
+    const uid_t owner = teacher.isEmpty() ? ::geteuid() : uid_t(65534);
+    QCOMPARE(statOf(dir + QStringLiteral("/user")).st_uid, owner);
+    QCOMPARE(statOf(dir + QStringLiteral("/user/master.psw")).st_uid, owner);
+    QCOMPARE(statOf(dir + QStringLiteral("/settei/settei.dat")).st_uid, ::geteuid());
     // A second setup on the same folder is refused and changes nothing.
     const QStringList done = snapshot(dir);
     QVERIFY(classroom::setup(dir, kTemplate, QStringLiteral("other")).contains(dir));
@@ -214,9 +237,13 @@ void TestClassroom::setMasterPassword_data()
     QTest::addColumn<QByteArray>("stored"); // its bytes afterwards
 
     const QByteArray old = "forgotten\r\n";
-    QTest::newRow("private classroom: replaced in cp932, blanks kept, mode kept")
-        << 0755 << true << "新しい pw " << 0 << "" << 0640 << QByteArray("\x90\x56\x82\xb5\x82\xa2 pw \r\n");
-    QTest::newRow("shared user folder: the group can read it") << 02775 << true << "new" << 0 << "" << 0664 << QByteArray("new\r\n");
+    QTest::newRow("private classroom: replaced in cp932, blanks kept, the owner's alone")
+        << 0755 << true << "新しい pw " << 0 << "" << 0600 << QByteArray("\x90\x56\x82\xb5\x82\xa2 pw \r\n");
+    QTest::newRow("shared user folder: the group can read it, not write it") << 02775 << true << "new" << 0 << "" << 0640 << QByteArray("new\r\n");
+    QTest::newRow("sticky shared user folder") << 03770 << true << "new" << 0 << "" << 0640 << QByteArray("new\r\n");
+    QTest::newRow("as long as the box takes") << 0755 << true << QString(32767, QLatin1Char('a')) << 0 << "" << 0600
+                                              << QByteArray(32767, 'a') + "\r\n";
+    QTest::newRow("longer than the box takes") << 0755 << true << QString(32768, QLatin1Char('a')) << 0 << "32767文字まで" << 0 << old;
     QTest::newRow("no user folder") << 0755 << false << "new" << 0 << "user フォルダがありません" << 0 << old;
     QTest::newRow("empty password") << 0755 << true << "" << 0 << "マスターパスワードが空です" << 0 << old;
     QTest::newRow("password with a NUL") << 0755 << true << QStringLiteral("a%1b").arg(QChar(0)) << 0 << "つかえないもじ" << 0 << old;

@@ -29,6 +29,7 @@ using testsupport::type;
 
 namespace {
 const QString kMaster = QStringLiteral("user/master.psw");
+const QString kNotSet = QStringLiteral("マスターパスワードが決められていません。\nメニューの「先生用」から決めて下さい。");
 
 // Plays one step at each showing of a dialog, from inside its modal loop. A step that leaves the
 // dialog open is a failure: the close box then ends that showing, so a test never hangs.
@@ -108,6 +109,7 @@ private slots:
     void missingFileBringsCreationDialog();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void setMeanwhileIsKept();
 
     // TForm14
     void teacherButtonOpensEntry();
@@ -336,14 +338,26 @@ void TestMasterPassword::missingFileBringsCreationDialog()
     reactivateMenu(p);
     QCOMPARE(script.shown, 1);
 
-    // Missing, the entry dialog takes the empty entry (nothing is set) and reports nothing.
+    // Missing behind an open entry dialog: the empty entry opens nothing, and reading creates nothing.
     QVERIFY(QFile::remove(p.path(kMaster)));
     TForm14 *entry = p.screens().masterPasswordEntry;
     entry->Show();
     QTest::keyClick(entry->Edit1, Qt::Key_Return);
+    verifyOnlyWarning(kNotSet);
+    QVERIFY(!p.screens().studentsRecords->isVisible());
+    QVERIFY(!QFileInfo::exists(p.path(kMaster)));
+
+    // Missing while the menu is up: 先生用 brings the creation dialog, never the entry; its Enter
+    // (the field left empty) stores "not set" and still opens nothing.
+    recorder().clear();
+    script.steps << [&] { QTest::keyClick(d->Edit1, Qt::Key_Return); };
+    QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QCOMPARE(script.shown, 2);
+    QVERIFY(script.leftOpen.isEmpty());
+    QVERIFY(!entry->isVisible());
+    QVERIFY(!p.screens().studentsRecords->isVisible());
+    QCOMPARE(p.readFile(kMaster), QByteArray("\r\n"));
     QVERIFY(recorder().boxes.isEmpty());
-    QVERIFY(p.screens().studentsRecords->isVisible());
-    QVERIFY(!QFileInfo::exists(p.path(kMaster))); // reading creates nothing
 }
 
 void TestMasterPassword::failedWriteKeepsOldFile_data()
@@ -391,6 +405,23 @@ void TestMasterPassword::failedWriteKeepsOldFile()
     QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
 }
 
+void TestMasterPassword::setMeanwhileIsKept()
+{
+    Program p{QByteArray()};
+    TForm12 *d = p.screens().masterPasswordSetup;
+    DialogScript script(d);
+    script.steps = {[&] {
+        type(d->Edit1, QStringLiteral("mine"));
+        p.writeFile(kMaster, "sensei\r\n"); // --set-master-password, while the dialog is open
+        QTest::keyClick(d->Edit1, Qt::Key_Return);
+    }};
+    p.screens().mainMenu->Show();
+    QVERIFY(script.leftOpen.isEmpty());
+    verifyOnlyWarning(QStringLiteral("マスターパスワードは、その間にほかのところで決められました。\nいま入れたパスワードは使われません。"));
+    QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
+    QCOMPARE(d->Edit1->text(), QString());
+}
+
 void TestMasterPassword::teacherButtonOpensEntry()
 {
     Program p;
@@ -408,30 +439,30 @@ void TestMasterPassword::entry_data()
 {
     QTest::addColumn<QByteArray>("file"); // a null array: no file at all
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("right");
-    QTest::newRow("right") << QByteArray("sensei\r\n") << "sensei" << true;
-    QTest::newRow("wrong") << QByteArray("sensei\r\n") << "sense" << false;
-    QTest::newRow("letter case differs") << QByteArray("sensei\r\n") << "Sensei" << false;
-    QTest::newRow("typed with a trailing blank") << QByteArray("sensei\r\n") << "sensei " << false;
-    QTest::newRow("stored with a trailing blank") << QByteArray("sensei \r\n") << "sensei " << true;
-    QTest::newRow("stored with a trailing blank, typed without") << QByteArray("sensei \r\n") << "sensei" << false;
-    QTest::newRow("empty entry against a set password") << QByteArray("sensei\r\n") << "" << false;
-    QTest::newRow("kana") << QByteArray("\x82\xb9\x82\xf1\x82\xb9\x82\xa2\r\n") << "せんせい" << true;
-    QTest::newRow("only line 1 counts") << QByteArray("sensei\r\nother\r\n") << "other" << false;
-    QTest::newRow("line 1 of a longer file") << QByteArray("sensei\r\nother\r\n") << "sensei" << true;
-    QTest::newRow("LF line end") << QByteArray("sensei\n") << "sensei" << true;
-    QTest::newRow("no line end") << QByteArray("sensei") << "sensei" << true;
-    QTest::newRow("not set (empty line), empty entry") << QByteArray("\r\n") << "" << true;
-    QTest::newRow("not set (empty file), empty entry") << QByteArray("") << "" << true;
-    QTest::newRow("not set (no file), empty entry") << QByteArray() << "" << true;
-    QTest::newRow("not set, something typed") << QByteArray("\r\n") << "x" << false;
+    QTest::addColumn<QString>("outcome"); // opens: the students' records; wrong; unset: the box that says so
+    QTest::newRow("right") << QByteArray("sensei\r\n") << "sensei" << "opens";
+    QTest::newRow("wrong") << QByteArray("sensei\r\n") << "sense" << "wrong";
+    QTest::newRow("letter case differs") << QByteArray("sensei\r\n") << "Sensei" << "wrong";
+    QTest::newRow("typed with a trailing blank") << QByteArray("sensei\r\n") << "sensei " << "wrong";
+    QTest::newRow("stored with a trailing blank") << QByteArray("sensei \r\n") << "sensei " << "opens";
+    QTest::newRow("stored with a trailing blank, typed without") << QByteArray("sensei \r\n") << "sensei" << "wrong";
+    QTest::newRow("empty entry against a set password") << QByteArray("sensei\r\n") << "" << "wrong";
+    QTest::newRow("kana") << QByteArray("\x82\xb9\x82\xf1\x82\xb9\x82\xa2\r\n") << "せんせい" << "opens";
+    QTest::newRow("only line 1 counts") << QByteArray("sensei\r\nother\r\n") << "other" << "wrong";
+    QTest::newRow("line 1 of a longer file") << QByteArray("sensei\r\nother\r\n") << "sensei" << "opens";
+    QTest::newRow("LF line end") << QByteArray("sensei\n") << "sensei" << "opens";
+    QTest::newRow("no line end") << QByteArray("sensei") << "sensei" << "opens";
+    QTest::newRow("not set (empty line), empty entry") << QByteArray("\r\n") << "" << "unset";
+    QTest::newRow("not set (empty file), empty entry") << QByteArray("") << "" << "unset";
+    QTest::newRow("not set (no file), empty entry") << QByteArray() << "" << "unset";
+    QTest::newRow("not set, something typed") << QByteArray("\r\n") << "x" << "unset";
 }
 
 void TestMasterPassword::entry()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, typed);
-    QFETCH(bool, right);
+    QFETCH(QString, outcome);
 
     Program p;
     if (file.isNull())
@@ -445,7 +476,11 @@ void TestMasterPassword::entry()
     QTest::keyClick(d->Edit1, Qt::Key_Return);
 
     QCOMPARE(d->Edit1->text(), QString()); // emptied either way
-    if (right) {
+    if (outcome == QLatin1String("unset")) {
+        verifyOnlyWarning(kNotSet);
+        QVERIFY(d->isHidden());
+        QVERIFY(!p.screens().studentsRecords->isVisible());
+    } else if (outcome == QLatin1String("opens")) {
         QVERIFY(recorder().boxes.isEmpty());
         QVERIFY(recorder().sounds.isEmpty());
         QVERIFY(d->isHidden());
