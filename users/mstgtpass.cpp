@@ -40,8 +40,9 @@ void TForm14::Edit1KeyPress(int &key)
     const bool right = userstore::passwordMatches(master, Edit1->text());
     Edit1->clear();
     if (master.isEmpty()) {
-        Close();
+        // Said first: the menu, active again once this closes, then offers to choose one.
         dialogs::warn(QStringLiteral("マスターパスワードが決められていません。\nメニューの「先生用」から決めて下さい。"));
+        Close();
     } else if (right) {
         asScreen(screens().studentsRecords)->Show();
         Close();

@@ -96,7 +96,7 @@ starts "account 2 records じろう's drill, not written" "kept " "$(as "$two" 0
 same "both wait in account 2's own state folder, private" "600 $two
 600 $two" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' -exec stat -c '%a %U' {} + 2>/dev/null)"
 same "nothing was written meanwhile" "ok $header|$l1" "$(as "$one" 022 read-history たろう)"
-chmod 0664 "$room/user/たろう.dat" "$room/user/じろう.dat"
+chmod 0660 "$room/user/たろう.dat" "$room/user/じろう.dat"
 same "account 3 deletes じろう meanwhile" "ok" "$(as "$three" 022 delete じろう)"
 out=$(as "$two" 077 drill たろう "$l5")
 starts "account 2's next drill lands, then the kept ones" "ok " "$out"

@@ -338,21 +338,25 @@ void TestMasterPassword::missingFileBringsCreationDialog()
     reactivateMenu(p);
     QCOMPARE(script.shown, 1);
 
-    // Missing behind an open entry dialog: the empty entry opens nothing, and reading creates nothing.
+    // Removed behind an open entry dialog: the empty entry opens nothing but the box that says so,
+    // and the menu, active again, offers the creation dialog (closed with its close box).
     QVERIFY(QFile::remove(p.path(kMaster)));
     TForm14 *entry = p.screens().masterPasswordEntry;
     entry->Show();
+    script.steps << [&] { d->close(); };
     QTest::keyClick(entry->Edit1, Qt::Key_Return);
     verifyOnlyWarning(kNotSet);
+    QCOMPARE(script.shown, 2);
+    QVERIFY(!entry->isVisible());
     QVERIFY(!p.screens().studentsRecords->isVisible());
     QVERIFY(!QFileInfo::exists(p.path(kMaster)));
 
-    // Missing while the menu is up: 先生用 brings the creation dialog, never the entry; its Enter
-    // (the field left empty) stores "not set" and still opens nothing.
+    // Still missing, the menu up: 先生用 brings the creation dialog, never the entry; its Enter (the
+    // field left empty) stores "not set" and still opens nothing.
     recorder().clear();
     script.steps << [&] { QTest::keyClick(d->Edit1, Qt::Key_Return); };
     QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
-    QCOMPARE(script.shown, 2);
+    QCOMPARE(script.shown, 3);
     QVERIFY(script.leftOpen.isEmpty());
     QVERIFY(!entry->isVisible());
     QVERIFY(!p.screens().studentsRecords->isVisible());
@@ -568,9 +572,15 @@ void TestMasterPassword::damagedFileKeepsTeacherOut()
     QCOMPARE(recorder().texts(), QStringList{damaged});
     QCOMPARE(creation.shown, 0);
 
-    // 先生用, Enter with an empty field: the students' records stay shut.
+    // 先生用 reads it first: reported, and neither the entry nor the students' records open.
     recorder().clear();
     QTest::mouseClick(p.screens().mainMenu->findChild<QWidget *>("Label7"), Qt::LeftButton);
+    QCOMPARE(recorder().texts(), QStringList{damaged});
+    QVERIFY(!p.screens().masterPasswordEntry->isVisible());
+    QVERIFY(!p.screens().studentsRecords->isVisible());
+    // The entry opened before the damage: its Enter with an empty field keeps them shut too.
+    recorder().clear();
+    p.screens().masterPasswordEntry->Show();
     QTest::keyClick(p.screens().masterPasswordEntry->Edit1, Qt::Key_Return);
     QCOMPARE(recorder().texts(), QStringList{damaged});
     QVERIFY(p.screens().masterPasswordEntry->isVisible());
