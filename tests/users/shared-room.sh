@@ -78,6 +78,7 @@ refused='refused 「たろう」のファイルには、ほかのアカウント
 same "account 2 deleting たろう, account 1's: refused aloud" "$refused" "$(as "$two" 077 delete たろう)"
 same "account 1 deleting たろう, whose pace file account 2 made: refused" "$refused" "$(as "$one" 022 delete たろう)"
 same "  ... nothing half deleted" "3" "$(ls "$room/user" | grep -c '^たろう\.')"
+same "account 2 registers さぶろう and deletes it again, all its own" "ok|ok" "$(as "$two" 077 register さぶろう pw4)|$(as "$two" 077 delete さぶろう)"
 
 # What a pupil's account with a shell could do to the teacher's door.
 check "account 1 cannot remove master.psw" test -n "$(shell "$one" 'rm -f user/master.psw || echo refused')"
