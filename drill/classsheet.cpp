@@ -104,8 +104,12 @@ QByteArray answerKeyPdf(const classset::ClassSet &set)
         p.drawText(QRect(0, int(h * 0.16), w, int(h * 0.03)), Qt::AlignCenter, classset::paramsText(set.params));
 
         // The largest type, down to about 6 pt, with which every line fits between the heading and
-        // the foot; a question of many numbers wraps at its spaces.
-        const QStringList lines = classset::keyLines(set);
+        // the foot; a question of many numbers wraps before a "+", never inside "+ 362 = 10294".
+        QStringList lines = classset::keyLines(set);
+        for (QString &line : lines) {
+            line.replace(line.lastIndexOf(QStringLiteral(" = ")), 3, QStringLiteral("\u00A0=\u00A0"));
+            line.replace(QStringLiteral(" + "), QStringLiteral(" +\u00A0"));
+        }
         const QRect area(int(w * 0.10), int(h * 0.22), int(w * 0.80), int(h * 0.71));
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
         int px = w / 28;
