@@ -69,7 +69,9 @@ private slots:
             const GradeParams params{QByteArray(d.digits).toInt(), QByteArray(d.count).toInt(), QByteArray(d.seconds).toDouble()};
             QSet<QList<int>> firstQuestions;
             for (int s = 9999; s > 0; s -= 33) {
-                const QList<QList<int>> set = classset::build(grade, params, s, 10).set->questions;
+                const classset::Made made = classset::build(grade, params, s, 10);
+                QVERIFY2(made.set, qPrintable(made.refusal));
+                const QList<QList<int>> set = made.set->questions;
                 // The same again, and the same in a shorter set.
                 QCOMPARE(classset::build(grade, params, s, 3).set->questions, set.mid(0, 3));
                 firstQuestions.insert(set.first());
