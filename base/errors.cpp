@@ -51,8 +51,8 @@ QString reasonFor(int errnum)
     case ENETUNREACH:
         return QStringLiteral("ネットワーク上のフォルダにつながりません。");
     default:
-        // Rare enough for the system's own words, with the number for whoever looks after the machine.
-        return QStringLiteral("システムのエラーです（%1: %2）。").arg(errnum).arg(QString::fromLocal8Bit(std::strerror(errnum)));
+        // Rare: the number, for whoever looks after the machine (the system's own words are English).
+        return QStringLiteral("システムのエラーです（番号 %1）。").arg(errnum);
     }
 }
 
@@ -61,6 +61,7 @@ QString notRegular() { return QStringLiteral("ふつうのファイルではあ�
 QString isLink() { return QStringLiteral("ファイルではなくリンクになっています。"); }
 QString tooLarge() { return QStringLiteral("ファイルが大きすぎます。"); }
 QString damaged() { return QStringLiteral("ファイルがこわれています。"); }
+QString isFolder() { return QStringLiteral("ファイルではなくフォルダの名前です。"); }
 QString busy()
 {
     return QStringLiteral("ほかのコンピューターかプログラムがこのフォルダを使っています。しばらくしてからもう一度ためしてください。");

@@ -5,16 +5,19 @@
 #include "drill/start.h"
 #include "base/errors.h"
 #include "shell/kit.h"
+#include "shell/style.h"
 #include "shell/app.h"
 #include "shell/dialogs.h"
 #include "shell/widgets.h"
 #include "users/pending.h"
 #include "users/userstore.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QtMath>
 
 namespace {
 
@@ -49,6 +52,17 @@ void setText(QLabel *l, const QString &text)
 {
     l->setText(text);
     l->adjustSize();
+}
+
+// A count in the band at the bottom stays where it is and ends before the word after it (at x `end`
+// on the sheet): "10" is set narrower where one digit fits as it is.
+void setCount(QLabel *l, int count, int end)
+{
+    const QString text = QString::number(count);
+    QFont f = l->font();
+    f.setStretch(QFont::AnyStretch);
+    l->setFont(style::narrowedToFit(f, text, end - 2 - l->x() - l->contentsRect().left()));
+    setText(l, text);
 }
 
 // The typed-answer cell ends where the mark cell begins. A long answer (up to ten digits fit the
@@ -186,8 +200,12 @@ void TForm4::Timer1Timer()
         setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
         style::setColour(markCells[k], QPalette::WindowText, marks.right[k] ? kBlue : kRed);
     }
-    setText(Label44, QString::number(marks.correct));
-    setText(Label45, QString::number(marks.incorrect));
+    // Each count ends before the ink of the word after it: 問正解 and 問不正解 on Label43.
+    const QString words = Label43->text();
+    const QFontMetricsF fm(Label43->font());
+    const int wordsAt = Label43->x() + Label43->contentsRect().left() + qFloor(fm.tightBoundingRect(words.left(1)).left());
+    setCount(Label44, marks.correct, wordsAt);
+    setCount(Label45, marks.incorrect, wordsAt + qFloor(fm.horizontalAdvance(words.left(words.indexOf(QStringLiteral("問不正解"))))));
 
     appendDrillLine();
 }

@@ -83,7 +83,6 @@ std::vector<Figures> runOnScreen(QWidget *owner, const std::vector<Pace> &paces,
         window.move(room.center() - window.rect().center());
     }
     // Like the program's dialogs: kept in sight (no minimising) and off the taskbar.
-    window.winId();
     x11window::setFixedFrame(&window, true);
     x11window::skipTaskbar(&window);
     window.show();

@@ -19,6 +19,23 @@ Display *display()
 
 Atom atom(Display *d, const char *name) { return XInternAtom(d, name, False); }
 
+// The X window of a window, made if it has none yet. Not QWidget::winId(): that also marks the
+// widget native, and a marked widget with a parent (a box or the PC check's window over a screen)
+// turns every widget of that parent into an X window of its own, for as long as the program runs;
+// over a screen's transparent buttons nothing is then painted.
+struct Maker : QWidget {
+    using QWidget::create;
+};
+
+Window xid(QWidget *w)
+{
+    if (!w->isWindow())
+        return w->winId();
+    if (!w->internalWinId())
+        (w->*&Maker::create)(0, true, true);
+    return w->internalWinId();
+}
+
 // The atoms of a window's ATOM-list property.
 QList<Atom> atomList(Display *d, Window w, Atom property)
 {
@@ -61,7 +78,7 @@ void skipTaskbar(QWidget *w)
     Display *d = display();
     if (!d || !w)
         return;
-    const Window win = w->winId();
+    const Window win = xid(w);
     const Atom state = atom(d, "_NET_WM_STATE");
     QList<Atom> atoms = atomList(d, win, state);
     for (const char *name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
@@ -78,7 +95,7 @@ void setTransientFor(QWidget *w, QWidget *owner)
     Display *d = display();
     if (!d || !w || !owner)
         return;
-    XSetTransientForHint(d, w->winId(), owner->winId());
+    XSetTransientForHint(d, xid(w), xid(owner));
     XFlush(d);
 }
 
@@ -87,7 +104,7 @@ void setTaskbarNames(QWidget *w, const QString &name, const QByteArray &iconName
     Display *d = display();
     if (!d || !w)
         return;
-    const Window win = w->winId();
+    const Window win = xid(w);
     const Atom utf8 = atom(d, "UTF8_STRING");
     const QByteArray n = name.toUtf8();
     XChangeProperty(d, win, atom(d, "_NET_WM_NAME"), utf8, 8, PropModeReplace,
@@ -114,7 +131,7 @@ void setFixedFrame(QWidget *w, bool framed)
     const unsigned long hints[5] = {kMwmHintsFunctions | kMwmHintsDecorations, kMwmFuncMove | kMwmFuncClose,
                                     framed ? kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu : 0, 0, 0};
     const Atom mwm = atom(d, "_MOTIF_WM_HINTS");
-    XChangeProperty(d, w->winId(), mwm, mwm, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(hints), 5);
+    XChangeProperty(d, xid(w), mwm, mwm, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(hints), 5);
     XFlush(d);
 }
 
@@ -156,9 +173,9 @@ void takeKeyboard(QWidget *w)
     if (!d || !w || !w->isVisible() || windowManagerRunning())
         return;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(d, w->winId(), &attributes) || attributes.map_state != IsViewable)
+    if (!XGetWindowAttributes(d, xid(w), &attributes) || attributes.map_state != IsViewable)
         return; // not on the screen (yet): focusing it would be an X error
-    XSetInputFocus(d, w->winId(), RevertToParent, CurrentTime);
+    XSetInputFocus(d, xid(w), RevertToParent, CurrentTime);
     XFlush(d);
 }
 
@@ -168,7 +185,7 @@ Properties properties(QWidget *w)
     Display *d = display();
     if (!d || !w)
         return p;
-    const Window win = w->winId();
+    const Window win = xid(w);
     p.name = QString::fromUtf8(textProperty(d, win, atom(d, "_NET_WM_NAME")));
     p.iconName = QString::fromUtf8(textProperty(d, win, atom(d, "_NET_WM_ICON_NAME")));
     const QList<QByteArray> cls = textProperty(d, win, XA_WM_CLASS).split('\0');

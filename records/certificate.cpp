@@ -14,6 +14,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace certificate {
 
 std::optional<Pass> latestPass(const QString &name, const QStringList &lines)
@@ -93,8 +95,10 @@ void writePdf(const Pass &pass, const QString &file)
     }
     // All at once: the old file stays until the new one is complete.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf.data()) != pdf.data().size() || !out.commit())
-        throw pz::IoError(file, out.errorString());
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf.data()) != pdf.data().size() || !out.commit()) {
+        const int e = errno; // the failed call's, before anything else runs
+        throw pz::IoError(file, QFileInfo(file).isDir() ? pz::reason::isFolder() : pz::reasonFor(e ? e : EIO));
+    }
 }
 
 std::optional<Pass> make(const QString &name, const QString &file)
@@ -108,7 +112,7 @@ std::optional<Pass> make(const QString &name, const QString &file)
     if (folder == room || folder.startsWith(room + QLatin1Char('/')))
         throw pz::IoError(file, QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください"));
     if (!userstore::listUsers().contains(name))
-        throw pz::IoError(name, QStringLiteral("この名前は登録されていません"));
+        throw pz::Error(QStringLiteral("「%1」という名前の人は登録されていません。").arg(pz::quoted(name)));
     const std::optional<Pass> pass = latestPass(name, userstore::readHistory(name));
     if (pass)
         writePdf(*pass, file);
@@ -121,8 +125,9 @@ std::function<QString(const QString &)> &chooser()
     static std::function<QString(const QString &)> c;
     return c;
 }
-QString noPass(const QString &name) { return QStringLiteral("%1さんには まだ合格した級がありません。").arg(name); }
 } // namespace
+
+QString noPass(const QString &name) { return QStringLiteral("%1さんにはまだ合格した級がありません。").arg(name); }
 
 void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
 

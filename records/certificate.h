@@ -30,6 +30,8 @@ QString dateLine(const Pass &p);  // "2026年12月7日"
 
 // The default file name, "合格証-<name>.pdf".
 QString defaultFileName(const QString &name);
+// What a child without a pass is told: "はなこさんにはまだ合格した級がありません。"
+QString noPass(const QString &name);
 
 // Paints the page and writes it to `file` all at once (an old file of that name stays as it was on
 // any failure, which is an IoError naming the file).

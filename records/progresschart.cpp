@@ -45,7 +45,7 @@ QString ProgressChart::summary() const
 
 int ProgressChart::lateColumns() const
 {
-    return int(std::count_if(columns_.begin(), columns_.end(), [](const Column &c) { return c.topLate != overview::kNoGrade; }));
+    return int(std::count_if(columns_.begin(), columns_.end(), [](const Column &c) { return c.late != 0; }));
 }
 
 QRect ProgressChart::plot() const
@@ -86,15 +86,16 @@ void ProgressChart::gather()
             columns_.push_back({.x = x, .climbed = climbed});
         }
         Column &c = columns_.back();
+        const quint32 bit = (d.grade >= 0 && d.grade < kGrades) ? quint32(1) << d.grade : 0;
         if (d.passed) {
-            c.bestPass = std::max(c.bestPass, d.grade);
+            c.passed |= bit;
             climbed = std::max(climbed, d.grade);
             c.climbed = climbed;
         } else {
-            c.topFail = std::max(c.topFail, d.grade);
+            c.failed |= bit;
         }
         if (d.late)
-            c.topLate = std::max(c.topLate, d.grade);
+            c.late |= bit;
         sum += std::min(d.correct, 10);
         ++count;
     }
@@ -181,24 +182,25 @@ void ProgressChart::paintEvent(QPaintEvent *)
         g.drawPath(climb);
     }
 
-    // The marks: smaller where the columns crowd, so that passes and failures stay apart.
+    // The marks: smaller where the columns crowd, so that passes and failures stay apart. A grade
+    // both passed and failed in one column shows both: the dot inside the wider ring.
     const double r = columns_.size() * 8 > size_t(p.width()) ? 2.0 : 4.0;
+    const auto marks = [&](quint32 Column::*grades, double radius) {
+        for (const Column &c : columns_)
+            for (overview::GradeStep s = 0; s < kGrades; ++s)
+                if ((c.*grades) & (quint32(1) << s))
+                    g.drawEllipse(QPointF(c.x, rowY(s)), radius, radius);
+    };
     g.setPen(QPen(style::kRed, 1.5));
     g.setBrush(Qt::NoBrush);
-    for (const Column &c : columns_)
-        if (c.topFail != overview::kNoGrade)
-            g.drawEllipse(QPointF(c.x, rowY(c.topFail)), r + 1, r + 1);
+    marks(&Column::failed, r + 1);
     g.setPen(Qt::NoPen);
     g.setBrush(style::kBlue);
-    for (const Column &c : columns_)
-        if (c.bestPass != overview::kNoGrade)
-            g.drawEllipse(QPointF(c.x, rowY(c.bestPass)), r, r);
+    marks(&Column::passed, r);
     if (anyLate) {
         // Around the pass or failure it belongs to, wider than both.
         g.setPen(QPen(kLate, 2));
         g.setBrush(Qt::NoBrush);
-        for (const Column &c : columns_)
-            if (c.topLate != overview::kNoGrade)
-                g.drawEllipse(QPointF(c.x, rowY(c.topLate)), r + 3.5, r + 3.5);
+        marks(&Column::late, r + 3.5);
     }
 }

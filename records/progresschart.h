@@ -3,7 +3,7 @@
 // a filled blue dot for 合格, a red ring for 不合格, the highest grade passed so far as a rising step
 // line, and the number right per drill as a bar in a band under the grades. A drill whose pace was
 // off (ずれあり) gets a wider orange ring, explained on the date axis while there is one. Thousands of drills
-// are gathered per pixel column (the best pass, whether any failed, the mean right) when the data
+// are gathered per pixel column (each grade passed, each grade failed, the mean right) when the data
 // or the size changes, so that painting stays as cheap at 10,000 drills as at 2.
 #include "records/overview.h"
 
@@ -34,10 +34,11 @@ protected:
 private:
     struct Column {
         int x = 0;
-        overview::GradeStep bestPass = overview::kNoGrade;
-        overview::GradeStep topFail = overview::kNoGrade;
+        // One bit per grade (bit 0: 10級): every grade drilled that day shows, not only the highest.
+        quint32 passed = 0;
+        quint32 failed = 0;
+        quint32 late = 0;                                 // the grades of ずれあり drills
         overview::GradeStep climbed = overview::kNoGrade; // the highest pass up to this column
-        overview::GradeStep topLate = overview::kNoGrade; // the highest grade of a ずれあり drill
         int correct = 0;                                  // the mean right, rounded
     };
     QRect plot() const;

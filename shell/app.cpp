@@ -8,9 +8,13 @@
 
 #include <QEventLoop>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QTranslator>
 #include <QWindow>
+
+#include <cstdio>
 
 App::App(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -27,6 +31,15 @@ App::App(int &argc, char **argv) : QApplication(argc, argv)
     for (const QString &family : {style::fixedFontFamily(), QStringLiteral("MS Gothic")}) // fixed pitch, like IPA Gothic
         QFont::insertSubstitutions(family, {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic")});
     pz::setErrorSink([](const QString &text) { dialogs::errorBox(text); });
+    // Qt's own texts (the file dialog, the overwrite question, its buttons) in Japanese, whatever
+    // the locale: the program speaks nothing else.
+    auto *qtTexts = new QTranslator(this);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (qtTexts->load(QStringLiteral("qtbase_ja"), folder))
+        installTranslator(qtTexts);
+    else
+        std::fprintf(stderr, "pikazan: Qt's Japanese texts (qtbase_ja.qm) are missing in %s: install qt6-translations-l10n\n",
+                     qPrintable(folder));
 }
 
 App::~App()

@@ -63,6 +63,19 @@ void releaseHeld()
     held.clear();
 }
 
+// A command-line mode prints only what it means to say: Qt's note that the session has no
+// XDG_RUNTIME_DIR (after su -, say) tells the person at the terminal nothing.
+QtMessageHandler passedOn = nullptr;
+void withoutRuntimeDirNote(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (passedOn)
+        passedOn(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 // "pikazan --message TEXT": the program's standard error box, titled with the program's title, and
 // nothing else: no screen is made and the display keeps its mode. The launcher says its refusals
 // this way, so that they read right on a desktop without a dialog tool of its own (xmessage shows
@@ -211,6 +224,18 @@ int classroomMode(char **argv, bool setup, const char *folder, const char *teach
     std::printf("%s\n", done.toUtf8().constData());
     return 0;
 }
+// The teacher's commands work in the classroom DIR (the launcher gives the one the program would
+// start in) and say which one it is before anything else: 0, or the exit code of a refusal.
+int enterClassroom(const QString &dir)
+{
+    if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
+        return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
+    if (!QDir::setCurrent(dir))
+        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    std::printf("%s\n", QStringLiteral("教室フォルダ: %1").arg(dir).toUtf8().constData());
+    return 0;
+}
+
 // "pikazan --export-csv FILE [DIR]": every child's history of the classroom DIR (the current folder
 // when left out) into the CSV file FILE, without a display. The classroom is only read.
 int exportMode(int argc, char **argv)
@@ -220,10 +245,8 @@ int exportMode(int argc, char **argv)
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
     const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])));
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::currentPath();
-    if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
-        return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
-    if (!QDir::setCurrent(dir))
-        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    if (const int rc = enterClassroom(dir))
+        return rc;
     try {
         const csvexport::Written w = csvexport::exportClassroom(file);
         std::printf("%s\n", QStringLiteral("%1人の記録（%2回分）を保存しました: %3").arg(w.children).arg(w.rows).arg(file).toUtf8().constData());
@@ -245,14 +268,12 @@ int certificateMode(int argc, char **argv)
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
     const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[3])));
     const QString dir = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QDir::currentPath();
-    if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
-        return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
-    if (!QDir::setCurrent(dir))
-        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    if (const int rc = enterClassroom(dir))
+        return rc;
     try {
         const std::optional<certificate::Pass> pass = certificate::make(name, file);
         if (!pass)
-            return fail(QStringLiteral("%1さんには まだ合格した級がありません。").arg(name));
+            return fail(certificate::noPass(name));
         std::printf("%s\n", QStringLiteral("%1さんの合格証（%2）を保存しました: %3")
                                 .arg(name, overview::gradeText(pass->grade), file).toUtf8().constData());
     } catch (const pz::Error &e) {
@@ -263,13 +284,20 @@ int certificateMode(int argc, char **argv)
 
 bool displayReachable(); // at the end of the file, with the X headers
 
-// "pikazan --check-pace": 十段's pace (the classroom's, when the current folder is one) and the
+// "pikazan --check-pace [DIR]": 十段's pace (the classroom's, when DIR or the current folder is one) and the
 // fastest pace the settings allow, each for a while through the flash timers; prints the figures and
 // a verdict line, and ends with 0 when this PC keeps the pace within a frame, 1 when not. With a
 // display each number is also painted as the flash screen paints it; without one only QtCore runs.
-int checkPaceMode(char **argv)
+int checkPaceMode(int argc, char **argv)
 {
     int qtArgc = 1;
+    const QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    if (argc > 2 && QFileInfo(dir).isDir() && !QDir::setCurrent(dir))
+        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    std::printf("%s\n", (QFileInfo(QDir(dir).filePath(QStringLiteral("settei/settei.dat"))).isFile()
+                             ? QStringLiteral("教室フォルダ: %1").arg(dir)
+                             : QStringLiteral("教室フォルダではありません: %1（標準の設定でしらべます）").arg(dir))
+                            .toUtf8().constData());
     const bool painting = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || displayReachable();
     const auto announce = [](const std::vector<pacecheck::Pace> &paces) {
         const qint64 total = pacecheck::Seams{}.perPace.count() * qint64(paces.size());
@@ -299,6 +327,8 @@ int checkPaceMode(char **argv)
 
 int main(int argc, char **argv)
 {
+    if (argc >= 2 && std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--message") != 0)
+        passedOn = qInstallMessageHandler(withoutRuntimeDirNote);
     if (argc >= 2 && std::strcmp(argv[1], "--message") == 0) {
         if (argc != 3) {
             std::fputs("使い方: pikazan --message 文章\n", stderr);
@@ -321,11 +351,11 @@ int main(int argc, char **argv)
         return certificateMode(argc, argv);
     }
     if (argc >= 2 && std::strcmp(argv[1], "--check-pace") == 0) {
-        if (argc != 2) {
-            std::fputs("使い方: pikazan --check-pace\n", stderr);
+        if (argc != 2 && argc != 3) {
+            std::fputs("使い方: pikazan --check-pace [教室フォルダ]\n", stderr);
             return 2;
         }
-        return checkPaceMode(argv);
+        return checkPaceMode(argc, argv);
     }
     for (const char *option : {"--setup-classroom", "--set-master-password"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {

@@ -39,7 +39,7 @@ QString line(const Problem &p)
 {
     switch (p.kind) {
     case Problem::FolderNotWritable:
-        return QStringLiteral("・フォルダー「%1」に書きこめません").arg(p.path);
+        return QStringLiteral("・フォルダ「%1」に書きこめません").arg(p.path);
     case Problem::FileNotReadable:
         return QStringLiteral("・「%1」を読めません").arg(p.path);
     case Problem::FileNotWritable:
@@ -73,13 +73,13 @@ QString message(const QList<Problem> &problems, const QString &classroom)
 {
     if (problems.isEmpty())
         return QString();
-    QStringList lines{QStringLiteral("このアカウントでは、教室のフォルダー「%1」の一部が使えません。").arg(classroom)};
+    QStringList lines{QStringLiteral("このアカウントでは、教室のフォルダ「%1」の一部が使えません。").arg(classroom)};
     for (int i = 0; i < problems.size() && i < kListed; ++i)
         lines << line(problems[i]);
     if (problems.size() > kListed)
         lines << QStringLiteral("・ほか %1 件").arg(problems.size() - kListed);
     lines << QStringLiteral("このままでは、きろくがのこらないことがあります。")
-          << QStringLiteral("学校のコンピューター係の人に直してもらってください。");
+          << QStringLiteral("学校の IT 担当の方に直してもらってください。");
     return lines.join(QLatin1Char('\n'));
 }
 

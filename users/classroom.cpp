@@ -53,8 +53,10 @@ void makeFolder(const QString &path, Made &made, permissions::Sticky sticky = pe
 void copyNew(const QString &from, const QString &to, Made &made)
 {
     QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        throw pz::IoError(from, source.errorString());
+    if (!source.open(QIODevice::ReadOnly)) {
+        const int e = errno;
+        throw pz::IoError(from, pz::reasonFor(e ? e : EIO));
+    }
     const QByteArray bytes = source.read(textfile::kMaxBytes);
 
     const int fd = ::open(native(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);

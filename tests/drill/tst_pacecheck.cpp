@@ -75,6 +75,17 @@ void TestPcCheck::button()
     QVERIFY2(lines[2].startsWith(QStringLiteral("　表示 中央値")), qPrintable(lines[2])); // painted
     QVERIFY2(lines[4].startsWith(QStringLiteral("最速（3桁99口1秒）間隔1ms・")), qPrintable(lines[4]));
     QVERIFY2(lines[8].startsWith(QStringLiteral("判定: ずれ")), qPrintable(lines[8]));
+
+    // Back to the menu and in again: the buttons are still drawn by the screen itself. A widget that
+    // became an X window of its own is left unpainted over whatever lay there before.
+    QTest::mouseClick(f->Label2, Qt::LeftButton); // もどる
+    QVERIFY(!f->isVisible());
+    studentsrecords::open(p);
+    QVERIFY(f->isVisible());
+    const QList<QWidget *> parts = f->findChildren<QWidget *>();
+    QVERIFY(parts.size() > 16);
+    for (QWidget *w : parts)
+        QVERIFY2(!w->testAttribute(Qt::WA_NativeWindow) && !w->internalWinId(), qPrintable(w->objectName()));
 }
 
 PZ_GUI_TEST_MAIN(TestPcCheck)

@@ -173,6 +173,7 @@ void TestResultSheet::fill_data()
     QStringList nine = kSums;
     nine[4] = "21";
     QTest::newRow("nine right") << nine << "合格" << "○○○○×○○○○○" << "１０級,2004/7/05,9,1,合格";
+    QTest::newRow("none right") << QStringList(10, "1") << "不合格" << "××××××××××" << "１０級,2004/7/05,0,10,不合格";
 }
 
 void TestResultSheet::fill()
@@ -198,6 +199,19 @@ void TestResultSheet::fill()
     }
     QCOMPARE(sheet->Label44->text(), QString::number(correct));
     QCOMPARE(sheet->Label45->text(), QString::number(10 - correct));
+    // Where they always stood, and clear of the words after them, "10" as well as "0".
+    QCOMPARE(sheet->Label44->pos(), QPoint(150, 521));
+    QCOMPARE(sheet->Label45->pos(), QPoint(383, 522));
+    const auto inkRight = [](QLabel *l) {
+        return l->x() + l->contentsRect().left() + QFontMetricsF(l->font()).tightBoundingRect(l->text()).right();
+    };
+    const auto inkLeft = [sheet](const QString &before) {
+        const QFontMetricsF fm(sheet->Label43->font());
+        return sheet->Label43->x() + sheet->Label43->contentsRect().left() + fm.horizontalAdvance(before)
+             + fm.tightBoundingRect(QStringLiteral("問")).left();
+    };
+    QVERIFY2(inkRight(sheet->Label44) < inkLeft(QString()), qPrintable(sheet->Label44->text()));
+    QVERIFY2(inkRight(sheet->Label45) < inkLeft(QStringLiteral("問正解    　")), qPrintable(sheet->Label45->text()));
     QVERIFY(recorder().boxes.isEmpty());
     QCOMPARE(p.readFile(QStringLiteral("user/") + kUser + QStringLiteral(".dat")),
              cp932Lines({userstore::recordHeader(), line}));

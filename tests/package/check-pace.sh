@@ -15,7 +15,8 @@ rc=$?
 check "exit 0 or 1 (got $rc)" test "$rc" = 0 -o "$rc" = 1
 same "nothing on stderr" "" "$(cat "$tmp/err")"
 same "what it prints, its figures aside" \
-"このパソコンで数字を出すタイミングをしらべています（15秒ほど）…
+"教室フォルダではありません: $tmp（標準の設定でしらべます）
+このパソコンで数字を出すタイミングをしらべています（15秒ほど）…
 十段（3桁15口3秒・標準の設定）間隔99ms・N回
 　おくれ 中央値Nms 99%値Nms 最大Nms
 　表示 画面なし（はかっていません）
@@ -29,7 +30,7 @@ same "what it prints, its figures aside" \
 if [ "$rc" = 0 ]; then verdict="判定: ずれなし"; else verdict="判定: ずれあり"; fi
 check "  ... its verdict line agrees with the exit code" grep -q "^$verdict（" <(tail -n 1 "$tmp/out")
 
-env -u DISPLAY -u QT_QPA_PLATFORM "$pikazan" --check-pace extra >/dev/null 2>&1
+env -u DISPLAY -u QT_QPA_PLATFORM "$pikazan" --check-pace "$tmp" extra >/dev/null 2>&1
 same "an argument too many: usage, exit 2" 2 "$?"
 
 finish

@@ -162,12 +162,17 @@ before="$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
 mkdir "$tmp/csv"
 cd "$tmp/csv" && run '' --export-csv k.csv "$room"; cd - >/dev/null
 same "export-csv: exit 0" 0 "$rc"
-same "  ... one line" "1人の記録（1回分）を保存しました: $tmp/csv/k.csv" "$out"
+same "  ... the folder it used, then what it did" "教室フォルダ: $room
+1人の記録（1回分）を保存しました: $tmp/csv/k.csv" "$out"
 same "  ... cp932, CR LF, the name quoted" \
   "$(printf '名前,級/段,日付,正解数,不正解数,合否\r\n"はな,こ",１０級,2026/12/1,9,1,合格\r\n' | iconv -f UTF-8 -t CP932 | od -An -tx1 | tr -d ' \n')" \
   "$(hex "$tmp/csv/k.csv")"
-cd "$room" && run '' --export-csv "$tmp/csv/here.csv"; cd - >/dev/null
-same "export-csv of the current folder: exit 0" 0 "$rc"
+# No folder given: the program alone works in the current folder; the launcher takes the one the
+# program would start in (here the user's own, which is the room through a link).
+mkdir -p "$tmp/data/pikazan" && ln -s "$room" "$tmp/data/pikazan/classroom"
+cd "$room" && PIKAZAN_CONF="$tmp/none.conf" XDG_DATA_HOME="$tmp/data" run '' --export-csv "$tmp/csv/here.csv"; cd - >/dev/null
+same "export-csv with no folder given: exit 0" 0 "$rc"
+check "  ... saying which folder" grep -qE "^教室フォルダ: ($room|$tmp/data/pikazan/classroom)\$" <<<"$out"
 check "  ... the same file" cmp -s "$tmp/csv/k.csv" "$tmp/csv/here.csv"
 run '' --export-csv "$room/user/k.dat" "$room"
 same "export-csv into the classroom: exit 1" 1 "$rc"
@@ -184,12 +189,13 @@ printf '級/段,日付,正解数,不正解数,合否\r\n９級,2026/12/2,3,7,不
 before="$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
 run '' --certificate 'はな,こ' "$tmp/csv/c.pdf" "$room"
 same "certificate: exit 0" 0 "$rc"
-same "  ... one line" "はな,こさんの合格証（１０級）を保存しました: $tmp/csv/c.pdf" "$out"
+same "  ... the folder, then one line" "教室フォルダ: $room
+はな,こさんの合格証（１０級）を保存しました: $tmp/csv/c.pdf" "$out"
 same "  ... the page's text" "合格証 はな,こ さん １０級 合格 2026年12月1日 検定用ぴかざん" \
   "$(pdftotext "$tmp/csv/c.pdf" - | grep -E '合格証|さん$|級 合格|年|ぴかざん' | tr '\n' ' ' | sed 's/ $//')"
 run '' --certificate 'ゆき' "$tmp/csv/y.pdf" "$room"
 same "certificate without a pass: exit 1" 1 "$rc"
-check "  ... saying so" grep -qF "ゆきさんには まだ合格した級がありません" <<<"$err"
+check "  ... saying so" grep -qF "ゆきさんにはまだ合格した級がありません" <<<"$err"
 check "  ... no file" test ! -e "$tmp/csv/y.pdf"
 run '' --certificate 'はな,こ' "$room/c.pdf" "$room"
 same "certificate into the classroom: exit 1" 1 "$rc"

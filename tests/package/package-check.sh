@@ -150,6 +150,7 @@ cat >"$fake/usr/lib/pikazan/pikazan" <<'EOF'
 #!/bin/sh
 if [ "${1-}" = --message ]; then printf '%s\n' "$2" >"$STUB_MSG"; exit 0; fi
 echo "$PWD $#" >"$STUB_LOG"
+printf '%s|' "$@" >"$STUB_LOG.args"
 EOF
 chmod +x "$fake/usr/lib/pikazan/pikazan"
 home="$tmp/home"; mkdir -p "$home"
@@ -168,6 +169,7 @@ launch() { # launch <machine file> <XDG_DATA_HOME or -> [folder...]; then ran te
   launch_rc=$?
 }
 ran() { cat "$tmp/stub.log" 2>/dev/null; } # "folder argc", or nothing when the program was not started
+args() { cat "$tmp/stub.log.args" 2>/dev/null; } # the arguments, each followed by |
 laid_out() { # laid_out <folder>: holds the template's three files, as they are
   local f
   for f in settei/settei.dat user/master.psw wav/a.wav; do cmp -s "$tpl/$f" "$1/$f" || return 1; done
@@ -191,6 +193,18 @@ launch "$noconf" "relative/data"
 same "a relative XDG_DATA_HOME is not used" \
   "$home/.local/share/pikazan/classroom 0" "$(ran)"
 check "  ... nor created" test ! -e "$tmp/relative"
+
+# The teacher's commands without a folder get the one the program would start in, last.
+launch "$noconf" "$tmp/xdg" --export-csv k.csv
+same "export-csv, no folder given: the user's own" "--export-csv|k.csv|$tmp/xdg/pikazan/classroom|" "$(args)"
+launch "$noconf" "$tmp/xdg" --check-pace
+same "check-pace, no folder given: the user's own" "--check-pace|$tmp/xdg/pikazan/classroom|" "$(args)"
+printf 'classroom=%s\n' "$tmp/共有" >"$tmp/teacher.conf"
+launch "$tmp/teacher.conf" "$tmp/xdg" --certificate はな c.pdf
+same "certificate, no folder given: the machine's" "--certificate|はな|c.pdf|$tmp/共有|" "$(args)"
+check "  ... neither made nor laid out" test ! -e "$tmp/共有"
+launch "$tmp/teacher.conf" "$tmp/xdg" --export-csv k.csv "教室 3"
+same "a folder given is passed as it is" "--export-csv|k.csv|教室 3|" "$(args)"
 
 launch "$noconf" "$tmp/xdg" "教室 2"
 same "a folder given, relative, with a space and Japanese in its name" \

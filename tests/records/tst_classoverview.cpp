@@ -84,6 +84,7 @@ private slots:
     void saveCsv_data();
     void saveCsv();
     void chartOfTheClickedRow();
+    void chartShowsEveryGradeOfADay();
 };
 
 void TestClassOverview::throughTheScreens()
@@ -201,6 +202,28 @@ void TestClassOverview::saveCsv()
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Info);
     QVERIFY2(recorder().boxes[0].text.startsWith(QStringLiteral("3人の記録（14回分）を保存しました。")), qPrintable(recorder().boxes[0].text));
     QCOMPARE(p.app().activeScreen(), f);
+}
+
+// One day's drills share a pixel column: each grade drilled shows on its own row, a pass as a blue
+// dot, a failure as a red ring around where the dot would be, both where one grade had both.
+void TestClassOverview::chartShowsEveryGradeOfADay()
+{
+    ProgressChart chart;
+    chart.resize(400, 300);
+    const QDate day(2026, 12, 1);
+    overview::Course course;
+    course.drills = {{0, day, 9, 1, true, false}, {0, day, 6, 4, false, false}, {19, day, 4, 6, false, false},
+                     {5, day, 10, 0, true, false}};
+    chart.setCourse(QStringLiteral("たろう"), course);
+    const QImage shot = chart.grab().toImage();
+    // The plot is x 48..387, y 26..235: the day's column at x 217; rows 10.5 px apart from the
+    // bottom, 10級 at y 230, ５級 at 178, 十段 at 31. A ring's top edge lies 5 px above its row.
+    const auto blue = [&](int y) { return shot.pixelColor(217, y) == QColor(0, 0, 255); };
+    const auto red = [&](int y) { const QColor c = shot.pixelColor(217, y - 5); return c.red() > 180 && c.green() < 150 && c.blue() < 150; };
+    QVERIFY(blue(230) && red(230));  // 10級 passed and failed
+    QVERIFY(blue(178) && !red(178)); // ５級 passed
+    QVERIFY(!blue(31) && red(31));   // 十段 failed
+    QCOMPARE(chart.markedColumns(), 1);
 }
 
 PZ_GUI_TEST_MAIN(TestClassOverview)

@@ -4,7 +4,9 @@
 #include "shell/dialogs.h"
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 class TestDialogs : public QObject {
@@ -16,7 +18,16 @@ private slots:
     void ordinaryTextsUnchanged();
     void lineEnds_data();
     void lineEnds();
+    void qtButtonsInJapanese();
 };
+
+// Qt's own dialogs (the save dialog, its overwrite question) speak Japanese whatever the locale.
+void TestDialogs::qtButtonsInJapanese()
+{
+    QDialogButtonBox buttons(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    QVERIFY(buttons.button(QDialogButtonBox::Save)->text().startsWith(QStringLiteral("保存"))); // "(&S)" on X11
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+}
 
 void TestDialogs::boxFitsTheScreen_data()
 {

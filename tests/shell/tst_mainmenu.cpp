@@ -260,7 +260,7 @@ void TestMainMenu::whatCannotBeWrittenIsSaidOnceBeforeTheMasterPasswordDialog()
     QCOMPARE(int(recorder().boxes[0].kind), int(dialogs::Kind::Error));
     const QString text = recorder().boxes[0].text;
     QVERIFY2(text.contains(QStringLiteral("「user/hanako.dat」に書きこめません")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("学校のコンピューター係の人に直してもらってください。")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("学校の IT 担当の方に直してもらってください。")), qPrintable(text));
 
     p.writeFile("user/master.psw", "sensei\r\n");
     p.screens().registration->Show();

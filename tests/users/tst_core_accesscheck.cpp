@@ -106,7 +106,7 @@ void TestAccessCheck::message_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QStringList>("has");
     QTest::addColumn<QStringList>("hasNot");
-    const QStringList always{"/srv/room", "学校のコンピューター係の人に直してもらってください。"};
+    const QStringList always{"/srv/room", "学校の IT 担当の方に直してもらってください。"};
     QTest::newRow("one") << 1 << always + QStringList{"「user/c0.dat」に書きこめません"} << QStringList{"ほか"};
     QTest::newRow("five: three named, then the rest counted") << 5 << always + QStringList{"user/c2.dat", "・ほか 2 件"}
                                                               << QStringList{"user/c3.dat"};
@@ -129,7 +129,7 @@ void TestAccessCheck::message()
     QCOMPARE(accesscheck::message({{Problem::FolderNotWritable, "user"}, {Problem::FileNotReadable, "settei/settei.dat"}}, "/srv/room")
                  .split(QLatin1Char('\n'))
                  .mid(1, 2),
-             (QStringList{"・フォルダー「user」に書きこめません", "・「settei/settei.dat」を読めません"}));
+             (QStringList{"・フォルダ「user」に書きこめません", "・「settei/settei.dat」を読めません"}));
 }
 
 QTEST_GUILESS_MAIN(TestAccessCheck)

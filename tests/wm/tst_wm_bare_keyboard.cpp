@@ -4,6 +4,7 @@
 #include "support/testmain.h"
 #include "xdesktop.h"
 
+#include "drill/pacecheckwindow.h"
 #include "platform/x11window.h"
 #include "records/mastergate.h"
 #include "shell/main.h"
@@ -13,6 +14,7 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 using testsupport::Program;
 using namespace xdesktop;
@@ -30,7 +32,33 @@ private slots:
 
     void passwordAfterAWarningReachesTheField_data();
     void passwordAfterAWarningReachesTheField();
+    void pcCheckLeavesTheButtonsPainted();
 };
+
+// PCチェック on a real display: its window gets its X window and hints, and the teacher's screen under
+// it keeps drawing its buttons itself. A widget of the screen that became an X window of its own is
+// never painted over its transparent background: the button would vanish until the program restarts.
+void TestBareKeyboard::pcCheckLeavesTheButtonsPainted()
+{
+    Program p;
+    TForm13 *f = p.screens().studentsRecords;
+    p.screens().mainMenu->Show();
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(f));
+    auto reset = qScopeGuard([] { pacecheck::programSeams() = {}; });
+    pacecheck::programSeams().perPace = std::chrono::milliseconds(200);
+    bool shown = false;
+    pacecheck::programSeams().beforeFlash = [&](int, pace::Clock::time_point) {
+        auto *w = qobject_cast<PaceCheckWindow *>(QApplication::activeModalWidget());
+        shown = shown || (w && w->internalWinId() != 0);
+    };
+    QTest::mouseClick(f->findChild<QWidget *>(QStringLiteral("Label9")), Qt::LeftButton);
+    QVERIFY(shown);
+    const QList<QWidget *> parts = f->findChildren<QWidget *>();
+    QVERIFY(parts.size() > 16);
+    for (QWidget *w : parts)
+        QVERIFY2(!w->testAttribute(Qt::WA_NativeWindow) && !w->internalWinId(), qPrintable(w->objectName()));
+}
 
 void TestBareKeyboard::passwordAfterAWarningReachesTheField_data()
 {
