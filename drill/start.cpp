@@ -138,8 +138,10 @@ void TForm2::Timer1Timer()
         sound::play(sound::Cue::Countdown);
         return;
     }
-    const int count = replaying_ ? int(replay_.size()) : params.count;
-    sequence_->start(usable, count, [this](int index) { return nextNumber(index); });
+    if (replaying_)
+        sequence_->start(usable, replay_);
+    else
+        sequence_->start(usable, params.count, [this](int) { return nextNumber(); });
     Timer1->stop();
     Label1->setVisible(false);
 }
@@ -148,10 +150,8 @@ void TForm2::MMTimer2Timer(QObject *) { sequence_->showTick(); }
 
 void TForm2::MMTimer3Timer(QObject *) { sequence_->clearTick(); }
 
-int TForm2::nextNumber(int index)
+int TForm2::nextNumber()
 {
-    if (replaying_)
-        return replay_.value(index - 1);
     // Consecutive numbers of a question differ; the first is compared with 0 and always taken.
     int number;
     do

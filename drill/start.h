@@ -70,8 +70,8 @@ public:
 private:
     bool replaying_ = false;
     QList<int> replay_;
-    // The question's numbers: drawn for the drill, given for a replay.
-    int nextNumber(int index);
+    // The drill's next number, drawn.
+    int nextNumber();
     void showNumber(int number);
     void clearNumber(bool last);
     ClockMs numberClock_ = utcTimeOfDayMs;
