@@ -85,8 +85,8 @@ public:
         f->MMTimer2->setOnTimer([this, f](QObject *s) { instrumented(f, [f, s] { f->MMTimer2Timer(s); }); });
         f->MMTimer3->setOnTimer([this, f](QObject *s) { instrumented(f, [f, s] { f->MMTimer3Timer(s); }); });
         // The flash screen's own recovery from a missed tick, timed like any other handler.
-        QObject::disconnect(f->MMTimer2, &TMMTimer::switchedOff, f, nullptr);
-        QObject::disconnect(f->MMTimer3, &TMMTimer::switchedOff, f, nullptr);
+        QObject::disconnect(f->MMTimer2, &TMMTimer::switchedOff, nullptr, nullptr);
+        QObject::disconnect(f->MMTimer3, &TMMTimer::switchedOff, nullptr, nullptr);
         auto c2 = QObject::connect(f->MMTimer2, &TMMTimer::switchedOff, f, [this, f] {
             if (f->phase() == TForm2::Phase::Gap && !f->MMTimer2->Enabled())
                 instrumented(f, [f] { f->MMTimer2Timer(f->MMTimer2); });

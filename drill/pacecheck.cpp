@@ -1,8 +1,8 @@
 #include "drill/pacecheck.h"
 
 #include "base/errors.h"
-#include "drill/MMTimer.h"
 #include "drill/flashrules.h"
+#include "drill/flashsequence.h"
 #include "settings/rand.h"
 
 #include <QEventLoop>
@@ -51,32 +51,26 @@ qint64 percentile(std::vector<qint64> &sorted, int percent)
     return sorted[std::max<size_t>(rank, 1) - 1];
 }
 
-// One pace through two flash timers, as the flash screen runs a question: one shows the next
-// number, the other clears it, each restarted from the other's tick. Questions follow one another
-// without a countdown until the pace's time is up.
+// One pace through the drill's own flash sequence, question after question without a countdown
+// until the pace's time is up.
 class Runner {
 public:
     Runner(const Pace &p, const Paint &paint, const Seams &seams) : pace_(p), paint_(paint), seams_(seams)
     {
-        for (TMMTimer *t : {&show_, &clear_})
-            t->setInterval(pace_.intervalMs);
-        show_.setOnTimer([this](QObject *) { flash(true); });
-        clear_.setOnTimer([this](QObject *) { flash(false); });
-        // A tick the thread did not take in time switched its timer off: its work is done now, late,
-        // as the flash screen does it, and the question keeps the miss.
-        QObject::connect(&show_, &TMMTimer::switchedOff, pz::guarded([this] {
-            meter_.missedTick();
-            if (phase_ == Phase::Gap && !show_.Enabled())
-                flash(true);
+        sequence_.setClock(seams_.clock);
+        QObject::connect(&sequence_, &FlashSequence::flashDue, pz::guarded([this](int, pace::Clock::time_point due) {
+            flashDue(due);
         }));
-        QObject::connect(&clear_, &TMMTimer::switchedOff, pz::guarded([this] {
-            meter_.missedTick();
-            if (phase_ == Phase::Shown && !clear_.Enabled())
-                flash(false);
+        if (paint_) {
+            QObject::connect(&sequence_, &FlashSequence::showNumber, pz::guarded([this](int number) { paint_(number); }));
+            QObject::connect(&sequence_, &FlashSequence::clearNumber, pz::guarded([this] { paint_(-1); }));
+        }
+        QObject::connect(&sequence_, &FlashSequence::finished, pz::guarded([this](const pace::QuestionPace &q) {
+            questionDone(q);
         }));
         // Every flash is kept; the room is made now, so that no flash allocates.
         samples_.reserve(size_t(seams_.perPace.count()) / std::max<quint32>(pace_.intervalMs, 1) + 16);
-        meter_.keepSamples(&samples_);
+        sequence_.meter().keepSamples(&samples_);
     }
 
     Figures run()
@@ -91,50 +85,31 @@ public:
     }
 
 private:
-    enum class Phase { Idle, Gap, Shown };
-
     pace::Clock::time_point now() const { return seams_.clock ? seams_.clock() : pace::Clock::now(); }
 
     void begin()
     {
-        inQuestion_ = 0;
-        shown_ = 0;
-        questionStart_ = now();
-        meter_.begin(questionStart_, pace_.intervalMs);
-        phase_ = Phase::Gap;
-        show_.setEnabled(true);
+        sequence_.start(pace_.intervalMs, pace_.params.count, [this](int) { return nextNumber(); });
     }
 
-    void flash(bool showing)
+    // First in every flash: the test's seam, then whether this clearing is the run's last.
+    void flashDue(pace::Clock::time_point due)
     {
-        ++inQuestion_;
         ++figures_.flashes;
         if (seams_.beforeFlash)
-            seams_.beforeFlash(figures_.flashes, questionStart_ + std::chrono::milliseconds(pace_.intervalMs) * inQuestion_);
-        const pace::Clock::time_point tick = now();
-        bool questionOver = false, timeUp = false;
-        if (showing) {
-            show_.setEnabled(false);
-            clear_.setEnabled(true);
-            phase_ = Phase::Shown;
-            number_ = nextNumber();
-        } else {
-            ++shown_;
-            timeUp = tick - runStart_ >= seams_.perPace || (seams_.stop && seams_.stop());
-            questionOver = timeUp || shown_ == pace_.params.count;
-            show_.setEnabled(!questionOver);
-            clear_.setEnabled(false);
-            phase_ = questionOver ? Phase::Idle : Phase::Gap;
-        }
-        if (paint_)
-            paint_(showing ? number_ : -1);
-        meter_.flash(tick, now());
-        if (!questionOver)
+            seams_.beforeFlash(figures_.flashes, due);
+        if (sequence_.phase() != FlashSequence::Phase::Shown)
             return;
-        const pace::QuestionPace q = meter_.end();
+        timeUp_ = now() - runStart_ >= seams_.perPace || (seams_.stop && seams_.stop());
+        if (timeUp_)
+            sequence_.endWithThisNumber();
+    }
+
+    void questionDone(const pace::QuestionPace &q)
+    {
         figures_.worstLateUs = std::max(figures_.worstLateUs, q.worstLateUs);
         figures_.missedTicks += q.missedTicks;
-        if (timeUp)
+        if (timeUp_)
             loop_.quit();
         else
             begin();
@@ -174,14 +149,13 @@ private:
     const Pace pace_;
     const Paint &paint_;
     const Seams &seams_;
-    TMMTimer show_, clear_;
-    pace::Meter meter_;
+    FlashSequence sequence_;
     std::vector<pace::Sample> samples_;
     QEventLoop loop_;
-    Phase phase_ = Phase::Idle;
-    int inQuestion_ = 0, shown_ = 0, number_ = 0;
+    bool timeUp_ = false;
+    int number_ = 0;
     quint32 seed_ = 20261207u;
-    pace::Clock::time_point runStart_, questionStart_;
+    pace::Clock::time_point runStart_;
     Figures figures_;
 };
 

@@ -15,7 +15,11 @@
 
 #include <limits>
 
-TForm2::TForm2() : Screen({.title = QStringLiteral("start"), .kind = Kind::FullScreenMaximised, .background = Qt::white}) {}
+TForm2::TForm2()
+    : Screen({.title = QStringLiteral("start"), .kind = Kind::FullScreenMaximised, .background = Qt::white}),
+      sequence_(new FlashSequence(this))
+{
+}
 
 void TForm2::FormCreate()
 {
@@ -46,15 +50,17 @@ void TForm2::FormCreate()
     Timer1 = kit::timer(this, "Timer1", 1000, kit::Timing::Precise, [this] { Timer1Timer(); });
     Timer4 = kit::timer(this, "Timer4", 300, kit::Timing::Precise, [this] { Timer4Timer(); });
 
-    // The flash timers' handlers run inside the timers' own error guard.
-    MMTimer2 = new TMMTimer(this);
+    // The numbers are flashed by the sequence's two timers; this screen paints what it reports.
+    MMTimer2 = sequence_->showTimer();
     MMTimer2->setObjectName(QStringLiteral("MMTimer2"));
-    MMTimer2->setOnTimer([this](QObject *sender) { MMTimer2Timer(sender); });
-    MMTimer3 = new TMMTimer(this);
+    MMTimer3 = sequence_->clearTimer();
     MMTimer3->setObjectName(QStringLiteral("MMTimer3"));
-    MMTimer3->setOnTimer([this](QObject *sender) { MMTimer3Timer(sender); });
-    connect(MMTimer2, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer2); }));
-    connect(MMTimer3, &TMMTimer::switchedOff, this, pz::guarded([this] { recoverMissedTick(MMTimer3); }));
+    connect(sequence_, &FlashSequence::showNumber, this, pz::guarded([this](int number) { showNumber(number); }));
+    connect(sequence_, &FlashSequence::clearNumber, this, pz::guarded([this](bool last) { clearNumber(last); }));
+    connect(sequence_, &FlashSequence::finished, this, pz::guarded([this](const pace::QuestionPace &measured) {
+                if (!replaying_)
+                    state().drill.questionFinished(measured);
+            }));
 }
 
 QFont TForm2::numberFont()
@@ -106,8 +112,6 @@ void TForm2::Replay(const QList<int> &numbers)
     Show();
 }
 
-int TForm2::questionLength() const { return replaying_ ? int(replay_.size()) : state().gradeParams.count; }
-
 void TForm2::Timer1Timer()
 {
     const GradeParams &params = state().gradeParams;
@@ -125,8 +129,7 @@ void TForm2::Timer1Timer()
     const qint64 interval = flashrules::displayInterval(params.seconds, params.count);
     // An interval of 0 starts no event; only parameters changed in mid-countdown could need it.
     const quint32 usable = interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()) ? quint32(interval) : 0;
-    MMTimer2->setInterval(usable);
-    MMTimer3->setInterval(usable);
+    sequence_->setInterval(usable);
     // The digits are rendered now, a few seconds before the first one is needed.
     Label2->prepare();
 
@@ -135,76 +138,51 @@ void TForm2::Timer1Timer()
         sound::play(sound::Cue::Countdown);
         return;
     }
-    // The question's grid starts as the first interval does.
-    meter_.begin(paceClock_(), usable);
-    MMTimer2->setEnabled(true);
+    if (replaying_)
+        sequence_->start(usable, replay_);
+    else
+        sequence_->start(usable, params.count, [this](int) { return nextNumber(); });
     Timer1->stop();
     Label1->setVisible(false);
-    phase_ = Phase::Gap;
-    numberIndex = 0;
 }
 
-void TForm2::MMTimer2Timer(QObject *)
+void TForm2::MMTimer2Timer(QObject *) { sequence_->showTick(); }
+
+void TForm2::MMTimer3Timer(QObject *) { sequence_->clearTick(); }
+
+int TForm2::nextNumber()
 {
-    const pace::Clock::time_point tick = paceClock_();
-    SharedState &s = state();
-    ++numberIndex;
     // Consecutive numbers of a question differ; the first is compared with 0 and always taken.
     int number;
-    if (replaying_)
-        number = replay_.value(numberIndex - 1);
-    else
-        do
-            number = GenerateNumber(s.gradeParams.digits, numberClock_);
-        while (number == s.drill.lastNumber());
+    do
+        number = GenerateNumber(state().gradeParams.digits, numberClock_);
+    while (number == state().drill.lastNumber());
+    return number;
+}
 
+void TForm2::showNumber(int number)
+{
     Label2->setText(QString::number(number));
-    phase_ = Phase::Shown;
-    MMTimer2->setEnabled(false);
-    MMTimer3->setEnabled(true);
     if (!replaying_)
-        s.drill.numberShown(number);
-    if (const auto at = flashrules::numberPlacement(s.gradeParams.digits)) {
+        state().drill.numberShown(number);
+    if (const auto at = flashrules::numberPlacement(state().gradeParams.digits)) {
         Label2->setFixedSize(at->width, Label2->height());
         Label2->move(at->left, at->top);
     }
     // On screen before the handler returns, painted from the prepared digits.
     Label2->repaintChange();
-    meter_.flash(tick, paceClock_());
 }
 
-void TForm2::MMTimer3Timer(QObject *)
+void TForm2::clearNumber(bool last)
 {
-    if (phase_ != Phase::Shown)
-        return;
-    const pace::Clock::time_point tick = paceClock_();
-    SharedState &s = state();
-    bool finished = false;
     Label2->setText(QString());
-    phase_ = Phase::Gap;
-    MMTimer2->setEnabled(true);
-    MMTimer3->setEnabled(false);
-    ++shownCount;
-    if (shownCount == questionLength()) {
-        MMTimer2->setEnabled(false);
-        MMTimer3->setEnabled(false);
-        phase_ = Phase::Idle;
-        finished = true;
+    if (last) {
         Label1->setText(QString());
         Timer1->stop();
         Label1->setVisible(true);
-        Label2->setText(QString());
-        shownCount = 0;
         Timer4->start();
     }
     Label2->repaintChange();
-    meter_.flash(tick, paceClock_());
-    // The question ends once its last number is off the screen, so that its pace counts that too.
-    if (finished) {
-        const pace::QuestionPace measured = meter_.end();
-        if (!replaying_)
-            s.drill.questionFinished(measured);
-    }
 }
 
 void TForm2::Timer4Timer()
@@ -220,18 +198,6 @@ void TForm2::Timer4Timer()
     Timer4->stop();
 }
 
-void TForm2::recoverMissedTick(TMMTimer *timer)
-{
-    // The GUI thread was busy when a flash tick came, so that timer switched itself off and the
-    // question would stall. The tick is overdue: do its work now, which also restarts the flashing.
-    // The child saw a stall, which the question's pace keeps.
-    meter_.missedTick();
-    if (timer == MMTimer2 && phase_ == Phase::Gap && !MMTimer2->Enabled())
-        MMTimer2Timer(MMTimer2);
-    else if (timer == MMTimer3 && phase_ == Phase::Shown && !MMTimer3->Enabled())
-        MMTimer3Timer(MMTimer3);
-}
-
 void TForm2::FormCloseQuery()
 {
     SharedState &s = state();
@@ -241,16 +207,10 @@ void TForm2::FormCloseQuery()
     Label1->setText(QStringLiteral("3"));
     Label1->setVisible(true);
     Label2->setText(QString());
-    MMTimer2->setEnabled(false);
-    MMTimer3->setEnabled(false);
-    shownCount = 0;
+    sequence_->stop();
     s.drill.ended();
     Timer4->stop();
     emit drillReset(); // the answer box asks for question 1 again
-    numberIndex = 0;
-    // Idle, so that nothing left of the interrupted question (a late tick's recovery) goes on.
-    phase_ = Phase::Idle;
-    meter_.end();
     replaying_ = false;
     replay_.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // TForm2, the flash screen: the countdown 3, 2, 1 and the numbers of one question, flashed by two
 // high-resolution timers, their sum kept as the question's correct answer; then the answer box.
+#include "drill/flashsequence.h"
 #include "drill/pace.h"
 #include "settings/rand.h"
 #include "shell/screen.h"
@@ -46,39 +47,33 @@ public:
     // The clock the pace of each flash is measured by (tests make a number late with it).
     // The type the numbers are flashed in (the PC check paints with it too).
     static QFont numberFont();
-    void setPaceClock(std::function<pace::Clock::time_point()> clock) { paceClock_ = std::move(clock); }
-    // The PC check watches every flash through the same meter.
-    pace::Meter &paceMeter() { return meter_; }
+    void setPaceClock(FlashSequence::ClockSource clock) { sequence_->setClock(std::move(clock)); }
+    pace::Meter &paceMeter() { return sequence_->meter(); }
 
     QLabel *Label1 = nullptr;      // countdown
     NumberLabel *Label2 = nullptr; // the flashed number
     QTimer *Timer1 = nullptr;      // countdown, 1000 ms
     QTimer *Timer4 = nullptr;      // hand-over to the answer box, 300 ms
-    TMMTimer *MMTimer2 = nullptr;  // shows the next number
-    TMMTimer *MMTimer3 = nullptr;  // hides it
+    TMMTimer *MMTimer2 = nullptr;  // shows the next number (the sequence's)
+    TMMTimer *MMTimer3 = nullptr;  // hides it (the sequence's)
 
     void Timer1Timer();
     void MMTimer2Timer(QObject *sender);
     void MMTimer3Timer(QObject *sender);
     void Timer4Timer();
 
-    enum class Phase {
-        Idle, // no question is being flashed
-        Gap,  // the next number is due
-        Shown // a number is visible
-    };
-    Phase phase() const { return phase_; }
-    int numberIndex = 0; // numbers drawn in this question
-    int shownCount = 0;  // numbers shown and hidden again in this question
+    using Phase = FlashSequence::Phase;
+    Phase phase() const { return sequence_->phase(); }
+    int numberIndex() const { return sequence_->numberIndex(); }
+    int shownCount() const { return sequence_->shownCount(); }
 
 private:
-    Phase phase_ = Phase::Idle;
     bool replaying_ = false;
     QList<int> replay_;
-    // How many numbers the question under way has.
-    int questionLength() const;
-    void recoverMissedTick(TMMTimer *timer);
+    // The drill's next number, drawn.
+    int nextNumber();
+    void showNumber(int number);
+    void clearNumber(bool last);
     ClockMs numberClock_ = utcTimeOfDayMs;
-    std::function<pace::Clock::time_point()> paceClock_ = [] { return pace::Clock::now(); };
-    pace::Meter meter_;
+    FlashSequence *sequence_ = nullptr;
 };

@@ -209,7 +209,7 @@ void TestFlash::countdown()
     QVERIFY(f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
     QCOMPARE(f->phase(), TForm2::Phase::Gap);
-    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(f->numberIndex(), 0);
     QCOMPARE(recorder().count(sound::Cue::Countdown), 3); // three per question
     QVERIFY(f->Label2->isPrepared());
     f->MMTimer2->setEnabled(false);
@@ -268,11 +268,11 @@ void TestFlash::numberOnAndOff()
     QCOMPARE(f->MMTimer2->Interval(), 32995u);
 
     f->MMTimer3Timer(f->MMTimer3); // no number visible: nothing happens
-    QCOMPARE(f->shownCount, 0);
+    QCOMPARE(f->shownCount(), 0);
     QCOMPARE(f->phase(), TForm2::Phase::Gap);
 
     f->MMTimer2Timer(f->MMTimer2);
-    QCOMPARE(f->numberIndex, 1);
+    QCOMPARE(f->numberIndex(), 1);
     QCOMPARE(p.state().drill.currentNumbers(), QList<int>{first});
     QCOMPARE(f->Label2->text(), QString::number(first));
     QCOMPARE(f->phase(), TForm2::Phase::Shown);
@@ -286,11 +286,11 @@ void TestFlash::numberOnAndOff()
     QCOMPARE(f->phase(), TForm2::Phase::Gap);
     QVERIFY(f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
-    QCOMPARE(f->shownCount, 1);
+    QCOMPARE(f->shownCount(), 1);
     QVERIFY(!f->Timer4->isActive());
 
     f->MMTimer2Timer(f->MMTimer2);
-    QCOMPARE(f->numberIndex, 2);
+    QCOMPARE(f->numberIndex(), 2);
     QCOMPARE(p.state().drill.currentNumbers(), (QList<int>{first, second}));
     QCOMPARE(p.state().drill.runningSum(), first + second);
 
@@ -304,7 +304,7 @@ void TestFlash::numberOnAndOff()
     QCOMPARE(f->Label1->text(), QString());
     QVERIFY(f->Label1->isVisible());
     QCOMPARE(f->Label2->text(), QString());
-    QCOMPARE(f->shownCount, 0);
+    QCOMPARE(f->shownCount(), 0);
     QVERIFY(f->Timer4->isActive());
     QCOMPARE(reads, 2);
     // The running sum stays for the answer box to judge.
@@ -386,14 +386,14 @@ void TestFlash::closeResets()
     QCOMPARE(f->Label2->text(), QString());
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
-    QCOMPARE(f->shownCount, 0);
+    QCOMPARE(f->shownCount(), 0);
     QCOMPARE(d.runningSum(), 0);
     QCOMPARE(d.questionNo(), 0);
     QVERIFY(!f->Timer4->isActive());
     QCOMPARE(d.answeredCount(), 0);
     QCOMPARE(p.screens().answerBox->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
     QCOMPARE(d.correctCount(), 0);
-    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(f->numberIndex(), 0);
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
     QCOMPARE(d.questionsKept(), 0); // an abandoned drill leaves nothing to look at again
 }
@@ -472,7 +472,7 @@ void TestFlash::closingMidQuestionStopsEverything()
     f->Close();
     runUntil([] { return false; }, 1000); // nothing more happens
     QCOMPARE(f->Label2->text(), QString());
-    QCOMPARE(f->numberIndex, 0);
+    QCOMPARE(f->numberIndex(), 0);
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
     QCOMPARE(p.state().drill.questionNo(), 0);
     QCOMPARE(p.state().drill.runningSum(), 0);
@@ -501,14 +501,14 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     Program p;
     TForm2 *f = ready(p, 1, 4, 2); // I = 281 ms, a tick waits 253 ms
     f->Show();
-    QVERIFY2(runUntil([&] { return f->numberIndex == 2 && f->phase() == TForm2::Phase(busyInPhase); }, 8000), "the second number did not come within 8 s");
+    QVERIFY2(runUntil([&] { return f->numberIndex() == 2 && f->phase() == TForm2::Phase(busyInPhase); }, 8000), "the second number did not come within 8 s");
     QThread::msleep(700); // the GUI thread does not take the tick in time
     QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
     QVERIFY(late->missedTicks() >= 1);
     const SharedState &s = p.state();
     QCOMPARE(s.drill.questionNo(), 1);
-    QCOMPARE(f->numberIndex, 4);
+    QCOMPARE(f->numberIndex(), 4);
     const QList<int> n = s.drill.question(0).numbers;
     QCOMPARE(n.size(), 4);
     QCOMPARE(s.drill.correctAnswer(0), QString::number(n[0] + n[1] + n[2] + n[3]));
@@ -531,7 +531,7 @@ void TestFlash::slowNumberHandlerDrawsOneNumber()
     QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 15000), "no answer box 15 s after the countdown began (a question takes about 7 s)");
     QVERIFY(f->MMTimer2->missedTicks() >= 1); // the timer thread did give up waiting
     QCOMPARE(reads, 4);
-    QCOMPARE(f->numberIndex, 4);
+    QCOMPARE(f->numberIndex(), 4);
     const SharedState &s = p.state();
     QCOMPARE(s.drill.question(0).numbers, (QList<int>{1, 4, 8, 5}));
     QCOMPARE(s.drill.correctAnswer(0), QStringLiteral("18"));
