@@ -225,6 +225,8 @@ int exportMode(int argc, char **argv)
         return fail(QStringLiteral("%1 を開けません。").arg(dir));
     try {
         const csvexport::Written w = csvexport::exportClassroom(file);
+        if (!w.refusal.isEmpty())
+            return fail(w.refusal);
         std::printf("%s\n", QStringLiteral("%1人の記録（%2回分）を保存しました: %3").arg(w.children).arg(w.rows).arg(file).toUtf8().constData());
     } catch (const pz::Error &e) {
         return fail(e.text());
@@ -249,7 +251,10 @@ int certificateMode(int argc, char **argv)
     if (!QDir::setCurrent(dir))
         return fail(QStringLiteral("%1 を開けません。").arg(dir));
     try {
-        const std::optional<certificate::Pass> pass = certificate::make(name, file);
+        const certificate::Made made = certificate::make(name, file);
+        if (!made.refusal.isEmpty())
+            return fail(made.refusal);
+        const std::optional<certificate::Pass> &pass = made.pass;
         if (!pass)
             return fail(QStringLiteral("%1さんには まだ合格した級がありません。").arg(name));
         std::printf("%s\n", QStringLiteral("%1さんの合格証（%2）を保存しました: %3")
