@@ -1,8 +1,8 @@
 #include "records/certificate.h"
 
 #include "base/errors.h"
-#include "shell/dialogs.h"
-#include "shell/style.h"
+#include "kit/dialogs.h"
+#include "kit/style.h"
 #include "users/userstore.h"
 
 #include <QBuffer>
