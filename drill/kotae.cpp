@@ -229,9 +229,9 @@ void TForm4::appendDrillLine()
     }
     drill.markRecorded();
     appendPaceLine(*record);
-    // The folder takes lines again: what was kept aside here follows.
-    if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
-        dialogs::warn(dropped);
+    // The folder takes lines again: what was kept aside here follows, in short batches from the
+    // event loop so that the sheet is not held.
+    pending::flushHereInSteps([](const QString &message) { pz::guard([&] { dialogs::warn(message); }); });
 }
 
 void TForm4::recordFinishedDrill()
@@ -249,7 +249,8 @@ void TForm4::recordFinishedDrill()
         if (appended)
             appendPaceLine(*record);
     }
-    // Lines kept aside in this classroom get one more try before the program ends.
+    // Lines kept aside in this classroom get one more short try before the program ends; what
+    // is left waits for the next start.
     if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
         dialogs::warn(dropped);
 }

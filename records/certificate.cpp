@@ -1,6 +1,7 @@
 #include "records/certificate.h"
 
 #include "base/errors.h"
+#include "platform/outputfile.h"
 #include "kit/dialogs.h"
 #include "kit/style.h"
 #include "users/userstore.h"
@@ -12,9 +13,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
-
-#include <cerrno>
 
 namespace certificate {
 
@@ -76,7 +74,7 @@ void paint(QPainter &p, const Pass &pass, const QRect page)
 }
 } // namespace
 
-void writePdf(const Pass &pass, const QString &file)
+QString writePdf(const Pass &pass, const QString &file)
 {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
@@ -93,30 +91,23 @@ void writePdf(const Pass &pass, const QString &file)
         paint(p, pass, QRect(QPoint(0, 0), writer.pageLayout().fullRectPixels(writer.resolution()).size()));
         p.end();
     }
-    // All at once: the old file stays until the new one is complete.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf.data()) != pdf.data().size() || !out.commit()) {
-        const int e = errno; // the failed call's, before anything else runs
-        throw pz::IoError(file, QFileInfo(file).isDir() ? pz::reason::isFolder() : pz::reasonFor(e ? e : EIO));
-    }
+    // All at once: the old file stays until the new one is complete and on the disk.
+    return outputfile::save(file, pdf.data());
 }
 
-std::optional<Pass> make(const QString &name, const QString &file)
+Made make(const QString &name, const QString &file)
 {
-    const QString room = QDir::current().canonicalPath();
-    const QFileInfo info(QDir::current().absoluteFilePath(file));
-    QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (folder.isEmpty())
-        folder = info.absolutePath();
-    // The classroom holds only the program's own files.
-    if (folder == room || folder.startsWith(room + QLatin1Char('/')))
-        throw pz::IoError(file, QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください"));
+    // Refused before anything is read: the classroom holds only the program's own files.
+    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+        return {std::nullopt, refused};
     if (!userstore::listUsers().contains(name))
         throw pz::Error(QStringLiteral("「%1」という名前の人は登録されていません。").arg(pz::quoted(name)));
     const std::optional<Pass> pass = latestPass(name, userstore::readHistory(name));
-    if (pass)
-        writePdf(*pass, file);
-    return pass;
+    if (!pass)
+        return {};
+    if (QString refused = writePdf(*pass, file); !refused.isEmpty())
+        return {std::nullopt, refused};
+    return {pass, QString()};
 }
 
 namespace {
@@ -148,7 +139,10 @@ void save(QWidget *parent, const QString &name)
                                                                   QStringLiteral("PDF (*.pdf)"));
     if (file.isEmpty())
         return;
-    if (make(name, file))
+    const Made made = make(name, file);
+    if (!made.refusal.isEmpty())
+        dialogs::warn(made.refusal);
+    else if (made.pass)
         dialogs::inform(QStringLiteral("%1さんの合格証を保存しました。\n%2").arg(name, file));
     else
         dialogs::inform(noPass(name));

@@ -33,14 +33,20 @@ QString defaultFileName(const QString &name);
 // What a child without a pass is told: "はなこさんにはまだ合格した級がありません。"
 QString noPass(const QString &name);
 
-// Paints the page and writes it to `file` all at once (an old file of that name stays as it was on
-// any failure, which is an IoError naming the file).
-void writePdf(const Pass &pass, const QString &file);
+// Paints the page and writes it to `file` all at once (platform/outputfile.h): returns the refusal
+// of the place, or an empty text; an old file of that name stays as it was on any failure, which
+// is an IoError naming the file.
+QString writePdf(const Pass &pass, const QString &file);
 
 // The certificate of the registered child `name` of the classroom (the working folder) into
-// `file`. Nothing when the child has no pass (no file is written). IoError when the file would lie
-// inside the classroom, when no such child is registered, or on any failure of reading or writing.
-std::optional<Pass> make(const QString &name, const QString &file);
+// `file`: the pass written, or nothing when the child has none (no file is written), or the refusal
+// of the place (inside the classroom, a link). IoError when no such child is registered, or on any
+// failure of reading or writing.
+struct Made {
+    std::optional<Pass> pass;
+    QString refusal;
+};
+Made make(const QString &name, const QString &file);
 
 // 合格証 on the screens: asks where (a save dialog, by default 合格証-<name>.pdf in the home folder)
 // and writes it, or says that the child has no pass yet. Nothing happens for a cancelled dialog;

@@ -194,6 +194,8 @@ void saveCsv(QWidget *parent)
     if (file.isEmpty())
         return;
     const csvexport::Written w = csvexport::exportClassroom(file);
+    if (!w.refusal.isEmpty())
+        return dialogs::warn(w.refusal);
     dialogs::inform(QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file));
 }
 } // namespace classoverview

@@ -1,12 +1,11 @@
 #include "records/csvexport.h"
 
 #include "base/errors.h"
+#include "platform/outputfile.h"
 #include "platform/textfile.h"
 #include "records/rowsplit.h"
 #include "users/userstore.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 namespace csvexport {
 
@@ -26,11 +25,19 @@ QString quoted(QStringView field)
     return out + QLatin1Char('"');
 }
 
+QString defused(QStringView cell)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    if (!cell.isEmpty() && starts.contains(cell.front()))
+        return QLatin1Char('\'') + cell.toString();
+    return cell.toString();
+}
+
 QStringList lines(const std::vector<History> &histories)
 {
     QStringList out{header()};
     for (const History &h : histories) {
-        const QString name = quoted(h.first);
+        const QString name = quoted(defused(h.first));
         for (qsizetype i = 1; i < h.second.size(); ++i) {
             if (h.second[i].trimmed().isEmpty())
                 continue;
@@ -39,7 +46,7 @@ QStringList lines(const std::vector<History> &histories)
             for (const QString &cell : cells) {
                 QString kept = cell;
                 kept.replace(textfile::kNoCharacter, QStringLiteral("〓"));
-                row += QLatin1Char(',') + quoted(kept);
+                row += QLatin1Char(',') + quoted(defused(kept));
             }
             out << row;
         }
@@ -55,28 +62,19 @@ std::vector<History> readClassroom()
     return all;
 }
 
-namespace {
-// The folder a file would be written in, as the system finally resolves it (links included).
-QString resolvedFolder(const QString &file)
-{
-    const QFileInfo info(QDir::current().absoluteFilePath(file));
-    const QString canonical = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return canonical.isEmpty() ? info.absolutePath() : canonical;
-}
-} // namespace
-
 Written exportClassroom(const QString &file)
 {
-    const QString room = QDir::current().canonicalPath();
-    const QString folder = resolvedFolder(file);
-    // The classroom holds only the program's own files: a CSV named *.dat in user/ would even be
-    // listed as a child.
-    if (folder == room || folder.startsWith(room + QLatin1Char('/')))
-        throw pz::IoError(file, QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください"));
+    // Refused before the histories are read: a wrong place is said at once, whatever they hold.
+    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+        return {0, 0, refused};
     const std::vector<History> all = readClassroom();
     const QStringList out = lines(all);
-    textfile::rewrite(file, out);
-    return {int(all.size()), int(out.size() - 1)};
+    QByteArray bytes;
+    for (const QString &line : out)
+        bytes += textfile::encode(line) + "\r\n";
+    if (QString refused = outputfile::save(file, bytes); !refused.isEmpty())
+        return {0, 0, refused};
+    return {int(all.size()), int(out.size() - 1), QString()};
 }
 
 QString defaultFileName(const QDate &day)

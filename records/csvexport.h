@@ -1,5 +1,7 @@
 #pragma once
 // Every child's history as one CSV file for the school's spreadsheet: cp932, CR LF, RFC 4180 quoting,
+// a cell that a spreadsheet would take for a formula (=, +, -, @, a tab or a CR first) led by an
+// apostrophe,
 // the columns 名前,級/段,日付,正解数,不正解数,合否 and one row per drill line. The classroom folder is
 // only read; the file goes where the teacher chooses, never inside the classroom.
 #include <QDate>
@@ -16,6 +18,8 @@ QString header(); // "名前,級/段,日付,正解数,不正解数,合否"
 // One field as RFC 4180 wants it: in double quotes, with every quote doubled, when it holds a
 // comma, a quote, a CR or an LF; else as it is.
 QString quoted(QStringView field);
+// A cell as the spreadsheet should show it: led by an apostrophe when it would start a formula.
+QString defused(QStringView cell);
 
 // A child's name and the lines of the history file, header included.
 using History = std::pair<QString, QStringList>;
@@ -33,10 +37,11 @@ std::vector<History> readClassroom();
 struct Written {
     int children = 0;
     int rows = 0;
+    QString refusal; // why nothing was written (the place), or empty
 };
-// Writes the classroom's CSV (the working folder's) to `file` through a temporary and a rename
-// (textfile::rewrite). Throws IoError when the file would lie inside the classroom folder, and on
-// any failure of reading or writing (an old file of that name is then left as it was).
+// Writes the classroom's CSV (the working folder's) to `file` (platform/outputfile.h): refused, with
+// nothing written, inside the classroom or through a link; IoError on any failure of reading or
+// writing (an old file of that name is then left as it was).
 Written exportClassroom(const QString &file);
 
 // The default file name, "きろく-YYYY-MM-DD.csv".

@@ -64,8 +64,8 @@ void TForm1::FormActivate()
         if (const QString text = accesscheck::message(accesscheck::problems(), QDir::currentPath()); !text.isEmpty())
             dialogs::errorBox(text);
         // Lines an earlier run could not write here follow, now that the folder has been looked at.
-        if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
-            dialogs::warn(dropped);
+        // From the event loop in short batches: a thousand of them must not hold the menu back.
+        pending::flushHereInSteps([](const QString &message) { pz::guard([&] { dialogs::warn(message); }); });
     }
     // A missing file counts as an empty one: the dialog that creates it comes up.
     if (userstore::readMasterPassword().isEmpty())

@@ -249,6 +249,8 @@ int exportMode(int argc, char **argv)
         return rc;
     try {
         const csvexport::Written w = csvexport::exportClassroom(file);
+        if (!w.refusal.isEmpty())
+            return fail(w.refusal);
         std::printf("%s\n", QStringLiteral("%1人の記録（%2回分）を保存しました: %3").arg(w.children).arg(w.rows).arg(file).toUtf8().constData());
     } catch (const pz::Error &e) {
         return fail(e.text());
@@ -271,7 +273,10 @@ int certificateMode(int argc, char **argv)
     if (const int rc = enterClassroom(dir))
         return rc;
     try {
-        const std::optional<certificate::Pass> pass = certificate::make(name, file);
+        const certificate::Made made = certificate::make(name, file);
+        if (!made.refusal.isEmpty())
+            return fail(made.refusal);
+        const std::optional<certificate::Pass> &pass = made.pass;
         if (!pass)
             return fail(certificate::noPass(name));
         std::printf("%s\n", QStringLiteral("%1さんの合格証（%2）を保存しました: %3")

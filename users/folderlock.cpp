@@ -18,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
@@ -127,6 +128,41 @@ bool stillRuns(qint64 pid, const QByteArray &program)
 qint64 msBetween(const timespec &from, const timespec &to)
 {
     return (qint64(to.tv_sec) - qint64(from.tv_sec)) * 1000 + (qint64(to.tv_nsec) - qint64(from.tv_nsec)) / 1000000;
+}
+
+// A program killed on its way to the lock leaves its own file (user/.pikazan.lock.XXXXXX, or one
+// with ".stale" after it) for ever. The first program of a run to hold the lock removes those that
+// name this computer and a program no longer running, judged as a stale lock is; another
+// computer's, an empty one and anything else stay.
+void sweepLeftovers()
+{
+    static bool swept = false;
+    if (swept)
+        return;
+    swept = true;
+    const QByteArray dir = native(folder());
+    DIR *d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    const QByteArray prefix = ".pikazan.lock.";
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (!name.startsWith(prefix) || name.size() == prefix.size())
+            continue;
+        const QByteArray path = dir + '/' + name;
+        const Fd file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        struct stat st {}, there {};
+        if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const QList<QByteArray> stamp = readSmall(file.get()).split('\n');
+        bool known = false;
+        const qint64 pid = stamp.value(0).toLongLong(&known);
+        if (!known || pid <= 0 || pid > INT_MAX || pid == ::getpid() || !sameComputer(stamp) || stillRuns(pid, stamp.value(1)))
+            continue;
+        if (::lstat(path.constData(), &there) == 0 && there.st_dev == st.st_dev && there.st_ino == st.st_ino)
+            ::unlink(path.constData());
+    }
+    ::closedir(d);
 }
 
 enum class Try { Held, Busy, Again, Unlockable };
@@ -322,6 +358,7 @@ FolderLock::FolderLock(int waitMs)
         const Try result = taker.attempt();
         if (result == Try::Held) {
             fd_ = taker.release();
+            sweepLeftovers();
             return;
         }
         if (result == Try::Unlockable)

@@ -1,8 +1,13 @@
 #include "users/pending.h"
 
+#include "platform/textfile.h"
+#include "users/names.h"
 #include "users/userstore.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QStringDecoder>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +15,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
+#include <pwd.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,18 +24,36 @@
 
 namespace pending {
 namespace {
-constexpr const char *kMagic = "pikazan-pending 1";
-constexpr const char *kSuffix = ".line";
+constexpr const char *kMagicV1 = "pikazan-pending 1"; // read still: kept before lines had an identity
+constexpr const char *kMagic = "pikazan-pending 2";
+constexpr const char *kSuffix = ".line";    // waiting
+constexpr const char *kLanding = ".landing"; // taken by a flush, its line being appended
+constexpr const char *kDamaged = ".damaged"; // set aside: no line the program could append
+constexpr const char *kUnsure = ".unsure";   // set aside: a flush stopped while appending it
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
-// The folder, made private (0700) with its parents when missing.
+// What another account may have put here is not replayed (the way OpenSSH judges its own files):
+// ours, and writable by nobody else.
+bool trusted(const struct stat &st) { return st.st_uid == ::geteuid() && !(st.st_mode & (S_IWGRP | S_IWOTH)); }
+
+QString untrustedFolder(const QString &dir)
+{
+    return QStringLiteral("書き込めずにとっておいた記録のフォルダ %1 は、このアカウントのものでないか、ほかのアカウントも書き込めるため、使いません。")
+        .arg(dir);
+}
+
+// The folder, made private (0700) with its parents when missing. One we would not trust is refused.
 void makeFolder(const QString &path)
 {
-    if (QFileInfo(path).isDir())
+    struct stat st {};
+    if (::lstat(native(path).constData(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode) || !trusted(st))
+            throw pz::IoError(path, untrustedFolder(path));
         return;
+    }
     const QString parent = QFileInfo(path).path();
-    if (parent != path)
+    if (parent != path && !QFileInfo(parent).isDir())
         makeFolder(parent);
     if (::mkdir(native(path).constData(), 0700) != 0 && errno != EEXIST)
         throw pz::IoError::fromErrno(path, errno);
@@ -42,6 +67,8 @@ public:
     {
         const QString path = QDir(dir).filePath(QStringLiteral(".lock"));
         fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd_ < 0 && (errno == EROFS || errno == EACCES)) // a folder gone read-only: a flock still holds
+            fd_ = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd_ < 0)
             throw pz::IoError::fromErrno(path, errno);
         while (::flock(fd_, LOCK_EX) != 0)
@@ -80,35 +107,107 @@ QString newName()
         .arg(QLatin1String(kSuffix));
 }
 
-std::optional<Entry> readEntry(const QString &path)
+// What a kept file holds, or why it is no line to append.
+struct Parsed {
+    Entry entry;
+    QString damage; // empty: sound
+};
+
+Parsed parse(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QList<QByteArray> lines = f.read(64 * 1024).split('\n');
-    if (lines.size() < 4 || lines[0] != kMagic)
-        return std::nullopt;
-    return Entry{path, QString::fromUtf8(lines[1]), QString::fromUtf8(lines[2]), QString::fromUtf8(lines[3])};
+    Parsed p;
+    p.entry.file = path;
+    // Every field ends with its line end: an entry cut anywhere, even before its last one, is torn.
+    QList<QByteArray> lines = bytes.split('\n');
+    const bool v2 = lines.value(0) == kMagic;
+    const qsizetype fields = v2 ? 5 : 4;
+    if (!v2 && lines.value(0) != kMagicV1) {
+        p.damage = QStringLiteral("見出しがありません");
+        return p;
+    }
+    if (lines.size() != fields + 1 || !lines.last().isEmpty()) {
+        p.damage = QStringLiteral("途中で切れています");
+        return p;
+    }
+    const auto text = [](const QByteArray &b, bool *ok) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString t = utf8.decode(b);
+        *ok = *ok && !utf8.hasError();
+        return t;
+    };
+    bool ok = true;
+    p.entry.classroom = text(lines[1], &ok);
+    p.entry.user = text(lines[2], &ok);
+    p.entry.identity = v2 ? text(lines[3], &ok) : QString();
+    p.entry.line = text(lines[fields - 1], &ok);
+    if (!ok)
+        p.damage = QStringLiteral("文字が壊れています");
+    else if (p.entry.classroom.isEmpty() || QDir::isRelativePath(p.entry.classroom))
+        p.damage = QStringLiteral("教室フォルダが書かれていません");
+    else if (!names::checkName(p.entry.user).isEmpty() || names::isMaster(p.entry.user))
+        p.damage = QStringLiteral("名前が正しくありません");
+    else if (p.entry.line.isEmpty() || std::any_of(p.entry.line.begin(), p.entry.line.end(), names::isControl)
+             || !textfile::tryEncode(p.entry.line))
+        p.damage = QStringLiteral("記録の行が正しくありません");
+    return p;
 }
 
-QList<Entry> entriesIn(const QString &dir)
+// Opens a kept file without following a link and reads it when it is ours; nothing when it is not
+// (another account's, writable by others, no regular file) or cannot be read.
+std::optional<QByteArray> readTrusted(const QString &path)
 {
-    QStringList names = QDir(dir).entryList({QStringLiteral("*") + QLatin1String(kSuffix)}, QDir::Files);
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && trusted(st) && st.st_size <= 64 * 1024) {
+        QByteArray b(qsizetype(st.st_size), '\0');
+        ssize_t n;
+        do
+            n = ::pread(fd, b.data(), size_t(b.size()), 0);
+        while (n < 0 && errno == EINTR);
+        if (n == st.st_size)
+            bytes = b;
+    }
+    ::close(fd);
+    return bytes;
+}
+
+QStringList namesIn(const QString &dir, const char *suffix)
+{
+    QStringList names = QDir(dir).entryList({QStringLiteral("*") + QLatin1String(suffix)}, QDir::Files | QDir::System);
     std::sort(names.begin(), names.end());
-    QList<Entry> found;
-    for (const QString &n : names)
-        if (const auto e = readEntry(QDir(dir).filePath(n)))
-            found << *e;
-    return found;
+    return names;
+}
+
+QString renamed(const QString &path, const char *from, const char *to)
+{
+    return path.left(path.size() - qsizetype(std::strlen(from))) + QLatin1String(to);
+}
+
+bool move(const QString &from, const QString &to) { return ::rename(native(from).constData(), native(to).constData()) == 0; }
+
+bool folderTrusted(const QString &dir)
+{
+    struct stat st {};
+    return ::lstat(native(dir).constData(), &st) == 0 && S_ISDIR(st.st_mode) && trusted(st);
 }
 } // namespace
 
 QString folder()
 {
-    // A relative XDG_STATE_HOME is invalid and ignored, as the base directory rules say.
+    // A relative XDG_STATE_HOME is invalid and ignored, as the base directory rules say. Without
+    // HOME (a service, a cron job) the account's home comes from the password database.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
+    if (base.isEmpty() || QDir::isRelativePath(base)) {
+        QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty()) {
+            const passwd *pw = ::getpwuid(::geteuid());
+            home = pw && pw->pw_dir ? QFile::decodeName(pw->pw_dir) : QString();
+        }
+        base = home + QStringLiteral("/.local/state");
+    }
     return base + QStringLiteral("/pikazan/pending");
 }
 
@@ -121,12 +220,21 @@ QString classroomHere()
 QList<Entry> entries()
 {
     const QString dir = folder();
-    if (!QFileInfo(dir).isDir())
+    if (!folderTrusted(dir))
         return {};
-    return entriesIn(dir);
+    QList<Entry> found;
+    for (const QString &n : namesIn(dir, kSuffix)) {
+        const QString path = QDir(dir).filePath(n);
+        if (const auto bytes = readTrusted(path)) {
+            const Parsed p = parse(path, *bytes);
+            if (p.damage.isEmpty())
+                found << p.entry;
+        }
+    }
+    return found;
 }
 
-void keep(const QString &classroom, const QString &user, const QString &line)
+void keep(const QString &classroom, const QString &user, const QString &line, const QString &identity)
 {
     const QString dir = folder();
     makeFolder(dir);
@@ -135,7 +243,7 @@ void keep(const QString &classroom, const QString &user, const QString &line)
     const QString path = QDir(dir).filePath(name);
     const QString temp = QDir(dir).filePath(QStringLiteral(".") + name + QStringLiteral(".tmp"));
     const QByteArray bytes = QByteArray(kMagic) + '\n' + classroom.toUtf8() + '\n' + user.toUtf8() + '\n'
-                             + line.toUtf8() + '\n';
+                             + identity.toUtf8() + '\n' + line.toUtf8() + '\n';
     const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         throw pz::IoError::fromErrno(temp, errno);
@@ -167,7 +275,9 @@ std::optional<Failure> appendOrKeep(const QString &user, const QString &line, co
         return std::nullopt;
     } catch (const pz::IoError &failed) {
         try {
-            keep(classroomHere(), user, line);
+            // Which history the line belongs to, taken now: a child deleted and registered again
+            // under the same name before the line lands is another child.
+            keep(classroomHere(), user, line, userstore::historyIdentity(user));
         } catch (const pz::IoError &notKept) {
             return Failure{pz::IoError(failed.path(), failed.reason() + QStringLiteral("\nこの記録はとっておくこともできませんでした（")
                                                           + notKept.text() + QStringLiteral("）。")),
@@ -178,53 +288,179 @@ std::optional<Failure> appendOrKeep(const QString &user, const QString &line, co
     }
 }
 
-Outcome flush(const QString &classroom, const AppendFn &append)
+Outcome flush(const QString &classroom, const AppendFn &append, const QString &after, qint64 budgetMs)
 {
     Outcome out;
     const QString dir = folder();
-    if (!QFileInfo(dir).isDir())
+    if (!QFileInfo::exists(dir))
         return out;
+    if (!folderTrusted(dir)) {
+        out.ignored << untrustedFolder(dir);
+        return out;
+    }
+    QElapsedTimer spent;
+    spent.start();
     Lock lock(dir);
-    for (const Entry &e : entriesIn(dir)) {
+    // A flush holds the lock from taking an entry to removing it: one still taken now was left by a
+    // program that stopped part-way, and its line may be in the history already. Never twice: it is
+    // set aside for a person to look at.
+    for (const QString &n : namesIn(dir, kLanding)) {
+        const QString path = QDir(dir).filePath(n);
+        const auto bytes = readTrusted(path);
+        if (!bytes)
+            continue;
+        const Parsed p = parse(path, *bytes);
+        if (p.entry.classroom == classroom && move(path, renamed(path, kLanding, kUnsure)))
+            out.unsure << p.entry.user + QLatin1Char(' ') + p.entry.line;
+    }
+    int foreign = 0;
+    for (const QString &n : namesIn(dir, kSuffix)) {
+        if (!after.isEmpty() && n <= after)
+            continue;
+        if (budgetMs >= 0 && spent.elapsed() >= budgetMs) {
+            out.finished = false;
+            break;
+        }
+        out.after = n;
+        const QString path = QDir(dir).filePath(n);
+        const auto bytes = readTrusted(path);
+        if (!bytes) {
+            ++foreign;
+            continue;
+        }
+        const Parsed p = parse(path, *bytes);
+        if (!p.damage.isEmpty()) {
+            if (const QString aside = renamed(path, kSuffix, kDamaged); move(path, aside))
+                out.setAside << QStringLiteral("%1（%2）").arg(QFileInfo(aside).fileName(), p.damage);
+            continue;
+        }
+        const Entry &e = p.entry;
         if (e.classroom != classroom)
+            continue;
+        // Taken before its line is appended, and given back only if the append fails: whatever
+        // fails after the append, the line is not appended again. One that cannot be taken (a
+        // folder gone read-only) waits, without holding back the others.
+        const QString landing = renamed(path, kSuffix, kLanding);
+        if (!move(path, landing))
             continue;
         bool appended = false;
         try {
-            appended = append(e.user, e.line);
+            appended = append(e.user, e.line, e.identity);
         } catch (const pz::IoError &err) {
+            move(landing, path);
             out.stopped = err;
-            break;
+            break; // nothing overtakes a line that has to wait
         } catch (const pz::Error &err) {
-            out.stopped = pz::IoError(e.file, err.text());
-            break;
+            if (const QString aside = renamed(path, kSuffix, kDamaged); move(landing, aside))
+                out.setAside << QStringLiteral("%1（%2）").arg(QFileInfo(aside).fileName(), err.text());
+            continue;
         }
-        // The line is in the history file now (or its user is gone). A crash before this unlink
-        // appends it once more at the next start: twice rather than never.
-        if (::unlink(native(e.file).constData()) != 0 && errno != ENOENT) {
-            out.stopped = pz::IoError::fromErrno(e.file, errno);
-            break;
-        }
+        ::unlink(native(landing).constData());
         if (appended)
             ++out.appended;
         else
             out.dropped << e.user + QLatin1Char(' ') + e.line;
     }
+    if (foreign > 0)
+        out.ignored << QStringLiteral("書き込めずにとっておいた記録のうち %1 件は、このアカウントのものでないか、ほかのアカウントも書き込めるため、使いません（%2）。")
+                           .arg(foreign)
+                           .arg(dir);
     return out;
 }
 
 QString droppedMessage(const Outcome &outcome)
 {
-    if (outcome.dropped.isEmpty())
-        return QString();
-    return QStringLiteral("書き込めずにとっておいた記録のうち、削除されたユーザーのものは捨てました:\n")
-           + outcome.dropped.join(QLatin1Char('\n'));
+    QStringList parts;
+    if (!outcome.dropped.isEmpty())
+        parts << QStringLiteral("書き込めずにとっておいた記録のうち、削除されたユーザーのものは捨てました:\n")
+                     + outcome.dropped.join(QLatin1Char('\n'));
+    if (!outcome.unsure.isEmpty())
+        parts << QStringLiteral("書き込みの途中で止まった記録があります。二度書かないよう、書き込まずに脇に置きました（もう書かれているかもしれません）:\n")
+                     + outcome.unsure.join(QLatin1Char('\n'));
+    if (!outcome.setAside.isEmpty())
+        parts << QStringLiteral("書き込めずにとっておいた記録のうち、こわれているものは書き込まずに脇に置きました（%1）:\n").arg(folder())
+                     + outcome.setAside.join(QLatin1Char('\n'));
+    parts << outcome.ignored;
+    return parts.join(QStringLiteral("\n\n"));
 }
+
+namespace {
+bool appendHere(const QString &user, const QString &line, const QString &identity)
+{
+    return userstore::appendDrillIfRegistered(user, line, identity);
+}
+
+// The outcome of one bounded batch, never an exception: a flush that cannot even start (its lock)
+// waits for the next one, silently like a line that cannot be written.
+Outcome batch(const QString &after, qint64 budgetMs)
+{
+    try {
+        return flush(classroomHere(), appendHere, after, budgetMs);
+    } catch (const pz::Error &) {
+        return Outcome{};
+    }
+}
+
+void merge(Outcome &into, const Outcome &o)
+{
+    into.appended += o.appended;
+    into.dropped << o.dropped;
+    into.unsure << o.unsure;
+    into.setAside << o.setAside;
+    for (const QString &w : o.ignored)
+        if (!into.ignored.contains(w))
+            into.ignored << w;
+}
+
+struct Steps {
+    bool running = false;
+    bool again = false;
+    Outcome sum;
+    std::function<void(const QString &)> done;
+};
+Steps &steps()
+{
+    static Steps s;
+    return s;
+}
+
+void step(const QString &after)
+{
+    Steps &s = steps();
+    const Outcome o = batch(after, kBatchMs);
+    merge(s.sum, o);
+    if (!o.finished) {
+        QTimer::singleShot(0, [next = o.after] { step(next); });
+        return;
+    }
+    if (s.again) { // kept meanwhile, perhaps before where this pass had come
+        s.again = false;
+        QTimer::singleShot(0, [] { step(QString()); });
+        return;
+    }
+    s.running = false;
+    const QString message = droppedMessage(s.sum);
+    s.sum = Outcome{};
+    if (!message.isEmpty() && s.done)
+        s.done(message);
+}
+} // namespace
 
 QString flushHere()
 {
-    return droppedMessage(flush(classroomHere(), [](const QString &user, const QString &line) {
-        return userstore::appendDrillIfRegistered(user, line);
-    }));
+    return droppedMessage(batch(QString(), kBatchMs * 2));
+}
+
+void flushHereInSteps(std::function<void(const QString &message)> done)
+{
+    Steps &s = steps();
+    s.done = std::move(done);
+    if (s.running) {
+        s.again = true;
+        return;
+    }
+    s.running = true;
+    step(QString());
 }
 
 } // namespace pending

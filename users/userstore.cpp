@@ -179,10 +179,26 @@ bool isRegularFile(const QString &path)
 }
 } // namespace
 
-bool appendDrillIfRegistered(const QString &name, const QString &line)
+QString historyIdentity(const QString &name)
+{
+    struct stat dat {}, psw {};
+    if (::lstat(QFile::encodeName(recordPath(name)).constData(), &dat) != 0
+        || ::lstat(QFile::encodeName(passwordPath(name)).constData(), &psw) != 0)
+        return QString();
+    return QStringLiteral("%1:%2/%3:%4.%5")
+        .arg(quint64(dat.st_dev))
+        .arg(quint64(dat.st_ino))
+        .arg(quint64(psw.st_ino))
+        .arg(qint64(psw.st_mtim.tv_sec))
+        .arg(qint64(psw.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'));
+}
+
+bool appendDrillIfRegistered(const QString &name, const QString &line, const QString &identity)
 {
     FolderLock lock;
     if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
+        return false;
+    if (!identity.isEmpty() && historyIdentity(name) != identity)
         return false;
     step("appending");
     textfile::appendLine(recordPath(name), line, kOwnFiles);

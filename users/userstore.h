@@ -69,7 +69,13 @@ void appendDrill(const QString &name, const QString &line);
 // The same, for a line written long after its drill: only while the user is still registered (both
 // name.dat and name.psw are regular files in the folder), judged under the lock. Returns whether
 // the line was appended; a user that is gone is no error.
-bool appendDrillIfRegistered(const QString &name, const QString &line);
+// With an identity (historyIdentity), only while the history is still that one: a child deleted and
+// registered again under the name is another child.
+bool appendDrillIfRegistered(const QString &name, const QString &line, const QString &identity = QString());
+// What tells this registration's history apart from a later one under the same name: the history
+// file's device and inode with the password file's inode and time (written once, at registration).
+// Empty when the files cannot be looked at.
+QString historyIdentity(const QString &name);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);
 

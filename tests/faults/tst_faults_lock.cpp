@@ -11,6 +11,8 @@
 #include "users/userstore.h"
 
 #include <QDateTime>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -53,6 +55,7 @@ private slots:
     void lockOfAnotherAccount_data();
     void lockOfAnotherAccount();
     void classFinishingTogether();
+    void killedTemporaries();
 };
 
 void TestFolderLock::init()
@@ -189,6 +192,34 @@ void TestFolderLock::classFinishingTogether()
         QCOMPARE(readBytes(path(QStringLiteral("user/") + pupil(i) + QStringLiteral(".dat"))),
                  faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
     }
+}
+
+// Temporaries of programs killed on their way to the lock: the next program here removes those
+// of this computer (same boot) whose program is gone, and leaves every other one alone.
+void TestFolderLock::killedTemporaries()
+{
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    QVERIFY(gone.waitForStarted());
+    const QByteArray dead = QByteArray::number(gone.processId());
+    QVERIFY(gone.waitForFinished());
+    const QByteArray here = QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n';
+    const QByteArray boot = QSysInfo::bootUniqueId() + '\n';
+    const QList<std::pair<const char *, QByteArray>> left{
+        {".pikazan.lock.dead01", dead + "\ntrue\n" + here + boot},
+        {".pikazan.lock.dead02.stale", dead + "\ntrue\n" + here + boot},
+        {".pikazan.lock.live01", QByteArray::number(::getpid()) + "\n\n" + here + boot},
+        {".pikazan.lock.away01", dead + "\ntrue\nanother-pc\n\n\n"},
+        {".pikazan.lock.boot01", dead + "\ntrue\n" + here + "an-earlier-boot\n"},
+        {".pikazan.lock.empty1", ""},
+    };
+    for (const auto &[name, stamp] : left)
+        faults::writeBytes(path(QStringLiteral("user/") + QLatin1String(name)), stamp);
+    Helper append(dir.path(), {"append", "taro", QString::fromUtf8(kLine)});
+    QCOMPARE(append.line(), QStringLiteral("ok"));
+    QVERIFY(append.finished());
+    QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")),
+             (QStringList{".pikazan.lock.away01", ".pikazan.lock.boot01", ".pikazan.lock.empty1", ".pikazan.lock.live01"}));
 }
 
 PZ_GUI_TEST_MAIN(TestFolderLock)

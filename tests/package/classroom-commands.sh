@@ -199,7 +199,28 @@ check "  ... saying so" grep -qF "ゆきさんにはまだ合格した級があ�
 check "  ... no file" test ! -e "$tmp/csv/y.pdf"
 run '' --certificate 'はな,こ' "$room/c.pdf" "$room"
 same "certificate into the classroom: exit 1" 1 "$rc"
+ln -s "$room/user/ゆき.dat" "$tmp/csv/link.pdf"
+run '' --certificate 'はな,こ' "$tmp/csv/link.pdf" "$room"
+same "certificate through a link to a history: exit 1, saying why" "1 1" "$rc $(grep -c 'リンク' <<<"$err")"
+cp "$tmp/csv/c.pdf" "$tmp/good.pdf"
+(trap '' XFSZ; ulimit -f 4; run '' --certificate 'はな,こ' "$tmp/csv/c.pdf" "$room"; echo "$rc" >"$tmp/rc")
+same "certificate on a full disk: exit 1" 1 "$(cat "$tmp/rc")"
+check "  ... the old certificate whole" cmp -s "$tmp/good.pdf" "$tmp/csv/c.pdf"
+check "  ... no temporary left" test -z "$(find "$tmp/csv" -name '.pikazan-*')"
+mkdir "$tmp/mnt"
+if [ "$(id -u)" -eq 0 ] && mount --bind "$room" "$tmp/mnt" 2>/dev/null; then
+  run '' --certificate 'はな,こ' "$tmp/mnt/user/ゆき.dat" "$room"
+  same "certificate onto a history through a second mount: exit 1" 1 "$rc"
+  run '' --export-csv "$tmp/mnt/user/evil.dat" "$room"
+  same "export-csv into the classroom through a second mount: exit 1" 1 "$rc"
+  umount "$tmp/mnt"
+else
+  echo "SKIP: a second mount of the classroom needs root"
+fi
 same "  ... the classroom untouched" "$before" "$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+mkdir -m 1777 "$tmp/public"
+(umask 077; run '' --export-csv "$tmp/public/k.csv" "$room")
+same "export-csv into a folder open to all follows the umask" 600 "$(stat -c %a "$tmp/public/k.csv")"
 run '' --certificate 'はな,こ'
 same "certificate without a file: usage, exit 2" 2 "$rc"
 

@@ -1,6 +1,7 @@
 // 合格証: the certificate's text as a PDF reader reads it back (pdftotext), for the latest pass of a
 // child's history; no file for a child without a pass or a target inside the classroom; and the
 // 合格証 button of the students' records, with the save dialog answered by the test.
+#include "support/filesizelimit.h"
 #include "support/studentsrecords.h"
 
 #include "base/errors.h"
@@ -73,7 +74,7 @@ void TestCertificate::make()
     addUser(p, QStringLiteral("たろう"), drills);
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("c.pdf"));
-    const std::optional<certificate::Pass> pass = certificate::make(QStringLiteral("たろう"), file);
+    const std::optional<certificate::Pass> pass = certificate::make(QStringLiteral("たろう"), file).pass;
     QCOMPARE(pass.has_value(), !expected.isEmpty());
     QCOMPARE(QFileInfo::exists(file), !expected.isEmpty());
     if (expected.isEmpty())
@@ -88,14 +89,37 @@ void TestCertificate::make()
     }
 }
 
+static QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
 void TestCertificate::insideTheClassroom()
 {
     Program p;
     addUser(p, QStringLiteral("たろう"), {QStringLiteral("１０級,2026/11/01,9,1,合格")});
     for (const QString &file : {QStringLiteral("c.pdf"), QStringLiteral("user/c.pdf")}) {
-        QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(QStringLiteral("たろう"), file));
+        QVERIFY(!certificate::make(QStringLiteral("たろう"), file).refusal.isEmpty());
         QVERIFY(!QFileInfo::exists(file));
     }
+    // Never through a link, not even one outside to a child's history.
+    QTemporaryDir outside;
+    const QString history = QFileInfo(userstore::recordPath(QStringLiteral("たろう"))).absoluteFilePath();
+    const QByteArray kept = readAll(history);
+    QVERIFY(QFile::link(history, outside.filePath(QStringLiteral("x.pdf"))));
+    QVERIFY(!certificate::make(QStringLiteral("たろう"), outside.filePath(QStringLiteral("x.pdf"))).refusal.isEmpty());
+    QCOMPARE(readAll(history), kept);
+    // A write that fails part-way (a full disk) leaves the old certificate whole and says so.
+    const QString good = outside.filePath(QStringLiteral("good.pdf"));
+    QVERIFY(certificate::make(QStringLiteral("たろう"), good).pass);
+    const QByteArray before = readAll(good);
+    {
+        FileSizeLimit full(1024);
+        QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(QStringLiteral("たろう"), good));
+    }
+    QCOMPARE(readAll(good), before);
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Hidden | QDir::Files).size(), 2); // no temporary left
     // A name that is no registered child.
     QTemporaryDir away;
     try {

@@ -108,6 +108,15 @@ same "every line landed once, the kept ones after the drill that wrote again" \
   "ok $header|$l1|$l5|$l3" "$(as "$one" 022 read-history たろう)"
 same "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' 2>/dev/null)"
 
+# A settings file and the sounds gone: the launcher lays them out again, as account 2 (umask 077),
+# with the room's group and rights.
+inst="$tmp/inst"; mkdir -p "$inst/bin" "$inst/prog" "$inst/tmpl"
+sed 's|@PZ_BIN_TO_PRIVATE@|../prog|; s|@PZ_BIN_TO_TEMPLATE@|../tmpl|' "$(dirname "$0")/../../packaging/pikazan.in" >"$inst/bin/pikazan"
+printf '#!/bin/sh\nexit 0\n' >"$inst/prog/pikazan"
+cp -r "$room/settei" "$room/wav" "$inst/tmpl/" && chmod -R a+rX "$inst" && chmod 0755 "$inst/bin/pikazan" "$inst/prog/pikazan"
+rm -f "$room/settei/settei.dat" && rm -rf "$room/wav"
+same "account 2's launcher lays the room out again" "0" \
+  "$(cd "$tmp" && umask 077 && HOME="$tmp" setpriv --reuid="$two" --regid="$two" --init-groups -- "$inst/bin/pikazan" "$room" >/dev/null 2>&1; echo $?)"
 same "user/: setgid and sticky, the teacher's" "3770 $group $three" "$(modes user) $(stat -c %U "$room/user")"
 same "settei/ and wav/" "2770 $group|2770 $group" "$(modes settei)|$(modes wav)"
 for f in user/たろう.dat user/たろう.pace settei/settei.dat wav/a.wav; do

@@ -10,7 +10,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <pwd.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestPending : public QObject {
     Q_OBJECT
@@ -24,6 +30,7 @@ private slots:
     void folder();
 
 private:
+    bool frozen(bool on);
     QTemporaryDir state_, room_;
     QString back_;
 };
@@ -84,6 +91,26 @@ void TestPending::steps_data()
         << QStringList{"B"} << QStringList{} << 1 << QString();
     QTest::newRow("a line that was written is not kept")
         << QStringList{"write たろう A", "start"} << QStringList{"A"} << QStringList{} << 0 << QString();
+    QTest::newRow("a child deleted and registered again under the name is another child")
+        << QStringList{"fail たろう A", "delete たろう", "register たろう", "start"}
+        << QStringList{} << QStringList{} << 0 << QStringLiteral("たろう A");
+    QTest::newRow("a kept folder that cannot be changed: no line twice, however often it starts")
+        << QStringList{"fail たろう A", "fail はな B", "freeze", "start", "start", "start", "thaw", "start"}
+        << QStringList{"A"} << QStringList{"B"} << 0 << QString();
+    QTest::newRow("an entry from before identities still lands")
+        << QStringList{"put old", "start"} << QStringList{"O"} << QStringList{} << 0 << QString();
+    QTest::newRow("damaged entries are set aside, named once, and hold nothing back")
+        << QStringList{"put emoji", "put torn", "put cut", "put path", "fail はな B", "start", "start"}
+        << QStringList{} << QStringList{"B"} << 0 << QStringLiteral("-4.damaged（");
+    QTest::newRow("a line a stopped flush was appending is set aside, never appended again")
+        << QStringList{"put landing", "fail はな B", "start", "start"}
+        << QStringList{} << QStringList{"B"} << 0 << QStringLiteral("たろう L");
+    QTest::newRow("an entry others may write is not used, and said so")
+        << QStringList{"put open", "fail たろう A", "start"}
+        << QStringList{"A"} << QStringList{} << 0 << QStringLiteral("1 件は");
+    QTest::newRow("a kept folder others may write is not used, and said so")
+        << QStringList{"fail たろう A", "opendir", "start"}
+        << QStringList{} << QStringList{} << 0 << QStringLiteral("ほかのアカウントも書き込める");
 }
 
 void TestPending::steps()
@@ -93,13 +120,15 @@ void TestPending::steps()
     QFETCH(QStringList, hana);
     QFETCH(int, left);
     QFETCH(QString, dropped);
+    const auto thaw = qScopeGuard([this] { frozen(false); });
 
     QSet<QString> broken;
     QString said;
-    const pending::AppendFn append = [&](const QString &user, const QString &line) {
+    int puts = 0;
+    const pending::AppendFn append = [&](const QString &user, const QString &line, const QString &identity) {
         if (broken.contains(user))
             throw pz::IoError(userstore::recordPath(user), QStringLiteral("broken"));
-        return userstore::appendDrillIfRegistered(user, line);
+        return userstore::appendDrillIfRegistered(user, line, identity);
     };
     const auto flush = [&] { said += pending::droppedMessage(pending::flush(pending::classroomHere(), append)); };
     for (const QString &step : steps) {
@@ -121,6 +150,34 @@ void TestPending::steps()
             broken.remove(w[1]);
         } else if (w[0] == QLatin1String("delete")) {
             QVERIFY(userstore::deleteUser(w[1]).outcome == userstore::DeleteResult::Outcome::Deleted);
+        } else if (w[0] == QLatin1String("register")) {
+            QCOMPARE(userstore::createUser(w[1], QStringLiteral("pw2")), QString());
+        } else if (w[0] == QLatin1String("freeze") || w[0] == QLatin1String("thaw")) {
+            if (!frozen(w[0] == QLatin1String("freeze")))
+                QSKIP("no read-only mount here (needs CAP_SYS_ADMIN)");
+        } else if (w[0] == QLatin1String("opendir")) {
+            QVERIFY(QFile::setPermissions(pending::folder(), QFileDevice::Permissions(0x7770)));
+        } else if (w[0] == QLatin1String("put")) {
+            // Entries as a crash, a bad disk or another hand may leave them (the line ends matter).
+            const QByteArray room = pending::classroomHere().toUtf8();
+            const QMap<QString, QByteArray> raw{
+                {"old", "pikazan-pending 1\n" + room + "\nたろう\nO\n"},
+                {"emoji", "pikazan-pending 2\n" + room + "\nたろう\n\n😀,2026/12/07,1,9,不合格\n"},
+                {"torn", "pikazan-pending 2\n" + room + "\nたろう\n\nT"},
+                {"cut", "pikazan-pending 2\n" + room + "\nたろう\n"},
+                {"path", "pikazan-pending 2\n" + room + "\n../../other/user/はな\n\nP\n"},
+                {"landing", "pikazan-pending 2\n" + room + "\nたろう\n\nL\n"},
+                {"open", "pikazan-pending 2\n" + room + "\nたろう\n\nG\n"},
+            };
+            QDir().mkpath(pending::folder());
+            const QString file = pending::folder() + QStringLiteral("/0000000000000000-%1%2")
+                                                         .arg(++puts)
+                                                         .arg(w[1] == QLatin1String("landing") ? ".landing" : ".line");
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(raw.value(w[1])) > 0);
+            f.close();
+            QVERIFY(QFile::setPermissions(file, w[1] == QLatin1String("open") ? QFileDevice::Permissions(0x6620)
+                                                                                : QFileDevice::Permissions(0x6600)));
         } else if (w[0] == QLatin1String("elsewhere")) {
             pending::keep(room_.path() + QStringLiteral("/../another"), w[1], w[2]);
         }
@@ -136,7 +193,21 @@ void TestPending::steps()
     if (dropped.isEmpty())
         QCOMPARE(said, QString());
     else
-        QVERIFY2(said.contains(dropped), qPrintable(said));
+        QVERIFY2(said.contains(dropped) && said.indexOf(dropped) == said.lastIndexOf(dropped), qPrintable(said));
+    // Nothing kept is ever deleted unsaid: what did not land is still there, set aside or waiting.
+    QCOMPARE(QDir(pending::folder()).entryList({"*.landing"}, QDir::Files), QStringList());
+}
+
+// The kept folder made unchangeable (a read-only mount as root, whom modes do not stop), or back.
+bool TestPending::frozen(bool on)
+{
+    const QByteArray dir = QFile::encodeName(pending::folder());
+    if (::geteuid() != 0)
+        return ::chmod(dir.constData(), on ? 0500 : 0700) == 0;
+    if (!on)
+        return ::umount(dir.constData()) == 0 || errno == EINVAL;
+    return ::mount(dir.constData(), dir.constData(), nullptr, MS_BIND, nullptr) == 0
+        && ::mount(nullptr, dir.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
 }
 
 // The kept line is this account's alone, whole, with its classroom and user, and no temporary
@@ -164,6 +235,8 @@ void TestPending::folder_data()
     QTest::newRow("XDG_STATE_HOME set") << QByteArray("/srv/state") << QStringLiteral("/srv/state/pikazan/pending");
     QTest::newRow("XDG_STATE_HOME unset") << QByteArray() << QStringLiteral("~/.local/state/pikazan/pending");
     QTest::newRow("a relative XDG_STATE_HOME is ignored") << QByteArray("state") << QStringLiteral("~/.local/state/pikazan/pending");
+    QTest::newRow("no HOME: the account's home") << QByteArray() << QStringLiteral("#/.local/state/pikazan/pending");
+    QTest::newRow("an empty HOME: the account's home") << QByteArray() << QStringLiteral("=/.local/state/pikazan/pending");
 }
 
 void TestPending::folder()
@@ -174,8 +247,16 @@ void TestPending::folder()
         qunsetenv("XDG_STATE_HOME");
     else
         qputenv("XDG_STATE_HOME", stateHome);
-    expected.replace(QLatin1Char('~'), QDir::homePath());
-    QCOMPARE(pending::folder(), expected);
+    const QByteArray home = qgetenv("HOME");
+    if (expected.startsWith(QLatin1Char('#')))
+        qunsetenv("HOME");
+    if (expected.startsWith(QLatin1Char('=')))
+        qputenv("HOME", "");
+    if (expected[0] != u'/')
+        expected.replace(0, 1, expected[0] == u'~' ? QDir::homePath() : QFile::decodeName(::getpwuid(::geteuid())->pw_dir));
+    const QString got = pending::folder();
+    qputenv("HOME", home);
+    QCOMPARE(got, expected);
 }
 
 QTEST_GUILESS_MAIN(TestPending)

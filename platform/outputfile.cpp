@@ -1,0 +1,171 @@
+#include "platform/outputfile.h"
+
+#include "base/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace outputfile {
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+    void release() { fd_ = -1; }
+    void reset(int fd = -1)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+private:
+    int fd_;
+};
+
+struct Id {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const Id &) const = default;
+};
+
+QString insideText() { return QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください"); }
+
+// The classroom and its own folders, as they are on disk (links followed: a user/ that is a link
+// leads into the classroom too).
+std::vector<Id> classroomFolders(const QString &classroom)
+{
+    std::vector<Id> ids;
+    for (const char *sub : {"", "/user", "/settei", "/wav"}) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(classroom + QLatin1String(sub)).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            ids.push_back({st.st_dev, st.st_ino});
+    }
+    return ids;
+}
+
+// Whether the folder open on fd, or any folder above it, is one of these.
+bool under(int fd, const std::vector<Id> &folders)
+{
+    Fd walk(::dup(fd));
+    for (int depth = 0; walk.get() >= 0 && depth < 4096; ++depth) {
+        struct stat here {};
+        if (::fstat(walk.get(), &here) != 0)
+            return true; // a folder we cannot look at is not known to be outside
+        for (const Id &f : folders)
+            if (f == Id{here.st_dev, here.st_ino})
+                return true;
+        Fd up(::openat(walk.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat above {};
+        if (up.get() < 0 || ::fstat(up.get(), &above) != 0)
+            return true;
+        if (above.st_dev == here.st_dev && above.st_ino == here.st_ino)
+            return false; // the root
+        walk.reset(::dup(up.get()));
+    }
+    return true;
+}
+
+struct Target {
+    Fd folder;
+    QByteArray name;
+    bool exists = false;
+    mode_t mode = 0;
+};
+
+// Opens the target's folder and judges the target; a refusal, or an empty text.
+QString judge(const QString &file, const QString &classroom, Target *t)
+{
+    const QFileInfo info(file);
+    t->name = QFile::encodeName(info.fileName());
+    if (t->name.isEmpty() || t->name == "." || t->name == "..")
+        return QStringLiteral("「%1」はファイルの名前ではありません。").arg(file);
+    t->folder.reset(::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (t->folder.get() < 0)
+        throw pz::IoError::fromErrno(info.path(), errno);
+    if (under(t->folder.get(), classroomFolders(classroom)))
+        return insideText();
+    struct stat st {};
+    if (::fstatat(t->folder.get(), t->name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(st.st_mode))
+            return QStringLiteral("「%1」はリンクです。リンクの先には保存しません。別の名前にしてください").arg(file);
+        if (!S_ISREG(st.st_mode))
+            return QStringLiteral("「%1」はファイルではありません。別の名前にしてください").arg(file);
+        // The rename needs only the folder: a file we may not write must still not be replaced.
+        if (::faccessat(t->folder.get(), t->name.constData(), W_OK, AT_EACCESS) != 0)
+            throw pz::IoError::fromErrno(file, errno);
+        t->exists = true;
+        t->mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        throw pz::IoError::fromErrno(file, errno);
+    }
+    return QString();
+}
+
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n == 0)
+            return ENOSPC;
+        else if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+} // namespace
+
+QString refusal(const QString &file, const QString &classroom)
+{
+    Target t;
+    return judge(file, classroom, &t);
+}
+
+QString save(const QString &file, const QByteArray &bytes, const QString &classroom)
+{
+    Target t;
+    if (QString refused = judge(file, classroom, &t); !refused.isEmpty())
+        return refused;
+    // A hidden temporary in the same folder (one file system for the rename), made through the
+    // folder already judged, so that nothing swapped in meanwhile changes where it lands.
+    QByteArray temp;
+    Fd out;
+    for (int tries = 0; out.get() < 0; ++tries) {
+        temp = ".pikazan-out-" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(::random() % 1000000);
+        out.reset(::openat(t.folder.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (out.get() < 0 && (errno != EEXIST || tries > 100))
+            throw pz::IoError::fromErrno(file, errno);
+    }
+    int err = writeAll(out.get(), bytes);
+    if (err == 0 && t.exists && ::fchmod(out.get(), t.mode) != 0)
+        err = errno;
+    if (err == 0 && ::fsync(out.get()) != 0)
+        err = errno;
+    const int closed = ::close(out.get());
+    out.release();
+    if (err == 0 && closed != 0)
+        err = errno;
+    if (err == 0 && ::renameat(t.folder.get(), temp.constData(), t.folder.get(), t.name.constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlinkat(t.folder.get(), temp.constData(), 0); // ours, made above
+        throw pz::IoError::fromErrno(file, err);
+    }
+    ::fsync(t.folder.get()); // the rename itself lasts through a power cut
+    return QString();
+}
+
+} // namespace outputfile

@@ -1,0 +1,23 @@
+#pragma once
+// The teacher's own outputs (a CSV export, a certificate): files saved where the teacher chooses,
+// never inside the classroom and never through a link.
+//
+// "Inside" is judged by the folders themselves, by device and inode: the target's folder and every
+// folder above it are compared with the classroom folder and its user/, settei/ and wav/ (a second
+// mount of the room, or a link to it, is the same folder). The file is written whole to a temporary
+// beside it, synced, and only then renamed over the old one, so a failure leaves the old file as it
+// was. It is the teacher's file: a new one gets what the umask gives, an old one keeps its mode.
+#include <QByteArray>
+#include <QString>
+
+namespace outputfile {
+
+// Why `file` may not be written for the classroom (a folder, usually the working one), or an empty
+// text when it may.
+QString refusal(const QString &file, const QString &classroom = QStringLiteral("."));
+
+// Writes `bytes` as `file`. Returns the refusal (nothing written), or an empty text once the file
+// is in place; a failure of the file system throws IoError naming the file, the old file whole.
+QString save(const QString &file, const QByteArray &bytes, const QString &classroom = QStringLiteral("."));
+
+} // namespace outputfile
