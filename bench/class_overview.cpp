@@ -7,8 +7,8 @@
 #include "drill/pace.h"
 #include "records/classoverview.h"
 #include "records/csvexport.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 #include "shell/main.h"
 #include "tools/classroom.h"
 #include "platform/textfile.h"
@@ -46,7 +46,7 @@ double median(std::vector<double> v)
 // second half of the drills also has its pace lines (the pace file came later), one in 50 ずれあり.
 void writeHistory(const QString &name, int seed)
 {
-    QStringList lines{userstore::recordHeader()}, paces{pace::header()};
+    QStringList lines{userstore::recordHeader()}, paces{userstore::paceHeader()};
     lines.reserve(kDrills + 1);
     std::array<pace::QuestionPace, pace::kQuestions> onPace, late;
     onPace.fill(pace::QuestionPace{99, 30, 300, 200, 0});

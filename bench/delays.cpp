@@ -6,8 +6,8 @@
 #include "drill/option.h"
 #include "drill/start.h"
 #include "platform/sound.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 #include "shell/splash.h"
 #include "tools/classroom.h"
 

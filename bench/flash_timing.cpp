@@ -5,12 +5,13 @@
 // handler's start, the end of the number label's paint (the synchronous repaint has returned, so
 // the picture is in the X server's queue) and the end of a round trip to the X server after it.
 #include "drill/MMTimer.h"
-#include "drill/flashrules.h"
+#include "drill/drillsession.h"
+#include "settings/graderules.h"
 #include "drill/numberlabel.h"
 #include "drill/start.h"
 #include "platform/sound.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 #include "tools/classroom.h"
 
 #include <QDir>
@@ -263,12 +264,12 @@ int main(int argc, char *argv[])
     quint64 missed99 = 0;
     for (const Case &c : cases) {
         st.gradeParams = GradeParams{c.digits, c.count, c.seconds};
-        const quint32 interval = quint32(flashrules::displayInterval(c.seconds, c.count));
+        const quint32 interval = quint32(graderules::displayInterval(c.seconds, c.count));
         Run ours, reference;
         for (int q = 0; q < c.questions; ++q) {
-            st.drill.ended(); // each question a fresh drill: its sum from 0
+            st.drill->ended(); // each question a fresh drill: its sum from 0
             bench.questionOnMMTimers(f, ours, interval);
-            st.drill.ended(); // each question a fresh drill: its sum from 0
+            st.drill->ended(); // each question a fresh drill: its sum from 0
             bench.questionOnQTimer(f, reference, interval);
         }
         std::printf("%s\n", c.name);

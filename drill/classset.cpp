@@ -1,6 +1,6 @@
 #include "drill/classset.h"
 
-#include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "settings/rand.h"
 
 #include <bit>
@@ -93,7 +93,7 @@ QString checkSetNumber(int setNumber)
 
 QString checkGrade(const QString &gradeName, const GradeParams &params)
 {
-    const QString problem = flashrules::checkParams(params);
+    const QString problem = graderules::checkParams(params);
     if (problem.isEmpty())
         return QString();
     return QStringLiteral("「%1」の設定ではフラッシュできません。\n%2").arg(gradeName, problem);

@@ -1,7 +1,7 @@
 #include "drill/classsheet.h"
 
 #include "base/errors.h"
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

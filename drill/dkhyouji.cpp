@@ -3,9 +3,9 @@
 #include "drill/briefing.h"
 #include "drill/start.h"
 #include "base/errors.h"
-#include "shell/kit.h"
-#include "shell/app.h"
-#include "shell/widgets.h"
+#include "kit/kit.h"
+#include "kit/app.h"
+#include "kit/widgets.h"
 
 #include <QLabel>
 #include <QTimer>

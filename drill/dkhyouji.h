@@ -1,6 +1,6 @@
 #pragma once
 // TForm16, the briefing: the chosen grade and its parameters in very large type for 2500 ms.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QTimer;

@@ -1,6 +1,7 @@
 #pragma once
 // The rules of a drill's answers: judging an answer, marking the result sheet, the verdict and the
 // history line. QtCore only.
+#include "base/grade.h"
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 
 namespace drillrules {
 
-inline constexpr int kQuestions = 10;
+using ::kQuestions;
 inline constexpr int kPassMark = 8;        // correct answers needed to pass, for every grade
 inline constexpr int kMaxAnswerLength = 10; // digits of the largest 32-bit value, 2147483647
 

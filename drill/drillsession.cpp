@@ -1,7 +1,7 @@
 #include "drill/drillsession.h"
 
 #include "drill/drillrules.h"
-#include "drill/flashrules.h"
+#include "settings/graderules.h"
 
 void DrillSession::ended()
 {
@@ -43,7 +43,7 @@ void DrillSession::freshQuestion()
     // A list of its own with room for a whole question: the next question's numbers are kept
     // without an allocation while they flash (clearing a list frees its room).
     current_ = QList<int>();
-    current_.reserve(flashrules::kMaxCount);
+    current_.reserve(graderules::kMaxCount);
 }
 
 DrillSession::Answered DrillSession::answered(const QString &typed, const Owner &owner)

@@ -2,6 +2,7 @@
 // The drill under way: the numbers of all ten questions, the running sum, the answers, the counts
 // and the verdict, moved on by the drill's events: a number shown, a question finished, a question
 // answered, the drill ended. QtCore only; one instance lives in SharedState.
+#include "base/grade.h"
 #include "drill/pace.h"
 
 #include <QDate>
@@ -14,7 +15,7 @@
 class DrillSession {
 public:
     DrillSession() { freshQuestion(); }
-    static constexpr int kQuestions = 10;
+    static constexpr int kQuestions = ::kQuestions;
 
     // One question as it was flashed and answered, for a later look at it.
     struct Question {

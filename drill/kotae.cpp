@@ -1,14 +1,15 @@
 #include "drill/kotae.h"
+#include "drill/drillsession.h"
 
 #include "drill/drillrules.h"
 #include "drill/reviewpanel.h"
 #include "drill/start.h"
 #include "base/errors.h"
-#include "shell/kit.h"
-#include "shell/style.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/widgets.h"
+#include "kit/kit.h"
+#include "kit/style.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/widgets.h"
 #include "users/pending.h"
 #include "users/userstore.h"
 
@@ -146,7 +147,7 @@ void TForm4::FormCreate()
         for (QLabel *c : *cells)
             c->installEventFilter(this);
     connect(Review, &ReviewPanel::replayWanted, this, pz::guarded([this](int row) {
-        screens().flashScreen->Replay(state().drill.question(row).numbers);
+        screens().flashScreen->Replay(state().drill->question(row).numbers);
     }));
     // Back from the replay, the panel takes the keyboard again.
     connect(screens().flashScreen, &TForm2::replayFinished, this, pz::guarded([this] {
@@ -170,7 +171,7 @@ bool TForm4::eventFilter(QObject *watched, QEvent *event)
 void TForm4::openReview(int row)
 {
     // Only the drill the sheet shows, once it is marked; a replay under way is left alone.
-    const DrillSession &drill = state().drill;
+    const DrillSession &drill = *state().drill;
     if (markCells[row]->text().isEmpty() || drill.questionsKept() != kRows || screens().flashScreen->isReplaying())
         return;
     Review->present(row, titleCells[row]->text(), drill.question(row));
@@ -180,7 +181,7 @@ void TForm4::FormShow()
 {
     Label47->hide();
     // The cells show the drill's answers: the sums of the flash screen and the texts as typed.
-    const DrillSession &drill = state().drill;
+    const DrillSession &drill = *state().drill;
     for (int i = 0; i < kRows; ++i) {
         setText(answerCells[i], drill.correctAnswer(i));
         setTypedText(typedCells[i], drill.typedAnswer(i));
@@ -195,7 +196,7 @@ void TForm4::Timer1Timer()
     // must not let a second tick append again while it waits.
     Timer1->stop();
 
-    const drillrules::Marks marks = marksOf(state().drill);
+    const drillrules::Marks marks = marksOf(*state().drill);
     for (int k = 0; k < kRows; ++k) {
         setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
         style::setColour(markCells[k], QPalette::WindowText, marks.right[k] ? kBlue : kRed);
@@ -212,7 +213,7 @@ void TForm4::Timer1Timer()
 
 void TForm4::appendDrillLine()
 {
-    DrillSession &drill = state().drill;
+    DrillSession &drill = *state().drill;
     const std::optional<DrillSession::Record> record = drill.pendingRecord();
     if (!record)
         return;
@@ -236,7 +237,7 @@ void TForm4::appendDrillLine()
 void TForm4::recordFinishedDrill()
 {
     Timer1->stop();
-    DrillSession &drill = state().drill;
+    DrillSession &drill = *state().drill;
     if (const std::optional<DrillSession::Record> record = drill.pendingRecord()) {
         // Given up first: whatever this attempt meets, the line is never tried twice.
         drill.markRecorded();
@@ -267,6 +268,6 @@ void TForm4::FormCloseQuery()
         setText(answerCells[i], QString());
         setTypedText(typedCells[i], QString());
     }
-    state().drill.sheetClosed();
+    state().drill->sheetClosed();
     Review->closePanel();
 }

@@ -8,7 +8,7 @@
 // row's engraved lines; Label44 the correct count, Label43 the text between the counts, Label45 the
 // incorrect count, Label46 "もどる" over Image1; Timer1 the deferred fill.
 #include "drill/drillrules.h"
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <QDate>
 #include <array>

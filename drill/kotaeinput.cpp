@@ -1,4 +1,5 @@
 #include "drill/kotaeinput.h"
+#include "drill/drillsession.h"
 
 #include "drill/drillrules.h"
 #include "drill/kotae.h"
@@ -6,11 +7,10 @@
 #include "drill/start.h"
 #include "drill/success.h"
 #include "base/errors.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -57,7 +57,7 @@ void TForm5::FormCreate()
 
 void TForm5::FormShow()
 {
-    screens().mainMenu->setEnabled(false);
+    setMainMenuEnabled(false);
     screens().gradeSelection->setEnabled(false);
 }
 
@@ -107,7 +107,7 @@ void TForm5::acceptAnswer()
     }
     // Counted, judged and kept first: the flash screen's activation below reads the count.
     const DrillSession::Answered step =
-        state().drill.answered(typed, {state().userName, state().gradeName, screens().resultSheet->today(),
+        state().drill->answered(typed, {state().userName, state().gradeName, screens().resultSheet->today(),
                                       QTime::currentTime()});
     flash->setEnabled(true);
     setQuestionCaption(QStringLiteral("%1問目").arg(step.nextQuestion));
@@ -122,7 +122,7 @@ void TForm5::acceptAnswer()
 
 void TForm5::FormCloseQuery()
 {
-    screens().mainMenu->setEnabled(true);
+    setMainMenuEnabled(true);
     screens().gradeSelection->setEnabled(true);
     // The counts go with the drill, which the flash screen's close below ends.
     setQuestionCaption(QStringLiteral("1問目"));

@@ -1,7 +1,7 @@
 #pragma once
 // TForm5, the answer box: takes the typed sum of one question, judges it and re-arms the flash screen.
 // After the tenth answer it decides the verdict and ends the drill.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

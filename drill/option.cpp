@@ -1,12 +1,12 @@
 #include "drill/option.h"
 
 #include "drill/dkhyouji.h"
-#include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "base/errors.h"
-#include "shell/app.h"
-#include "shell/kit.h"
-#include "shell/dialogs.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/kit.h"
+#include "kit/dialogs.h"
+#include "kit/widgets.h"
 
 namespace {
 struct Grade {
@@ -66,7 +66,7 @@ void TForm3::chooseGrade(GradeCode code, const QString &name)
     params.seconds = ReadGradeSeconds(code);
     // Values the flash screen cannot present (the settings editor lets them through) would leave
     // a child in front of a blank screen: refuse the grade here and say which value is wrong.
-    const QString problem = flashrules::checkParams(params);
+    const QString problem = graderules::checkParams(params);
     if (!problem.isEmpty()) {
         dialogs::warn(QStringLiteral("「%1」の設定では練習できません。\n%2").arg(name, problem));
         return;

@@ -1,7 +1,7 @@
 #pragma once
 // TForm3, the grade selection: the twenty grades in four columns of five.
 #include "settings/rand.h"
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class ClickLabel;
 class Picture;

@@ -74,15 +74,6 @@ QString millisecondsText(qint64 us)
     return QStringLiteral("%1%2.%3").arg(t < 0 ? QStringLiteral("-") : QString()).arg(a / 10).arg(a % 10);
 }
 
-QString header()
-{
-    QStringList fields{QStringLiteral("日時"), QStringLiteral("級/段"), QStringLiteral("間隔ms")};
-    for (int k = 1; k <= kQuestions; ++k)
-        fields << QStringLiteral("%1問目おくれms").arg(k) << QStringLiteral("%1問目ずれms").arg(k);
-    fields << QStringLiteral("判定");
-    return fields.join(QLatin1Char(','));
-}
-
 QString line(const QDateTime &when, const QString &gradeName, const std::array<QuestionPace, kQuestions> &questions)
 {
     QStringList fields{when.toString(kStampFormat), gradeName, QString::number(questions[0].intervalMs)};

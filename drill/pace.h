@@ -8,6 +8,7 @@
 // intervals after it, so number k is due on screen at (2k - 1) I and off at 2k I. The timers restart
 // from each tick, so one late tick makes the rest of the question late on the grid as well: that is
 // what the child sees, and what the span error adds up.
+#include "base/grade.h"
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -22,7 +23,7 @@ namespace pace {
 
 using Clock = std::chrono::steady_clock;
 
-inline constexpr int kQuestions = 10;
+using ::kQuestions;
 // One frame at 60 Hz, 16.7 ms, in the tenths of a millisecond the pace line is written in: a flash
 // later than that may have reached the child a frame late.
 inline constexpr qint64 kFrameTenths = 167;
@@ -78,8 +79,6 @@ QString verdictWord(bool late);
 // zero ("0.1", "-0.3", "16.7", "0.0").
 QString millisecondsText(qint64 us);
 
-// Line 1 of every pace file.
-QString header();
 // A drill's pace line, without its line end: date and time, grade, interval, then per question the
 // latest flash and the span error, and the verdict word:
 // 2026/12/07 14:03:21,十段,99,0.4,0.6,…,ずれなし

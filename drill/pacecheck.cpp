@@ -1,7 +1,7 @@
 #include "drill/pacecheck.h"
 
 #include "base/errors.h"
-#include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "drill/flashsequence.h"
 #include "settings/rand.h"
 
@@ -32,14 +32,14 @@ std::optional<GradeParams> paramsOf(const QStringList &lines, GradeCode grade)
     if (!digits || !count || !seconds)
         return std::nullopt;
     const GradeParams p{*digits, *count, *seconds};
-    if (!flashrules::checkParams(p).isEmpty())
+    if (!graderules::checkParams(p).isEmpty())
         return std::nullopt;
     return p;
 }
 
 Pace paceOf(const QString &name, const GradeParams &p, const QString &source)
 {
-    return Pace{name, p, quint32(flashrules::displayInterval(p.seconds, p.count)), source};
+    return Pace{name, p, quint32(graderules::displayInterval(p.seconds, p.count)), source};
 }
 
 // The nearest-rank percentile of values sorted in place; 0 for none.
@@ -186,11 +186,11 @@ Pace tenthDan(const QStringList &settingsLines)
 Pace fastest()
 {
     GradeParams best{kMostDigits, kFewestNumbers, kFewestSeconds};
-    for (qint32 count = kFewestNumbers; count <= flashrules::kMaxCount; ++count) {
+    for (qint32 count = kFewestNumbers; count <= graderules::kMaxCount; ++count) {
         const GradeParams p{kMostDigits, count, kFewestSeconds};
         // On a tie the more numbers: the longer question drifts the most.
-        if (flashrules::checkParams(p).isEmpty()
-            && flashrules::displayInterval(p.seconds, p.count) <= flashrules::displayInterval(best.seconds, best.count))
+        if (graderules::checkParams(p).isEmpty()
+            && graderules::displayInterval(p.seconds, p.count) <= graderules::displayInterval(best.seconds, best.count))
             best = p;
     }
     return paceOf(QStringLiteral("最速"), best, QString());

@@ -4,8 +4,8 @@
 #include "drill/numberlabel.h"
 #include "drill/start.h"
 #include "platform/x11window.h"
-#include "shell/app.h"
-#include "shell/style.h"
+#include "kit/app.h"
+#include "kit/style.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,9 +1,10 @@
 #include "drill/reviewpanel.h"
+#include "drill/drillsession.h"
 
 #include "drill/review.h"
-#include "shell/kit.h"
-#include "shell/style.h"
-#include "shell/widgets.h"
+#include "kit/kit.h"
+#include "kit/style.h"
+#include "kit/widgets.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

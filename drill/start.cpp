@@ -1,15 +1,16 @@
 #include "drill/start.h"
+#include "drill/drillsession.h"
 
 #include "drill/MMTimer.h"
 #include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "drill/numberlabel.h"
 #include "drill/option.h"
 #include "base/errors.h"
 #include "platform/sound.h"
-#include "shell/kit.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/main.h"
+#include "kit/kit.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 
 #include <QTimer>
 
@@ -59,7 +60,7 @@ void TForm2::FormCreate()
     connect(sequence_, &FlashSequence::clearNumber, this, pz::guarded([this](bool last) { clearNumber(last); }));
     connect(sequence_, &FlashSequence::finished, this, pz::guarded([this](const pace::QuestionPace &measured) {
                 if (!replaying_)
-                    state().drill.questionFinished(measured);
+                    state().drill->questionFinished(measured);
             }));
 }
 
@@ -85,7 +86,7 @@ QFont TForm2::numberFont()
 
 void TForm2::FormShow()
 {
-    screens().mainMenu->setEnabled(false);
+    setMainMenuEnabled(false);
     screens().gradeSelection->setEnabled(false);
 }
 
@@ -93,7 +94,7 @@ void TForm2::FormActivate()
 {
     if (!Timer1->isActive())
         Timer1->start();
-    if (state().drill.answeredCount() != DrillSession::kQuestions)
+    if (state().drill->answeredCount() != DrillSession::kQuestions)
         sound::play(sound::Cue::Countdown);
 }
 
@@ -118,7 +119,7 @@ void TForm2::Timer1Timer()
     if (Label1->text() == QLatin1String("3")) {
         // The first tick of a question. The grade screen refuses parameters the presentation
         // cannot run; should any get here, say why and end the drill now, before any number.
-        const QString refusal = flashrules::checkParams(params);
+        const QString refusal = graderules::checkParams(params);
         if (!refusal.isEmpty()) {
             Timer1->stop();
             dialogs::warn(refusal);
@@ -126,7 +127,7 @@ void TForm2::Timer1Timer()
             return;
         }
     }
-    const qint64 interval = flashrules::displayInterval(params.seconds, params.count);
+    const qint64 interval = graderules::displayInterval(params.seconds, params.count);
     // An interval of 0 starts no event; only parameters changed in mid-countdown could need it.
     const quint32 usable = interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()) ? quint32(interval) : 0;
     sequence_->setInterval(usable);
@@ -156,7 +157,7 @@ int TForm2::nextNumber()
     int number;
     do
         number = GenerateNumber(state().gradeParams.digits, numberClock_);
-    while (number == state().drill.lastNumber());
+    while (number == state().drill->lastNumber());
     return number;
 }
 
@@ -164,7 +165,7 @@ void TForm2::showNumber(int number)
 {
     Label2->setText(QString::number(number));
     if (!replaying_)
-        state().drill.numberShown(number);
+        state().drill->numberShown(number);
     if (const auto at = flashrules::numberPlacement(state().gradeParams.digits)) {
         Label2->setFixedSize(at->width, Label2->height());
         Label2->move(at->left, at->top);
@@ -201,14 +202,14 @@ void TForm2::Timer4Timer()
 void TForm2::FormCloseQuery()
 {
     SharedState &s = state();
-    screens().mainMenu->setEnabled(true);
+    setMainMenuEnabled(true);
     screens().gradeSelection->setEnabled(true);
     Timer1->stop();
     Label1->setText(QStringLiteral("3"));
     Label1->setVisible(true);
     Label2->setText(QString());
     sequence_->stop();
-    s.drill.ended();
+    s.drill->ended();
     Timer4->stop();
     emit drillReset(); // the answer box asks for question 1 again
     replaying_ = false;

@@ -4,7 +4,7 @@
 #include "drill/flashsequence.h"
 #include "drill/pace.h"
 #include "settings/rand.h"
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <functional>
 

@@ -2,9 +2,9 @@
 
 #include "drill/kotae.h"
 #include "base/errors.h"
-#include "shell/kit.h"
-#include "shell/app.h"
-#include "shell/widgets.h"
+#include "kit/kit.h"
+#include "kit/app.h"
+#include "kit/widgets.h"
 
 #include <QKeyEvent>
 #include <QLabel>

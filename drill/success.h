@@ -1,7 +1,7 @@
 #pragma once
 // TForm6, the verdict: "合格" or "不合格" in huge letters for five seconds or until Enter, then the
 // result sheet.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QTimer;

@@ -6,6 +6,7 @@
 //  - a value the accessors return converts back to the same value;
 //  - parameters checkParams accepts always give an interval the timers can take (1 ms to 2^32 - 1).
 #include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "base/errors.h"
 #include "settings/rand.h"
 
@@ -69,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             check(!e.text().isEmpty() && e.text().size() < 200); // a cut quote, never the whole line
             continue;
         }
-        if (flashrules::checkParams(p).isEmpty()) {
-            const qint64 interval = flashrules::displayInterval(p.seconds, p.count);
+        if (graderules::checkParams(p).isEmpty()) {
+            const qint64 interval = graderules::displayInterval(p.seconds, p.count);
             check(interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()));
             check(flashrules::numberPlacement(p.digits).has_value());
         }

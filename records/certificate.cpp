@@ -2,8 +2,8 @@
 
 #include "base/errors.h"
 #include "platform/outputfile.h"
-#include "shell/dialogs.h"
-#include "shell/style.h"
+#include "kit/dialogs.h"
+#include "kit/style.h"
 #include "users/userstore.h"
 
 #include <QBuffer>

@@ -4,10 +4,10 @@
 #include "records/csvexport.h"
 #include "records/pacemarks.h"
 #include "records/progresschart.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/style.h"
-#include "shell/widgets.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/style.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QAbstractTableModel>

@@ -3,7 +3,7 @@
 // pass, the last drill, how often lately, how the current grade goes, and who may need a word.
 // Opened from the students' records; it only reads the classroom.
 #include "records/overview.h"
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <QDate>
 #include <functional>

@@ -1,9 +1,9 @@
 #include "records/kiroku.h"
 
 #include "records/recordgrid.h"
-#include "shell/app.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 TForm8::TForm8()

@@ -1,6 +1,6 @@
 #pragma once
 // TForm8, the own records: the logged-in child's drills as a table, oldest first.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class ClickLabel;
 class Picture;

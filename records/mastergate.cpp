@@ -6,12 +6,12 @@
 #include "records/classoverview.h"
 #include "records/pacemarks.h"
 #include "records/recordgrid.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/main.h"
-#include "shell/style.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/style.h"
+#include "kit/widgets.h"
+#include "users/delkakunin.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -103,7 +103,7 @@ void TForm13::FormActivate()
 void TForm13::FormCloseQuery()
 {
     // The teacher's visit ends, and with it the child's login at the main menu.
-    screens().mainMenu->setLoggedIn(false);
+    setLoggedIn(false);
     Label1->clear();
     ListBox1->clear();
     StringGrid1->clearCells();
@@ -129,7 +129,7 @@ void TForm13::ListBox1Click()
 }
 
 void TForm13::Label4Click() { asScreen(screens().settingsEditor)->Show(); }
-void TForm13::Label3Click() { asScreen(screens().deletionConfirm)->ShowModal(); }
+void TForm13::Label3Click() { screens().deletionConfirm->Ask(shownUser()); }
 void TForm13::Label2Click() { Close(); }
 
 QString TForm13::shownUser() const

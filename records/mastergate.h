@@ -1,7 +1,7 @@
 #pragma once
 // TForm13, the students' records: the teacher's list of every registered user and the history of
 // the one chosen, and the way to the deletion question and the settings editor.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <QListWidget>
 

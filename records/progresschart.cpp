@@ -1,6 +1,6 @@
 #include "records/progresschart.h"
 
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QPainter>
 #include <QPainterPath>

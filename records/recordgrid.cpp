@@ -1,6 +1,6 @@
 #include "records/recordgrid.h"
 
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QHeaderView>
 #include <QStyledItemDelegate>

@@ -1,12 +1,11 @@
 #include "settings/settei.h"
 
-#include "drill/flashrules.h"
-#include "records/mastergate.h"
+#include "settings/graderules.h"
 #include "settings/rand.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 
 #include <QEvent>
 #include <QFocusEvent>
@@ -187,7 +186,7 @@ void TForm17::Label28Click()
         return;
     }
     // Saved, such a value would make its grade refused at every later choice: say which and keep it.
-    if (const int bad = flashrules::firstUnusableSetting(values); bad >= 0) {
+    if (const int bad = graderules::firstUnusableSetting(values); bad >= 0) {
         dialogs::warn(QStringLiteral("「%1」の%2「%3」では練習できません")
                           .arg(settings::gradeName(gradeOfRow(bad / 3)), QString::fromUtf8(kColumns[bad % 3].heading), values[bad]));
         focusBox(bad);
@@ -209,7 +208,7 @@ void TForm17::Label29Click()
 
 void TForm17::Label27Click()
 {
-    screens().studentsRecords->forgetUsers();
+    emit backToTeacher();
     Close();
 }
 

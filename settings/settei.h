@@ -1,7 +1,7 @@
 #pragma once
 // TForm17, the settings editor: the digits, count and seconds of all twenty grades in 60 boxes,
 // box k being line k of settei/settei.dat.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <array>
 
@@ -35,6 +35,10 @@ public:
     void Label27Click(); // もどる
     void Label28Click(); // 保存する
     void Label29Click(); // 初期値に戻す
+
+signals:
+    // もどる: back to the teacher's screen, which fills its list again.
+    void backToTeacher();
 
 private:
     QStringList texts() const;

@@ -3,11 +3,11 @@
 #include "drill/kotae.h"
 #include "platform/display.h"
 #include "base/errors.h"
-#include "shell/app.h"
-#include "shell/ChDisp.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/ChDisp.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/accesscheck.h"
 #include "users/pending.h"
 #include "users/userstore.h"
@@ -43,12 +43,13 @@ void TForm1::FormCreate()
         {{"Label7", &Label7}, {"Image7", &Image7}, QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any,
          [this] { Label7Click(); }},
     });
-    setLoggedIn(false);
+    state().loggedIn = false;
+    loginChanged();
 }
 
-void TForm1::setLoggedIn(bool loggedIn)
+void TForm1::loginChanged()
 {
-    state().loggedIn = loggedIn;
+    const bool loggedIn = state().loggedIn;
     for (QWidget *w : std::initializer_list<QWidget *>{Label3, Image3, Label2, Image4, Label5, Image5})
         w->setEnabled(loggedIn);
 }

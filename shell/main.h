@@ -1,6 +1,6 @@
 #pragma once
 // TForm1, the main menu.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class TChDisplay;
 class ClickLabel;
@@ -15,8 +15,8 @@ public:
     void FormActivate() override;
     void FormCloseQuery() override;
 
-    // Sets SharedState.loggedIn and enables or disables the three user items with it, in one step.
-    void setLoggedIn(bool loggedIn);
+    // Enables or disables the three user items with SharedState.loggedIn.
+    void loginChanged() override;
 
     // Puts the display back into the mode saved at start (once; later calls do nothing).
     void restoreDisplayMode();

@@ -1,7 +1,9 @@
 // Creates and destroys the screens: the seventeen in the program's order, then the newer ones.
-#include "shell/app.h"
+#include "kit/app.h"
+#include "base/errors.h"
 
 #include "drill/dkhyouji.h"
+#include "drill/drillsession.h"
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
 #include "drill/option.h"
@@ -53,6 +55,7 @@ T *make(QList<Screen *> &created)
 void App::createScreens()
 {
     state_ = SharedState{};
+    state_.drill = std::make_shared<DrillSession>();
     Screens &r = screens_;
     r.mainMenu = make<TForm1>(created_);
     r.gradeSelection = make<TForm3>(created_);
@@ -72,6 +75,12 @@ void App::createScreens()
     r.briefing = make<TForm16>(created_);
     r.settingsEditor = make<TForm17>(created_);
     r.classOverview = make<ClassOverview>(created_); // after the seventeen, whose order stays
+
+    // What the teacher's dialogs tell the teacher's screen, wired here so that neither includes the other.
+    TForm13 *teacher = r.studentsRecords;
+    QObject::connect(r.deletionConfirm, &TForm15::userDeleted, teacher,
+                     pz::guarded([teacher](const QString &name) { teacher->userDeleted(name); }));
+    QObject::connect(r.settingsEditor, &TForm17::backToTeacher, teacher, pz::guarded([teacher] { teacher->forgetUsers(); }));
 }
 
 void App::destroyScreens()

@@ -1,9 +1,9 @@
 #include "shell/splash.h"
 
-#include "shell/kit.h"
+#include "kit/kit.h"
 #include "base/errors.h"
-#include "shell/artwork.h"
-#include "shell/widgets.h"
+#include "kit/artwork.h"
+#include "kit/widgets.h"
 
 #include <QFrame>
 #include <QLabel>

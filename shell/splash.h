@@ -1,6 +1,6 @@
 #pragma once
 // TForm11, the splash shown for 2500 ms at start-up.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QTimer;
 class QFrame;

@@ -2,6 +2,7 @@
 // (xvfb-run -s "-screen 0 800x600x24"), it lays out a working folder, walks to each screen as a
 // user would, and saves the whole display as PNG files in the folder given as its argument.
 #include "drill/dkhyouji.h"
+#include "drill/drillsession.h"
 #include "drill/pace.h"
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
@@ -11,7 +12,7 @@
 #include "drill/success.h"
 #include "settings/rand.h"
 #include "settings/settei.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 #include "records/classoverview.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
@@ -25,11 +26,11 @@
 #include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 #include "shell/main.h"
 #include "shell/splash.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "tools/classroom.h"
 
 #include <QDir>
@@ -108,7 +109,7 @@ int main(int argc, char **argv)
     set.close();
     // Question 4 comes 25 ms late from its second number on, as on a busy PC: the sheet says so.
     s.flashScreen->setPaceClock([&app] {
-        const DrillSession &d = app.state().drill;
+        const DrillSession &d = *app.state().drill;
         const bool busy = d.questionNo() == 3 && d.currentNumbers().size() >= 2;
         return pace::Clock::now() + (busy ? std::chrono::milliseconds(25) : std::chrono::milliseconds(0));
     });
@@ -120,9 +121,9 @@ int main(int argc, char **argv)
     QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/08-number.png"));
     for (int q = 1; q <= 10; ++q) {
         (void)QTest::qWaitFor([&] { return s.answerBox->isVisible(); }, 10000);
-        const int sum = app.state().drill.runningSum();
+        const int sum = app.state().drill->runningSum();
         // Question 4 is answered without its second number, for the second look below.
-        QTest::keyClicks(s.answerBox->Edit1, QString::number(q == 4 ? sum - app.state().drill.question(3).numbers.value(1) : sum));
+        QTest::keyClicks(s.answerBox->Edit1, QString::number(q == 4 ? sum - app.state().drill->question(3).numbers.value(1) : sum));
         if (q == 1)
             shot(QStringLiteral("09-answer-box"));
         QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);

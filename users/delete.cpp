@@ -1,10 +1,9 @@
 #include "users/delete.h"
 
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -62,7 +61,7 @@ void TForm10::Edit1KeyPress(int &key)
     if (!result.userGone())
         throw *result.error; // the child stays registered and logged in
     Close();
-    screens().mainMenu->setLoggedIn(false);
+    setLoggedIn(false);
     if (result.error)
         throw *result.error; // the user is gone, but "削除しました" would hide the file left behind
     dialogs::informDeleted(QStringLiteral("削除しました"));

@@ -1,6 +1,6 @@
 #pragma once
 // TForm10, deleting the logged-in user from the main menu, with the master password.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

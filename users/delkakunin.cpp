@@ -1,10 +1,9 @@
 #include "users/delkakunin.h"
 
-#include "records/mastergate.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 TForm15::TForm15()
@@ -24,10 +23,15 @@ void TForm15::FormCreate()
     });
 }
 
+void TForm15::Ask(const QString &name)
+{
+    user_ = name;
+    ShowModal();
+}
+
 void TForm15::Label1Click()
 {
-    TForm13 *teacher = screens().studentsRecords;
-    const QString name = teacher->shownUser();
+    const QString name = user_;
     if (name.isEmpty()) {
         Close(); // nobody chosen yet, or just deleted
         return;
@@ -40,7 +44,7 @@ void TForm15::Label1Click()
     }
     if (!result.userGone())
         throw *result.error; // the user stays listed and shown
-    teacher->userDeleted(name);
+    emit userDeleted(name);
     Close();
     if (result.error)
         throw *result.error; // the user is gone, but say which file is left

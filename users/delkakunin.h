@@ -1,6 +1,6 @@
 #pragma once
 // TForm15, the teacher's yes/no question before the user shown on the students' records is deleted.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class ClickLabel;
 class Picture;
@@ -12,6 +12,8 @@ public:
     TForm15();
 
     void FormCreate() override;
+    // Asks about this user (the one the teacher's screen shows; "" when none is chosen).
+    void Ask(const QString &name);
 
     QLabel *Label3 = nullptr;     // 削除してもよろしいですか？
     Picture *Image1 = nullptr;    // はい
@@ -21,4 +23,11 @@ public:
 
     void Label1Click(); // はい
     void Label2Click(); // いいえ
+
+signals:
+    // The user's files are gone: the teacher's screen forgets them.
+    void userDeleted(const QString &name);
+
+private:
+    QString user_;
 };

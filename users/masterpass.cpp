@@ -1,8 +1,8 @@
 #include "users/masterpass.h"
 
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/names.h"
 #include "users/userstore.h"
 

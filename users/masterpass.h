@@ -1,6 +1,6 @@
 #pragma once
 // TForm12, choosing the master password. Shown modally by the main menu while none is set.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,9 +1,9 @@
 #include "users/mstgtpass.h"
 
-#include "shell/app.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/names.h"
 #include "users/userstore.h"
 

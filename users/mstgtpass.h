@@ -1,6 +1,6 @@
 #pragma once
 // TForm14, entering the master password to reach the students' records.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,10 +1,10 @@
 #include "users/regist.h"
 
 #include "base/errors.h"
-#include "shell/CuteBtn.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/widgets.h"
+#include "kit/CuteBtn.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QLineEdit>

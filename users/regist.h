@@ -1,6 +1,6 @@
 #pragma once
 // TForm7, the registration.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,7 +1,7 @@
 #include "users/userstore.h"
 
 #include "base/errors.h"
-#include "drill/pace.h"
+#include "base/grade.h"
 #include "platform/permissions.h"
 #include "platform/textfile.h"
 #include "users/names.h"
@@ -22,6 +22,15 @@ QString masterPasswordPath() { return folder() + QStringLiteral("/master.psw"); 
 QString recordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".dat"); }
 QString passwordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".psw"); }
 QString pacePath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".pace"); }
+
+QString paceHeader()
+{
+    QStringList fields{QStringLiteral("日時"), QStringLiteral("級/段"), QStringLiteral("間隔ms")};
+    for (int k = 1; k <= kQuestions; ++k)
+        fields << QStringLiteral("%1問目おくれms").arg(k) << QStringLiteral("%1問目ずれms").arg(k);
+    fields << QStringLiteral("判定");
+    return fields.join(QLatin1Char(','));
+}
 
 QString recordHeader() { return QStringLiteral("級/段,日付,正解数,不正解数,合否"); }
 
@@ -207,7 +216,7 @@ void appendPace(const QString &name, const QString &line)
         return; // deleted meanwhile: no pace file for a user who is gone
     const QString path = pacePath(name);
     if (isMissing(path))
-        textfile::createNew(path, {pace::header(), line});
+        textfile::createNew(path, {paceHeader(), line});
     else
         textfile::appendLine(path, line, kOwnFiles);
 }

@@ -23,6 +23,8 @@ QString pacePath(const QString &name);     // "user/<name>.pace"
 
 // Line 1 of every history file.
 QString recordHeader(); // "級/段,日付,正解数,不正解数,合否"
+// Line 1 of every pace file: 日時,級/段,間隔ms, then per question its lateness and span error, 判定.
+QString paceHeader();
 
 // --- refusals: the Japanese text to warn the user with, or an empty string when all is well ---
 // (the rules for a name and a password alone: users/names.h)

@@ -1,11 +1,10 @@
 #include "users/usrselect.h"
 
 #include "base/errors.h"
-#include "shell/dialogs.h"
-#include "shell/kit.h"
-#include "shell/main.h"
-#include "shell/app.h"
-#include "shell/widgets.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/app.h"
+#include "kit/widgets.h"
 #include "users/names.h"
 #include "users/userstore.h"
 
@@ -79,7 +78,7 @@ void TForm9::Edit1KeyPress(int &key)
     }
     if (userstore::passwordMatches(userstore::readPassword(name), typed)) {
         state().userName = name;
-        screens().mainMenu->setLoggedIn(true);
+        setLoggedIn(true);
         Edit1->clear();
         Close();
     } else {

@@ -1,6 +1,6 @@
 #pragma once
 // TForm9, the user selection and login.
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 class QLabel;
 class QLineEdit;

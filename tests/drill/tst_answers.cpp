@@ -1,6 +1,7 @@
 // The answer box and the verdict screen: what the answer field lets in, the judging of each answer,
 // the verdict after the tenth, abandoning a drill, and the verdict screen's way to the result sheet.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
@@ -9,7 +10,7 @@
 #include "drill/success.h"
 #include "platform/textfile.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QClipboard>
@@ -50,7 +51,7 @@ void flashed(Program &p, int q, int sum)
     flash->Label1->setText(QString());
     flash->Label1->setVisible(false);
     // Through the drill's own steps: the questions before q, then q's one number.
-    DrillSession &d = p.state().drill;
+    DrillSession &d = *p.state().drill;
     while (d.questionNo() < q - 1)
         d.questionFinished();
     QCOMPARE(d.questionNo(), q - 1);
@@ -164,7 +165,7 @@ void TestAnswers::keyFilter()
     QTest::keyClick(box->Edit1, Qt::Key_Backspace);
     QCOMPARE(box->Edit1->text(), field.chopped(1));
     QVERIFY(box->isVisible());
-    QCOMPARE(p.state().drill.answeredCount(), 0);
+    QCOMPARE(p.state().drill->answeredCount(), 0);
 }
 
 void TestAnswers::keysThatTypeNothing_data()
@@ -199,7 +200,7 @@ void TestAnswers::keysThatTypeNothing()
     QTest::keyClick(box->Edit1, Qt::Key_3);
     QCOMPARE(box->Edit1->text(), QStringLiteral("123"));
     QVERIFY(box->isVisible());
-    QCOMPARE(p.state().drill.answeredCount(), 0);
+    QCOMPARE(p.state().drill->answeredCount(), 0);
 }
 
 void TestAnswers::enterWithoutText_data()
@@ -224,9 +225,9 @@ void TestAnswers::enterWithoutText()
     QTest::keyClicks(box->Edit1, QStringLiteral("15"));
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(box->Edit1, &press);
-    QCOMPARE(p.state().drill.answeredCount(), 1);
-    QCOMPARE(p.state().drill.correctCount(), 1);
-    QCOMPARE(p.state().drill.typedAnswer(0), QStringLiteral("15"));
+    QCOMPARE(p.state().drill->answeredCount(), 1);
+    QCOMPARE(p.state().drill->correctCount(), 1);
+    QCOMPARE(p.state().drill->typedAnswer(0), QStringLiteral("15"));
     QVERIFY(!box->isVisible());
     QCOMPARE(p.app().activeScreen(), p.screens().flashScreen);
 }
@@ -311,17 +312,17 @@ void TestAnswers::refusedAtEnter()
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
     QVERIFY(box->isVisible());
-    QCOMPARE(p.state().drill.answeredCount(), 0);
-    QCOMPARE(p.state().drill.correctCount(), 0);
-    QCOMPARE(p.state().drill.runningSum(), 15);
-    QCOMPARE(p.state().drill.typedAnswer(0), QString());
+    QCOMPARE(p.state().drill->answeredCount(), 0);
+    QCOMPARE(p.state().drill->correctCount(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 15);
+    QCOMPARE(p.state().drill->typedAnswer(0), QString());
     QCOMPARE(box->Edit1->text(), QString());
     QCOMPARE(recorder().count(sound::Cue::Countdown), 0);
 
     // The child answers again and the drill goes on.
     typeAnswer(box, QStringLiteral("15"));
-    QCOMPARE(p.state().drill.answeredCount(), 1);
-    QCOMPARE(p.state().drill.correctCount(), 1);
+    QCOMPARE(p.state().drill->answeredCount(), 1);
+    QCOMPARE(p.state().drill->correctCount(), 1);
     QVERIFY(!box->isVisible());
 }
 
@@ -336,8 +337,8 @@ void TestAnswers::emptyEnterDoesNothing()
     QTest::keyClick(box->Edit1, Qt::Key_Enter);
     QVERIFY(box->isVisible());
     QCOMPARE(p.app().activeScreen(), box);
-    QCOMPARE(p.state().drill.answeredCount(), 0);
-    QCOMPARE(p.state().drill.runningSum(), 15);
+    QCOMPARE(p.state().drill->answeredCount(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 15);
     QCOMPARE(box->Label2->text(), QStringLiteral("１問目"));
     QVERIFY(!p.screens().flashScreen->isEnabled());
     QVERIFY(recorder().sounds.isEmpty());
@@ -372,10 +373,10 @@ void TestAnswers::oneAnswer()
     recorder().clear();
     typeAnswer(box, QStringLiteral("015"));
 
-    QCOMPARE(p.state().drill.answeredCount(), 1);
-    QCOMPARE(p.state().drill.correctCount(), 1); // by value
-    QCOMPARE(p.state().drill.typedAnswer(0), QStringLiteral("015")); // as typed
-    QCOMPARE(p.state().drill.runningSum(), 0);
+    QCOMPARE(p.state().drill->answeredCount(), 1);
+    QCOMPARE(p.state().drill->correctCount(), 1); // by value
+    QCOMPARE(p.state().drill->typedAnswer(0), QStringLiteral("015")); // as typed
+    QCOMPARE(p.state().drill->runningSum(), 0);
     QCOMPARE(box->Label2->text(), QStringLiteral("2問目"));
     QCOMPARE(box->Edit1->text(), QString());
     QVERIFY(!box->isVisible());
@@ -429,13 +430,13 @@ void TestAnswers::wholeDrill()
         QCOMPARE(box->Label2->text(), q == 1 ? QStringLiteral("１問目") : QStringLiteral("%1問目").arg(q));
         recorder().clear();
         typeAnswer(box, typed[q - 1]);
-        QCOMPARE(p.state().drill.typedAnswer(q - 1), typed[q - 1]);
+        QCOMPARE(p.state().drill->typedAnswer(q - 1), typed[q - 1]);
         // The re-armed flash screen sounds its countdown after every answer but the tenth.
         QCOMPARE(recorder().count(sound::Cue::Countdown), q < 10 ? 1 : 0);
     }
 
     const QString expected = rightByValue >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格");
-    QCOMPARE(p.state().drill.verdict(), expected);
+    QCOMPARE(p.state().drill->verdict(), expected);
     QVERIFY(verdict->isVisible());
     QCOMPARE(p.app().activeScreen(), verdict);
     QCOMPARE(verdict->Label1->text(), expected);
@@ -450,16 +451,16 @@ void TestAnswers::wholeDrill()
     QVERIFY(!p.app().isOpen(p.screens().flashScreen));
     auto *flashTimer = p.screens().flashScreen->findChild<QTimer *>(QStringLiteral("Timer1"));
     QVERIFY(flashTimer && !flashTimer->isActive());
-    QCOMPARE(p.state().drill.answeredCount(), 0);
-    QCOMPARE(p.state().drill.correctCount(), 0);
-    QCOMPARE(p.state().drill.runningSum(), 0);
+    QCOMPARE(p.state().drill->answeredCount(), 0);
+    QCOMPARE(p.state().drill->correctCount(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 0);
     QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
     QVERIFY(p.screens().mainMenu->isEnabled());
     QVERIFY(p.screens().gradeSelection->isEnabled());
     QVERIFY(p.screens().flashScreen->isEnabled());
     // The typed answers wait for the result sheet; nothing is recorded before it.
     for (int q = 1; q <= 10; ++q)
-        QCOMPARE(p.state().drill.typedAnswer(q - 1), typed[q - 1]);
+        QCOMPARE(p.state().drill->typedAnswer(q - 1), typed[q - 1]);
     QCOMPARE(p.readFile(recordRelPath()), historyBefore);
 }
 
@@ -496,11 +497,11 @@ void TestAnswers::abandonedDrill()
     QVERIFY(!p.app().isOpen(flash));
     QVERIFY(!flash->isVisible());
     QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
-    QCOMPARE(p.state().drill.answeredCount(), 0);
-    QCOMPARE(p.state().drill.correctCount(), 0);
+    QCOMPARE(p.state().drill->answeredCount(), 0);
+    QCOMPARE(p.state().drill->correctCount(), 0);
     // The flash screen has been reset: no question under way, no countdown or hand-over pending.
-    QCOMPARE(p.state().drill.questionNo(), 0);
-    QCOMPARE(p.state().drill.runningSum(), 0);
+    QCOMPARE(p.state().drill->questionNo(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 0);
     auto *countdown = flash->findChild<QTimer *>(QStringLiteral("Timer1"));
     auto *handOver = flash->findChild<QTimer *>(QStringLiteral("Timer4"));
     QVERIFY(countdown && handOver);
@@ -522,7 +523,7 @@ void TestAnswers::abandonedDrill()
         flashed(p, q, kSums[q - 1]);
         typeAnswer(box, q <= 7 ? QString::number(kSums[q - 1]) : QStringLiteral("0"));
     }
-    QCOMPARE(p.state().drill.verdict(), QStringLiteral("不合格"));
+    QCOMPARE(p.state().drill->verdict(), QStringLiteral("不合格"));
 }
 
 void TestAnswers::flashScreenClosedUnderTheBox()
@@ -542,7 +543,7 @@ void TestAnswers::flashScreenClosedUnderTheBox()
     QVERIFY(!flash->isEnabled());
     flash->QWidget::close();
     QVERIFY(!p.app().isOpen(flash));
-    QCOMPARE(p.state().drill.runningSum(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 0);
 
     recorder().clear();
     QTest::keyClick(box->Edit1, Qt::Key_Return);
@@ -557,10 +558,10 @@ void TestAnswers::flashScreenClosedUnderTheBox()
     QVERIFY(countdown && handOver);
     QVERIFY(!countdown->isActive());
     QVERIFY(!handOver->isActive());
-    QCOMPARE(p.state().drill.answeredCount(), 0);
-    QCOMPARE(p.state().drill.correctCount(), 0);
-    QCOMPARE(p.state().drill.questionNo(), 0);
-    QCOMPARE(p.state().drill.typedAnswer(2), QString());
+    QCOMPARE(p.state().drill->answeredCount(), 0);
+    QCOMPARE(p.state().drill->correctCount(), 0);
+    QCOMPARE(p.state().drill->questionNo(), 0);
+    QCOMPARE(p.state().drill->typedAnswer(2), QString());
     QCOMPARE(box->Label2->text(), QStringLiteral("1問目"));
     QVERIFY(p.screens().mainMenu->isEnabled());
     QVERIFY(p.screens().gradeSelection->isEnabled());

@@ -1,6 +1,7 @@
 // The flash presentation's rules: the display interval, the number label's place and which
 // parameters the presentation refuses.
 #include "drill/flashrules.h"
+#include "settings/graderules.h"
 
 #include <QtTest>
 
@@ -45,7 +46,7 @@ void TestFlashRules::displayInterval()
     QFETCH(double, seconds);
     QFETCH(int, count);
     QFETCH(qint64, interval);
-    QCOMPARE(flashrules::displayInterval(seconds, count), interval);
+    QCOMPARE(graderules::displayInterval(seconds, count), interval);
 }
 
 void TestFlashRules::placement_data()
@@ -89,7 +90,7 @@ void TestFlashRules::accepted()
     QFETCH(int, digits);
     QFETCH(int, count);
     QFETCH(double, seconds);
-    QCOMPARE(flashrules::checkParams(GradeParams{digits, count, seconds}), QString());
+    QCOMPARE(graderules::checkParams(GradeParams{digits, count, seconds}), QString());
 }
 
 void TestFlashRules::refused_data()
@@ -123,7 +124,7 @@ void TestFlashRules::refused()
     QFETCH(int, count);
     QFETCH(double, seconds);
     QFETCH(QString, names);
-    const QString warning = flashrules::checkParams(GradeParams{digits, count, seconds});
+    const QString warning = graderules::checkParams(GradeParams{digits, count, seconds});
     QVERIFY2(warning.contains(names), qPrintable(warning));
 }
 

@@ -106,7 +106,7 @@ void TestPace::pairing()
 {
     QFETCH(QStringList, history);
     QFETCH(QStringList, paces);
-    QStringList paceLines{pace::header()};
+    QStringList paceLines{userstore::paceHeader()};
     for (const QString &p : paces) {
         const QStringList w = p.split(QLatin1Char(' '));
         if (w.size() < 3) {

@@ -2,6 +2,7 @@
 // reset, whole questions in real time (also with the GUI thread too busy for a tick), and the
 // pre-rendered digits.
 #include "tests/support/eventloop.h"
+#include "drill/drillsession.h"
 #include "support/testmain.h"
 #include "support/drillplay.h"
 
@@ -219,7 +220,7 @@ void TestFlash::silentAfterTheTenthAnswer()
 {
     Program p;
     TForm2 *f = ready(p, 1, 4, 4);
-    drillplay::rightAnswers(p.state().drill, 10);
+    drillplay::rightAnswers(*p.state().drill, 10);
     recorder().clear();
     f->Show();
     QVERIFY(f->Timer1->isActive());
@@ -273,12 +274,12 @@ void TestFlash::numberOnAndOff()
 
     f->MMTimer2Timer(f->MMTimer2);
     QCOMPARE(f->numberIndex(), 1);
-    QCOMPARE(p.state().drill.currentNumbers(), QList<int>{first});
+    QCOMPARE(p.state().drill->currentNumbers(), QList<int>{first});
     QCOMPARE(f->Label2->text(), QString::number(first));
     QCOMPARE(f->phase(), TForm2::Phase::Shown);
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(f->MMTimer3->Enabled());
-    QCOMPARE(p.state().drill.runningSum(), first);
+    QCOMPARE(p.state().drill->runningSum(), first);
     QCOMPARE(QRect(f->Label2->x(), f->Label2->y(), f->Label2->width(), 0), place);
 
     f->MMTimer3Timer(f->MMTimer3);
@@ -291,16 +292,16 @@ void TestFlash::numberOnAndOff()
 
     f->MMTimer2Timer(f->MMTimer2);
     QCOMPARE(f->numberIndex(), 2);
-    QCOMPARE(p.state().drill.currentNumbers(), (QList<int>{first, second}));
-    QCOMPARE(p.state().drill.runningSum(), first + second);
+    QCOMPARE(p.state().drill->currentNumbers(), (QList<int>{first, second}));
+    QCOMPARE(p.state().drill->runningSum(), first + second);
 
     f->MMTimer3Timer(f->MMTimer3); // the last one: the question's presentation ends
     QVERIFY(!f->MMTimer2->Enabled());
     QVERIFY(!f->MMTimer3->Enabled());
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
-    QCOMPARE(p.state().drill.questionNo(), 1);
-    QCOMPARE(p.state().drill.correctAnswer(0), QString::number(first + second));
-    QCOMPARE(p.state().drill.question(0).numbers, (QList<int>{first, second}));
+    QCOMPARE(p.state().drill->questionNo(), 1);
+    QCOMPARE(p.state().drill->correctAnswer(0), QString::number(first + second));
+    QCOMPARE(p.state().drill->question(0).numbers, (QList<int>{first, second}));
     QCOMPARE(f->Label1->text(), QString());
     QVERIFY(f->Label1->isVisible());
     QCOMPARE(f->Label2->text(), QString());
@@ -308,7 +309,7 @@ void TestFlash::numberOnAndOff()
     QVERIFY(f->Timer4->isActive());
     QCOMPARE(reads, 2);
     // The running sum stays for the answer box to judge.
-    QCOMPARE(p.state().drill.runningSum(), first + second);
+    QCOMPARE(p.state().drill->runningSum(), first + second);
 }
 
 void TestFlash::equalNeighbourIsDrawnAgain()
@@ -326,9 +327,9 @@ void TestFlash::equalNeighbourIsDrawnAgain()
         f->MMTimer2Timer(f->MMTimer2);
         f->MMTimer3Timer(f->MMTimer3);
     }
-    QCOMPARE(p.state().drill.question(0).numbers, (QList<int>{523, 878, 523}));
+    QCOMPARE(p.state().drill->question(0).numbers, (QList<int>{523, 878, 523}));
     QCOMPARE(reads, 5);
-    QCOMPARE(p.state().drill.correctAnswer(0), QStringLiteral("1924"));
+    QCOMPARE(p.state().drill->correctAnswer(0), QStringLiteral("1924"));
 }
 
 void TestFlash::handOver()
@@ -368,7 +369,7 @@ void TestFlash::closeResets()
     f->MMTimer2Timer(f->MMTimer2);
     f->MMTimer3Timer(f->MMTimer3);
     f->MMTimer2Timer(f->MMTimer2);
-    DrillSession &d = p.state().drill;
+    DrillSession &d = *p.state().drill;
     for (int q = 0; q < 4; ++q) // as if four questions had been flashed and answered
         drillplay::question(d, {}, QString::number(d.runningSum()));
     QVERIFY(d.correctCount() > 0);
@@ -443,15 +444,15 @@ void TestFlash::wholeQuestionInRealTime()
     f->Show();
     QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
     const SharedState &s = p.state();
-    QCOMPARE(s.drill.questionNo(), 1);
-    const QList<int> shown = s.drill.question(0).numbers;
+    QCOMPARE(s.drill->questionNo(), 1);
+    const QList<int> shown = s.drill->question(0).numbers;
     QCOMPARE(shown.size(), 3);
     for (int k = 0; k < 3; ++k) {
         QVERIFY(shown[k] >= 1 && shown[k] <= 9);
         QVERIFY(k == 0 || shown[k] != shown[k - 1]);
     }
-    QCOMPARE(s.drill.correctAnswer(0), QString::number(shown[0] + shown[1] + shown[2]));
-    QCOMPARE(s.drill.runningSum(), shown[0] + shown[1] + shown[2]);
+    QCOMPARE(s.drill->correctAnswer(0), QString::number(shown[0] + shown[1] + shown[2]));
+    QCOMPARE(s.drill->runningSum(), shown[0] + shown[1] + shown[2]);
     // Each number was on screen, and blank after it, in order.
     QStringList expected;
     for (int n : shown)
@@ -474,8 +475,8 @@ void TestFlash::closingMidQuestionStopsEverything()
     QCOMPARE(f->Label2->text(), QString());
     QCOMPARE(f->numberIndex(), 0);
     QCOMPARE(f->phase(), TForm2::Phase::Idle);
-    QCOMPARE(p.state().drill.questionNo(), 0);
-    QCOMPARE(p.state().drill.runningSum(), 0);
+    QCOMPARE(p.state().drill->questionNo(), 0);
+    QCOMPARE(p.state().drill->runningSum(), 0);
     QVERIFY(!p.screens().answerBox->isVisible());
     // The next drill starts again at question 1.
     recorder().clear();
@@ -485,7 +486,7 @@ void TestFlash::closingMidQuestionStopsEverything()
     QCOMPARE(recorder().count(sound::Cue::Countdown), 1);
     QCOMPARE(p.screens().answerBox->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("1問目"));
     QVERIFY2(runUntil([&] { return p.screens().answerBox->isVisible(); }, 10000), "no answer box 10 s after the countdown began (a question takes about 5 s)");
-    QCOMPARE(p.state().drill.questionNo(), 1);
+    QCOMPARE(p.state().drill->questionNo(), 1);
 }
 
 void TestFlash::busyGuiThreadDoesNotStallTheQuestion_data()
@@ -507,11 +508,11 @@ void TestFlash::busyGuiThreadDoesNotStallTheQuestion()
     TMMTimer *late = busyInPhase == 2 ? f->MMTimer3 : f->MMTimer2;
     QVERIFY(late->missedTicks() >= 1);
     const SharedState &s = p.state();
-    QCOMPARE(s.drill.questionNo(), 1);
+    QCOMPARE(s.drill->questionNo(), 1);
     QCOMPARE(f->numberIndex(), 4);
-    const QList<int> n = s.drill.question(0).numbers;
+    const QList<int> n = s.drill->question(0).numbers;
     QCOMPARE(n.size(), 4);
-    QCOMPARE(s.drill.correctAnswer(0), QString::number(n[0] + n[1] + n[2] + n[3]));
+    QCOMPARE(s.drill->correctAnswer(0), QString::number(n[0] + n[1] + n[2] + n[3]));
 }
 
 void TestFlash::slowNumberHandlerDrawsOneNumber()
@@ -533,9 +534,9 @@ void TestFlash::slowNumberHandlerDrawsOneNumber()
     QCOMPARE(reads, 4);
     QCOMPARE(f->numberIndex(), 4);
     const SharedState &s = p.state();
-    QCOMPARE(s.drill.question(0).numbers, (QList<int>{1, 4, 8, 5}));
-    QCOMPARE(s.drill.correctAnswer(0), QStringLiteral("18"));
-    QCOMPARE(s.drill.questionNo(), 1);
+    QCOMPARE(s.drill->question(0).numbers, (QList<int>{1, 4, 8, 5}));
+    QCOMPARE(s.drill->correctAnswer(0), QStringLiteral("18"));
+    QCOMPARE(s.drill->questionNo(), 1);
 }
 
 void TestFlash::screenHoldsExactlyTheNumberShown()
@@ -566,7 +567,7 @@ void TestFlash::screenHoldsExactlyTheNumberShown()
         f->MMTimer3Timer(f->MMTimer3);
         check("number off");
     }
-    QCOMPARE(p.state().drill.correctAnswer(0), QString::number(793 + 108 + 523 + 536));
+    QCOMPARE(p.state().drill->correctAnswer(0), QString::number(793 + 108 + 523 + 536));
 }
 
 void TestFlash::preparedDigitsLookLikeTheText_data()

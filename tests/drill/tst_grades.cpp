@@ -6,7 +6,7 @@
 #include "drill/start.h"
 #include "settings/rand.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 
 #include <QFile>
 

@@ -2,6 +2,7 @@
 // moves, the sheet shows its notice only for a drill off its pace, and the pace line lands beside the
 // history line, which a damaged pace file never touches.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 
 #include "drill/MMTimer.h"
 #include "drill/kotae.h"
@@ -72,7 +73,7 @@ void playDrill(Program &p, const Disturbance &d)
     for (int q = 1; q <= 10; ++q) {
         flashQuestion(f, q, d);
         QVERIFY(box->isVisible());
-        QTest::keyClicks(box->Edit1, QString::number(p.state().drill.question(q - 1).sum));
+        QTest::keyClicks(box->Edit1, QString::number(p.state().drill->question(q - 1).sum));
         QTest::keyClick(box->Edit1, Qt::Key_Return);
     }
     QTest::keyClick(p.screens().verdictBanner, Qt::Key_Return);
@@ -133,7 +134,7 @@ void TestPaceThroughScreens::drillKeepsItsPace()
     if (before == QLatin1String("dir"))
         QVERIFY(QDir().mkpath(p.path(userstore::pacePath(kUser))));
     else if (before == QLatin1String("torn"))
-        p.writeFile(userstore::pacePath(kUser), cp932Lines({pace::header()}) + "2026/12/0");
+        p.writeFile(userstore::pacePath(kUser), cp932Lines({userstore::paceHeader()}) + "2026/12/0");
     int tick = 0;
     s.flashScreen->setNumberClock([tick]() mutable { return std::uint32_t(1000 * ++tick); });
     s.flashScreen->setPaceClock([] { return now; });
@@ -158,7 +159,7 @@ void TestPaceThroughScreens::drillKeepsItsPace()
         return;
     }
     const QStringList lines = textfile::splitLines(textfile::decode(p.readFile(userstore::pacePath(kUser))));
-    QCOMPARE(lines.first(), pace::header());
+    QCOMPARE(lines.first(), userstore::paceHeader());
     QCOMPARE(lines.size(), before == QLatin1String("torn") ? 3 : 2);
     QStringList written = lines.last().split(QLatin1Char(','));
     QVERIFY(written.first().startsWith(QStringLiteral("2004/07/05 ")));

@@ -2,6 +2,7 @@
 // screen, modal, saying how long it takes and flashing the pace's numbers; then its figures and
 // verdict come in the information box, whole.
 #include "support/studentsrecords.h"
+#include "settings/rand.h"
 
 #include "drill/numberlabel.h"
 #include "drill/pacecheckwindow.h"

@@ -1,12 +1,13 @@
 // The result sheet: its layout, the marks and counts by text, the history line appended once per
 // showing, a failed append, and the close that clears the answers.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 
 #include "drill/kotae.h"
 #include "drill/option.h"
 #include "platform/textfile.h"
-#include "shell/style.h"
-#include "shell/widgets.h"
+#include "kit/style.h"
+#include "kit/widgets.h"
 #include "users/pending.h"
 #include "users/userstore.h"
 
@@ -293,7 +294,7 @@ void TestResultSheet::keptLineFollowsTheNextWrittenOne()
     QCOMPARE(keptHere().size(), 1);
     QCOMPARE(keptHere()[0].user, kUser);
     sheet->Close();
-    QVERIFY(!p.state().drill.pendingRecord()); // kept aside, so the way out does not write it too
+    QVERIFY(!p.state().drill->pendingRecord()); // kept aside, so the way out does not write it too
 
     p.writeFile(QStringLiteral("user/") + kUser + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
     endDrill(p, kSums, QStringLiteral("合格"), QDate(2004, 7, 6));

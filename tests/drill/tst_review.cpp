@@ -1,6 +1,7 @@
 // The second look at a question from the result sheet: the panel, its explanation, closing it,
 // the replay through the flash screen, and what stays to be looked at.
 #include "tests/support/eventloop.h"
+#include "drill/drillsession.h"
 #include "support/testmain.h"
 
 #include "drill/MMTimer.h"
@@ -13,7 +14,7 @@
 #include "drill/success.h"
 #include "platform/textfile.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -221,7 +222,7 @@ void TestReview::replayShowsTheSameNumbersAndChangesNothing()
     QCOMPARE(p.readFile(recordRelPath()), history);
     QCOMPARE(cell(sheet, TForm4::markCellName(3))->text(), QStringLiteral("×"));
     QCOMPARE(sheet->Label44->text(), QStringLiteral("9"));
-    const DrillSession &d = p.state().drill;
+    const DrillSession &d = *p.state().drill;
     QCOMPARE(d.questionsKept(), 10);
     QCOMPARE(d.question(2).numbers, numbers[2]);
     QCOMPARE(d.runningSum(), 0);
@@ -239,7 +240,7 @@ void TestReview::abandonedDrillLeavesNothingToLookAt()
     TForm4 *sheet = p.screens().resultSheet;
     waitForMarks(sheet);
     sheet->Close();
-    QCOMPARE(p.state().drill.questionsKept(), 10); // until the next drill starts
+    QCOMPARE(p.state().drill->questionsKept(), 10); // until the next drill starts
     // The next drill flashes one number and is abandoned.
     TForm2 *flash = p.screens().flashScreen;
     flash->Show();
@@ -247,7 +248,7 @@ void TestReview::abandonedDrillLeavesNothingToLookAt()
         flash->Timer1Timer();
     flash->MMTimer2Timer(flash->MMTimer2);
     flash->Close();
-    QCOMPARE(p.state().drill.questionsKept(), 0);
+    QCOMPARE(p.state().drill->questionsKept(), 0);
     // Nothing of the earlier drill opens, even on a sheet still holding its marks.
     sheet->Show();
     cell(sheet, TForm4::markCellName(1))->setText(QStringLiteral("○"));

@@ -8,7 +8,7 @@
 #include "base/errors.h"
 #include "platform/textfile.h"
 #include "settings/rand.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 #include "shell/main.h"
 #include "users/regist.h"
 #include "users/userstore.h"

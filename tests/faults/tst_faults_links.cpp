@@ -11,7 +11,7 @@
 #include "platform/textfile.h"
 #include "records/mastergate.h"
 #include "settings/settei.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "shell/main.h"
 #include "users/delete.h"
 #include "users/masterpass.h"

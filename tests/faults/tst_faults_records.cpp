@@ -1,6 +1,7 @@
 // A child's records through the real screens when something goes wrong: a drill whose line could
 // not be saved, histories holding a huge line or bytes that are no cp932 character.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 
 #include "drill/kotae.h"
 #include "drill/kotaeinput.h"
@@ -92,8 +93,8 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
         if (q == 5)
             QVERIFY(QDir().mkpath(p.path(userstore::lockPath())));
         s.flashScreen->Timer1->stop();
-        p.state().drill.numberShown(10 + q);
-        p.state().drill.questionFinished();
+        p.state().drill->numberShown(10 + q);
+        p.state().drill->questionFinished();
         s.answerBox->Show();
         s.answerBox->Edit1->setText(QStringLiteral("5"));
         QTest::keyClick(s.answerBox->Edit1, Qt::Key_Return);

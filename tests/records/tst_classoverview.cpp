@@ -71,7 +71,7 @@ void classroom(Program &p)
     std::array<pace::QuestionPace, pace::kQuestions> busy{};
     busy[3] = {.intervalMs = 400, .flashes = 6, .worstLateUs = 0, .spanErrorUs = 0, .missedTicks = 1};
     p.writeFile(userstore::pacePath(QStringLiteral("はなこ")),
-                cp932Lines({pace::header(), pace::line(QDateTime(QDate(2026, 11, 2), QTime(15, 0)), QStringLiteral("初段"), busy)}));
+                cp932Lines({userstore::paceHeader(), pace::line(QDateTime(QDate(2026, 11, 2), QTime(15, 0)), QStringLiteral("初段"), busy)}));
     addUser(p, QStringLiteral("じろう"), {});
 }
 } // namespace

@@ -9,7 +9,7 @@
 #include "records/recordgrid.h"
 #include "settings/settei.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/delkakunin.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
@@ -361,7 +361,7 @@ void TestStudentsRecords::lateDrillsMarked_data()
     QTest::addColumn<int>("drills");
     QTest::addColumn<QByteArray>("paceFile");
     QTest::addColumn<QStringList>("marked");
-    const QString head = pace::header();
+    const QString head = userstore::paceHeader();
     QTest::newRow("a ずれあり drill is marked, older drills without pace lines not")
         << 4 << cp932Lines({head, paceOf(2, true), paceOf(3, false), paceOf(4, true)}) << QStringList{"2", "4"};
     QTest::newRow("ずれなし marks nothing") << 2 << cp932Lines({head, paceOf(1, false), paceOf(2, false)}) << QStringList{};

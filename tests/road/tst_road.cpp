@@ -2,6 +2,7 @@
 // timers: register, log in, れんしゅうする, choose a grade, answer ten flashed questions, see the
 // verdict and the result sheet, and find the drill's line in the history file.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 
 #include "drill/dkhyouji.h"
 #include "drill/kotae.h"
@@ -10,7 +11,7 @@
 #include "drill/start.h"
 #include "drill/success.h"
 #include "platform/textfile.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 #include "shell/main.h"
 #include "users/regist.h"
 #include "users/usrselect.h"
@@ -72,7 +73,7 @@ void TestRoad::oneDrillFromRegistrationToHistory()
         QTRY_VERIFY_WITH_TIMEOUT(s.answerBox->isVisible(), 15000);
         QVERIFY(!s.mainMenu->isEnabled());
         QVERIFY(!s.gradeSelection->isEnabled());
-        const DrillSession &d = p.state().drill;
+        const DrillSession &d = *p.state().drill;
         QCOMPARE(d.questionNo(), q);
         const QList<int> numbers = d.question(q - 1).numbers;
         QCOMPARE(numbers.size(), 2);
@@ -90,7 +91,7 @@ void TestRoad::oneDrillFromRegistrationToHistory()
 
     QVERIFY(s.verdictBanner->isVisible());
     QVERIFY(!s.flashScreen->isVisible());
-    QCOMPARE(p.state().drill.verdict(), QStringLiteral("合格"));
+    QCOMPARE(p.state().drill->verdict(), QStringLiteral("合格"));
     QTest::keyClick(s.verdictBanner, Qt::Key_Return);
     QVERIFY(s.resultSheet->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(p.readFile("user/はなこ.dat").count("\r\n") == 2, 5000);
@@ -99,7 +100,7 @@ void TestRoad::oneDrillFromRegistrationToHistory()
     const QByteArray expected = textfile::encode(QStringLiteral("１０級,%1,8,2,合格").arg(today)) + "\r\n";
     QVERIFY(p.readFile("user/はなこ.dat").endsWith(expected));
     for (int i = 0; i < 10; ++i)
-        QCOMPARE(p.state().drill.correctAnswer(i), sums[i]);
+        QCOMPARE(p.state().drill->correctAnswer(i), sums[i]);
 
     // Back to the grade screen, ready for the next drill; nothing more is appended.
     QTest::mousePress(s.resultSheet->findChild<QWidget *>("Image1"), Qt::LeftButton);

@@ -5,14 +5,14 @@
 #include "support/otheraccount.h"
 
 #include "drill/dkhyouji.h"
-#include "drill/flashrules.h"
+#include "settings/graderules.h"
 #include "drill/option.h"
 #include "platform/display.h"
 #include "platform/textfile.h"
 #include "records/mastergate.h"
 #include "settings/rand.h"
 #include "settings/settei.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/userstore.h"
 
 #include <QClipboard>
@@ -701,7 +701,7 @@ void TestSettingsEditor::unusableValueRefused()
     QCOMPARE(boxTexts(f), expected);
 
     // What the editor lets through, the grade screen never refuses: the core rule agrees.
-    QCOMPARE(flashrules::firstUnusableSetting(expected), refused - 1);
+    QCOMPARE(graderules::firstUnusableSetting(expected), refused - 1);
 }
 
 void TestSettingsEditor::oddUsableValuesSavedAsTyped()
@@ -727,7 +727,7 @@ void TestSettingsEditor::oddUsableValuesSavedAsTyped()
     QCOMPARE(ReadGradeCount(7), 1);
     QCOMPARE(ReadGradeSeconds(7), 9.0);
     for (GradeCode c = 7; c <= 10; ++c)
-        QCOMPARE(flashrules::checkParams({ReadGradeDigits(c), ReadGradeCount(c), ReadGradeSeconds(c)}), QString());
+        QCOMPARE(graderules::checkParams({ReadGradeDigits(c), ReadGradeCount(c), ReadGradeSeconds(c)}), QString());
 }
 
 void TestSettingsEditor::failedSaveKeepsFile_data()

@@ -4,7 +4,7 @@
 #include "support/testmain.h"
 
 #include "base/errors.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

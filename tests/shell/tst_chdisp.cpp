@@ -1,7 +1,7 @@
 // TChDisplay's choice of mode and its answers, against a scripted display layer.
 #include "support/testmain.h"
 
-#include "shell/ChDisp.h"
+#include "kit/ChDisp.h"
 
 using display::ChangeResult;
 using display::Mode;

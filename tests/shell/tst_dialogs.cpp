@@ -1,7 +1,7 @@
 // Message boxes stay on the screen whatever text a damaged file puts in them.
 #include "support/testmain.h"
 
-#include "shell/dialogs.h"
+#include "kit/dialogs.h"
 
 #include <QAbstractButton>
 #include <QDialogButtonBox>

@@ -4,9 +4,9 @@
 // inside its picture, and every label of a dialog or panel inside its window.
 #include "support/testmain.h"
 
-#include "shell/screen.h"
-#include "shell/style.h"
-#include "shell/widgets.h"
+#include "kit/screen.h"
+#include "kit/style.h"
+#include "kit/widgets.h"
 
 #include <QFontInfo>
 #include <QLabel>

@@ -9,7 +9,7 @@
 #include "records/kiroku.h"
 #include "platform/display.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/delete.h"
 #include "users/masterpass.h"
 #include "users/pending.h"

@@ -1,7 +1,7 @@
 // The application's model of which screen is active: when FormActivate runs, and when it must not.
 #include "support/testmain.h"
 
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 namespace {
 class Probe : public Screen {

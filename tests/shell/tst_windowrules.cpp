@@ -3,7 +3,7 @@
 // rules under a real window manager are in tests/wm).
 #include "support/testmain.h"
 
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include <QWindow>
 

@@ -6,7 +6,7 @@
 #include "records/mastergate.h"
 #include "records/recordgrid.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/delkakunin.h"
 #include "users/userstore.h"
 

@@ -1,4 +1,5 @@
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 #include "support/drillplay.h"
 
 #include "platform/textfile.h"
@@ -86,8 +87,8 @@ void Program::writeSettings(const QStringList &lines)
 
 QString playDrill(SharedState &s, const QList<int> &sums, const QStringList &typed, const QDate &today)
 {
-    const DrillSession::Answered last = drillplay::questions(s.drill, sums, typed, {s.userName, s.gradeName, today});
-    s.drill.ended();
+    const DrillSession::Answered last = drillplay::questions(*s.drill, sums, typed, {s.userName, s.gradeName, today});
+    s.drill->ended();
     return last.verdict;
 }
 

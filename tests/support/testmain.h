@@ -2,8 +2,8 @@
 // Support for the screen tests: the application object on the offscreen platform, a fresh program
 // in a temporary working folder, and recorders for message boxes, errors and sounds.
 #include "platform/sound.h"
-#include "shell/app.h"
-#include "shell/dialogs.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
 
 #include <QDir>
 #include <QList>

@@ -6,7 +6,7 @@
 
 #include "platform/textfile.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/delete.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"

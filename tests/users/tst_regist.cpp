@@ -4,7 +4,7 @@
 #include "support/testmain.h"
 
 #include "platform/textfile.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 #include "shell/main.h"
 #include "users/regist.h"
 #include "users/userstore.h"

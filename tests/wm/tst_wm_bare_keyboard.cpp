@@ -8,7 +8,7 @@
 #include "platform/x11window.h"
 #include "records/mastergate.h"
 #include "shell/main.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 #include "users/delete.h"
 #include "users/mstgtpass.h"
 

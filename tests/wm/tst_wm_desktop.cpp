@@ -2,6 +2,7 @@
 // the real pointer and keyboard through xdotool: whatever the child clicks, the active screen stays
 // on top and keeps the keyboard.
 #include "support/testmain.h"
+#include "drill/drillsession.h"
 #include "xdesktop.h"
 
 #include "drill/kotae.h"
@@ -9,7 +10,7 @@
 #include "drill/success.h"
 #include "platform/x11window.h"
 #include "users/regist.h"
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 #include "drill/option.h"
 #include "drill/start.h"
 #include "shell/main.h"
@@ -20,7 +21,7 @@
 #include "users/masterpass.h"
 #include "users/mstgtpass.h"
 #include "records/mastergate.h"
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -128,11 +129,11 @@ void TestDesktop::clickOnTheFlashScreenKeepsTheAnswerBox()
         QVERIFY(clickAt(at));
         QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.answerBox), qPrintable(names(stacking()) + " focus " + names({focusWidget()})), 3000);
     }
-    const int sum = p.state().drill.runningSum();
+    const int sum = p.state().drill->runningSum();
     QVERIFY(typeText(QString::number(sum)));
     QCOMPARE(s.answerBox->Edit1->text(), QString::number(sum));
     QVERIFY(pressKey("Return"));
-    QCOMPARE(p.state().drill.answeredCount(), 1);
+    QCOMPARE(p.state().drill->answeredCount(), 1);
     QVERIFY(!s.answerBox->isVisible());
 }
 
@@ -537,14 +538,14 @@ void TestDesktop::roadOfOneDrillWithTheMouseWandering()
         QVERIFY(clickAt(kWander[q - 1]));
         QTRY_VERIFY2_WITH_TIMEOUT(onTop(s.answerBox), qPrintable(QStringLiteral("question %1 after a click: ").arg(q)
                                                              + names(stacking()) + " focus " + names({focusWidget()})), 3000);
-        const int sum = p.state().drill.runningSum();
+        const int sum = p.state().drill->runningSum();
         QVERIFY(typeText(QString::number((q == 3 || q == 7) ? sum + 1 : sum)));
         QVERIFY(pressKey("Return"));
         QTRY_VERIFY_WITH_TIMEOUT(!s.answerBox->isVisible(), 2000);
     }
 
     QTRY_VERIFY_WITH_TIMEOUT(s.verdictBanner->isVisible() && onTop(s.verdictBanner), 3000);
-    QCOMPARE(p.state().drill.verdict(), QStringLiteral("合格"));
+    QCOMPARE(p.state().drill->verdict(), QStringLiteral("合格"));
     QVERIFY(clickAt(QPoint(700, 500)));
     QVERIFY(pressKey("Return"));
     QTRY_VERIFY_WITH_TIMEOUT(s.resultSheet->isVisible() && onTop(s.resultSheet), 3000);

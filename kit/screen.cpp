@@ -1,9 +1,9 @@
-#include "shell/screen.h"
+#include "kit/screen.h"
 
 #include "platform/display.h"
 #include "base/errors.h"
 #include "platform/x11window.h"
-#include "shell/app.h"
+#include "kit/app.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -144,3 +144,16 @@ void Screen::closeEvent(QCloseEvent *event)
 App &Screen::app() const { return *App::instance(); }
 SharedState &Screen::state() const { return App::instance()->state(); }
 Screens &Screen::screens() const { return App::instance()->screens(); }
+
+void Screen::setLoggedIn(bool loggedIn)
+{
+    state().loggedIn = loggedIn;
+    if (Screen *menu = asScreen(screens().mainMenu))
+        menu->loginChanged();
+}
+
+void Screen::setMainMenuEnabled(bool enabled)
+{
+    if (Screen *menu = asScreen(screens().mainMenu))
+        menu->setEnabled(enabled);
+}

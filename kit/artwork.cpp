@@ -1,4 +1,4 @@
-#include "shell/artwork.h"
+#include "kit/artwork.h"
 
 #include <QHash>
 #include <QLinearGradient>

@@ -1,4 +1,4 @@
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QFontMetricsF>
 #include <QWidget>

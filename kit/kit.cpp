@@ -1,11 +1,11 @@
-#include "shell/kit.h"
+#include "kit/kit.h"
 
 #include "base/errors.h"
-#include "shell/CuteBtn.h"
-#include "shell/artwork.h"
-#include "shell/widgets.h"
+#include "kit/CuteBtn.h"
+#include "kit/artwork.h"
+#include "kit/widgets.h"
 
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

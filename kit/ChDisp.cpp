@@ -1,6 +1,6 @@
-#include "shell/ChDisp.h"
+#include "kit/ChDisp.h"
 
-#include "shell/dialogs.h"
+#include "kit/dialogs.h"
 
 TChDisplay::TChDisplay(QObject *owner, display::Layer &layer) : QObject(owner), layer_(layer) {}
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "shell/style.h"
+#include "kit/style.h"
 
 class App;
 struct SharedState;
@@ -56,6 +56,13 @@ public:
     virtual void FormActivate() {}
     virtual void FormCloseQuery() {}
     virtual void FormDestroy() {}
+    // The main menu enables what a logged-in child may use; other screens have nothing to change.
+    virtual void loginChanged() {}
+
+    // Sets SharedState.loggedIn and tells the main menu, in one step.
+    void setLoggedIn(bool loggedIn);
+    // The main menu takes no clicks while a drill or its answer box is up.
+    void setMainMenuEnabled(bool enabled);
 
     // The full-screen sizing rule, measuring the display now.
     void sizeToDisplay();

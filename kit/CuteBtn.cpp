@@ -1,4 +1,4 @@
-#include "shell/CuteBtn.h"
+#include "kit/CuteBtn.h"
 
 #include "base/errors.h"
 

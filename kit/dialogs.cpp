@@ -1,7 +1,7 @@
-#include "shell/dialogs.h"
+#include "kit/dialogs.h"
 
 #include "platform/sound.h"
-#include "shell/app.h"
+#include "kit/app.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
-#include "shell/widgets.h"
+#include "kit/widgets.h"
 
-#include "shell/style.h"
+#include "kit/style.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -1,9 +1,9 @@
 #pragma once
 // The application object: owns the shared state and the seventeen screens, keeps the model of which
 // screen is active, and guards every event handler so that an error ends in one standard error box.
-#include "shell/registry.h"
-#include "shell/screen.h"
-#include "shell/sharedstate.h"
+#include "kit/registry.h"
+#include "kit/screen.h"
+#include "kit/sharedstate.h"
 
 #include <QApplication>
 #include <QList>

@@ -1,10 +1,9 @@
-#include "shell/app.h"
+#include "kit/app.h"
 
 #include "base/errors.h"
 #include "platform/x11window.h"
-#include "shell/dialogs.h"
-#include "shell/main.h"
-#include "shell/screen.h"
+#include "kit/dialogs.h"
+#include "kit/screen.h"
 
 #include <QEventLoop>
 #include <QFont>
@@ -262,7 +261,7 @@ Screen *App::prepareWindow(Screen *s, Screen *opener)
     else if (s->layout().kind == Screen::Kind::Panel)
         x11window::setFixedFrame(s, false);
     // One taskbar entry for the program: the main menu's, with the program's title.
-    if (s == screens_.mainMenu)
+    if (s == asScreen(screens_.mainMenu))
         x11window::setTaskbarNames(s, title(), QByteArrayLiteral("pikazan"));
     else
         x11window::skipTaskbar(s);
