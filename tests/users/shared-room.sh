@@ -131,4 +131,10 @@ same "たろう's pace: its header and both lines" "3" "$(grep -c $'\r$' "$room/
 same "the lock's own folder: the group's to take over in, and empty" "2770 $group|" "$(modes user/.lock)|$(ls -A "$room/user/.lock")"
 same "nothing else left in user/ (はな's pace went with her)" ".lock master.psw たろう.dat たろう.pace たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"
+
+# A link where the lock's own folder belongs is damage, named; nothing is made through it.
+mkdir "$tmp/elsewhere" && chmod 0777 "$tmp/elsewhere"
+rmdir "$room/user/.lock" && ln -s "$tmp/elsewhere" "$room/user/.lock"
+starts "a link in the lock folder's place is refused, naming it (the line kept)" "kept ファイル user/.lock を使えません。\\nファイルではなくリンク" "$(as "$two" 077 drill たろう "$l5")"
+same "  ... and nothing went through it" "" "$(ls -A "$tmp/elsewhere")"
 finish
