@@ -33,7 +33,7 @@ void TClassAnswers::FormCreate()
         const int left = 8 + (q / 5) * kColumnWidth, top = kTop + (q % 5) * kRowHeight;
         Row row;
         row.index = makeLabel(this, QStringLiteral("Index%1").arg(q + 1), QStringLiteral("%1.").arg(q + 1),
-                              {left, top + 18}, 32, Qt::white);
+                              {left, top + 18}, q + 1 < 10 ? 32 : 24, Qt::white);
         row.sum = new ClickLabel(this, QStringLiteral("Sum%1").arg(q + 1), QString(), {left + 54, top - 4}, 64,
                                  QColor(255, 255, 0));
         row.sum->setCursor(Qt::PointingHandCursor);
@@ -52,9 +52,9 @@ void TClassAnswers::FormCreate()
                            [this, q] { replay(q); }});
         Rows << row;
     }
-    buttons.push_back({{"SheetLabel"}, {"SheetImage"}, QStringLiteral("解答用紙"), {30, 546}, {12, 534}, {170, 60}, 24,
+    buttons.push_back({{"SheetLabel"}, {"SheetImage"}, QStringLiteral("解答用紙"), {49, 546}, {12, 534}, {170, 60}, 24,
                        Qt::AllButtons, [this] { classpaper::save(this, classpaper::Paper::AnswerSheet, set_); }});
-    buttons.push_back({{"KeyLabel"}, {"KeyImage"}, QStringLiteral("答え"), {238, 546}, {190, 534}, {170, 60}, 24,
+    buttons.push_back({{"KeyLabel"}, {"KeyImage"}, QStringLiteral("答え"), {251, 546}, {190, 534}, {170, 60}, 24,
                        Qt::AllButtons, [this] { classpaper::save(this, classpaper::Paper::AnswerKey, set_); }});
     buttons.push_back({{"BackLabel"}, {"BackImage"}, QStringLiteral("もどる"), {676, 548}, {650, 534}, {140, 60}, 24,
                        Qt::AllButtons, [this] {

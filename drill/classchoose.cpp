@@ -20,7 +20,7 @@ namespace {
 // The grades as the grade selection orders them, four columns of five, smaller: the right half of
 // the screen holds the rest of the choice.
 constexpr QSize kGradeArt(92, 66);
-constexpr int kGradeLeft = 12, kGradeTop = 70, kGradeStepX = 94, kGradeStepY = 72;
+constexpr int kGradeLeft = 12, kGradeTop = 64, kGradeStepX = 94, kGradeStepY = 70;
 
 QLabel *caption(QWidget *parent, const char *name, const QString &text, QPoint at, int px = 22)
 {
@@ -86,14 +86,14 @@ void TClassChoose::FormCreate()
                     {180, 80}, 34, Qt::AllButtons, [this] { Start(); }});
     rows.push_back({{"BackLabel", &BackLabel}, {"BackImage"}, QStringLiteral("もどる"), {664, 532}, {640, 510},
                     {140, 80}, 28, Qt::AllButtons, [this] { Close(); }});
-    rows.push_back({{"SheetLabel", &SheetLabel}, {"SheetImage"}, QStringLiteral("解答用紙"), {30, 446}, {12, 430},
+    rows.push_back({{"SheetLabel", &SheetLabel}, {"SheetImage"}, QStringLiteral("解答用紙"), {50, 470}, {12, 456},
                     {180, 64}, 26, Qt::AllButtons, [this] { SavePaper(classpaper::Paper::AnswerSheet); }});
-    rows.push_back({{"KeyLabel", &KeyLabel}, {"KeyImage"}, QStringLiteral("答え"), {252, 446}, {200, 430},
+    rows.push_back({{"KeyLabel", &KeyLabel}, {"KeyImage"}, QStringLiteral("答え"), {264, 470}, {200, 456},
                     {180, 64}, 26, Qt::AllButtons, [this] { SavePaper(classpaper::Paper::AnswerKey); }});
-    rows.push_back({{"NewLabel", &NewLabel}, {"NewImage"}, QStringLiteral("新しい番号"), {632, 186}, {616, 172},
+    rows.push_back({{"NewLabel", &NewLabel}, {"NewImage"}, QStringLiteral("新しい番号"), {646, 186}, {616, 172},
                     {170, 56}, 22, Qt::AllButtons, [this] { newSetNumber(); }});
     kit::buttons(this, rows);
-    caption(this, "PaperCaption", QStringLiteral("プリント（PDF）"), {16, 404}, 20);
+    caption(this, "PaperCaption", QStringLiteral("プリント（PDF）"), {16, 426}, 20);
 
     caption(this, "QuestionsCaption", QStringLiteral("問題数"), {420, 96});
     Questions = spin(this, "Questions", {540, 86, 90, 44}, classset::kMinQuestions, classset::kMaxQuestions,
