@@ -112,6 +112,7 @@ void TClassAnswers::fillRow(int q)
     const bool late = pace::isLate(paces_[q]);
     row.pace->setText(paceText(paces_[q]));
     row.pace->adjustSize();
+    fitLabel(row.pace, 8 + (q / 5) * kColumnWidth + 238);
     style::setColour(row.pace, QPalette::WindowText, late ? QColor(255, 160, 160) : Qt::white);
     row.pace->setToolTip(late ? kLateNote : QString());
 }
