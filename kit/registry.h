@@ -6,6 +6,7 @@ class TForm1; class TForm2; class TForm3; class TForm4; class TForm5; class TFor
 class TForm7; class TForm8; class TForm9; class TForm10; class TForm11; class TForm12;
 class TForm13; class TForm14; class TForm15; class TForm16; class TForm17;
 class ClassOverview;
+class TClassChoose; class TClassShow; class TClassAnswers;
 
 // By role; each screen's class is named in its header (TForm1 is shell/main.h, and so on).
 class Screen;
@@ -19,6 +20,7 @@ Screen *asScreen(TForm10 *); Screen *asScreen(TForm11 *); Screen *asScreen(TForm
 Screen *asScreen(TForm13 *); Screen *asScreen(TForm14 *); Screen *asScreen(TForm15 *);
 Screen *asScreen(TForm16 *); Screen *asScreen(TForm17 *);
 Screen *asScreen(ClassOverview *);
+Screen *asScreen(TClassChoose *); Screen *asScreen(TClassShow *); Screen *asScreen(TClassAnswers *);
 
 struct Screens {
     TForm1 *mainMenu = nullptr;
@@ -39,4 +41,7 @@ struct Screens {
     TForm16 *briefing = nullptr;
     TForm17 *settingsEditor = nullptr;
     ClassOverview *classOverview = nullptr; // the teacher's class at a glance
+    TClassChoose *classChoose = nullptr;    // みんなでフラッシュ: the teacher chooses a set
+    TClassShow *classShow = nullptr;        // … flashes it to the room
+    TClassAnswers *classAnswers = nullptr;  // … and shows its answers
 };

@@ -47,24 +47,27 @@ void TForm13::FormCreate()
          [this] { Label2Click(); }},
     });
 
-    // The class as a whole, in the band under the list and the table.
-    const QSize bar(177, 40);
+    // The class as a whole, in the band under the list and the table; みんなでフラッシュ last, as it
+    // is used right after the PC check, before a class exam.
+    const QSize bar(152, 40);
     kit::buttons(this, {
-        {{"Label6"}, {"Image5"}, QStringLiteral("クラスのようす"), {21, 559}, {8, 552}, bar, 20, Qt::AllButtons,
+        {{"Label6"}, {"Image5"}, QStringLiteral("クラスのようす"), {14, 559}, {8, 552}, bar, 20, Qt::AllButtons,
          [this] { asScreen(screens().classOverview)->Show(); }},
-        {{"Label7"}, {"Image6"}, QStringLiteral("CSVで保存"), {222, 559}, {193, 552}, bar, 20, Qt::AllButtons,
+        {{"Label7"}, {"Image6"}, QStringLiteral("CSVで保存"), {193, 559}, {165, 552}, bar, 20, Qt::AllButtons,
          [this] { classoverview::saveCsv(this); }},
-        {{"Label8"}, {"Image7"}, QStringLiteral("合格証"), {436, 559}, {378, 552}, bar, 20, Qt::AllButtons,
+        {{"Label8"}, {"Image7"}, QStringLiteral("合格証"), {368, 559}, {322, 552}, bar, 20, Qt::AllButtons,
          [this] { certificate::save(this, shownUser()); }},
         // Before an exam: whether this PC shows the numbers on time. The numbers flash in a window
         // over this screen while the check runs; its figures and verdict come in a box.
-        {{"Label9"}, {"Image8"}, QStringLiteral("PCチェック"), {599, 559}, {563, 552}, bar, 20, Qt::AllButtons,
+        {{"Label9"}, {"Image8"}, QStringLiteral("PCチェック"), {502, 559}, {479, 552}, bar, 20, Qt::AllButtons,
          [this] {
              const std::vector<pacecheck::Figures> figures = pacecheck::runOnScreen(
                  this, pacecheck::paces(pacecheck::classroomSettings()), pacecheck::programSeams());
              if (!App::instance()->ending())
                  dialogs::inform(pacecheck::report(figures).join(QLatin1Char('\n')));
          }},
+        {{"Label10"}, {"Image9"}, QStringLiteral("みんなでフラッシュ"), {641, 561}, {636, 552}, bar, 18, Qt::AllButtons,
+         [this] { asScreen(screens().classChoose)->Show(); }},
     });
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);

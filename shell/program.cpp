@@ -1,8 +1,10 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
 // below (the launcher's way to say something in a window), the administrator's two classroom
-// commands, the teacher's CSV export and certificate and the check of the PC's pace, which need no
+// commands, the teacher's CSV export, certificate and class-flash paper and the check of the PC's pace, which need no
 // display; any other argument is ignored.
 #include "base/errors.h"
+#include "drill/classpaper.h"
+#include "drill/classset.h"
 #include "drill/pacecheck.h"
 #include "drill/pacecheckwindow.h"
 #include "platform/signals.h"
@@ -287,6 +289,43 @@ int certificateMode(int argc, char **argv)
     return 0;
 }
 
+// "pikazan --class-sheet GRADE SET FILE.pdf [DIR]" (みんなでフラッシュ's key) and
+// "--class-sheet-blank …" (its answer sheet): the set of ten questions of GRADE and SET with the
+// grade's settings of the classroom DIR (the current folder when left out), painted without a
+// display. A grade or set number that is not one is a usage error (2).
+int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *usage)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    const QString gradeText = QString::fromLocal8Bit(argv[2]), setText = QString::fromLocal8Bit(argv[3]);
+    const std::optional<GradeCode> grade = classset::parseGrade(gradeText);
+    const std::optional<int> set = classset::parseSetNumber(setText);
+    if (!grade || !set) {
+        fail(!grade ? classset::unknownGrade(gradeText) : classset::checkSetNumber(-1));
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[4])));
+    const QString dir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QDir::currentPath();
+    if (const int rc = enterClassroom(dir))
+        return rc;
+    try {
+        const classset::Made made = classset::make(*grade, *set, classset::kMaxQuestions);
+        if (!made.set)
+            return fail(made.refusal);
+        if (const QString refused = classpaper::write(paper, *made.set, file); !refused.isEmpty())
+            return fail(refused);
+        std::printf("%s\n", QStringLiteral("「%1」（%2）を保存しました: %3")
+                                .arg(classpaper::title(paper), classset::heading(*made.set), file).toUtf8().constData());
+    } catch (const pz::Error &e) {
+        return fail(e.text());
+    }
+    return 0;
+}
+
 bool displayReachable(); // at the end of the file, with the X headers
 
 // "pikazan --check-pace [DIR]": 十段's pace (the classroom's, when DIR or the current folder is one) and the
@@ -354,6 +393,18 @@ int main(int argc, char **argv)
             return 2;
         }
         return certificateMode(argc, argv);
+    }
+    for (const char *option : {"--class-sheet", "--class-sheet-blank"}) {
+        if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
+            const bool blank = std::strcmp(option, "--class-sheet-blank") == 0;
+            const char *usage = blank ? "使い方: pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
+                                      : "使い方: pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n";
+            if (argc != 5 && argc != 6) {
+                std::fputs(usage, stderr);
+                return 2;
+            }
+            return classSheetMode(argc, argv, blank ? classpaper::Paper::AnswerSheet : classpaper::Paper::AnswerKey, usage);
+        }
     }
     if (argc >= 2 && std::strcmp(argv[1], "--check-pace") == 0) {
         if (argc != 2 && argc != 3) {

@@ -2,6 +2,9 @@
 #include "kit/app.h"
 #include "base/errors.h"
 
+#include "drill/classanswers.h"
+#include "drill/classchoose.h"
+#include "drill/classshow.h"
 #include "drill/dkhyouji.h"
 #include "drill/drillsession.h"
 #include "drill/kotae.h"
@@ -40,6 +43,9 @@ Screen *asScreen(TForm15 *s) { return s; }
 Screen *asScreen(TForm16 *s) { return s; }
 Screen *asScreen(TForm17 *s) { return s; }
 Screen *asScreen(ClassOverview *s) { return s; }
+Screen *asScreen(TClassChoose *s) { return s; }
+Screen *asScreen(TClassShow *s) { return s; }
+Screen *asScreen(TClassAnswers *s) { return s; }
 
 namespace {
 template <class T>
@@ -75,6 +81,9 @@ void App::createScreens()
     r.briefing = make<TForm16>(created_);
     r.settingsEditor = make<TForm17>(created_);
     r.classOverview = make<ClassOverview>(created_); // after the seventeen, whose order stays
+    r.classChoose = make<TClassChoose>(created_);
+    r.classShow = make<TClassShow>(created_);
+    r.classAnswers = make<TClassAnswers>(created_);
 
     // What the teacher's dialogs tell the teacher's screen, wired here so that neither includes the other.
     TForm13 *teacher = r.studentsRecords;

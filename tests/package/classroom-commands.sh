@@ -3,7 +3,7 @@
 # pikazan --setup-classroom DIR and pikazan --set-master-password DIR, the password on standard
 # input (a pipe, and a terminal where it is typed twice without echo); exit codes, the one line
 # each prints, what lands on disk; and the teacher's pikazan --export-csv FILE [DIR] and
-# pikazan --certificate NAME FILE.pdf [DIR].
+# pikazan --certificate NAME FILE.pdf [DIR], and pikazan --class-sheet(-blank) GRADE SET FILE.pdf [DIR].
 # Usage: classroom-commands.sh <pikazan: the program or the launcher> <the classroom template>
 set -u
 pikazan="$(readlink -f "$1")"; template="$(readlink -f "$2")"
@@ -223,5 +223,36 @@ mkdir -m 1777 "$tmp/public"
 same "export-csv into a folder open to all follows the umask" 600 "$(stat -c %a "$tmp/public/k.csv")"
 run '' --certificate 'はな,こ'
 same "certificate without a file: usage, exit 2" 2 "$rc"
+
+# みんなでフラッシュ's paper: the key and the answer sheet of a set, with the room's settings.
+before="$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+run '' --class-sheet 10級 42 "$tmp/csv/key.pdf" "$room"
+same "class-sheet: exit 0, the folder, then one line" "0 教室フォルダ: $room
+「答え」（１０級　セット番号 0042）を保存しました: $tmp/csv/key.pdf" "$rc $out"
+same "  ... the key's first and last questions" "1. 3 + 7 + 1 + 7 = 18|10. 7 + 6 + 8 + 9 = 30" \
+  "$(pdftotext "$tmp/csv/key.pdf" - | grep -E '^(1|10)\. ' | paste -sd '|')"
+run '' --class-sheet-blank 初段 ００４２ "$tmp/csv/sheet.pdf" "$room"
+same "class-sheet-blank: exit 0, a full-width set number" "0 初段 セット番号 0042" \
+  "$rc $(pdftotext -layout "$tmp/csv/sheet.pdf" - | grep -m1 'セット番号' | sed 's/[ 　]\+/ /g; s/^ //')"
+check "  ... no sums on the answer sheet" test -z "$(pdftotext "$tmp/csv/sheet.pdf" - | grep -F ' = ')"
+for bad in "11級|42" "10級|10000" "10級|-1" "10級|4 2" "|42"; do
+  run '' --class-sheet "${bad%%|*}" "${bad#*|}" "$tmp/csv/bad.pdf" "$room"
+  same "class-sheet ${bad}: usage, exit 2" "2 使い方" "$rc $(grep -o '^使い方' <<<"$err")"
+done
+check "  ... no file for any of them" test ! -e "$tmp/csv/bad.pdf"
+run '' --class-sheet 10級 42 "$room/key.pdf" "$room"
+same "class-sheet into the classroom: exit 1" 1 "$rc"
+run '' --class-sheet-blank 10級 42 "$tmp/csv/link.pdf" "$room"
+same "class-sheet-blank through a link to a history: exit 1" "1 1" "$rc $(grep -c 'リンク' <<<"$err")"
+cp "$tmp/csv/key.pdf" "$tmp/goodkey.pdf"
+(trap '' XFSZ; ulimit -f 4; run '' --class-sheet 10級 42 "$tmp/csv/key.pdf" "$room"; echo "$rc" >"$tmp/rc")
+same "class-sheet on a full disk: exit 1, the old key whole" "1 same" "$(cat "$tmp/rc") $(cmp -s "$tmp/goodkey.pdf" "$tmp/csv/key.pdf" && echo same)"
+same "  ... the classroom untouched by all of these" "$before" "$(cd "$room" && find . -printf '%p %m %s %T@\n' | sort)"
+cp -r "$room" "$tmp/fast room" && printf '1\r\n4\r\n0.001\r\n' >"$tmp/fast"
+tail -n +4 "$room/settei/settei.dat" >>"$tmp/fast" && cp "$tmp/fast" "$tmp/fast room/settei/settei.dat"
+run '' --class-sheet 10級 42 "$tmp/csv/fast.pdf" "$tmp/fast room"
+same "class-sheet of a grade too fast to flash: exit 1, saying so" "1 1" "$rc $(grep -c 'フラッシュできません' <<<"$err")"
+run '' --class-sheet 10級 42
+same "class-sheet without a file: usage, exit 2" 2 "$rc"
 
 finish

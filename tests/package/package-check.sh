@@ -203,6 +203,8 @@ printf 'classroom=%s\n' "$tmp/共有" >"$tmp/teacher.conf"
 launch "$tmp/teacher.conf" "$tmp/xdg" --certificate はな c.pdf
 same "certificate, no folder given: the machine's" "--certificate|はな|c.pdf|$tmp/共有|" "$(args)"
 check "  ... neither made nor laid out" test ! -e "$tmp/共有"
+launch "$tmp/teacher.conf" "$tmp/xdg" --class-sheet-blank 初段 0042 s.pdf
+same "class-sheet-blank, no folder given: the machine's" "--class-sheet-blank|初段|0042|s.pdf|$tmp/共有|" "$(args)"
 launch "$tmp/teacher.conf" "$tmp/xdg" --export-csv k.csv "教室 3"
 same "a folder given is passed as it is" "--export-csv|k.csv|教室 3|" "$(args)"
 

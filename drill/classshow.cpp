@@ -1,0 +1,255 @@
+#include "drill/classshow.h"
+
+#include "base/errors.h"
+#include "drill/classanswers.h"
+#include "drill/flashrules.h"
+#include "drill/numberlabel.h"
+#include "drill/start.h"
+#include "kit/app.h"
+#include "kit/dialogs.h"
+#include "kit/kit.h"
+#include "kit/style.h"
+#include "platform/sound.h"
+#include "settings/graderules.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+const QString kLeave = QStringLiteral("みんなでフラッシュをやめますか？");
+} // namespace
+
+TClassShow::TClassShow()
+    : Screen({.title = QStringLiteral("みんなでフラッシュ"), .kind = Kind::FullScreenMaximised, .background = Qt::white}),
+      sequence_(new FlashSequence(this))
+{
+}
+
+void TClassShow::FormCreate()
+{
+    // The drill's countdown and number, in its type and places.
+    Countdown = new QLabel(QStringLiteral("3"), this);
+    Countdown->setObjectName(QStringLiteral("Countdown"));
+    Countdown->setFont(font(267, true));
+    style::setColour(Countdown, QPalette::WindowText, style::kDarkBlue);
+    Countdown->move(320, 122);
+    Countdown->adjustSize();
+    Countdown->hide();
+
+    Number = new NumberLabel(this);
+    Number->setObjectName(QStringLiteral("Number"));
+    Number->setFont(TForm2::numberFont());
+    style::setColour(Number, QPalette::WindowText, Qt::black);
+    Number->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const flashrules::Placement at = *flashrules::numberPlacement(3);
+    Number->setFixedSize(at.width, QFontMetrics(Number->font()).height());
+    Number->move(at.left, at.top);
+    Countdown->raise();
+
+    Between = new QLabel(this);
+    Between->setObjectName(QStringLiteral("Between"));
+    Between->setFont(font(180, true));
+    style::setColour(Between, QPalette::WindowText, style::kDarkBlue);
+    Between->setAlignment(Qt::AlignCenter);
+    Between->setGeometry(0, 120, 800, 260);
+    Between->hide();
+
+    Hint = new QLabel(this);
+    Hint->setObjectName(QStringLiteral("Hint"));
+    Hint->setFont(font(30, true));
+    style::setColour(Hint, QPalette::WindowText, Qt::black);
+    Hint->setAlignment(Qt::AlignCenter);
+    Hint->setGeometry(0, 420, 800, 60);
+    Hint->hide();
+
+    Timer1 = kit::timer(this, "Timer1", 1000, kit::Timing::Precise, [this] { Timer1Timer(); });
+    PauseTimer = kit::timer(this, "PauseTimer", 1000, kit::Timing::Precise, [this] { PauseTimerTimer(); });
+    AfterTimer = kit::timer(this, "AfterTimer", 300, kit::Timing::Precise, [this] {
+        AfterTimer->stop();
+        afterQuestion();
+    });
+
+    connect(sequence_, &FlashSequence::showNumber, this, pz::guarded([this](int number) {
+                Number->setText(QString::number(number));
+                Number->repaintChange(); // on the screen before the sequence measures it
+            }));
+    connect(sequence_, &FlashSequence::clearNumber, this, pz::guarded([this](bool) {
+                Number->setText(QString());
+                Number->repaintChange();
+            }));
+    connect(sequence_, &FlashSequence::finished, this, pz::guarded([this](const pace::QuestionPace &measured) {
+                paces_[question_] = measured;
+                step_ = Step::After;
+                AfterTimer->start();
+            }));
+}
+
+void TClassShow::start(const classset::ClassSet &set, ClassPacing pacing)
+{
+    set_ = set;
+    pacing_ = pacing;
+    paces_ = QList<pace::QuestionPace>(set.questions.size());
+    question_ = 0;
+    replaying_ = false;
+    Show();
+    wait();
+}
+
+void TClassShow::replay(const classset::ClassSet &set, int question)
+{
+    if (question < 0 || question >= set.questions.size())
+        return;
+    set_ = set;
+    paces_ = QList<pace::QuestionPace>(set.questions.size());
+    question_ = question;
+    replaying_ = true;
+    Show();
+    beginCountdown();
+}
+
+void TClassShow::wait()
+{
+    step_ = Step::Waiting;
+    Countdown->hide();
+    Between->setText(QStringLiteral("%1問目").arg(question_ + 1));
+    Between->show();
+    pauseLeft_ = pacing_.pauseSeconds;
+    showHint();
+    Hint->show();
+    if (!pacing_.byKey)
+        PauseTimer->start();
+}
+
+void TClassShow::showHint()
+{
+    Hint->setText(pacing_.byKey ? QStringLiteral("Enter / スペースで はじめます")
+                                : QStringLiteral("あと %1 秒で はじめます（Enter / スペースで すぐに）").arg(pauseLeft_));
+}
+
+void TClassShow::PauseTimerTimer()
+{
+    if (--pauseLeft_ > 0) {
+        showHint();
+        return;
+    }
+    beginCountdown();
+}
+
+void TClassShow::beginCountdown()
+{
+    PauseTimer->stop();
+    Between->hide();
+    Hint->hide();
+    // Placed and rendered now, seconds before the first number: a flash only sets a text and
+    // repaints the digits that change.
+    if (const auto at = flashrules::numberPlacement(set_.params.digits)) {
+        Number->setFixedSize(at->width, Number->height());
+        Number->move(at->left, at->top);
+    }
+    Number->prepare();
+    Number->setText(QString());
+    Countdown->setText(QStringLiteral("3"));
+    Countdown->show();
+    step_ = Step::Countdown;
+    sound::play(sound::Cue::Countdown);
+    Timer1->start();
+}
+
+void TClassShow::Timer1Timer()
+{
+    const int left = Countdown->text().toInt() - 1;
+    if (left > 0) {
+        Countdown->setText(QString::number(left));
+        sound::play(sound::Cue::Countdown);
+        return;
+    }
+    Timer1->stop();
+    Countdown->hide();
+    // The set's settings were refused when it was made unless they can be flashed.
+    const qint64 interval = graderules::displayInterval(set_.params.seconds, set_.params.count);
+    if (interval < 1 || interval > qint64(std::numeric_limits<quint32>::max())) {
+        dialogs::warn(graderules::checkParams(set_.params));
+        Close();
+        return;
+    }
+    step_ = Step::Flashing;
+    sequence_->start(quint32(interval), set_.questions[question_]);
+}
+
+void TClassShow::afterQuestion()
+{
+    if (replaying_) {
+        const int replayed = question_;
+        const pace::QuestionPace measured = paces_[question_];
+        Close(); // the answers are beneath
+        screens().classAnswers->replayed(replayed, measured);
+        return;
+    }
+    if (question_ + 1 < set_.questions.size()) {
+        ++question_;
+        wait();
+        return;
+    }
+    TClassAnswers *answers = screens().classAnswers;
+    answers->showSet(set_, paces_);
+    Close();
+}
+
+void TClassShow::stopAll()
+{
+    Timer1->stop();
+    PauseTimer->stop();
+    AfterTimer->stop();
+    sequence_->stop();
+    Number->setText(QString());
+    Number->repaintChange();
+}
+
+void TClassShow::interrupt()
+{
+    const Step was = step_;
+    // Nothing ticks while the question is up: no number lands on the screen behind it.
+    stopAll();
+    step_ = Step::Idle;
+    if (dialogs::ask(style::programTitle(), kLeave)) {
+        Close();
+        return;
+    }
+    if (was == Step::Waiting)
+        wait();
+    else if (was == Step::After)
+        afterQuestion(); // the question was shown whole and measured
+    else
+        beginCountdown(); // the same question again: its numbers are fixed
+}
+
+void TClassShow::keyPressEvent(QKeyEvent *event)
+{
+    event->accept(); // nothing goes behind the room's screen
+    pz::guard([&] {
+        if (event->isAutoRepeat() || step_ == Step::Idle)
+            return;
+        if (event->key() == Qt::Key_Escape)
+            interrupt();
+        else if (step_ == Step::Waiting
+                 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space))
+            beginCountdown();
+    });
+}
+
+void TClassShow::FormCloseQuery()
+{
+    Timer1->stop();
+    PauseTimer->stop();
+    AfterTimer->stop();
+    sequence_->stop();
+    Number->setText(QString());
+    Countdown->hide();
+    Between->hide();
+    Hint->hide();
+    step_ = Step::Idle;
+    replaying_ = false;
+}
