@@ -75,7 +75,10 @@ void TestPcCheck::button()
     QVERIFY2(lines[0].startsWith(tenthDanLine), qPrintable(lines[0]));
     QVERIFY2(lines[2].startsWith(QStringLiteral("　表示 中央値")), qPrintable(lines[2])); // painted
     QVERIFY2(lines[4].startsWith(QStringLiteral("最速（3桁99口1秒）間隔1ms・")), qPrintable(lines[4]));
-    QVERIFY2(lines[8].startsWith(QStringLiteral("判定: ずれ")), qPrintable(lines[8]));
+    // Whatever this machine does, the verdict is that of the two paces' own words.
+    const bool late = lines[3].endsWith(QStringLiteral("・ずれあり")) || lines[7].endsWith(QStringLiteral("・ずれあり"));
+    QCOMPARE(lines[8], late ? QStringLiteral("判定: ずれあり（このパソコンでは数字が1フレーム 16.7ms より遅れることがあります）")
+                            : QStringLiteral("判定: ずれなし（このパソコンは数字を1フレーム 16.7ms 以内に出せます）"));
 
     // Back to the menu and in again: the buttons are still drawn by the screen itself. A widget that
     // became an X window of its own is left unpainted over whatever lay there before.

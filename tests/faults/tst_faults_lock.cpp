@@ -125,6 +125,11 @@ void TestFolderLock::lockOfAnotherAccount_data()
     // Nobody but A (or the teacher) may remove A's files in a sticky user folder: the lock lives in a
     // folder of its own there, where B takes it over all the same.
     QTest::newRow("crashed program of account A, sticky folder") << "crashed" << 03770 << "ok";
+    // This computer's, naming a pid that runs again, but as another program (this test).
+    QTest::newRow("a live pid that is no longer the holder") << "reused" << 02770 << "ok";
+    // A holds it while B's pace line comes, with the child's wait: B gives up after its second,
+    // long before A lets go.
+    QTest::newRow("held by A: B's pace line gives up") << "holding" << 02770 << pz::reason::busy();
 }
 
 void TestFolderLock::lockOfAnotherAccount()
@@ -143,13 +148,19 @@ void TestFolderLock::lockOfAnotherAccount()
     QCOMPARE(::chown(native(QStringLiteral("user/taro.dat")).constData(), 0, kRoom), 0);
     QCOMPARE(::chmod(native(QStringLiteral("user/taro.dat")).constData(), 0660), 0);
 
-    if (holder == QLatin1String("crashed")) {
-        Helper a(dir.path(), {"--pause-at", "appending", "append", "taro", "１級,2024/1/01,8,2,合格"}, kAccountA);
-        QCOMPARE(a.line(), QStringLiteral("at appending"));
-        ::kill(pid_t(a.pid()), SIGKILL);
-        QVERIFY(a.finished());
+    const bool holding = holder == QLatin1String("holding");
+    std::unique_ptr<Helper> a;
+    if (holder == QLatin1String("crashed") || holding) {
+        a = std::make_unique<Helper>(dir.path(), QStringList{"--pause-at", "appending", "append", "taro", "１級,2024/1/01,8,2,合格"}, kAccountA);
+        QCOMPARE(a->line(), QStringLiteral("at appending"));
+        if (holder == QLatin1String("crashed")) {
+            ::kill(pid_t(a->pid()), SIGKILL);
+            QVERIFY(a->finished());
+        }
     } else {
-        faults::writeBytes(path(lockFile), "4242\npikazan\nanother-pc\n");
+        const QByteArray here = QByteArray::number(::getpid()) + "\npikazan\n" + QSysInfo::machineHostName().toUtf8() + '\n'
+                              + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
+        faults::writeBytes(path(lockFile), holder == QLatin1String("reused") ? here : QByteArray("4242\npikazan\nanother-pc\n"));
         QCOMPARE(::chown(native(lockFile).constData(), 64001, kRoom), 0);
         QCOMPARE(::chmod(native(lockFile).constData(), 0644), 0);
         const timespec stamp = {::time(nullptr) + (holder == QLatin1String("old") ? -3600 : 3600), 0};
@@ -160,9 +171,12 @@ void TestFolderLock::lockOfAnotherAccount()
     QCOMPARE(::lstat(native(lockFile).constData(), &left), 0);
     QCOMPARE(left.st_uid, uid_t(64001));
 
-    Helper b(dir.path(), {"--lock-wait", "1500", "append", "taro", QString::fromUtf8(kLine)}, kAccountB);
+    Helper b(dir.path(),
+             holding ? QStringList{"pace", "taro", "p1"} : QStringList{"--lock-wait", "1500", "append", "taro", QString::fromUtf8(kLine)},
+             kAccountB);
     const QString said = b.line(10000);
     QVERIFY(b.finished());
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("user/taro.pace"))));
     if (answer == QLatin1String("ok")) {
         QCOMPARE(said, answer);
         QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
@@ -173,6 +187,10 @@ void TestFolderLock::lockOfAnotherAccount()
         struct stat still {};
         QCOMPARE(::lstat(native(lockFile).constData(), &still), 0);
         QCOMPARE(still.st_ino, left.st_ino);
+    }
+    if (holding) { // A lets go and writes its line
+        a->resume();
+        QCOMPARE(a->line(), QStringLiteral("ok"));
     }
     // B leaves nothing of its own behind.
     QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")), QStringList());

@@ -65,6 +65,8 @@ void TestPermissions::newEntriesFollowTheFolder_data()
     QTest::newRow("group-writable 0775: new file, umask 077") << 0775 << true << 077 << "createNew" << 0664 << true << false;
     QTest::newRow("group-writable 0775: rewritten new file") << 0775 << true << 077 << "rewrite" << 0664 << true << false;
     QTest::newRow("group-writable 0775: folder setgid") << 0775 << true << 077 << "makeFolder" << 02775 << true << false;
+    // mkdir gives 0770 already: only the setgid bit is missing.
+    QTest::newRow("group-writable 0770: folder, umask 007") << 0770 << true << 007 << "makeFolder" << 02770 << true << false;
     QTest::newRow("group-writable 0770: nothing for others") << 0770 << true << 022 << "createNew" << 0660 << true << false;
     QTest::newRow("setgid 2755: rewritten new file shared") << 02755 << true << 022 << "rewrite" << 0664 << true << false;
     QTest::newRow("setgid 2775: folder") << 02775 << true << 077 << "makeFolder" << 02775 << true << false;

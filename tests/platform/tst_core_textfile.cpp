@@ -121,6 +121,8 @@ void TestTextFile::readsLines_data()
     QTest::newRow("lead byte before an ASCII byte") << QByteArray("\x81" "1\x81\x40") << QStringList{QStringLiteral("\uFFFD1\u3000")};
     QTest::newRow("pair that is no character") << QByteArray("\x85\x40z") << QStringList{QStringLiteral("\uFFFDz")};
     QTest::newRow("control bytes 0x1A 0x1C 0x7F") << QByteArray("a\x1a" "b\x1c" "c\x7f") << QStringList{QStringLiteral("a\u001Ab\u001Cc\u007F")};
+    // The IBM extension rows (lead bytes 0xFA–0xFC) are characters too: 髙 0xFBFC, 﨑 0xFAB1.
+    QTest::newRow("IBM-extension kanji beside damage") << QByteArray("\xfd\xfb\xfc\xfa\xb1\r\n") << QStringList{QStringLiteral("\uFFFD髙﨑")};
     QTest::newRow("torn last line with NULs") << QByteArray("a\r\nb\0\0\0", 8) << QStringList{"a", "b"};
     // ～ is 0x8160 in cp932; 級 is 0x8B89.
     QTest::newRow("cp932 text") << QByteArray("\x82\xbd\x82\xeb\x82\xa4,\x81\x60\x8b\x89\r\n")

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -127,17 +128,21 @@ void TestCsvExport::quoting()
 void TestCsvExport::refused_data()
 {
     QTest::addColumn<QString>("target"); // relative to the classroom
-    QTest::newRow("the classroom folder") << "k.csv";
-    QTest::newRow("the user folder, as a .dat") << "user/x.dat";
-    QTest::newRow("through .. back in") << "user/../k.csv";
-    QTest::newRow("a link to the classroom") << "LINK/k.csv";
-    QTest::newRow("a link outside to a history") << "AWAY/h.csv";
-    QTest::newRow("a link outside to the user folder") << "AWAY/u/x.dat";
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the classroom folder") << "k.csv" << true;
+    QTest::newRow("the user folder, as a .dat") << "user/x.dat" << true;
+    QTest::newRow("through .. back in") << "user/../k.csv" << true;
+    QTest::newRow("a link to the classroom") << "LINK/k.csv" << true;
+    QTest::newRow("a link outside to a history") << "AWAY/h.csv" << true;
+    QTest::newRow("a link outside to the user folder") << "AWAY/u/x.dat" << true;
+    // Its name begins as the classroom's does, and it is another folder.
+    QTest::newRow("a folder beside the classroom, room-out/") << "BESIDE/k.csv" << false;
 }
 
 void TestCsvExport::refused()
 {
     QFETCH(QString, target);
+    QFETCH(bool, refused);
     put(QStringLiteral("user/はなこ.dat"), textfile::encode(QStringLiteral("級/段,日付,正解数,不正解数,合否\r\n")));
     const QString link = away_.filePath(QStringLiteral("room"));
     QFile::remove(link);
@@ -148,9 +153,14 @@ void TestCsvExport::refused()
     QVERIFY(QFile::link(room_.filePath(QStringLiteral("user/はなこ.dat")), away_.filePath(QStringLiteral("h.csv"))));
     QVERIFY(QFile::link(room_.filePath(QStringLiteral("user")), away_.filePath(QStringLiteral("u"))));
     target.replace(QStringLiteral("AWAY"), away_.path());
+    const QString beside = room_.path() + QStringLiteral("-out");
+    QVERIFY(QDir().mkpath(beside));
+    auto gone = qScopeGuard([&] { QDir(beside).removeRecursively(); });
+    target.replace(QStringLiteral("BESIDE"), beside);
     const QStringList before = snapshot(room_.path());
-    QVERIFY(!csvexport::exportClassroom(target).refusal.isEmpty());
+    QCOMPARE(csvexport::exportClassroom(target).refusal.isEmpty(), !refused);
     QCOMPARE(snapshot(room_.path()), before);
+    QCOMPARE(QFileInfo::exists(beside + QStringLiteral("/k.csv")), !refused);
 }
 
 // A cell a spreadsheet would run as a formula is led by an apostrophe (then quoted as usual).

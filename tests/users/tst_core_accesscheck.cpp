@@ -16,9 +16,14 @@ using accesscheck::Problem;
 Q_DECLARE_METATYPE(QList<Problem>)
 
 namespace {
-// Makes a file or folder of the working folder with this mode ("user/" ends a folder).
+// Makes a file or folder of the working folder with this mode ("user/" ends a folder; "a->b": a
+// link a to b, the mode ignored).
 void make(const QString &entry, int mode)
 {
+    if (const QStringList link = entry.split(QStringLiteral("->")); link.size() == 2) {
+        QVERIFY(QFile::link(link[1], link[0]));
+        return;
+    }
     const bool folder = entry.endsWith(QLatin1Char('/'));
     const QString path = folder ? entry.chopped(1) : entry;
     if (folder) {
@@ -71,6 +76,9 @@ void TestAccessCheck::findsWhatCannotBeUsed_data()
     QTest::newRow("pace files not writable, each after its child's history")
         << QStringList{"user/hanako.dat", "user/hanako.pace", "user/taro.pace"} << QList<int>{0444, 0444, 0444}
         << QList<Problem>{history("hanako"), {Problem::FileNotWritable, "user/hanako.pace"}, {Problem::FileNotWritable, "user/taro.pace"}};
+    // The user list passes over a linked history, not a linked pace file: the check itself must not follow it.
+    QTest::newRow("taro's pace file a link to a file not ours") << QStringList{"user/taro.pace->/etc/hostname"} << QList<int>{0}
+                                                                << QList<Problem>{};
     QTest::newRow("a password file is not a history") << QStringList{"user/taro.psw"} << QList<int>{0444} << QList<Problem>{};
     QTest::newRow("everything at once") << QStringList{"user/b.dat", "settei/settei.dat", "settei/", "user/"}
                                         << QList<int>{0444, 0200, 0555, 0555} << QList<Problem>{userFolder, setteiFolder, settings, history("b")};
@@ -108,6 +116,7 @@ void TestAccessCheck::message_data()
     QTest::addColumn<QStringList>("hasNot");
     const QStringList always{"/srv/room", "学校の IT 担当の方に直してもらってください。"};
     QTest::newRow("one") << 1 << always + QStringList{"「user/c0.dat」に書きこめません"} << QStringList{"ほか"};
+    QTest::newRow("three: all named, no rest") << 3 << always + QStringList{"user/c2.dat"} << QStringList{"ほか"};
     QTest::newRow("five: three named, then the rest counted") << 5 << always + QStringList{"user/c2.dat", "・ほか 2 件"}
                                                               << QStringList{"user/c3.dat"};
 }

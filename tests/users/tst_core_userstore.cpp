@@ -27,6 +27,15 @@ const QString kEmpty = QStringLiteral("なまえとパスワードをいれて�
 // The header line as Microsoft's cp932 writes it, with its line end.
 const QByteArray kHeaderBytes = QByteArray::fromHex("8b892f92692c93fa95742c90b389f090942c957390b389f090942c8d8794db") + "\r\n";
 
+// The pace file's header: 日時,級/段,間隔ms, おくれms and ずれms of questions 1 to 10, 判定.
+QByteArray paceHeaderBytes()
+{
+    QByteArray h = "\x93\xfa\x8e\x9e,\x8b\x89/\x92i,\x8a\xd4\x8a\x75ms";
+    for (const char *k : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"})
+        h += QByteArray(",") + k + "\x96\xe2\x96\xda\x82\xa8\x82\xad\x82\xeams," + k + "\x96\xe2\x96\xda\x82\xb8\x82\xeams";
+    return h + ",\x94\xbb\x92\xe8\r\n";
+}
+
 QByteArray readBytes(const QString &path)
 {
     QFile f(path);
@@ -370,6 +379,12 @@ void TestUserStore::appendDrill()
     // A user whose history has gone: nothing is created behind the store's back.
     QVERIFY_THROWS_EXCEPTION(pz::IoError, userstore::appendDrill(QStringLiteral("はなこ"), QStringLiteral("１級,2024/1/01,8,2,合格")));
     QVERIFY(!QFileInfo::exists(QStringLiteral("user/はなこ.dat")));
+
+    // The pace line: its file begins with its header; none for a child deleted since the drill's line.
+    userstore::appendPace(QStringLiteral("たろう"), QStringLiteral("p1"));
+    QCOMPARE(readBytes(QStringLiteral("user/たろう.pace")), paceHeaderBytes() + "p1\r\n");
+    userstore::appendPace(QStringLiteral("はなこ"), QStringLiteral("p1"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("user/はなこ.pace")));
 }
 
 void TestUserStore::readHistory()
