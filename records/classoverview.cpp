@@ -8,7 +8,6 @@
 #include "kit/kit.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
-#include "users/userstore.h"
 
 #include <QAbstractTableModel>
 #include <QDir>
@@ -50,7 +49,7 @@ public:
             // The whole of a long mark, and what ずれあり counts.
             QString tip = overview::marksText(s);
             if (s.late > 0)
-                tip += QStringLiteral("\nずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回の数");
+                tip += QLatin1Char('\n') + overview::lateLegend() + QStringLiteral("の数");
             return tip;
         }
         if (role == Qt::ForegroundRole && column == overview::Marks && !overview::marksText(s).isEmpty())
@@ -134,18 +133,8 @@ void ClassOverview::FormActivate()
     Chart->hide();
     Chart->setCourse({}, {});
     Grid->setGeometry(8, 72, width() - 16, height() - 80);
-    const QDate day = today();
-    std::vector<overview::Summary> rows;
-    for (const QString &name : userstore::listUsers()) {
-        try {
-            const QStringList history = userstore::readHistory(name);
-            rows.push_back(overview::summarize(name, history, day, pacemarks::lateDrillsOf(name, history)));
-        } catch (const pz::IoError &) {
-            rows.push_back(overview::withoutHistory(name)); // gone since the listing, or unreadable
-        }
-    }
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    table_->reset(std::move(rows));
+    table_->reset(pacemarks::classroom(today()));
     Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
 }
 
@@ -158,13 +147,8 @@ void ClassOverview::GridClick(const QModelIndex &index)
     if (!index.isValid())
         return;
     const QString name = table_->index(index.row(), overview::Name).data().toString();
-    overview::Course course;
-    try {
-        const QStringList history = userstore::readHistory(name);
-        course = overview::course(history, pacemarks::lateDrillsOf(name, history));
-    } catch (const pz::IoError &) {
-        // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
-    }
+    // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
+    overview::Course course = pacemarks::courseOf(name);
     // The table keeps the upper part, still scrollable and sortable; the chart takes the rest.
     const int split = 72 + 6 * 30 + 26;
     Grid->setGeometry(8, 72, width() - 16, split - 72);

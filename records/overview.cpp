@@ -256,4 +256,6 @@ bool before(const Summary &a, const Summary &b, Column c)
     return false;
 }
 
+QString lateLegend() { return QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回"); }
+
 } // namespace overview
