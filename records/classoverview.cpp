@@ -122,7 +122,7 @@ void ClassOverview::FormCreate()
     // No column is sorted until the teacher clicks one: the children stay in the listing's order.
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     Grid->setSortingEnabled(true);
-    connect(Grid, &QTableView::clicked, this, &ClassOverview::GridClick);
+    connect(Grid, &QTableView::clicked, this, pz::guarded([this](const QModelIndex &index) { GridClick(index); }));
 
     Chart = new ProgressChart(this);
     Chart->hide();

@@ -18,12 +18,6 @@ using testsupport::Program;
 using testsupport::recorder;
 
 namespace {
-void addUser(Program &p, const QString &name, const QStringList &drills)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
-}
-
 // The page's text as pdftotext reads it, with spaces and line ends left out; compatibility forms
 // folded (NFKC), for a font may map 十 to its radical's code point.
 QString pdfText(const QString &file)

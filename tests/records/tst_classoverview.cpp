@@ -19,12 +19,6 @@ using testsupport::Program;
 using testsupport::recorder;
 
 namespace {
-void addUser(Program &p, const QString &name, const QStringList &drills)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
-}
-
 // The rows as shown: each row's cells joined with '|'.
 QStringList rows(const QTableView *v)
 {
