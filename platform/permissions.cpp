@@ -55,7 +55,9 @@ int makeFolder(const QString &path, Sticky sticky)
     Rule rule = forNewEntry(path);
     if (sticky == Sticky::Yes)
         rule.folderMode |= S_ISVTX;
-    if (::mkdir(native.constData(), 0777) != 0)
+    // Sticky from the start: the lock's place in the folder depends on it, so that no program may
+    // see it without (users/folderlock.cpp).
+    if (::mkdir(native.constData(), rule.shared ? 0777 | (rule.folderMode & S_ISVTX) : 0777) != 0)
         return errno;
     if (!rule.shared)
         return 0;

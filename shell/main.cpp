@@ -43,7 +43,8 @@ void TForm1::FormCreate()
         {{"Label7", &Label7}, {"Image7", &Image7}, QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any,
          [this] { Label7Click(); }},
     });
-    setLoggedIn(false);
+    state().loggedIn = false;
+    loginChanged();
 }
 
 void TForm1::loginChanged()

@@ -28,8 +28,11 @@ struct Made {
     {
         for (const QString &f : files)
             ::unlink(native(f).constData());
-        for (auto it = folders.crbegin(); it != folders.crend(); ++it)
+        for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
+            // A sticky user folder holds the lock's own folder, empty once the lock is let go.
+            ::rmdir(native(*it + QStringLiteral("/.lock")).constData());
             ::rmdir(native(*it).constData());
+        }
     }
 };
 

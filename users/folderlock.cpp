@@ -27,7 +27,32 @@
 
 namespace userstore {
 
-QString lockPath() { return folder() + QStringLiteral("/.pikazan.lock"); }
+namespace {
+// In a sticky user folder (a shared room's) nobody may remove or rename another account's file, so
+// a lock left there by a program that died could never be taken over: every child would be refused
+// until the teacher came. There the lock and its temporaries live in a folder of their own,
+// user/.lock/, which is not sticky: the group may take over what it finds in it, and nothing else
+// of the room's lies there. Made by the first program that needs it.
+QString lockFolder()
+{
+    struct stat st {};
+    const QString user = folder();
+    if (::lstat(QFile::encodeName(user).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || !(st.st_mode & S_ISVTX))
+        return user;
+    const QString own = user + QStringLiteral("/.lock");
+    [[maybe_unused]] const int err = permissions::makeFolder(own, permissions::Sticky::No);
+    // Never through a link: anything but a folder at that name is damage, named.
+    if (::lstat(QFile::encodeName(own).constData(), &st) != 0)
+        throw pz::IoError::fromErrno(own, errno);
+    if (S_ISLNK(st.st_mode))
+        throw pz::IoError(own, pz::reason::isLink());
+    if (!S_ISDIR(st.st_mode))
+        throw pz::IoError::fromErrno(own, ENOTDIR);
+    return own;
+}
+} // namespace
+
+QString lockPath() { return lockFolder() + QStringLiteral("/.pikazan.lock"); }
 
 namespace {
 // A child waits this long at most. The holder needs milliseconds, but a whole class finishing a
@@ -114,7 +139,7 @@ void sweepLeftovers()
     if (swept)
         return;
     swept = true;
-    const QByteArray dir = native(folder());
+    const QByteArray dir = native(lockFolder());
     DIR *d = ::opendir(dir.constData());
     if (!d)
         return;

@@ -12,7 +12,7 @@
 
 namespace userstore {
 
-QString lockPath(); // "user/.pikazan.lock"
+QString lockPath(); // "user/.pikazan.lock"; "user/.lock/.pikazan.lock" in a sticky user folder
 
 // Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
 // longer than a child should wait, and IoError naming the lock when its path holds anything but a

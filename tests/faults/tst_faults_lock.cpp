@@ -122,8 +122,9 @@ void TestFolderLock::lockOfAnotherAccount_data()
     QTest::newRow("crashed program of account A") << "crashed" << 02770 << "ok";
     QTest::newRow("another computer's, left an hour ago") << "old" << 02770 << "ok";
     QTest::newRow("another computer's, stamped an hour ahead") << "ahead" << 02770 << pz::reason::busy();
-    // Only A (or the teacher) may remove A's files there: a person must, and is told which.
-    QTest::newRow("crashed program of account A, sticky folder") << "crashed" << 03770 << pz::reasonFor(EPERM);
+    // Nobody but A (or the teacher) may remove A's files in a sticky user folder: the lock lives in a
+    // folder of its own there, where B takes it over all the same.
+    QTest::newRow("crashed program of account A, sticky folder") << "crashed" << 03770 << "ok";
 }
 
 void TestFolderLock::lockOfAnotherAccount()
@@ -133,6 +134,7 @@ void TestFolderLock::lockOfAnotherAccount()
     QFETCH(QString, answer);
     if (!faults::isRoot())
         QSKIP("runs pupils' accounts: needs root");
+    const QString lockFile = folderMode & S_ISVTX ? QStringLiteral("user/.lock/.pikazan.lock") : kLock;
     // A folder the room's group may write, and nobody else may enter; the lock that A leaves is
     // A's, which B may not write.
     QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
@@ -147,15 +149,15 @@ void TestFolderLock::lockOfAnotherAccount()
         ::kill(pid_t(a.pid()), SIGKILL);
         QVERIFY(a.finished());
     } else {
-        faults::writeBytes(path(kLock), "4242\npikazan\nanother-pc\n");
-        QCOMPARE(::chown(native(kLock).constData(), 64001, kRoom), 0);
-        QCOMPARE(::chmod(native(kLock).constData(), 0644), 0);
+        faults::writeBytes(path(lockFile), "4242\npikazan\nanother-pc\n");
+        QCOMPARE(::chown(native(lockFile).constData(), 64001, kRoom), 0);
+        QCOMPARE(::chmod(native(lockFile).constData(), 0644), 0);
         const timespec stamp = {::time(nullptr) + (holder == QLatin1String("old") ? -3600 : 3600), 0};
         const timespec times[2] = {stamp, stamp};
-        QCOMPARE(::utimensat(AT_FDCWD, native(kLock).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+        QCOMPARE(::utimensat(AT_FDCWD, native(lockFile).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
     }
     struct stat left {};
-    QCOMPARE(::lstat(native(kLock).constData(), &left), 0);
+    QCOMPARE(::lstat(native(lockFile).constData(), &left), 0);
     QCOMPARE(left.st_uid, uid_t(64001));
 
     Helper b(dir.path(), {"--lock-wait", "1500", "append", "taro", QString::fromUtf8(kLine)}, kAccountB);
@@ -164,16 +166,22 @@ void TestFolderLock::lockOfAnotherAccount()
     if (answer == QLatin1String("ok")) {
         QCOMPARE(said, answer);
         QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
-        QVERIFY(!QFileInfo::exists(path(kLock)));
+        QVERIFY(!QFileInfo::exists(path(lockFile)));
     } else {
         QCOMPARE(said, errorLine(answer));
         QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes());
         struct stat still {};
-        QCOMPARE(::lstat(native(kLock).constData(), &still), 0);
+        QCOMPARE(::lstat(native(lockFile).constData(), &still), 0);
         QCOMPARE(still.st_ino, left.st_ino);
     }
     // B leaves nothing of its own behind.
     QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")), QStringList());
+    if (folderMode & S_ISVTX) {
+        QCOMPARE(entries(path(QStringLiteral("user/.lock"))), QStringList());
+        struct stat own {};
+        QCOMPARE(::lstat(native(QStringLiteral("user/.lock")).constData(), &own), 0);
+        QCOMPARE(own.st_mode & 07777, mode_t(02770));
+    }
 }
 
 void TestFolderLock::classFinishingTogether()

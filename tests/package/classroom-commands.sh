@@ -99,7 +99,7 @@ for try in $(seq 20); do
     *) bad "race $try: exit codes $rcs: $(cat "$tmp/race.out1" "$tmp/race.out2")"; continue ;;
   esac
   if [ "$(tr -d '\r' <"$race/user/master.psw")" = "pw$winner" ] && grep -qF "もう用意されています" "$tmp/race.out$loser" \
-     && [ "$(ls -A "$race/user")" = "master.psw" ]; then
+     && [ "$(ls -A "$race/user" | grep -vx '\.lock' | paste -sd' ')" = "master.psw" ] && [ -z "$(ls -A "$race/user/.lock" 2>/dev/null)" ]; then
     wins=$((wins + 1))
   else
     bad "race $try: $(cat "$tmp/race.out$loser"), master.psw $(cat "$race/user/master.psw"), user/ $(ls -A "$race/user")"

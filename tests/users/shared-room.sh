@@ -128,6 +128,7 @@ same "every folder and file carries the room's group" "" "$(find "$room" ! -grou
 same "the files but passwords are group-readable and writable" "" "$(find "$room" -type f ! -name '*.psw' ! -perm -0060 -printf '%p %m\n')"
 same "nothing is for others" "" "$(find "$room" -perm /0007 -printf '%p %m\n')"
 same "たろう's pace: its header and both lines" "3" "$(grep -c $'\r$' "$room/user/たろう.pace")"
-same "nothing else left in user/ (はな's pace went with her)" "master.psw たろう.dat たろう.pace たろう.psw" \
+same "the lock's own folder: the group's to take over in, and empty" "2770 $group|" "$(modes user/.lock)|$(ls -A "$room/user/.lock")"
+same "nothing else left in user/ (はな's pace went with her)" ".lock master.psw たろう.dat たろう.pace たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"
 finish
