@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
@@ -85,25 +84,13 @@ Made make(const QString &name, const QString &file)
     return made;
 }
 
-namespace {
-std::function<QString(const QString &)> &chooser()
-{
-    static std::function<QString(const QString &)> c;
-    return c;
-}
-} // namespace
-
-void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
-
 void save(QWidget *parent, const QString &name)
 {
     // Said before the dialog: no name chosen, or nothing to save.
     if (const QString instead = beforeChoosing(name); !instead.isEmpty())
         return dialogs::inform(instead);
     const QString suggested = QDir::home().filePath(defaultFileName(name));
-    const QString file = chooser() ? chooser()(suggested)
-                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("合格証"), suggested,
-                                                                  QStringLiteral("PDF (*.pdf)"));
+    const QString file = dialogs::saveFileName(parent, QStringLiteral("合格証"), suggested, QStringLiteral("PDF (*.pdf)"));
     if (file.isEmpty())
         return;
     const Made made = make(name, file);

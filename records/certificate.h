@@ -24,7 +24,5 @@ Made make(const QString &name, const QString &file);
 // and writes it, or says that the child has no pass yet. Nothing happens for a cancelled dialog;
 // an empty name (none chosen) is said too; failures are thrown to the caller's guard.
 void save(QWidget *parent, const QString &name);
-// Tests answer the save dialog here instead: given the suggested path, the chosen one ("" cancels).
-void setChooser(std::function<QString(const QString &suggested)> chooser);
 
 } // namespace certificate

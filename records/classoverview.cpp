@@ -11,7 +11,6 @@
 
 #include <QAbstractTableModel>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -159,22 +158,10 @@ void ClassOverview::GridClick(const QModelIndex &index)
 }
 
 namespace classoverview {
-namespace {
-std::function<QString(const QString &)> &chooser()
-{
-    static std::function<QString(const QString &)> c;
-    return c;
-}
-} // namespace
-
-void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
-
 void saveCsv(QWidget *parent)
 {
     const QString suggested = QDir::home().filePath(csvexport::defaultFileName(QDate::currentDate()));
-    const QString file = chooser() ? chooser()(suggested)
-                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVで保存"), suggested,
-                                                                  QStringLiteral("CSV (*.csv)"));
+    const QString file = dialogs::saveFileName(parent, QStringLiteral("CSVで保存"), suggested, QStringLiteral("CSV (*.csv)"));
     if (file.isEmpty())
         return;
     const csvexport::Written w = csvexport::exportClassroom(file);

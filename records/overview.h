@@ -17,7 +17,8 @@
 
 namespace overview {
 
-// 0 = 10級 … 9 = 1級, 10 = 初段 … 19 = 十段: the order in which a child climbs.
+// 0 = 10級 … 9 = 1級, 10 = 初段 … 19 = 十段: the order in which a child climbs, which is the
+// settings file's block of the grade (settings::blockOf, settings::gradeOfBlock).
 using GradeStep = int;
 inline constexpr GradeStep kNoGrade = -1;
 

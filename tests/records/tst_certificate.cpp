@@ -33,7 +33,7 @@ QString pdfText(const QString &file)
 class TestCertificate : public QObject {
     Q_OBJECT
 private slots:
-    void init() { recorder().clear(); certificate::setChooser({}); }
+    void init() { recorder().clear(); dialogs::setSaveChooser({}); }
     void make_data();
     void make();
     void insideTheClassroom();
@@ -147,7 +147,7 @@ void TestCertificate::throughTheButton()
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("c.pdf"));
     QString suggested;
-    certificate::setChooser([&](const QString &s) {
+    dialogs::setSaveChooser([&](const QString &s) {
         suggested = s;
         return cancel ? QString() : file;
     });

@@ -73,7 +73,7 @@ void classroom(Program &p)
 class TestClassOverview : public QObject {
     Q_OBJECT
 private slots:
-    void init() { recorder().clear(); classoverview::setChooser({}); }
+    void init() { recorder().clear(); dialogs::setSaveChooser({}); }
     void throughTheScreens();
     void saveCsv_data();
     void saveCsv();
@@ -180,7 +180,7 @@ void TestClassOverview::saveCsv()
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("k.csv"));
     QString suggested;
-    classoverview::setChooser([&](const QString &s) {
+    dialogs::setSaveChooser([&](const QString &s) {
         suggested = s;
         return cancel ? QString() : file;
     });
