@@ -3,28 +3,17 @@
 #include "base/errors.h"
 #include "platform/outputfile.h"
 #include "kit/dialogs.h"
+#include "kit/pdfpage.h"
 #include "kit/style.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 namespace certificate {
 
 namespace {
-// The design font with IPA P Gothic named behind it: the command line has no application that maps
-// the design font's name.
-QFont face(int px, bool bold = false)
-{
-    QFont f = style::font(px, bold);
-    QStringList families = f.families();
-    families << QStringLiteral("IPAPGothic");
-    f.setFamilies(families);
-    return f;
-}
+using pdfpage::face;
 
 void paint(QPainter &p, const Pass &pass, const QRect page)
 {
@@ -55,23 +44,12 @@ void paint(QPainter &p, const Pass &pass, const QRect page)
 
 QString writePdf(const Pass &pass, const QString &file)
 {
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&pdf);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("合格証 %1").arg(pass.name));
-        writer.setCreator(style::programTitle());
-        QPainter p;
-        if (!p.begin(&writer))
-            throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
-        paint(p, pass, QRect(QPoint(0, 0), writer.pageLayout().fullRectPixels(writer.resolution()).size()));
-        p.end();
-    }
+    const std::optional<QByteArray> pdf = pdfpage::render(QStringLiteral("合格証 %1").arg(pass.name),
+                                                         [&](QPainter &p, const QRect &page) { paint(p, pass, page); });
+    if (!pdf)
+        throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
     // All at once: the old file stays until the new one is complete and on the disk.
-    return outputfile::save(file, pdf.data());
+    return outputfile::save(file, *pdf);
 }
 
 Made make(const QString &name, const QString &file)
