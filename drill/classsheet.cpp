@@ -1,50 +1,24 @@
 #include "drill/classsheet.h"
 
 #include "base/errors.h"
+#include "kit/pdfpage.h"
 #include "kit/style.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <functional>
 
 namespace classsheet {
 
 namespace {
-// The design font with IPA P Gothic named behind it, as on the certificate: the command line has
-// no application that maps the design font's name.
-QFont face(int px, bool bold = false)
-{
-    QFont f = style::font(px, bold);
-    QStringList families = f.families();
-    families << QStringLiteral("IPAPGothic");
-    f.setFamilies(families);
-    return f;
-}
+using pdfpage::face;
 
-using Painter = std::function<void(QPainter &, const QRect &page)>;
-
-QByteArray pdf(const QString &title, const Painter &paint)
+QByteArray pdf(const QString &title, const pdfpage::Painter &paint)
 {
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&bytes);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(300);
-        writer.setTitle(title);
-        writer.setCreator(style::programTitle());
-        QPainter p;
-        if (!p.begin(&writer))
-            throw pz::Error(QStringLiteral("「%1」のPDFを作れませんでした。").arg(title));
-        paint(p, QRect(QPoint(0, 0), writer.pageLayout().fullRectPixels(writer.resolution()).size()));
-        p.end();
-    }
-    return bytes.data();
+    if (std::optional<QByteArray> page = pdfpage::render(title, paint))
+        return *page;
+    throw pz::Error(QStringLiteral("「%1」のPDFを作れませんでした。").arg(title));
 }
 
 // Title, heading and the program's name at the foot: the frame both papers share.

@@ -1,4 +1,5 @@
 #include "drill/kotae.h"
+#include "drill/drillrecord.h"
 #include "drill/drillsession.h"
 
 #include "drill/drillrules.h"
@@ -10,8 +11,6 @@
 #include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/widgets.h"
-#include "users/pending.h"
-#include "users/userstore.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
@@ -92,17 +91,6 @@ drillrules::Marks marksOf(const DrillSession &drill)
         typed << drill.typedAnswer(i);
     }
     return drillrules::markRows(answers, typed);
-}
-
-void appendPaceLine(const DrillSession::Record &record)
-{
-    // Only beside a history line that landed. The pace file is no record: when it cannot be written
-    // the drill goes on as if it had been, and the reason is left for whoever looks at the log.
-    try {
-        userstore::appendPace(record.user, record.paceLine);
-    } catch (const pz::Error &e) {
-        qWarning("pikazan: the pace line was not kept: %s", e.what());
-    }
 }
 
 } // namespace
@@ -213,46 +201,23 @@ void TForm4::Timer1Timer()
 
 void TForm4::appendDrillLine()
 {
-    DrillSession &drill = *state().drill;
-    const std::optional<DrillSession::Record> record = drill.pendingRecord();
-    if (!record)
-        return;
-    Label47->setVisible(record->late);
-    // The history file is created at registration; a missing or read-only one is an I/O error
-    // for the user, and the sheet stays as it is. The line is kept aside for a later start, or,
-    // when even that fails, stays with the drill for the way out.
-    if (const auto failed = pending::appendOrKeep(record->user, record->line,
-                                                  [&] { userstore::appendDrill(record->user, record->line); })) {
-        if (failed->kept)
-            drill.markRecorded();
-        throw failed->error;
-    }
-    drill.markRecorded();
-    appendPaceLine(*record);
-    // The folder takes lines again: what was kept aside here follows, in short batches from the
-    // event loop so that the sheet is not held.
-    pending::flushHereInSteps([](const QString &message) { pz::guard([&] { dialogs::warn(message); }); });
+    const drillrecord::Said said = drillrecord::record(*state().drill, drillrecord::Moment::Sheet, [](const QString &message) {
+        pz::guard([&] { dialogs::warn(message); });
+    });
+    if (said.recorded)
+        Label47->setVisible(said.late);
+    if (said.failed)
+        throw *said.failed;
 }
 
 void TForm4::recordFinishedDrill()
 {
     Timer1->stop();
-    DrillSession &drill = *state().drill;
-    if (const std::optional<DrillSession::Record> record = drill.pendingRecord()) {
-        // Given up first: whatever this attempt meets, the line is never tried twice.
-        drill.markRecorded();
-        bool appended = false;
-        if (const auto failed = pending::appendOrKeep(record->user, record->line, [&] {
-                appended = userstore::appendDrillIfRegistered(record->user, record->line);
-            }))
-            throw failed->error;
-        if (appended)
-            appendPaceLine(*record);
-    }
-    // Lines kept aside in this classroom get one more short try before the program ends; what
-    // is left waits for the next start.
-    if (const QString dropped = pending::flushHere(); !dropped.isEmpty())
-        dialogs::warn(dropped);
+    const drillrecord::Said said = drillrecord::record(*state().drill, drillrecord::Moment::WayOut);
+    if (said.failed)
+        throw *said.failed;
+    if (!said.kept.isEmpty())
+        dialogs::warn(said.kept);
 }
 
 void TForm4::Label46Click() { Close(); }

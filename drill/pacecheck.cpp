@@ -25,13 +25,10 @@ constexpr qint32 kMostDigits = 3;
 
 std::optional<GradeParams> paramsOf(const QStringList &lines, GradeCode grade)
 {
-    const int first = 3 * settings::blockOf(grade);
-    const std::optional<qint32> digits = tryInteger(lines.value(first));
-    const std::optional<qint32> count = tryInteger(lines.value(first + 1));
-    const std::optional<double> seconds = trySeconds(lines.value(first + 2));
-    if (!digits || !count || !seconds)
+    const GradeLines g = readGradeLines(lines, settings::blockOf(grade));
+    if (!g.digits || !g.count || !g.seconds)
         return std::nullopt;
-    const GradeParams p{*digits, *count, *seconds};
+    const GradeParams p{*g.digits, *g.count, *g.seconds};
     if (!graderules::checkParams(p).isEmpty())
         return std::nullopt;
     return p;

@@ -242,7 +242,7 @@ void TCuteButton::updateShortcut()
     }
     if (!shortcut_) {
         shortcut_ = new QShortcut(this);
-        connect(shortcut_, &QShortcut::activated, this, [this] { accelerator(); });
+        connect(shortcut_, &QShortcut::activated, this, pz::guarded([this] { accelerator(); }));
     }
     shortcut_->setKey(seq);
 }
@@ -698,7 +698,7 @@ void TCuteButton::BeginDropDown()
         return;
     dropDownTimer_ = new TCuteButtonTimer(this);
     dropDownTimer_->setInterval(dropDownDelay_);
-    connect(dropDownTimer_, &QTimer::timeout, this, &TCuteButton::dropDownTimerFired);
+    connect(dropDownTimer_, &QTimer::timeout, this, pz::guarded([this] { dropDownTimerFired(); }));
     dropDownTimer_->start();
 }
 

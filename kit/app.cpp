@@ -21,7 +21,7 @@ App::App(int &argc, char **argv) : QApplication(argc, argv)
     // a desktop matches the program's windows with. The title stays the program's own text.
     setApplicationName(QStringLiteral("pikazan"));
     setDesktopFileName(QStringLiteral("pikazan"));
-    connect(this, &QGuiApplication::focusWindowChanged, this, [this](QWindow *to) { focusMoved(to); });
+    connect(this, &QGuiApplication::focusWindowChanged, this, pz::guarded([this](QWindow *to) { focusMoved(to); }));
     // The main menu's close ends the program; the splash closing before it must not.
     setQuitOnLastWindowClosed(false);
     // The design font does not exist on Linux; IPA P Gothic has the same metrics family.
@@ -193,7 +193,7 @@ void App::showModal(Screen *s)
     s->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     QPointer<Screen> guard(s);
-    auto conn = connect(s, &Screen::modalFinished, &loop, &QEventLoop::quit);
+    auto conn = connect(s, &Screen::modalFinished, &loop, pz::guarded([&loop] { loop.quit(); }));
     showScreen(s);
     modalLoops_.append(&loop);
     if (s->isVisible() && !ending_)

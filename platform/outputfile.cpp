@@ -1,6 +1,7 @@
 #include "platform/outputfile.h"
 
 #include "base/errors.h"
+#include "platform/posixfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,23 +16,8 @@
 namespace outputfile {
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    void release() { fd_ = -1; }
-    void reset(int fd = -1)
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-    }
-private:
-    int fd_;
-};
+using posixfile::Fd;
+using posixfile::native;
 
 struct Id {
     dev_t dev;
@@ -48,7 +34,7 @@ std::vector<Id> classroomFolders(const QString &classroom)
     std::vector<Id> ids;
     for (const char *sub : {"", "/user", "/settei", "/wav"}) {
         struct stat st {};
-        if (::stat(QFile::encodeName(classroom + QLatin1String(sub)).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (::stat(native(classroom + QLatin1String(sub)).constData(), &st) == 0 && S_ISDIR(st.st_mode))
             ids.push_back({st.st_dev, st.st_ino});
     }
     return ids;
@@ -87,10 +73,10 @@ struct Target {
 QString judge(const QString &file, const QString &classroom, Target *t)
 {
     const QFileInfo info(file);
-    t->name = QFile::encodeName(info.fileName());
+    t->name = native(info.fileName());
     if (t->name.isEmpty() || t->name == "." || t->name == "..")
         return QStringLiteral("「%1」はファイルの名前ではありません。").arg(file);
-    t->folder.reset(::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    t->folder.reset(::open(native(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (t->folder.get() < 0)
         throw pz::IoError::fromErrno(info.path(), errno);
     if (under(t->folder.get(), classroomFolders(classroom)))
@@ -112,20 +98,6 @@ QString judge(const QString &file, const QString &classroom, Target *t)
     return QString();
 }
 
-int writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n == 0)
-            return ENOSPC;
-        else if (errno != EINTR)
-            return errno;
-    }
-    return 0;
-}
 } // namespace
 
 QString refusal(const QString &file, const QString &classroom)
@@ -149,22 +121,15 @@ QString save(const QString &file, const QByteArray &bytes, const QString &classr
         if (out.get() < 0 && (errno != EEXIST || tries > 100))
             throw pz::IoError::fromErrno(file, errno);
     }
-    int err = writeAll(out.get(), bytes);
-    if (err == 0 && t.exists && ::fchmod(out.get(), t.mode) != 0)
-        err = errno;
-    if (err == 0 && ::fsync(out.get()) != 0)
-        err = errno;
-    const int closed = ::close(out.get());
-    out.release();
-    if (err == 0 && closed != 0)
-        err = errno;
-    if (err == 0 && ::renameat(t.folder.get(), temp.constData(), t.folder.get(), t.name.constData()) != 0)
-        err = errno;
-    if (err != 0) {
+    // An old file keeps its mode.
+    if (t.exists && ::fchmod(out.get(), t.mode) != 0) {
+        const int err = errno;
+        out.reset();
         ::unlinkat(t.folder.get(), temp.constData(), 0); // ours, made above
         throw pz::IoError::fromErrno(file, err);
     }
-    ::fsync(t.folder.get()); // the rename itself lasts through a power cut
+    if (const int err = posixfile::commitTemporary(out, bytes, temp, t.name, t.folder.get()))
+        throw pz::IoError::fromErrno(file, err);
     return QString();
 }
 

@@ -1,4 +1,5 @@
 #include "platform/textfile.h"
+#include "platform/posixfile.h"
 #include "base/errors.h"
 #include "platform/permissions.h"
 
@@ -29,44 +30,8 @@ QByteArray encodeLines(const QStringList &lines)
     return out;
 }
 
-QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
-
-// Closes the descriptor however the function leaves.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Fd &operator=(Fd &&other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = other.fd_;
-            other.fd_ = -1;
-        }
-        return *this;
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-    void reset()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    // Closes now and tells whether the close succeeded: on a network share a write error may
-    // only show here.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0 || errno == EINTR;
-    }
-
-private:
-    int fd_;
-};
+using posixfile::Fd;
+using posixfile::native;
 
 // Opens without blocking (a FIFO would wait for a writer) and never through a link; -1 and errno
 // on failure.
@@ -75,7 +40,7 @@ Fd openFile(const QString &path, int flags, Links)
     flags |= O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW;
     int fd;
     do
-        fd = ::open(nativePath(path).constData(), flags);
+        fd = ::open(native(path).constData(), flags);
     while (fd < 0 && errno == EINTR);
     return Fd(fd);
 }
@@ -103,54 +68,6 @@ Fd openRegular(const QString &path, int flags, Links links)
         throw pz::IoError::fromErrno(path, errno);
     requireRegular(path, file);
     return file;
-}
-
-// Writes all of bytes or returns the errno of the write that fell short.
-int writeAll(int fd, const char *data, qint64 size)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, size_t(size - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return ENOSPC;
-        done += n;
-    }
-    return 0;
-}
-
-testing::Syscalls &syscalls()
-{
-    static testing::Syscalls calls;
-    return calls;
-}
-
-int callFdatasync(int fd) { return syscalls().fdatasync ? syscalls().fdatasync(fd) : ::fdatasync(fd); }
-int callFsync(int fd) { return syscalls().fsync ? syscalls().fsync(fd) : ::fsync(fd); }
-int callRename(const char *from, const char *to) { return syscalls().rename ? syscalls().rename(from, to) : ::rename(from, to); }
-
-int syncData(int fd)
-{
-    while (callFdatasync(fd) != 0) {
-        if (errno == EINTR)
-            continue;
-        // Some file systems cannot sync a file at all; that is not a failed write.
-        return (errno == EINVAL || errno == EROFS) ? 0 : errno;
-    }
-    return 0;
-}
-
-// Makes the rename itself last. Best effort: the new file is in place either way, and a folder
-// that cannot be synced (some network shares) is no reason to call the save failed.
-void syncFolder(const QString &folder)
-{
-    Fd dir(::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0)
-        callFsync(dir.get());
 }
 
 // Gives the new file the old one's group (and owner, as root). Returns 0, or the errno when the
@@ -348,10 +265,10 @@ enum class Kind { Shared, Secret };
 void replaceFile(const QString &path, const QStringList &lines, Links links, Kind kind)
 {
     const QByteArray bytes = encodeLines(lines); // refuse before anything is written
-    const QByteArray native = nativePath(path);
+    const QByteArray target = native(path);
 
     struct stat st {};
-    const bool exists = ::lstat(native.constData(), &st) == 0;
+    const bool exists = ::lstat(target.constData(), &st) == 0;
     if (!exists && errno != ENOENT)
         throw pz::IoError::fromErrno(path, errno);
     if (exists) {
@@ -373,7 +290,7 @@ void replaceFile(const QString &path, const QStringList &lines, Links links, Kin
     // A hidden temporary in the same folder, so that the rename stays on one file system; its name
     // is short, since the file's own name may already be as long as a name can be.
     const QString folder = QFileInfo(path).path();
-    QByteArray temp = nativePath(folder + QStringLiteral("/.pikazan-XXXXXX"));
+    QByteArray temp = native(folder + QStringLiteral("/.pikazan-XXXXXX"));
     Fd file(::mkostemp(temp.data(), O_CLOEXEC));
     if (file.get() < 0)
         throw pz::IoError::fromErrno(path, errno);
@@ -405,18 +322,8 @@ void replaceFile(const QString &path, const QStringList &lines, Links links, Kin
         if (::fchmod(file.get(), 0666 & ~mask) != 0)
             fail(errno);
     }
-    if (const int e = writeAll(file.get(), bytes.constData(), bytes.size()))
-        fail(e);
-    if (const int e = syncData(file.get()))
-        fail(e);
-    if (!file.close())
-        fail(errno);
-    if (callRename(temp.constData(), native.constData()) != 0) {
-        const int e = errno;
-        ::unlink(temp.constData());
+    if (const int e = posixfile::commitTemporary(file, bytes, temp, target))
         throw pz::IoError::fromErrno(path, e);
-    }
-    syncFolder(folder);
 }
 } // namespace
 
@@ -427,22 +334,18 @@ void rewriteSecret(const QString &path, const QStringList &lines) { replaceFile(
 void createNew(const QString &path, const QStringList &lines)
 {
     const QByteArray bytes = encodeLines(lines);
-    const QByteArray native = nativePath(path);
+    const QByteArray target = native(path);
     const permissions::Rule rule = permissions::forNewEntry(path);
     // O_EXCL: never an existing file, never through a link.
-    Fd file(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    Fd file(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
     if (file.get() < 0)
         throw pz::IoError::fromErrno(path, errno);
     int e = permissions::applyToNew(file.get(), rule, false);
     if (!e)
-        e = writeAll(file.get(), bytes.constData(), bytes.size());
-    if (!e)
-        e = syncData(file.get());
-    if (!e && !file.close())
-        e = errno;
+        e = posixfile::writeSyncClose(file, bytes);
     if (e) {
         file.reset();
-        ::unlink(native.constData()); // ours: created above with O_EXCL
+        ::unlink(target.constData()); // ours: created above with O_EXCL
         throw pz::IoError::fromErrno(path, e);
     }
 }
@@ -467,9 +370,9 @@ void appendLine(const QString &path, const QString &line, Links links)
         if (::pread(file.get(), &tail, 1, oldSize - 1) == 1 && tail != '\n')
             bytes.prepend(tail == '\r' ? "\n" : "\r\n");
     }
-    int e = writeAll(file.get(), bytes.constData(), bytes.size());
+    int e = posixfile::writeAll(file.get(), bytes);
     if (!e)
-        e = syncData(file.get());
+        e = posixfile::syncData(file.get());
     if (e) {
         // Never leave a torn line for the next drill to be glued onto.
         [[maybe_unused]] const int cut = ::ftruncate(file.get(), oldSize);
@@ -478,9 +381,5 @@ void appendLine(const QString &path, const QString &line, Links links)
     if (!file.close())
         throw pz::IoError::fromErrno(path, errno);
 }
-
-namespace testing {
-void setSyscalls(const Syscalls &calls) { syscalls() = calls; }
-} // namespace testing
 
 } // namespace textfile

@@ -67,16 +67,4 @@ void createNew(const QString &path, const QStringList &lines);
 // without its CR LF is ended first, and a write that fails part-way cuts the file back.
 void appendLine(const QString &path, const QString &line, Links links = Links::Refuse);
 
-namespace testing {
-// The calls that make a rewrite last through a power cut: the temporary's data synced before the
-// rename, the folder synced after it. A test swaps them to watch their order or make them fail;
-// Syscalls{} puts the system's own back.
-struct Syscalls {
-    std::function<int(int fd)> fdatasync;
-    std::function<int(const char *from, const char *to)> rename;
-    std::function<int(int fd)> fsync;
-};
-void setSyscalls(const Syscalls &calls);
-} // namespace testing
-
 } // namespace textfile

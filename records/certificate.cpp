@@ -3,49 +3,17 @@
 #include "base/errors.h"
 #include "platform/outputfile.h"
 #include "kit/dialogs.h"
+#include "kit/pdfpage.h"
 #include "kit/style.h"
-#include "users/userstore.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 namespace certificate {
 
-std::optional<Pass> latestPass(const QString &name, const QStringList &lines)
-{
-    for (qsizetype i = lines.size() - 1; i >= 1; --i) {
-        const std::optional<overview::Drill> d = overview::parseDrill(lines[i]);
-        if (d && d->passed)
-            return Pass{name, d->grade, d->date};
-    }
-    return std::nullopt;
-}
-
-QString nameLine(const Pass &p) { return p.name + QStringLiteral(" さん"); }
-QString gradeLine(const Pass &p) { return overview::gradeText(p.grade) + QStringLiteral(" 合格"); }
-QString dateLine(const Pass &p)
-{
-    return QStringLiteral("%1年%2月%3日").arg(p.date.year()).arg(p.date.month()).arg(p.date.day());
-}
-
-QString defaultFileName(const QString &name) { return QStringLiteral("合格証-%1.pdf").arg(name); }
-
 namespace {
-// The design font with IPA P Gothic named behind it: the command line has no application that maps
-// the design font's name.
-QFont face(int px, bool bold = false)
-{
-    QFont f = style::font(px, bold);
-    QStringList families = f.families();
-    families << QStringLiteral("IPAPGothic");
-    f.setFamilies(families);
-    return f;
-}
+using pdfpage::face;
 
 void paint(QPainter &p, const Pass &pass, const QRect page)
 {
@@ -76,67 +44,31 @@ void paint(QPainter &p, const Pass &pass, const QRect page)
 
 QString writePdf(const Pass &pass, const QString &file)
 {
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&pdf);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setResolution(300);
-        writer.setTitle(QStringLiteral("合格証 %1").arg(pass.name));
-        writer.setCreator(style::programTitle());
-        QPainter p;
-        if (!p.begin(&writer))
-            throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
-        paint(p, pass, QRect(QPoint(0, 0), writer.pageLayout().fullRectPixels(writer.resolution()).size()));
-        p.end();
-    }
+    const std::optional<QByteArray> pdf = pdfpage::render(QStringLiteral("合格証 %1").arg(pass.name),
+                                                         [&](QPainter &p, const QRect &page) { paint(p, pass, page); });
+    if (!pdf)
+        throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
     // All at once: the old file stays until the new one is complete and on the disk.
-    return outputfile::save(file, pdf.data());
+    return outputfile::save(file, *pdf);
 }
 
 Made make(const QString &name, const QString &file)
 {
-    // Refused before anything is read: the classroom holds only the program's own files.
-    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+    Made made = prepare(name, file);
+    if (!made.pass)
+        return made;
+    if (QString refused = writePdf(*made.pass, file); !refused.isEmpty())
         return {std::nullopt, refused};
-    if (!userstore::listUsers().contains(name))
-        throw pz::Error(QStringLiteral("「%1」という名前の人は登録されていません。").arg(pz::quoted(name)));
-    const std::optional<Pass> pass = latestPass(name, userstore::readHistory(name));
-    if (!pass)
-        return {};
-    if (QString refused = writePdf(*pass, file); !refused.isEmpty())
-        return {std::nullopt, refused};
-    return {pass, QString()};
+    return made;
 }
-
-namespace {
-std::function<QString(const QString &)> &chooser()
-{
-    static std::function<QString(const QString &)> c;
-    return c;
-}
-} // namespace
-
-QString noPass(const QString &name) { return QStringLiteral("%1さんにはまだ合格した級がありません。").arg(name); }
-
-void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
 
 void save(QWidget *parent, const QString &name)
 {
-    if (name.isEmpty()) {
-        dialogs::inform(QStringLiteral("合格証を作る名前を選んでください。"));
-        return;
-    }
-    // Said before the dialog: a child with no pass has nothing to save.
-    if (!latestPass(name, userstore::readHistory(name))) {
-        dialogs::inform(noPass(name));
-        return;
-    }
+    // Said before the dialog: no name chosen, or nothing to save.
+    if (const QString instead = beforeChoosing(name); !instead.isEmpty())
+        return dialogs::inform(instead);
     const QString suggested = QDir::home().filePath(defaultFileName(name));
-    const QString file = chooser() ? chooser()(suggested)
-                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("合格証"), suggested,
-                                                                  QStringLiteral("PDF (*.pdf)"));
+    const QString file = dialogs::saveFileName(parent, QStringLiteral("合格証"), suggested, QStringLiteral("PDF (*.pdf)"));
     if (file.isEmpty())
         return;
     const Made made = make(name, file);

@@ -8,11 +8,9 @@
 #include "kit/kit.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
-#include "users/userstore.h"
 
 #include <QAbstractTableModel>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -50,7 +48,7 @@ public:
             // The whole of a long mark, and what ずれあり counts.
             QString tip = overview::marksText(s);
             if (s.late > 0)
-                tip += QStringLiteral("\nずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回の数");
+                tip += QLatin1Char('\n') + overview::lateLegend() + QStringLiteral("の数");
             return tip;
         }
         if (role == Qt::ForegroundRole && column == overview::Marks && !overview::marksText(s).isEmpty())
@@ -123,7 +121,7 @@ void ClassOverview::FormCreate()
     // No column is sorted until the teacher clicks one: the children stay in the listing's order.
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     Grid->setSortingEnabled(true);
-    connect(Grid, &QTableView::clicked, this, &ClassOverview::GridClick);
+    connect(Grid, &QTableView::clicked, this, pz::guarded([this](const QModelIndex &index) { GridClick(index); }));
 
     Chart = new ProgressChart(this);
     Chart->hide();
@@ -134,18 +132,8 @@ void ClassOverview::FormActivate()
     Chart->hide();
     Chart->setCourse({}, {});
     Grid->setGeometry(8, 72, width() - 16, height() - 80);
-    const QDate day = today();
-    std::vector<overview::Summary> rows;
-    for (const QString &name : userstore::listUsers()) {
-        try {
-            const QStringList history = userstore::readHistory(name);
-            rows.push_back(overview::summarize(name, history, day, pacemarks::lateDrillsOf(name, history)));
-        } catch (const pz::IoError &) {
-            rows.push_back(overview::withoutHistory(name)); // gone since the listing, or unreadable
-        }
-    }
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    table_->reset(std::move(rows));
+    table_->reset(pacemarks::classroom(today()));
     Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
 }
 
@@ -158,13 +146,8 @@ void ClassOverview::GridClick(const QModelIndex &index)
     if (!index.isValid())
         return;
     const QString name = table_->index(index.row(), overview::Name).data().toString();
-    overview::Course course;
-    try {
-        const QStringList history = userstore::readHistory(name);
-        course = overview::course(history, pacemarks::lateDrillsOf(name, history));
-    } catch (const pz::IoError &) {
-        // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
-    }
+    // Gone or unreadable since the table was filled: the chart shows no drills, as the row does.
+    overview::Course course = pacemarks::courseOf(name);
     // The table keeps the upper part, still scrollable and sortable; the chart takes the rest.
     const int split = 72 + 6 * 30 + 26;
     Grid->setGeometry(8, 72, width() - 16, split - 72);
@@ -175,22 +158,10 @@ void ClassOverview::GridClick(const QModelIndex &index)
 }
 
 namespace classoverview {
-namespace {
-std::function<QString(const QString &)> &chooser()
-{
-    static std::function<QString(const QString &)> c;
-    return c;
-}
-} // namespace
-
-void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
-
 void saveCsv(QWidget *parent)
 {
     const QString suggested = QDir::home().filePath(csvexport::defaultFileName(QDate::currentDate()));
-    const QString file = chooser() ? chooser()(suggested)
-                                   : QFileDialog::getSaveFileName(parent, QStringLiteral("CSVで保存"), suggested,
-                                                                  QStringLiteral("CSV (*.csv)"));
+    const QString file = dialogs::saveFileName(parent, QStringLiteral("CSVで保存"), suggested, QStringLiteral("CSV (*.csv)"));
     if (file.isEmpty())
         return;
     const csvexport::Written w = csvexport::exportClassroom(file);

@@ -21,8 +21,6 @@ namespace classoverview {
 // every child's history there and says how much it wrote. Nothing happens when the dialog is
 // cancelled; a failure is thrown to the caller's guard.
 void saveCsv(QWidget *parent);
-// Tests answer the save dialog here instead: given the suggested path, the chosen one ("" cancels).
-void setChooser(std::function<QString(const QString &suggested)> chooser);
 } // namespace classoverview
 
 class ClassOverview : public Screen {

@@ -19,8 +19,6 @@
 
 namespace {
 const QString kTitleEnd = QStringLiteral("さんの記録");
-// For the teacher: a marked row is a drill whose pace file line says ずれあり.
-const QString kLateNote = QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回");
 // Two lines, broken where they read well, set close so that they fit the band under the title.
 const QString kLateLegend = QStringLiteral("<div style=\"line-height: 14px\">色のついた行：パソコンがいそがしく、<br>"
                                            "数字がおくれて出たかもしれない回（ずれあり）</div>");
@@ -127,7 +125,7 @@ void TForm13::ListBox1Click()
     const QStringList history = userstore::readHistory(name);
     StringGrid1->load(history);
     // The pace file only adds marks: a missing or damaged one leaves the history shown unmarked.
-    StringGrid1->markRows(pacemarks::lateDrillsOf(name, history), kLateNote);
+    StringGrid1->markRows(pacemarks::lateDrillsOf(name, history), overview::lateLegend());
     LateLegend->setVisible(StringGrid1->markedRows() > 0);
 }
 

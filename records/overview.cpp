@@ -13,8 +13,6 @@ namespace {
 // Grade names compared in their compatibility form, so that "１０級" and "10級" are one grade.
 QString folded(QStringView text) { return text.toString().normalized(QString::NormalizationForm_KC); }
 
-GradeCode codeOfStep(GradeStep step) { return step < 10 ? 10 - step : step + 1; }
-
 // A whole cell of ASCII digits as a number; -1 for anything else.
 int number(QStringView text)
 {
@@ -37,7 +35,7 @@ GradeStep gradeStep(QStringView name)
     static const auto names = [] {
         std::array<std::pair<QString, QString>, 20> all; // written, folded
         for (GradeStep s = 0; s < 20; ++s) {
-            all[size_t(s)].first = settings::gradeName(codeOfStep(s));
+            all[size_t(s)].first = settings::gradeName(settings::gradeOfBlock(s));
             all[size_t(s)].second = folded(all[size_t(s)].first);
         }
         return all;
@@ -52,7 +50,7 @@ GradeStep gradeStep(QStringView name)
     return kNoGrade;
 }
 
-QString gradeText(GradeStep step) { return step == kNoGrade ? QString() : settings::gradeName(codeOfStep(step)); }
+QString gradeText(GradeStep step) { return step == kNoGrade ? QString() : settings::gradeName(settings::gradeOfBlock(step)); }
 
 QDate parseDate(QStringView text)
 {
@@ -255,5 +253,7 @@ bool before(const Summary &a, const Summary &b, Column c)
     }
     return false;
 }
+
+QString lateLegend() { return QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回"); }
 
 } // namespace overview

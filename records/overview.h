@@ -17,7 +17,8 @@
 
 namespace overview {
 
-// 0 = 10級 … 9 = 1級, 10 = 初段 … 19 = 十段: the order in which a child climbs.
+// 0 = 10級 … 9 = 1級, 10 = 初段 … 19 = 十段: the order in which a child climbs, which is the
+// settings file's block of the grade (settings::blockOf, settings::gradeOfBlock).
 using GradeStep = int;
 inline constexpr GradeStep kNoGrade = -1;
 
@@ -84,6 +85,8 @@ QString passText(const Summary &s);     // "3/10", "" without drills
 QString marksText(const Summary &s);    // "つまずき", "おやすみ", "ずれあり 1", damage as "こわれた行 2"
 QString highestText(const Summary &s);  // "３級 (2026/12/07)"
 QString dateText(const QDate &d);       // "2026/12/07", "" for an invalid date
+// What a ずれあり mark means, for the teacher: "ずれあり：パソコンがいそがしく、…かもしれない回".
+QString lateLegend();
 
 // The overview's columns, and the order a click on a column's header sorts by: grades as a child
 // climbs them, dates as dates, counts as numbers, the pass rate as a fraction; an empty cell comes

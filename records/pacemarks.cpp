@@ -71,4 +71,28 @@ QList<bool> lateDrillsOf(const QString &user, const QStringList &history)
     return lateDrills(history, paceLines);
 }
 
+std::vector<overview::Summary> classroom(const QDate &today)
+{
+    std::vector<overview::Summary> rows;
+    for (const QString &name : userstore::listUsers()) {
+        try {
+            const QStringList history = userstore::readHistory(name);
+            rows.push_back(overview::summarize(name, history, today, lateDrillsOf(name, history)));
+        } catch (const pz::IoError &) {
+            rows.push_back(overview::withoutHistory(name));
+        }
+    }
+    return rows;
+}
+
+overview::Course courseOf(const QString &user)
+{
+    try {
+        const QStringList history = userstore::readHistory(user);
+        return overview::course(history, lateDrillsOf(user, history));
+    } catch (const pz::IoError &) {
+        return {};
+    }
+}
+
 } // namespace pacemarks

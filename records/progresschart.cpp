@@ -144,7 +144,7 @@ void ProgressChart::paintEvent(QPaintEvent *)
     const bool anyLate = lateColumns() > 0;
     if (anyLate) {
         // The ring's legend, between the dates.
-        const QString legend = QStringLiteral("ずれあり：パソコンがいそがしく、数字がおくれて出たかもしれない回");
+        const QString legend = overview::lateLegend();
         const int textWidth = g.fontMetrics().horizontalAdvance(legend);
         const int left = axis.center().x() - (textWidth + 14) / 2;
         g.setPen(QPen(kLate, 2));

@@ -56,14 +56,12 @@ int firstUnusableSetting(const QStringList &lines)
     const auto refused = [](const GradeParams &p) { return !checkParams(p).isEmpty(); };
     for (int row = 0; row < settings::kLineCount / 3; ++row) {
         const int first = 3 * row;
-        const std::optional<qint32> digits = tryInteger(lines.value(first));
-        if (!digits || refused({*digits, 1, kAmpleSeconds}))
+        const GradeLines g = readGradeLines(lines, row);
+        if (!g.digits || refused({*g.digits, 1, kAmpleSeconds}))
             return first;
-        const std::optional<qint32> count = tryInteger(lines.value(first + 1));
-        if (!count || refused({1, *count, kAmpleSeconds}))
+        if (!g.count || refused({1, *g.count, kAmpleSeconds}))
             return first + 1;
-        const std::optional<double> seconds = trySeconds(lines.value(first + 2));
-        if (!seconds || refused({*digits, *count, *seconds}))
+        if (!g.seconds || refused({*g.digits, *g.count, *g.seconds}))
             return first + 2;
     }
     return -1;

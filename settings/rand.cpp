@@ -42,6 +42,7 @@ QStringList defaultSettingsLines()
 }
 
 int blockOf(GradeCode c) { return c <= 10 ? 10 - c : c - 1; }
+GradeCode gradeOfBlock(int block) { return block < 10 ? 10 - block : block + 1; }
 
 QString gradeName(GradeCode c)
 {
@@ -86,6 +87,12 @@ T orThrow(const std::optional<T> &value, const QString &text)
     return *value;
 }
 } // namespace
+
+GradeLines readGradeLines(const QStringList &lines, int block)
+{
+    const int first = 3 * block;
+    return {tryInteger(lines.value(first)), tryInteger(lines.value(first + 1)), trySeconds(lines.value(first + 2))};
+}
 
 qint32 toInteger(const QString &text) { return orThrow(tryInteger(text), text); }
 double toSeconds(const QString &text) { return orThrow(trySeconds(text), text); }

@@ -24,6 +24,7 @@ extern const std::array<DefaultGrade, 20> DefaultGradeParams;
 QStringList defaultSettingsLines(); // the 60 lines of the defaults
 
 int blockOf(GradeCode c); // 10 - c for kyu, c - 1 for dan
+GradeCode gradeOfBlock(int block); // block 0 is 10級, block 19 十段
 QString gradeName(GradeCode c); // "１０級" … "十段"
 } // namespace settings
 
@@ -38,6 +39,13 @@ double ReadGradeSeconds(GradeCode c);
 // fraction and an exponent. The try forms give nothing for any other text, the to forms throw
 // ConversionError.
 std::optional<qint32> tryInteger(const QString &text);
+// The three lines of a grade's block among the 60 settings lines (ReadSettingsLines), each as the
+// accessors convert it: nothing for a text they refuse.
+struct GradeLines {
+    std::optional<qint32> digits, count;
+    std::optional<double> seconds;
+};
+GradeLines readGradeLines(const QStringList &lines, int block);
 std::optional<double> trySeconds(const QString &text);
 qint32 toInteger(const QString &text);
 double toSeconds(const QString &text);

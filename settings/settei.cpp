@@ -33,7 +33,7 @@ const Column kColumns[3] = {
 constexpr int kRows = 20;
 
 // Row r of the editor is block r of the file: 10級 .. 1級, then 初段 .. 十段.
-GradeCode gradeOfRow(int row) { return row < 10 ? 10 - row : row + 1; }
+GradeCode gradeOfRow(int row) { return settings::gradeOfBlock(row); }
 int rowY(int row) { return 61 + 48 * (row % 10); }
 
 // A value can be wider than its box (the file may hold any text): the box shows its first

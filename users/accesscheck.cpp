@@ -1,5 +1,6 @@
 #include "users/accesscheck.h"
 
+#include "platform/posixfile.h"
 #include "settings/rand.h"
 #include "users/userstore.h"
 
@@ -15,7 +16,7 @@ namespace accesscheck {
 namespace {
 constexpr int kListed = 3; // more lines would hide the point of the box
 
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
+using posixfile::native;
 
 // A folder to make and replace files in: write and search. Only one that is there.
 bool folderFails(const QString &path)

@@ -1,6 +1,7 @@
 #include "users/classroom.h"
 
 #include "platform/permissions.h"
+#include "platform/posixfile.h"
 #include "platform/textfile.h"
 #include "users/names.h"
 #include "users/userstore.h"
@@ -18,7 +19,7 @@
 
 namespace classroom {
 namespace {
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
+using posixfile::native;
 
 // What a setup made, so that a failure part-way takes back exactly that and nothing else.
 struct Made {
@@ -62,28 +63,16 @@ void copyNew(const QString &from, const QString &to, Made &made)
     }
     const QByteArray bytes = source.read(textfile::kMaxBytes);
 
-    const int fd = ::open(native(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
+    posixfile::Fd file(::open(native(to).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+    if (file.get() < 0) {
         if (errno == EEXIST)
             return;
         throw pz::IoError::fromErrno(to, errno);
     }
     made.files << to;
-    qsizetype done = 0;
-    int e = 0;
-    while (done < bytes.size() && e == 0) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            e = errno;
-    }
+    int e = permissions::applyToNew(file.get(), permissions::forNewEntry(to), false);
     if (e == 0)
-        e = permissions::applyToNew(fd, permissions::forNewEntry(to), false);
-    if (e == 0 && ::fsync(fd) != 0)
-        e = errno;
-    if (::close(fd) != 0 && e == 0)
-        e = errno;
+        e = posixfile::writeSyncClose(file, bytes);
     if (e != 0)
         throw pz::IoError::fromErrno(to, e);
 }

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "platform/permissions.h"
+#include "platform/posixfile.h"
 #include "users/userstore.h"
 
 #include <QByteArray>
@@ -64,37 +65,10 @@ int lockStaleMs = 15000;
 constexpr int kFirstPauseMs = 4;
 constexpr int kLongestPauseMs = 200;
 
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
+using posixfile::Fd;
+using posixfile::native;
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
+bool writeAll(int fd, const QByteArray &bytes) { return posixfile::writeAll(fd, bytes, 0) == 0; }
 
 QByteArray readSmall(int fd)
 {

@@ -1,5 +1,6 @@
 #include "users/pending.h"
 
+#include "platform/posixfile.h"
 #include "platform/textfile.h"
 #include "users/names.h"
 #include "users/userstore.h"
@@ -31,7 +32,8 @@ constexpr const char *kLanding = ".landing"; // taken by a flush, its line being
 constexpr const char *kDamaged = ".damaged"; // set aside: no line the program could append
 constexpr const char *kUnsure = ".unsure";   // set aside: a flush stopped while appending it
 
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
+using posixfile::Fd;
+using posixfile::native;
 
 // What another account may have put here is not replayed (the way OpenSSH judges its own files):
 // ours, and writable by nobody else.
@@ -66,35 +68,18 @@ public:
     explicit Lock(const QString &dir)
     {
         const QString path = QDir(dir).filePath(QStringLiteral(".lock"));
-        fd_ = ::open(native(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0 && (errno == EROFS || errno == EACCES)) // a folder gone read-only: a flock still holds
-            fd_ = ::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd_ < 0)
+        fd_.reset(::open(native(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd_.get() < 0 && (errno == EROFS || errno == EACCES)) // a folder gone read-only: a flock still holds
+            fd_.reset(::open(native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd_.get() < 0)
             throw pz::IoError::fromErrno(path, errno);
-        while (::flock(fd_, LOCK_EX) != 0)
+        while (::flock(fd_.get(), LOCK_EX) != 0)
             if (errno != EINTR)
                 break; // a file system without flock: the lock only guards against ourselves
     }
-    ~Lock() { ::close(fd_); }
-    Lock(const Lock &) = delete;
-    Lock &operator=(const Lock &) = delete;
 private:
-    int fd_ = -1;
+    Fd fd_;
 };
-
-// 0, or the errno of the write that failed.
-int writeAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            return errno;
-    }
-    return 0;
-}
 
 // A name that sorts after every earlier one of this account: the time, then a count within it.
 QString newName()
@@ -244,28 +229,12 @@ void keep(const QString &classroom, const QString &user, const QString &line, co
     const QString temp = QDir(dir).filePath(QStringLiteral(".") + name + QStringLiteral(".tmp"));
     const QByteArray bytes = QByteArray(kMagic) + '\n' + classroom.toUtf8() + '\n' + user.toUtf8() + '\n'
                              + identity.toUtf8() + '\n' + line.toUtf8() + '\n';
-    const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
+    Fd file(::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (file.get() < 0)
         throw pz::IoError::fromErrno(temp, errno);
-    int err = writeAll(fd, bytes);
-    if (err == 0 && ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(native(temp).constData());
-        throw pz::IoError::fromErrno(temp, err);
-    }
-    if (::rename(native(temp).constData(), native(path).constData()) != 0) {
-        err = errno;
-        ::unlink(native(temp).constData());
-        throw pz::IoError::fromErrno(path, err);
-    }
-    const int dirFd = ::open(native(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    bool atRename = false;
+    if (const int err = posixfile::commitTemporary(file, bytes, native(temp), native(path), AT_FDCWD, &atRename))
+        throw pz::IoError::fromErrno(atRename ? path : temp, err);
 }
 
 std::optional<Failure> appendOrKeep(const QString &user, const QString &line, const std::function<void()> &append)

@@ -1,7 +1,12 @@
 // The drill under way: what its steps keep of the ten questions, and when they are forgotten.
+#include "drill/drillrecord.h"
 #include "drill/drillsession.h"
+#include "platform/textfile.h"
 #include "support/drillplay.h"
+#include "users/pending.h"
+#include "users/userstore.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -56,6 +61,8 @@ private slots:
     void whatTheResetKeeps();
     void recordFixedAtTheVerdict_data();
     void recordFixedAtTheVerdict();
+    void recorded_data();
+    void recorded();
 };
 
 void TestDrillSession::whatTheEventsKeep_data()
@@ -243,6 +250,66 @@ void TestDrillSession::recordFixedAtTheVerdict()
         QCOMPARE(d.pendingRecord()->user, QStringLiteral("たろう"));
         QCOMPARE(d.pendingRecord()->line, line);
     }
+}
+
+void TestDrillSession::recorded_data()
+{
+    // room: what became of the classroom between the verdict and the recording.
+    QTest::addColumn<QString>("moment"); // "sheet", "way out", "both": the sheet, then the way out
+    QTest::addColumn<QString>("room");   // "", "no history", "deleted", "no history, nowhere to keep"
+    QTest::addColumn<int>("history");    // lines after the header, -1: no file
+    QTest::addColumn<int>("pace");       // pace lines after the header, -1: no file
+    QTest::addColumn<int>("kept");       // lines kept aside
+    QTest::addColumn<bool>("failed");
+    QTest::addColumn<bool>("stays");     // the line is still the drill's, for the way out
+    QTest::newRow("sheet: the line and its pace line") << "sheet" << "" << 1 << 1 << 0 << false << false;
+    QTest::newRow("way out: the line and its pace line") << "way out" << "" << 1 << 1 << 0 << false << false;
+    QTest::newRow("sheet, then way out: once") << "both" << "" << 1 << 1 << 0 << false << false;
+    QTest::newRow("sheet: no history file, kept aside") << "sheet" << "no history" << -1 << -1 << 1 << true << false;
+    QTest::newRow("sheet: not even kept, stays for the way out")
+        << "sheet" << "no history, nowhere to keep" << -1 << -1 << 0 << true << true;
+    QTest::newRow("sheet not even kept, the way out gives it up") << "both" << "no history, nowhere to keep" << -1 << -1 << 0 << false << false;
+    QTest::newRow("way out: a child deleted meanwhile gets nothing") << "way out" << "deleted" << -1 << -1 << 0 << false << false;
+}
+
+void TestDrillSession::recorded()
+{
+    QFETCH(QString, moment);
+    QFETCH(QString, room);
+    QFETCH(int, history);
+    QFETCH(int, pace);
+    QFETCH(int, kept);
+    QFETCH(bool, failed);
+    QFETCH(bool, stays);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString back = QDir::currentPath();
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(back); });
+    QVERIFY(QDir::setCurrent(dir.path()) && QDir().mkdir(QStringLiteral("user")));
+    qputenv("XDG_STATE_HOME", (dir.path() + QStringLiteral("/state")).toUtf8());
+    const QString taro = QStringLiteral("たろう");
+    QCOMPARE(userstore::createUser(taro, QStringLiteral("pw")), QString());
+    if (room.contains(QLatin1String("no history")))
+        QVERIFY(QFile::remove(userstore::recordPath(taro)));
+    if (room.contains(QLatin1String("nowhere")))
+        QVERIFY(QFile(QStringLiteral("state")).open(QIODevice::WriteOnly)); // a file where the state folder goes
+    if (room == QLatin1String("deleted"))
+        QVERIFY(userstore::deleteUser(taro).outcome == userstore::DeleteResult::Outcome::Deleted);
+
+    DrillSession d;
+    wholeDrill(d, DrillSession::kQuestions);
+    drillrecord::Said said;
+    for (const char *m : {"sheet", "way out"})
+        if (moment == QLatin1String(m) || moment == QLatin1String("both"))
+            said = drillrecord::record(d, QLatin1String(m) == QLatin1String("sheet") ? drillrecord::Moment::Sheet : drillrecord::Moment::WayOut);
+    QCOMPARE(said.failed.has_value(), failed);
+    QCOMPARE(d.pendingRecord().has_value(), stays);
+    const auto linesOf = [](const QString &path) { return QFile::exists(path) ? textfile::readLines(path).size() - 1 : -1; };
+    QCOMPARE(linesOf(userstore::recordPath(taro)), history);
+    if (history > 0)
+        QCOMPARE(textfile::readLines(userstore::recordPath(taro)).last(), QStringLiteral("１０級,2004/7/05,10,0,合格"));
+    QCOMPARE(linesOf(userstore::pacePath(taro)), pace);
+    QCOMPARE(pending::entries().size(), kept);
 }
 
 QTEST_GUILESS_MAIN(TestDrillSession)

@@ -71,11 +71,6 @@ private:
     std::thread thread_;
 };
 
-void addUser(Program &p, const QString &name)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
-}
-
 void tryLogin(Program &p, const QString &name, const QString &typed)
 {
     TForm9 *f = p.screens().login;
@@ -135,7 +130,7 @@ void TestLinksAndFifos::loginListHasOnlyTheFolderFiles()
     Program p;
     QTemporaryDir outside;
     faults::writeBytes(outside.filePath(QStringLiteral("diary.dat")), "private\r\n");
-    addUser(p, QStringLiteral("たろう"));
+    addUser(p, QStringLiteral("たろう"), {}, std::nullopt);
     QVERIFY(QFile::link(outside.filePath(QStringLiteral("diary.dat")), p.path(QStringLiteral("user/evil.dat"))));
     QVERIFY(::mkfifo(QFile::encodeName(p.path(QStringLiteral("user/fifo.dat"))).constData(), 0644) == 0);
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/folder.dat"))));
@@ -164,7 +159,7 @@ void TestLinksAndFifos::loginRefusesOddPasswordFiles()
     QFETCH(QString, reason);
     Program p;
     QTemporaryDir outside;
-    addUser(p, QStringLiteral("はなこ"));
+    addUser(p, QStringLiteral("はなこ"), {}, std::nullopt);
     const QString psw = p.path(QStringLiteral("user/はなこ.psw"));
     std::unique_ptr<FifoRelease> release;
     if (kind == QLatin1String("link")) {
@@ -296,7 +291,7 @@ void TestLinksAndFifos::teacherFilesRefusedAsLinks()
         QVERIFY(QFile::link(target, p.path(file)));
         recorder().clear();
     };
-    addUser(p, QStringLiteral("たろう"));
+    addUser(p, QStringLiteral("たろう"), {}, std::nullopt);
     p.writeFile(QStringLiteral("user/たろう.psw"), "pw\r\n");
 
     AtEachShowing creation(p.screens().masterPasswordSetup, [&] {

@@ -1,5 +1,6 @@
 // The cp932 / CR LF text files every screen goes through.
 #include "base/errors.h"
+#include "platform/posixfile.h"
 #include "platform/textfile.h"
 
 #include <QDir>
@@ -314,15 +315,15 @@ void TestTextFile::rewriteSyncsBeforeAndAfterItsRename()
         errno = EIO;
         return -1;
     };
-    textfile::testing::setSyscalls({
+    posixfile::testing::setSyscalls({
         [&](int fd) {
             seen << QStringLiteral("fdatasync ") + role(fdPath(fd), folder);
             return result("fdatasync") ? -1 : ::fdatasync(fd);
         },
-        [&](const char *from, const char *to) {
+        [&](int at, const char *from, const char *to) {
             const auto where = [&](const char *p) { return role(QFileInfo(QFile::decodeName(p)).absoluteFilePath(), folder); };
             seen << QStringLiteral("rename %1 %2").arg(where(from), where(to));
-            return ::rename(from, to);
+            return ::renameat(at, from, at, to);
         },
         [&](int fd) {
             seen << QStringLiteral("fsync ") + role(fdPath(fd), folder);
@@ -336,7 +337,7 @@ void TestTextFile::rewriteSyncsBeforeAndAfterItsRename()
         threw = true;
         QCOMPARE(e.reason(), pz::reasonFor(EIO));
     }
-    textfile::testing::setSyscalls({});
+    posixfile::testing::setSyscalls({});
     QCOMPARE(seen, calls);
     QCOMPARE(threw, failing == QLatin1String("fdatasync"));
     QCOMPARE(bytesOf(path("sync/f.dat")), oldFile || !threw ? after : QByteArray("<missing>"));

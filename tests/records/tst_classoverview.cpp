@@ -19,12 +19,6 @@ using testsupport::Program;
 using testsupport::recorder;
 
 namespace {
-void addUser(Program &p, const QString &name, const QStringList &drills)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
-}
-
 // The rows as shown: each row's cells joined with '|'.
 QStringList rows(const QTableView *v)
 {
@@ -79,7 +73,7 @@ void classroom(Program &p)
 class TestClassOverview : public QObject {
     Q_OBJECT
 private slots:
-    void init() { recorder().clear(); classoverview::setChooser({}); }
+    void init() { recorder().clear(); dialogs::setSaveChooser({}); }
     void throughTheScreens();
     void saveCsv_data();
     void saveCsv();
@@ -186,7 +180,7 @@ void TestClassOverview::saveCsv()
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("k.csv"));
     QString suggested;
-    classoverview::setChooser([&](const QString &s) {
+    dialogs::setSaveChooser([&](const QString &s) {
         suggested = s;
         return cancel ? QString() : file;
     });

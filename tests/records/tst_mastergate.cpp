@@ -105,7 +105,7 @@ void TestStudentsRecords::windowListAndTable()
 
     // 16 pixels a name.
     for (int i = 0; i < 40; ++i)
-        addUser(p, QStringLiteral("user%1").arg(i), 0);
+        addUser(p, QStringLiteral("user%1").arg(i), drills(0));
     open(p);
     QCOMPARE(list->count(), 40);
     QCOMPARE(list->visualItemRect(list->item(3)).height(), 16);
@@ -116,8 +116,8 @@ void TestStudentsRecords::openingListsEachUserOnce()
 {
     Program p;
     for (const QString &n : {QStringLiteral("たろう"), QStringLiteral("はなこ"), QStringLiteral("Aki"), QStringLiteral("一郎")})
-        addUser(p, n, 1);
-    addUser(p, QStringLiteral("ごろう"), 7);
+        addUser(p, n, drills(1));
+    addUser(p, QStringLiteral("ごろう"), drills(7));
     QStringList folderOrder;
     for (const QString &e : QDir(QStringLiteral("user"), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files).entryList())
         folderOrder << e.chopped(4);
@@ -133,7 +133,7 @@ void TestStudentsRecords::openingListsEachUserOnce()
     choose(f, QStringLiteral("ごろう"));
     QCOMPARE(f->StringGrid1->RowCount(), 9);
     f->Close();
-    addUser(p, QStringLiteral("さくら"), 0);
+    addUser(p, QStringLiteral("さくら"), drills(0));
     open(p);
     QCOMPARE(f->ListBox1->count(), 6);
     QCOMPARE(distinct(listed(f->ListBox1)), 6);
@@ -145,9 +145,9 @@ void TestStudentsRecords::openingListsEachUserOnce()
 void TestStudentsRecords::choosingShowsHistory()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    addUser(p, QStringLiteral("ごろう"), 12);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
+    addUser(p, QStringLiteral("ごろう"), drills(12));
     TForm13 *f = open(p);
 
     choose(f, QStringLiteral("たろう"));
@@ -173,7 +173,7 @@ void TestStudentsRecords::choosingShowsHistory()
 void TestStudentsRecords::zeroByteHistoryBlanksEveryRow()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
+    addUser(p, QStringLiteral("たろう"), drills(3));
     p.writeFile(QStringLiteral("user/からっぽ.dat"), QByteArray());
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
@@ -186,8 +186,8 @@ void TestStudentsRecords::zeroByteHistoryBlanksEveryRow()
 void TestStudentsRecords::missingHistory()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 2);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(2));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     QFile::remove(QStringLiteral("user/はなこ.dat"));
@@ -204,8 +204,8 @@ void TestStudentsRecords::missingHistory()
 void TestStudentsRecords::arrowKeyChooses()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
     TForm13 *f = open(p);
     const QStringList names = listed(f->ListBox1);
     choose(f, names[0]);
@@ -232,7 +232,7 @@ void TestStudentsRecords::firstArrowChoosesTheFirstName()
     QFETCH(bool, afterDeletion);
     Program p;
     for (const char *name : {"たろう", "はなこ", "じろう", "ごろう"})
-        addUser(p, QString::fromUtf8(name), 1);
+        addUser(p, QString::fromUtf8(name), drills(1));
     TForm13 *f = open(p);
     QVERIFY(QTest::qWaitForWindowActive(f));
     if (afterDeletion) {
@@ -254,8 +254,8 @@ void TestStudentsRecords::firstArrowChoosesTheFirstName()
 void TestStudentsRecords::settingsEditorReturnRefills()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
 
@@ -263,7 +263,7 @@ void TestStudentsRecords::settingsEditorReturnRefills()
     QVERIFY(p.app().isOpen(p.screens().settingsEditor));
     QCOMPARE(p.app().activeScreen(), p.screens().settingsEditor);
     QVERIFY(!p.app().modalRunning());
-    addUser(p, QStringLiteral("さくら"), 0); // registered meanwhile
+    addUser(p, QStringLiteral("さくら"), drills(0)); // registered meanwhile
     // The editor's もどる: it empties the list, then closes.
     f->ListBox1->clear();
     p.screens().settingsEditor->Close();
@@ -286,7 +286,7 @@ void TestStudentsRecords::settingsEditorReturnRefills()
 void TestStudentsRecords::closingLogsOutAndEmpties()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 6);
+    addUser(p, QStringLiteral("たろう"), drills(6));
     p.state().userName = QStringLiteral("たろう");
     p.screens().mainMenu->Show();
     p.screens().mainMenu->setLoggedIn(true);
@@ -320,7 +320,7 @@ void TestStudentsRecords::closingLogsOutAndEmpties()
 void TestStudentsRecords::screenSettingsDoesNothing()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 2);
+    addUser(p, QStringLiteral("たろう"), drills(2));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     const QList<Screen *> before = p.app().openScreens();
@@ -376,8 +376,8 @@ void TestStudentsRecords::lateDrillsMarked()
     QFETCH(QByteArray, paceFile);
     QFETCH(QStringList, marked);
     Program p;
-    addUser(p, QStringLiteral("たろう"), drills);
-    addUser(p, QStringLiteral("はなこ"), 2);
+    addUser(p, QStringLiteral("たろう"), studentsrecords::drills(drills));
+    addUser(p, QStringLiteral("はなこ"), studentsrecords::drills(2));
     p.writeFile(userstore::pacePath(QStringLiteral("たろう")), paceFile);
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));

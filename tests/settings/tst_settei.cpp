@@ -78,11 +78,6 @@ void verifyOnly(dialogs::Kind kind, const QString &text)
         QCOMPARE(recorder().count(sound::Cue::Exclamation), 1);
 }
 
-void addUser(Program &p, const QString &name)
-{
-    p.writeFile("user/" + name + ".dat", textfile::encode(userstore::recordHeader()) + "\r\n");
-    p.writeFile("user/" + name + ".psw", "pw\r\n");
-}
 } // namespace
 
 class TestSettingsEditor : public QObject {

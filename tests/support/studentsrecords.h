@@ -24,13 +24,13 @@ inline const QString kBlank = QStringLiteral("||||");
 
 inline QString drill(int i) { return QStringLiteral("%1級,2006/2/%2,%3,%4,合格").arg(i).arg(i, 2, 10, QLatin1Char('0')).arg(8 + i % 3).arg(2 - i % 3); }
 
-inline void addUser(Program &p, const QString &name, int drills)
+// Drill lines 1..n.
+inline QStringList drills(int n)
 {
-    QStringList lines{userstore::recordHeader()};
-    for (int i = 1; i <= drills; ++i)
+    QStringList lines;
+    for (int i = 1; i <= n; ++i)
         lines << drill(i);
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(lines));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({QStringLiteral("pw")}));
+    return lines;
 }
 
 inline bool exists(const QString &name, const char *ext) { return QFileInfo::exists(QStringLiteral("user/") + name + QString::fromLatin1(ext)); }

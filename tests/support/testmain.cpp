@@ -4,6 +4,7 @@
 
 #include "platform/textfile.h"
 #include "settings/rand.h"
+#include "users/userstore.h"
 
 #include "base/errors.h"
 #include "tools/classroom.h"
@@ -100,6 +101,13 @@ void type(QWidget *w, const QString &text)
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+}
+
+void addUser(Program &p, const QString &name, const QStringList &drills, const std::optional<QByteArray> &passwordFile)
+{
+    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines(QStringList{userstore::recordHeader()} + drills));
+    if (passwordFile)
+        p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), *passwordFile);
 }
 
 QByteArray cp932Lines(const QStringList &lines)

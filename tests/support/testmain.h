@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 namespace testsupport {
 
 // What the program showed and played since the last clear().
@@ -45,6 +47,11 @@ private:
     QTemporaryDir dir_;
     QString oldCwd_;
 };
+
+// A registered child of the working folder: the history (its header, then these drill lines) and,
+// unless nullopt, the password file holding these bytes.
+void addUser(Program &p, const QString &name, const QStringList &drills = {},
+             const std::optional<QByteArray> &passwordFile = QByteArray("pw\r\n"));
 
 // Types text key by key into w, as a keyboard without an input method does (kana and full-width
 // forms too).

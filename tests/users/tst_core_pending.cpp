@@ -1,6 +1,7 @@
 // Drill lines kept aside when their history file could not be written, and appended later: once,
 // in order, only in their own classroom, only while their user exists.
 #include "base/errors.h"
+#include "platform/posixfile.h"
 #include "users/pending.h"
 #include "users/userstore.h"
 
@@ -26,6 +27,8 @@ private slots:
     void steps_data();
     void steps();
     void keptPrivately();
+    void keptSyncedBeforeItsRename_data();
+    void keptSyncedBeforeItsRename();
     void folder_data();
     void folder();
 
@@ -225,6 +228,51 @@ void TestPending::keptPrivately()
     QCOMPARE(st.st_mode & 07777, mode_t(0600));
     QCOMPARE(::stat(QFile::encodeName(pending::folder()).constData(), &st), 0);
     QCOMPARE(st.st_mode & 077, mode_t(0));
+    QCOMPARE(QDir(pending::folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+}
+
+// A kept line must survive a power cut: its data synced before the entry is renamed into place,
+// the folder after. failing: the call that fails with EIO.
+void TestPending::keptSyncedBeforeItsRename_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<int>("kept");
+    const QStringList all{"fdatasync .tmp", "rename .tmp .line", "fsync folder"};
+    QTest::newRow("kept") << "" << all << 1;
+    QTest::newRow("data not synced: not renamed, not kept") << "fdatasync" << QStringList{"fdatasync .tmp"} << 0;
+    QTest::newRow("folder not synced: kept all the same") << "fsync" << all << 1;
+}
+
+void TestPending::keptSyncedBeforeItsRename()
+{
+    QFETCH(QString, failing);
+    QFETCH(QStringList, calls);
+    QFETCH(int, kept);
+    const auto kind = [](const QString &path) {
+        return QFileInfo(path).isDir() ? QStringLiteral("folder") : QLatin1Char('.') + QFileInfo(path).suffix();
+    };
+    const auto of = [&](int fd) { return kind(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd))); };
+    const auto fails = [&](const char *call) { return failing == QLatin1String(call) ? (errno = EIO, -1) : 0; };
+    QStringList seen;
+    posixfile::testing::setSyscalls({
+        [&](int fd) { seen << QStringLiteral("fdatasync ") + of(fd); return fails("fdatasync") ? -1 : ::fdatasync(fd); },
+        [&](int at, const char *from, const char *to) {
+            seen << QStringLiteral("rename %1 %2").arg(kind(QFile::decodeName(from)), kind(QFile::decodeName(to)));
+            return ::renameat(at, from, at, to);
+        },
+        [&](int fd) { seen << QStringLiteral("fsync ") + of(fd); return fails("fsync") ? -1 : ::fsync(fd); },
+    });
+    const auto restore = qScopeGuard([] { posixfile::testing::setSyscalls({}); });
+    QString error;
+    try {
+        pending::keep(pending::classroomHere(), QStringLiteral("たろう"), QStringLiteral("１０級,2026/12/07,9,1,合格"));
+    } catch (const pz::IoError &e) {
+        error = e.reason();
+    }
+    QCOMPARE(seen, calls);
+    QCOMPARE(error, failing == QLatin1String("fdatasync") ? pz::reasonFor(EIO) : QString());
+    QCOMPARE(pending::entries().size(), kept);
     QCOMPARE(QDir(pending::folder()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
 }
 

@@ -28,19 +28,13 @@ using testsupport::type;
 namespace {
 const QString kUser = QStringLiteral("たろう");
 
-void addUser(Program &p, const QString &name, const QString &password)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), cp932Lines({userstore::recordHeader(), QStringLiteral("１級,2007/3/03,9,1,合格")}));
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), cp932Lines({password}));
-}
-
 bool exists(const QString &name, const char *ext) { return QFileInfo::exists(QStringLiteral("user/") + name + QString::fromLatin1(ext)); }
 
 // Logged in as たろう (password "pw"), the deletion dialog opened from the main menu.
 TForm10 *openLoggedIn(Program &p)
 {
-    addUser(p, kUser, QStringLiteral("pw"));
-    addUser(p, QStringLiteral("はなこ"), QStringLiteral("hk"));
+    addUser(p, kUser, {QStringLiteral("１級,2007/3/03,9,1,合格")}, "pw\r\n");
+    addUser(p, QStringLiteral("はなこ"), {QStringLiteral("１級,2007/3/03,9,1,合格")}, "hk\r\n");
     p.state().userName = kUser;
     p.screens().mainMenu->Show();
     p.screens().mainMenu->setLoggedIn(true);

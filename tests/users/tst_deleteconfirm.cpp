@@ -16,8 +16,8 @@ namespace {
 // no one, root included, can unlink it. Null when the folder could not be put there.
 TForm13 *withUndeletable(Program &p, const char *ext)
 {
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     const QString file = QStringLiteral("user/たろう") + QLatin1String(ext);
@@ -89,7 +89,7 @@ void TestDeletionConfirm::questionWindow()
 void TestDeletionConfirm::deleteWithoutChosenName()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 2);
+    addUser(p, QStringLiteral("たろう"), drills(2));
     TForm13 *f = open(p);
     ask(p, [&] { yes(p); });
     QVERIFY(!p.screens().deletionConfirm->isVisible());
@@ -102,9 +102,9 @@ void TestDeletionConfirm::deleteWithoutChosenName()
 void TestDeletionConfirm::yesDeletesChosenUser()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
-    addUser(p, QStringLiteral("ごろう"), 2);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
+    addUser(p, QStringLiteral("ごろう"), drills(2));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     QStringList others = listed(f->ListBox1);
@@ -140,14 +140,14 @@ void TestDeletionConfirm::noAndCloseBoxChangeNothing()
 {
     QFETCH(int, how);
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     const QStringList before = listed(f->ListBox1);
 
     ask(p, [&] {
-        addUser(p, QStringLiteral("さくら"), 0); // would show up if the list were refilled
+        addUser(p, QStringLiteral("さくら"), drills(0)); // would show up if the list were refilled
         if (how == 0)
             no(p);
         else if (how == 1)
@@ -169,8 +169,8 @@ void TestDeletionConfirm::noAndCloseBoxChangeNothing()
 void TestDeletionConfirm::deletedLoggedInUserLoggedOutOnClose()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), 3);
-    addUser(p, QStringLiteral("はなこ"), 1);
+    addUser(p, QStringLiteral("たろう"), drills(3));
+    addUser(p, QStringLiteral("はなこ"), drills(1));
     p.state().userName = QStringLiteral("たろう");
     p.screens().mainMenu->Show();
     p.screens().mainMenu->setLoggedIn(true);

@@ -20,12 +20,6 @@ using testsupport::type;
 namespace {
 const char *const kUserItems[] = {"Label3", "Image3", "Label2", "Image4", "Label5", "Image5"};
 
-void addUser(Program &p, const QString &name, const QByteArray &passwordFileBytes)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), passwordFileBytes);
-}
-
 QStringList listed(const QListWidget *list)
 {
     QStringList names;
@@ -114,7 +108,7 @@ void TestUserSelect::layout()
 
     // 35 pixels a name: six fit, the seventh and eighth are scrolled to.
     for (int i = 1; i <= 8; ++i)
-        addUser(p, QStringLiteral("user%1").arg(i), "pw\r\n");
+        addUser(p, QStringLiteral("user%1").arg(i), {}, "pw\r\n");
     f->Show();
     QCOMPARE(list->count(), 8);
     for (int i = 0; i < list->count(); ++i)
@@ -129,7 +123,7 @@ void TestUserSelect::listInFolderOrder()
     const QStringList names = {QStringLiteral("たろう"), QStringLiteral("はなこ"), QStringLiteral("Aki"), QStringLiteral("zeta"),
                                QStringLiteral(" "), QStringLiteral("一郎"), QStringLiteral("b"), QStringLiteral("さくら")};
     for (const QString &n : names)
-        addUser(p, n, "pw\r\n");
+        addUser(p, n, {}, "pw\r\n");
     QStringList expected; // the folder as Qt lists it unsorted, without anything that is not a user
     for (const QString &e : QDir(QStringLiteral("user"), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files | QDir::Hidden).entryList())
         expected << e.chopped(4);
@@ -156,8 +150,8 @@ void TestUserSelect::emptyFolderEmptyList()
 void TestUserSelect::reopeningListsEachOnce()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), {}, "xyz\r\n");
     TForm9 *f = p.screens().login;
     p.screens().mainMenu->Show();
     f->Show();
@@ -178,8 +172,8 @@ void TestUserSelect::reopeningListsEachOnce()
 void TestUserSelect::selectionMovesFocus()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), {}, "xyz\r\n");
     TForm9 *f = p.screens().login;
     f->Show();
     QVERIFY(QTest::qWaitForWindowActive(f));
@@ -218,8 +212,8 @@ void TestUserSelect::clickOnANameMovesTheKeyboard()
 {
     QFETCH(bool, wrongPassword);
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), {}, "xyz\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -254,9 +248,9 @@ void TestUserSelect::firstArrowChoosesTheFirstName()
     QFETCH(int, key);
     QFETCH(bool, reopened);
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
-    addUser(p, QStringLiteral("はなこ"), "xyz\r\n");
-    addUser(p, QStringLiteral("じろう"), "xyz\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
+    addUser(p, QStringLiteral("はなこ"), {}, "xyz\r\n");
+    addUser(p, QStringLiteral("じろう"), {}, "xyz\r\n");
     TForm9 *f = p.screens().login;
     p.screens().mainMenu->Show();
     f->Show();
@@ -299,8 +293,8 @@ void TestUserSelect::login()
     QFETCH(QString, typed);
     QFETCH(bool, right);
     Program p;
-    addUser(p, QStringLiteral("たろう"), passwordFile);
-    addUser(p, QStringLiteral("はなこ"), "abc\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, passwordFile);
+    addUser(p, QStringLiteral("はなこ"), {}, "abc\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -332,8 +326,8 @@ void TestUserSelect::login()
 void TestUserSelect::switchUser()
 {
     Program p;
-    addUser(p, QStringLiteral("A"), "aaa\r\n");
-    addUser(p, QStringLiteral("B"), "bbb\r\n");
+    addUser(p, QStringLiteral("A"), {}, "aaa\r\n");
+    addUser(p, QStringLiteral("B"), {}, "bbb\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -350,8 +344,8 @@ void TestUserSelect::switchUser()
 void TestUserSelect::failedSwitchKeepsUser()
 {
     Program p;
-    addUser(p, QStringLiteral("A"), "aaa\r\n");
-    addUser(p, QStringLiteral("B"), "bbb\r\n");
+    addUser(p, QStringLiteral("A"), {}, "aaa\r\n");
+    addUser(p, QStringLiteral("B"), {}, "bbb\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -367,7 +361,7 @@ void TestUserSelect::failedSwitchKeepsUser()
 void TestUserSelect::noNameChosen()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -393,7 +387,7 @@ void TestUserSelect::noNameChosen()
 void TestUserSelect::missingPasswordFile()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
     p.writeFile(QStringLiteral("user/じろう.dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
@@ -419,7 +413,7 @@ void TestUserSelect::missingPasswordFile()
 void TestUserSelect::passwordOutsideCp932()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "?\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "?\r\n");
     p.screens().mainMenu->Show();
     TForm9 *f = p.screens().login;
     f->Show();
@@ -437,7 +431,7 @@ void TestUserSelect::passwordOutsideCp932()
 void TestUserSelect::newRegistrationListed()
 {
     Program p;
-    addUser(p, QStringLiteral("たろう"), "abc\r\n");
+    addUser(p, QStringLiteral("たろう"), {}, "abc\r\n");
     TForm9 *f = p.screens().login;
     f->Show();
     QCOMPARE(listed(f->ListBox1), QStringList{QStringLiteral("たろう")});

@@ -75,7 +75,7 @@ void TestBareKeyboard::passwordAfterAWarningReachesTheField()
     QFETCH(bool, teacher);
     Program p;
     RealBoxes real;
-    addUser(p, QStringLiteral("taro"), "pass1");
+    addUser(p, QStringLiteral("taro"), {}, "pass1\r\n");
     Screens &s = p.screens();
     s.mainMenu->Show();
     QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));

@@ -142,7 +142,7 @@ void TestDesktop::clickOnTheMenuUnderAWarningKeepsTheLoginDialog()
 {
     Program p;
     RealBoxes real;
-    addUser(p, QStringLiteral("taro"), "pass1");
+    addUser(p, QStringLiteral("taro"), {}, "pass1\r\n");
     Screens &s = p.screens();
     s.mainMenu->Show();
     QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
@@ -189,7 +189,7 @@ void TestDesktop::clickOnTheMenuUnderAWarningKeepsTheLoginDialog()
 void TestDesktop::clickOnTheMenuBehindTheLoginDialogActivatesTheMenu()
 {
     Program p;
-    addUser(p, QStringLiteral("taro"), "pass1");
+    addUser(p, QStringLiteral("taro"), {}, "pass1\r\n");
     Screens &s = p.screens();
     s.mainMenu->Show();
     QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
@@ -384,7 +384,7 @@ void TestDesktop::deletionErrorShowsOverTheTeachersScreen()
 {
     Program p;
     RealBoxes real;
-    addUser(p, QStringLiteral("taro"), "pass1");
+    addUser(p, QStringLiteral("taro"), {}, "pass1\r\n");
     QVERIFY(QFile::remove(p.path(QStringLiteral("user/taro.psw"))));
     QVERIFY(QDir().mkpath(p.path(QStringLiteral("user/taro.psw/x"))));
     Screens &s = p.screens();

@@ -181,10 +181,4 @@ struct RealBoxes {
     ~RealBoxes() { testsupport::install(); }
 };
 
-inline void addUser(testsupport::Program &p, const QString &name, const QByteArray &password)
-{
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".dat"), textfile::encode(userstore::recordHeader()) + "\r\n");
-    p.writeFile(QStringLiteral("user/") + name + QStringLiteral(".psw"), password + "\r\n");
-}
-
 } // namespace xdesktop
