@@ -31,6 +31,9 @@
 #include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
+
+#include <QEventLoop>
+#include <functional>
 #include "kit/app.h"
 #include "kit/dialogs.h"
 #include "shell/main.h"
@@ -282,15 +285,28 @@ int main(int argc, char **argv)
     shot(QStringLiteral("19-class-choose"));
     click(s.classChoose, "StartLabel");
     shot(QStringLiteral("20-class-question-no"));
+    // Waits in the event loop itself: QTest::qWaitFor sleeps the GUI thread between its looks, which
+    // would make the flashes it waits through late.
+    const auto waitLive = [](const std::function<bool()> &done, int ms) {
+        QEventLoop loop;
+        QTimer look, limit;
+        QObject::connect(&look, &QTimer::timeout, &loop, [&] { if (done()) loop.quit(); });
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        look.start(20);
+        limit.setSingleShot(true);
+        limit.start(ms);
+        if (!done())
+            loop.exec();
+    };
     for (int q = 0; q < 5; ++q) {
-        (void)QTest::qWaitFor([&] { return s.classShow->step() == TClassShow::Step::Waiting; }, 30000);
+        waitLive([&] { return s.classShow->step() == TClassShow::Step::Waiting; }, 30000);
         QTest::keyClick(s.classShow, Qt::Key_Space);
         if (q == 0) {
             (void)QTest::qWaitFor([&] { return !s.classShow->Number->text().isEmpty(); }, 6000);
             QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/21-class-number.png"));
         }
     }
-    (void)QTest::qWaitFor([&] { return s.classAnswers->isVisible(); }, 30000);
+    waitLive([&] { return s.classAnswers->isVisible(); }, 30000);
     shot(QStringLiteral("22-class-answers"));
     QTest::mouseClick(s.classAnswers->Rows[1].sum, Qt::LeftButton);
     shot(QStringLiteral("23-class-answers-numbers"));
