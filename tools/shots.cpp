@@ -1,10 +1,14 @@
 // Takes screenshots of the program's screens for people to look at: run under an X server
 // (xvfb-run -s "-screen 0 800x600x24"), it lays out a working folder, walks to each screen as a
 // user would, and saves the whole display as PNG files in the folder given as its argument.
+#include "drill/classanswers.h"
+#include "drill/classchoose.h"
+#include "drill/classshow.h"
 #include "drill/dkhyouji.h"
 #include "drill/drillsession.h"
 #include "drill/pace.h"
 #include "drill/kotae.h"
+#include "drill/numberlabel.h"
 #include "drill/kotaeinput.h"
 #include "drill/option.h"
 #include "drill/reviewpanel.h"
@@ -13,6 +17,7 @@
 #include "settings/rand.h"
 #include "settings/settei.h"
 #include "kit/CuteBtn.h"
+#include "records/certificate.h"
 #include "records/classoverview.h"
 #include "records/kiroku.h"
 #include "records/mastergate.h"
@@ -26,6 +31,9 @@
 #include "users/regist.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
+
+#include <QEventLoop>
+#include <functional>
 #include "kit/app.h"
 #include "kit/dialogs.h"
 #include "shell/main.h"
@@ -39,7 +47,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QSpinBox>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QHeaderView>
@@ -101,12 +112,14 @@ int main(int argc, char **argv)
     s.briefing->Close();
 
     // A drill of 十段 made short: 3 digits, 3 numbers over 3 seconds.
+    const auto writeSettings = [](const QStringList &lines) {
+        QFile set(QStringLiteral("settei/settei.dat"));
+        set.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        set.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+    };
     QStringList lines = settings::defaultSettingsLines();
     lines[58] = QStringLiteral("3");
-    QFile set(QStringLiteral("settei/settei.dat"));
-    set.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    set.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
-    set.close();
+    writeSettings(lines);
     // Question 4 comes 25 ms late from its second number on, as on a busy PC: the sheet says so.
     s.flashScreen->setPaceClock([&app] {
         const DrillSession &d = *app.state().drill;
@@ -136,11 +149,12 @@ int main(int argc, char **argv)
     QTest::keyClick(s.resultSheet->Review, Qt::Key_Escape);
     click(s.resultSheet, "Label46");
     s.gradeSelection->Close();
+    writeSettings(settings::defaultSettingsLines()); // the settings editor shows the usual ones
 
     // The child's own records after years of drills, scrolled down a way.
     for (int i = 0; i < 240; ++i)
-        userstore::appendDrill(QStringLiteral("はなこ"), QStringLiteral("%1級,%2/%3/%4,%5,%6,%7")
-                                                          .arg(10 - i / 24).arg(2005 + i / 100).arg(i / 9 % 12 + 1)
+        userstore::appendDrill(QStringLiteral("はなこ"), QStringLiteral("%1,%2/%3/%4,%5,%6,%7")
+                                                          .arg(settings::gradeName(10 - i / 24)).arg(2005 + i / 100).arg(i / 9 % 12 + 1)
                                                           .arg(i % 28 + 1, 2, 10, QLatin1Char('0')).arg(i * 7 % 11).arg(10 - i * 7 % 11)
                                                           .arg(i * 7 % 11 >= 8 ? QStringLiteral("合格") : QStringLiteral("不合格")));
     click(s.mainMenu, "Label2");
@@ -256,6 +270,65 @@ int main(int argc, char **argv)
     s.studentsRecords->ListBox1->setCurrentItem(
         s.studentsRecords->ListBox1->findItems(QStringLiteral("なおき"), Qt::MatchExactly).value(0));
     shot(QStringLiteral("14e-students-records-late"));
+
+    // 合格証 of the child chosen, saved beside the pictures (its page is made a picture afterwards).
+    certificate::setChooser([](const QString &) { return outDir + QStringLiteral("/certificate.pdf"); });
+    click(s.studentsRecords, "Label8");
+
+    // みんなでフラッシュ: ８級, five questions of set 0042, the next one when the teacher presses Space.
+    click(s.studentsRecords, "Label10");
+    click(s.classChoose, "Grade8");
+    s.classChoose->Questions->selectAll();
+    QTest::keyClicks(s.classChoose->Questions, QStringLiteral("5"));
+    s.classChoose->SetNumber->selectAll();
+    QTest::keyClicks(s.classChoose->SetNumber, QStringLiteral("0042"));
+    shot(QStringLiteral("19-class-choose"));
+    click(s.classChoose, "StartLabel");
+    shot(QStringLiteral("20-class-question-no"));
+    // Waits in the event loop itself: QTest::qWaitFor sleeps the GUI thread between its looks, which
+    // would make the flashes it waits through late.
+    const auto waitLive = [](const std::function<bool()> &done, int ms) {
+        QEventLoop loop;
+        QTimer look, limit;
+        QObject::connect(&look, &QTimer::timeout, &loop, [&] { if (done()) loop.quit(); });
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        look.start(20);
+        limit.setSingleShot(true);
+        limit.start(ms);
+        if (!done())
+            loop.exec();
+    };
+    for (int q = 0; q < 5; ++q) {
+        waitLive([&] { return s.classShow->step() == TClassShow::Step::Waiting; }, 30000);
+        QTest::keyClick(s.classShow, Qt::Key_Space);
+        if (q == 0) {
+            (void)QTest::qWaitFor([&] { return !s.classShow->Number->text().isEmpty(); }, 6000);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/21-class-number.png"));
+        }
+    }
+    waitLive([&] { return s.classAnswers->isVisible(); }, 30000);
+    shot(QStringLiteral("22-class-answers"));
+    QTest::mouseClick(s.classAnswers->Rows[1].sum, Qt::LeftButton);
+    shot(QStringLiteral("23-class-answers-numbers"));
+    QTest::keyClick(s.classAnswers->Panel, Qt::Key_Escape);
+    click(s.classAnswers, "BackLabel");
+    if (s.classChoose->isVisible())
+        click(s.classChoose, "BackLabel");
+
+    // PCチェック: its result box is shown for real, taken, then closed.
+    dialogs::setHook({});
+    // Looked for now and then, not waited for: the check's own loop must be free to end.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&poll] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            poll.stop();
+            shot(QStringLiteral("24-pc-check"));
+            box->accept();
+        }
+    });
+    poll.start(500);
+    click(s.studentsRecords, "Label9");
+    dialogs::setHook([](const dialogs::Shown &) { return true; });
     click(s.studentsRecords, "Label2");
 
     // The master password typed to reach the students' records, then the settings editor.
