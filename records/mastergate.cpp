@@ -64,7 +64,7 @@ void TForm13::FormCreate()
              if (!App::instance()->ending())
                  dialogs::inform(pacecheck::report(figures).join(QLatin1Char('\n')));
          }},
-        {{"Label10"}, {"Image9"}, QStringLiteral("みんなでフラッシュ"), {641, 561}, {636, 552}, bar, 18, Qt::AllButtons,
+        {{"Label10"}, {"Image9"}, QStringLiteral("みんなでフラッシュ"), {641, 561}, {636, 552}, bar, 16, Qt::AllButtons,
          [this] { asScreen(screens().classChoose)->Show(); }},
     });
 
