@@ -1,11 +1,9 @@
 #include "drill/classpaper.h"
 
 #include "drill/classsheet.h"
-#include "kit/dialogs.h"
+#include "kit/saveflow.h"
 #include "platform/outputfile.h"
 
-#include <QDir>
-#include <QFileDialog>
 
 namespace classpaper {
 
@@ -25,28 +23,13 @@ QString write(Paper paper, const classset::ClassSet &set, const QString &file)
     return outputfile::save(file, bytes);
 }
 
-namespace {
-std::function<QString(const QString &)> &chooser()
-{
-    static std::function<QString(const QString &)> c;
-    return c;
-}
-} // namespace
-
-void setChooser(std::function<QString(const QString &suggested)> c) { chooser() = std::move(c); }
-
 void save(QWidget *parent, Paper paper, const classset::ClassSet &set)
 {
-    const QString suggested = QDir::home().filePath(fileName(paper, set));
-    const QString file = chooser() ? chooser()(suggested)
-                                   : QFileDialog::getSaveFileName(parent, title(paper), suggested, QStringLiteral("PDF (*.pdf)"));
-    if (file.isEmpty())
-        return;
-    if (const QString refused = write(paper, set, file); !refused.isEmpty()) {
-        dialogs::warn(refused);
-        return;
-    }
-    dialogs::inform(QStringLiteral("「%1」（%2）を保存しました。\n%3").arg(title(paper), classset::heading(set), file));
+    saveflow::save(parent, {title(paper), fileName(paper, set), QStringLiteral("PDF (*.pdf)")},
+                   [&](const QString &file) -> saveflow::Outcome {
+                       return {write(paper, set, file),
+                               QStringLiteral("「%1」（%2）を保存しました。\n%3").arg(title(paper), classset::heading(set), file)};
+                   });
 }
 
 } // namespace classpaper

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 class QWidget;
 
@@ -20,10 +19,8 @@ QString fileName(Paper paper, const classset::ClassSet &set); // "答え-１０�
 // text once the file is in place. IoError on a failure of the file system, an old file whole.
 QString write(Paper paper, const classset::ClassSet &set, const QString &file);
 
-// Asks where (a save dialog, by default the paper's name in the home folder) and writes it there;
+// Asks where (kit/saveflow.h; by default the paper's name in the home folder) and writes it there;
 // a refusal is said as a 警告, a cancelled dialog does nothing, a failure goes to the caller's guard.
 void save(QWidget *parent, Paper paper, const classset::ClassSet &set);
-// Tests answer the save dialog here instead: given the suggested path, the chosen one ("" cancels).
-void setChooser(std::function<QString(const QString &suggested)> chooser);
 
 } // namespace classpaper

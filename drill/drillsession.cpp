@@ -72,14 +72,18 @@ DrillSession::Answered DrillSession::answered(const QString &typed, const Owner 
 
 void DrillSession::fixRecord(const Owner &owner)
 {
-    // The counts are the sheet's: its rows compared as texts, not the count that decided the verdict.
-    const drillrules::Marks marks = drillrules::markRows(QStringList(correct_.begin(), correct_.end()),
-                                                        QStringList(typed_.begin(), typed_.end()));
+    // The counts are the sheet's, not the count that decided the verdict.
+    const drillrules::Marks marks = sheetMarks();
     record_ = Record{owner.user,
                      drillrules::historyLine(owner.gradeName, owner.today, marks.correct, marks.incorrect, verdict_),
                      pace::line(QDateTime(owner.today, owner.time.isValid() ? owner.time : QTime(0, 0)),
                                 owner.gradeName, paces_),
                      pace::isLate(paces_)};
+}
+
+drillrules::Marks DrillSession::sheetMarks() const
+{
+    return drillrules::markRows(QStringList(correct_.begin(), correct_.end()), QStringList(typed_.begin(), typed_.end()));
 }
 
 void DrillSession::sheetClosed()

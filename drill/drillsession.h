@@ -3,6 +3,7 @@
 // and the verdict, moved on by the drill's events: a number shown, a question finished, a question
 // answered, the drill ended. QtCore only; one instance lives in SharedState.
 #include "base/grade.h"
+#include "drill/drillrules.h"
 #include "drill/pace.h"
 
 #include <QDate>
@@ -90,6 +91,9 @@ public:
     // Row i (0..9) of the result sheet: the correct answer and the answer as typed.
     QString correctAnswer(int i) const { return inRange(i) ? correct_[i] : QString(); }
     QString typedAnswer(int i) const { return inRange(i) ? typed_[i] : QString(); }
+    // The result sheet's marks: its rows compared as texts (drillrules::markRows), which is what the
+    // history line counts too, not the count by value that decided the verdict.
+    drillrules::Marks sheetMarks() const;
 
     // Question i (0..9) of the last drill, kept until the next drill starts or a drill is abandoned.
     const Question &question(int i) const;

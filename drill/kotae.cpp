@@ -82,17 +82,6 @@ void setTypedText(QLabel *l, const QString &text)
     setText(l, text);
 }
 
-// The sheet's marks, by the texts of its answer and typed-answer cells.
-drillrules::Marks marksOf(const DrillSession &drill)
-{
-    QStringList answers, typed;
-    for (int i = 0; i < TForm4::kRows; ++i) {
-        answers << drill.correctAnswer(i);
-        typed << drill.typedAnswer(i);
-    }
-    return drillrules::markRows(answers, typed);
-}
-
 } // namespace
 
 TForm4::TForm4()
@@ -184,7 +173,7 @@ void TForm4::Timer1Timer()
     // must not let a second tick append again while it waits.
     Timer1->stop();
 
-    const drillrules::Marks marks = marksOf(*state().drill);
+    const drillrules::Marks marks = state().drill->sheetMarks();
     for (int k = 0; k < kRows; ++k) {
         setText(markCells[k], marks.right[k] ? QStringLiteral("○") : QStringLiteral("×"));
         style::setColour(markCells[k], QPalette::WindowText, marks.right[k] ? kBlue : kRed);

@@ -1,5 +1,5 @@
 #pragma once
-// The application object: owns the shared state and the seventeen screens, keeps the model of which
+// The application object: owns the shared state and every screen, keeps the model of which
 // screen is active, and guards every event handler so that an error ends in one standard error box.
 #include "kit/registry.h"
 #include "kit/screen.h"
@@ -23,7 +23,7 @@ public:
     SharedState &state() { return state_; }
     Screens &screens() { return screens_; }
 
-    // Creates the seventeen screens in the program's order (running each FormCreate);
+    // Creates every screen in the program's order (running each FormCreate);
     // destroyScreens runs FormDestroy and deletes them. Tests call both for a fresh program.
     void createScreens();
     void destroyScreens();

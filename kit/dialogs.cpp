@@ -4,7 +4,6 @@
 #include "kit/app.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -118,21 +117,6 @@ bool show(Kind kind, const QString &title, const QString &text)
 } // namespace
 
 void setHook(Hook h) { hook() = std::move(h); }
-
-namespace {
-Chooser &chooser()
-{
-    static Chooser c;
-    return c;
-}
-} // namespace
-
-void setSaveChooser(Chooser c) { chooser() = std::move(c); }
-
-QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
-{
-    return chooser() ? chooser()(suggested) : QFileDialog::getSaveFileName(parent, caption, suggested, filter);
-}
 
 void errorBox(const QString &text) { show(Kind::Error, App::title(), text); }
 

@@ -4,8 +4,6 @@
 #include <QString>
 #include <functional>
 
-class QWidget;
-
 namespace dialogs {
 
 enum class Kind {
@@ -33,12 +31,5 @@ void warn(const QString &text);
 void inform(const QString &text);
 void informDeleted(const QString &text);
 bool ask(const QString &caption, const QString &text);
-
-// Where to save a file of the teacher's: Qt's save dialog, starting at `suggested`; "" when
-// cancelled. Tests answer it instead through the chooser (given the suggested path); {} puts the
-// dialog back.
-QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter);
-using Chooser = std::function<QString(const QString &suggested)>;
-void setSaveChooser(Chooser chooser);
 
 } // namespace dialogs

@@ -1,5 +1,5 @@
 #pragma once
-// The base of all seventeen screens: the shared window rules and the life-cycle hooks.
+// The base of every screen: the shared window rules and the life-cycle hooks.
 #include <QColor>
 #include <QDeadlineTimer>
 #include <QPoint>

@@ -4,9 +4,9 @@
 #include "platform/outputfile.h"
 #include "kit/dialogs.h"
 #include "kit/pdfpage.h"
+#include "kit/saveflow.h"
 #include "kit/style.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 
@@ -67,17 +67,14 @@ void save(QWidget *parent, const QString &name)
     // Said before the dialog: no name chosen, or nothing to save.
     if (const QString instead = beforeChoosing(name); !instead.isEmpty())
         return dialogs::inform(instead);
-    const QString suggested = QDir::home().filePath(defaultFileName(name));
-    const QString file = dialogs::saveFileName(parent, QStringLiteral("合格証"), suggested, QStringLiteral("PDF (*.pdf)"));
-    if (file.isEmpty())
-        return;
-    const Made made = make(name, file);
-    if (!made.refusal.isEmpty())
-        dialogs::warn(made.refusal);
-    else if (made.pass)
-        dialogs::inform(QStringLiteral("%1さんの合格証を保存しました。\n%2").arg(name, file));
-    else
-        dialogs::inform(noPass(name));
+    saveflow::save(parent, {QStringLiteral("合格証"), defaultFileName(name), QStringLiteral("PDF (*.pdf)")},
+                   [&](const QString &file) -> saveflow::Outcome {
+                       const Made made = make(name, file);
+                       if (!made.refusal.isEmpty())
+                           return {made.refusal, {}};
+                       // No pass any more: the history changed while the dialog was open.
+                       return {{}, made.pass ? QStringLiteral("%1さんの合格証を保存しました。\n%2").arg(name, file) : noPass(name)};
+                   });
 }
 
 } // namespace certificate

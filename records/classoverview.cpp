@@ -6,11 +6,11 @@
 #include "records/progresschart.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
+#include "kit/saveflow.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
 
 #include <QAbstractTableModel>
-#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
@@ -160,13 +160,11 @@ void ClassOverview::GridClick(const QModelIndex &index)
 namespace classoverview {
 void saveCsv(QWidget *parent)
 {
-    const QString suggested = QDir::home().filePath(csvexport::defaultFileName(QDate::currentDate()));
-    const QString file = dialogs::saveFileName(parent, QStringLiteral("CSVで保存"), suggested, QStringLiteral("CSV (*.csv)"));
-    if (file.isEmpty())
-        return;
-    const csvexport::Written w = csvexport::exportClassroom(file);
-    if (!w.refusal.isEmpty())
-        return dialogs::warn(w.refusal);
-    dialogs::inform(QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file));
+    saveflow::save(parent,
+                   {QStringLiteral("CSVで保存"), csvexport::defaultFileName(QDate::currentDate()), QStringLiteral("CSV (*.csv)")},
+                   [](const QString &file) -> saveflow::Outcome {
+                       const csvexport::Written w = csvexport::exportClassroom(file);
+                       return {w.refusal, QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file)};
+                   });
 }
 } // namespace classoverview

@@ -105,7 +105,7 @@ void TForm13::FormCloseQuery()
 {
     // The teacher's visit ends, and with it the child's login at the main menu.
     setLoggedIn(false);
-    Label1->clear();
+    showTitle(QString());
     ListBox1->clear();
     StringGrid1->clearCells();
     LateLegend->hide();
@@ -119,8 +119,7 @@ void TForm13::ListBox1Click()
     const QString name = chosen.first()->text();
     StringGrid1->clearCells();
     LateLegend->hide();
-    Label1->setText(name + kTitleEnd);
-    Label1->adjustSize();
+    showTitle(name);
     // A missing or unreadable history stops here: the table stays emptied under the new title.
     const QStringList history = userstore::readHistory(name);
     StringGrid1->load(history);
@@ -133,10 +132,15 @@ void TForm13::Label4Click() { asScreen(screens().settingsEditor)->Show(); }
 void TForm13::Label3Click() { screens().deletionConfirm->Ask(shownUser()); }
 void TForm13::Label2Click() { Close(); }
 
-QString TForm13::shownUser() const
+void TForm13::showTitle(const QString &name)
 {
-    const QString title = Label1->text();
-    return title.endsWith(kTitleEnd) ? title.chopped(kTitleEnd.size()) : QString();
+    shownUser_ = name;
+    if (name.isEmpty()) {
+        Label1->clear();
+        return;
+    }
+    Label1->setText(name + kTitleEnd);
+    Label1->adjustSize();
 }
 
 void TForm13::userDeleted(const QString &name)
@@ -147,5 +151,5 @@ void TForm13::userDeleted(const QString &name)
     ListBox1->selectionModel()->clear();
     if (!items.isEmpty())
         delete ListBox1->takeItem(ListBox1->row(items.first()));
-    Label1->clear();
+    showTitle(QString());
 }

@@ -41,11 +41,16 @@ public:
     void Label3Click(); // 削除
     void Label2Click(); // もどる
 
-    // For the deletion question: the user whose history is shown (the title without its ending),
-    // or an empty string; and forgetting that user once their files are gone.
-    QString shownUser() const;
+    // For the deletion question: the user whose history is shown, or an empty string; and
+    // forgetting that user once their files are gone.
+    QString shownUser() const { return shownUser_; }
     void userDeleted(const QString &name);
     // The settings editor is closing back to this screen: the list is emptied now and filled again
     // as the screen becomes active.
     void forgetUsers() { ListBox1->clear(); }
+
+private:
+    // The title names the user shown ("<name>さんの記録"), or is empty with nobody shown.
+    void showTitle(const QString &name);
+    QString shownUser_;
 };

@@ -36,6 +36,7 @@
 #include <functional>
 #include "kit/app.h"
 #include "kit/dialogs.h"
+#include "kit/saveflow.h"
 #include "shell/main.h"
 #include "shell/splash.h"
 #include "kit/widgets.h"
@@ -272,7 +273,7 @@ int main(int argc, char **argv)
     shot(QStringLiteral("14e-students-records-late"));
 
     // 合格証 of the child chosen, saved beside the pictures (its page is made a picture afterwards).
-    dialogs::setSaveChooser([](const QString &) { return outDir + QStringLiteral("/certificate.pdf"); });
+    saveflow::setChooser([](const QString &) { return outDir + QStringLiteral("/certificate.pdf"); });
     click(s.studentsRecords, "Label8");
 
     // みんなでフラッシュ: ８級, five questions of set 0042, the next one when the teacher presses Space.

@@ -4,6 +4,7 @@
 #include "kit/dialogs.h"
 #include "kit/kit.h"
 #include "kit/widgets.h"
+#include "users/passwordrules.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -47,10 +48,8 @@ void TForm10::Edit1KeyPress(int &key)
     Edit1->clear();
     // Read afresh at every Enter; a missing, unreadable or damaged file stops here with nothing
     // deleted.
-    const QString master = userstore::readMasterPassword(userstore::IfMissing::Fail);
-    // While none is set nothing typed is the master password.
-    if (master.isEmpty() || !userstore::passwordMatches(master, typed)) {
-        dialogs::warn(QStringLiteral("パワードが違います"));
+    if (!passwordrules::mayDelete(userstore::readMasterPassword(userstore::IfMissing::Fail), typed)) {
+        dialogs::warn(passwordrules::wrongPassword());
         return;
     }
     const userstore::DeleteResult result = userstore::deleteUser(state().userName);

@@ -5,6 +5,7 @@
 #include "kit/kit.h"
 #include "kit/widgets.h"
 #include "users/names.h"
+#include "users/passwordrules.h"
 #include "users/userstore.h"
 
 #include <QLineEdit>
@@ -36,17 +37,20 @@ void TForm14::Edit1KeyPress(int &key)
     key = 0;
     // Read afresh at every Enter. While none is set (the file emptied or removed since the menu looked)
     // nothing typed opens the teacher's screen: the main menu asks for a new one first.
-    const QString master = userstore::readMasterPassword();
-    const bool right = userstore::passwordMatches(master, Edit1->text());
+    const passwordrules::Teacher door = passwordrules::teacherDoor(userstore::readMasterPassword(), Edit1->text());
     Edit1->clear();
-    if (master.isEmpty()) {
+    switch (door) {
+    case passwordrules::Teacher::NotSet:
         // Said first: the menu, active again once this closes, then offers to choose one.
         dialogs::warn(QStringLiteral("マスターパスワードが決められていません。\nメニューの「先生用」から決めて下さい。"));
         Close();
-    } else if (right) {
+        break;
+    case passwordrules::Teacher::Opens:
         asScreen(screens().studentsRecords)->Show();
         Close();
-    } else {
-        dialogs::warn(QStringLiteral("パワードが違います"));
+        break;
+    case passwordrules::Teacher::Wrong:
+        dialogs::warn(passwordrules::wrongPassword());
+        break;
     }
 }

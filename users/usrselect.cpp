@@ -5,7 +5,7 @@
 #include "kit/kit.h"
 #include "kit/app.h"
 #include "kit/widgets.h"
-#include "users/names.h"
+#include "users/passwordrules.h"
 #include "users/userstore.h"
 
 #include <QKeyEvent>
@@ -68,21 +68,22 @@ void TForm9::Edit1KeyPress(int &key)
         return;
     }
     const QString name = chosen.first()->text();
-    const QString typed = Edit1->text();
-    if (!typed.isEmpty()) {
-        if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
-            dialogs::warn(refusal);
-            Edit1->clear();
-            return;
-        }
-    }
-    if (userstore::passwordMatches(userstore::readPassword(name), typed)) {
+    const passwordrules::Login login =
+        passwordrules::login(Edit1->text(), [&] { return userstore::readPassword(name); });
+    switch (login.outcome) {
+    case passwordrules::Login::Outcome::LoggedIn:
         state().userName = name;
         setLoggedIn(true);
         Edit1->clear();
         Close();
-    } else {
-        dialogs::warn(QStringLiteral("パワードが違います"));
+        break;
+    case passwordrules::Login::Outcome::Refused:
+        dialogs::warn(login.refusal);
         Edit1->clear();
+        break;
+    case passwordrules::Login::Outcome::Wrong:
+        dialogs::warn(passwordrules::wrongPassword());
+        Edit1->clear();
+        break;
     }
 }

@@ -11,6 +11,7 @@
 #include "drill/classshow.h"
 #include "drill/numberlabel.h"
 #include "drill/reviewpanel.h"
+#include "kit/saveflow.h"
 #include "kit/widgets.h"
 #include "settings/rand.h"
 
@@ -142,7 +143,7 @@ private slots:
         QTemporaryDir out;
         QString where = out.filePath(QStringLiteral("k.pdf"));
         QString suggested;
-        classpaper::setChooser([&](const QString &s) { suggested = s; return where; });
+        saveflow::setChooser([&](const QString &s) { suggested = s; return where; });
         recorder().clear();
         click(answers, QStringLiteral("KeyLabel"));
         QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("答え-１０級-0042.pdf"));
@@ -150,7 +151,7 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly) && saved.read(4) == "%PDF");
         where = p.path(QStringLiteral("user/k.pdf"));
         click(answers, QStringLiteral("SheetLabel"));
-        classpaper::setChooser({});
+        saveflow::setChooser({});
         QCOMPARE(recorder().boxes.size(), 2);
         QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Info);
         QVERIFY(recorder().boxes[0].text.startsWith(QStringLiteral("「答え」（１０級　セット番号 0042）を保存しました。")));
@@ -186,7 +187,7 @@ private slots:
         p.writeSettings(tenthGrade.split(QLatin1Char(' ')) + settings::defaultSettingsLines().mid(3));
         TClassChoose *choose = openChoice(p);
         bool asked = false;
-        classpaper::setChooser([&](const QString &) { asked = true; return QString(); });
+        saveflow::setChooser([&](const QString &) { asked = true; return QString(); });
         for (const char *button : {"StartLabel", "KeyLabel"}) {
             recorder().clear();
             choose->SetNumber->setText(typed);
@@ -196,7 +197,7 @@ private slots:
             QVERIFY2(recorder().boxes[0].text.startsWith(said), qPrintable(recorder().boxes[0].text));
             QCOMPARE(p.app().activeScreen(), choose);
         }
-        classpaper::setChooser({});
+        saveflow::setChooser({});
         QVERIFY(!asked);
     }
 

@@ -55,6 +55,8 @@ private slots:
     void whatTheEventsKeep();
     void verdict_data();
     void verdict();
+    void sheetMarks_data();
+    void sheetMarks();
     void answerLeadsTo_data();
     void answerLeadsTo();
     void whatTheResetKeeps_data();
@@ -213,6 +215,40 @@ void TestDrillSession::whatTheResetKeeps()
     QCOMPARE(d.correctCount(), 0);
     QCOMPARE(d.lastNumber(), 0);
     QCOMPARE(d.questionsKept(), kept);
+}
+
+void TestDrillSession::sheetMarks_data()
+{
+    // Question k's numbers are {k + 1, 10}: the sums are 11 to 20.
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QString>("marks"); // o right, x wrong, row by row
+    QTest::addColumn<int>("correct");
+    QTest::newRow("all right") << QStringList{"11", "12", "13", "14", "15", "16", "17", "18", "19", "20"} << "oooooooooo" << 10;
+    // 016 is right by value (the verdict counted it) but the sheet compares texts.
+    QTest::newRow("a leading zero and a wrong sum") << QStringList{"11", "12", "13", "1", "15", "016", "17", "18", "19", "20"}
+                                                    << "oooxoxoooo" << 8;
+    QTest::newRow("the last row wrong, the first right") << QStringList{"11", "0", "0", "0", "0", "0", "0", "0", "0", "21"}
+                                                         << "oxxxxxxxxx" << 1;
+}
+
+void TestDrillSession::sheetMarks()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(QString, marks);
+    QFETCH(int, correct);
+    DrillSession d;
+    for (int k = 0; k < DrillSession::kQuestions; ++k)
+        play(d, {k + 1, 10}, typed[k]);
+    const drillrules::Marks m = d.sheetMarks();
+    QString shown;
+    for (bool right : m.right)
+        shown += right ? QLatin1Char('o') : QLatin1Char('x');
+    QCOMPARE(shown, marks);
+    QCOMPARE(m.correct, correct);
+    QCOMPARE(m.incorrect, 10 - correct);
+    // The line the verdict fixed counts as the sheet does.
+    QVERIFY2(d.pendingRecord()->line.contains(QStringLiteral(",%1,%2,").arg(correct).arg(10 - correct)),
+             qPrintable(d.pendingRecord()->line));
 }
 
 void TestDrillSession::recordFixedAtTheVerdict_data()

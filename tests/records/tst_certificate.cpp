@@ -5,6 +5,7 @@
 #include "support/studentsrecords.h"
 
 #include "base/errors.h"
+#include "kit/saveflow.h"
 #include "records/certificate.h"
 #include "records/mastergate.h"
 #include "shell/main.h"
@@ -33,7 +34,7 @@ QString pdfText(const QString &file)
 class TestCertificate : public QObject {
     Q_OBJECT
 private slots:
-    void init() { recorder().clear(); dialogs::setSaveChooser({}); }
+    void init() { recorder().clear(); saveflow::setChooser({}); }
     void make_data();
     void make();
     void insideTheClassroom();
@@ -128,11 +129,14 @@ void TestCertificate::throughTheButton_data()
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("message"); // the start of the one message; "" none
     QTest::addColumn<bool>("written");
-    QTest::newRow("a pass, saved") << QStringLiteral("たろう") << false << QStringLiteral("たろうさんの合格証を保存しました。") << true;
-    QTest::newRow("a pass, cancelled") << QStringLiteral("たろう") << true << QString() << false;
+    QTest::addColumn<bool>("failedMeanwhile"); // the history left with a failure only, while the dialog is open
+    QTest::newRow("a pass, saved") << QStringLiteral("たろう") << false << QStringLiteral("たろうさんの合格証を保存しました。") << true << false;
+    QTest::newRow("a pass, cancelled") << QStringLiteral("たろう") << true << QString() << false << false;
     QTest::newRow("no pass: said, no dialog") << QStringLiteral("はなこ") << false
-                                              << QStringLiteral("はなこさんにはまだ合格した級がありません。") << false;
-    QTest::newRow("no name chosen") << QString() << false << QStringLiteral("合格証を作る名前を選んでください。") << false;
+                                              << QStringLiteral("はなこさんにはまだ合格した級がありません。") << false << false;
+    QTest::newRow("no name chosen") << QString() << false << QStringLiteral("合格証を作る名前を選んでください。") << false << false;
+    QTest::newRow("the history emptied while the dialog is open") << QStringLiteral("たろう") << false
+                                              << QStringLiteral("たろうさんにはまだ合格した級がありません。") << false << true;
 }
 
 void TestCertificate::throughTheButton()
@@ -141,14 +145,17 @@ void TestCertificate::throughTheButton()
     QFETCH(bool, cancel);
     QFETCH(QString, message);
     QFETCH(bool, written);
+    QFETCH(bool, failedMeanwhile);
     Program p;
     addUser(p, QStringLiteral("たろう"), {QStringLiteral("３級,2026/12/05,10,0,合格")});
     addUser(p, QStringLiteral("はなこ"), {QStringLiteral("９級,2026/12/05,3,7,不合格")});
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("c.pdf"));
     QString suggested;
-    dialogs::setSaveChooser([&](const QString &s) {
+    saveflow::setChooser([&](const QString &s) {
         suggested = s;
+        if (failedMeanwhile) // the history rewritten elsewhere: only a failure left
+            p.writeFile(QStringLiteral("user/たろう.dat"), cp932Lines({userstore::recordHeader(), QStringLiteral("３級,2026/12/05,3,7,不合格")}));
         return cancel ? QString() : file;
     });
     TForm13 *f = studentsrecords::open(p);
@@ -158,10 +165,12 @@ void TestCertificate::throughTheButton()
     QVERIFY(button);
     QTest::mouseClick(button, Qt::LeftButton); // 合格証
     QCOMPARE(QFileInfo::exists(file), written);
-    if (chosen == QStringLiteral("たろう"))
+    if (chosen == QStringLiteral("たろう")) {
+        QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::homePath());
         QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("合格証-たろう.pdf"));
-    else
+    } else {
         QVERIFY(suggested.isEmpty()); // no dialog
+    }
     QCOMPARE(recorder().boxes.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QVERIFY2(recorder().boxes[0].text.startsWith(message), qPrintable(recorder().boxes[0].text));

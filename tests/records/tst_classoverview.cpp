@@ -4,6 +4,7 @@
 #include "support/studentsrecords.h"
 
 #include "drill/pace.h"
+#include "kit/saveflow.h"
 #include "records/classoverview.h"
 #include "records/mastergate.h"
 #include "records/progresschart.h"
@@ -73,7 +74,7 @@ void classroom(Program &p)
 class TestClassOverview : public QObject {
     Q_OBJECT
 private slots:
-    void init() { recorder().clear(); dialogs::setSaveChooser({}); }
+    void init() { recorder().clear(); saveflow::setChooser({}); }
     void throughTheScreens();
     void saveCsv_data();
     void saveCsv();
@@ -167,34 +168,43 @@ void TestClassOverview::chartOfTheClickedRow()
 
 void TestClassOverview::saveCsv_data()
 {
-    QTest::addColumn<bool>("cancel");
-    QTest::newRow("cancelled: nothing written, nothing said") << true;
-    QTest::newRow("saved: the file and one message") << false;
+    QTest::addColumn<QString>("chosen"); // "": cancelled; "room/…" inside the classroom; else a folder away
+    QTest::addColumn<int>("kind");        // the one box's kind; -1: none
+    QTest::addColumn<QString>("said");    // its start
+    QTest::newRow("cancelled: nothing written, nothing said") << "" << -1 << "";
+    QTest::newRow("saved: the file and one message") << "k.csv" << int(dialogs::Kind::Info)
+                                                     << QStringLiteral("3人の記録（14回分）を保存しました。");
+    QTest::newRow("into the classroom: refused, a warning") << "room/user/k.csv" << int(dialogs::Kind::Warning)
+                                                            << QStringLiteral("教室フォルダの中には保存できません");
 }
 
 void TestClassOverview::saveCsv()
 {
-    QFETCH(bool, cancel);
+    QFETCH(QString, chosen);
+    QFETCH(int, kind);
+    QFETCH(QString, said);
     Program p;
     classroom(p);
     QTemporaryDir away;
-    const QString file = away.filePath(QStringLiteral("k.csv"));
+    const QString file = chosen.startsWith(QLatin1String("room/")) ? p.path(chosen.mid(5))
+                         : chosen.isEmpty()                        ? QString()
+                                                                   : away.filePath(chosen);
     QString suggested;
-    dialogs::setSaveChooser([&](const QString &s) {
+    saveflow::setChooser([&](const QString &s) {
         suggested = s;
-        return cancel ? QString() : file;
+        return file;
     });
     TForm13 *f = studentsrecords::open(p);
     clickCaption(f, "Label7"); // CSVで保存
+    // Offered in the home folder, under the day's name.
+    QCOMPARE(QFileInfo(suggested).absolutePath(), QDir::homePath());
     QCOMPARE(QFileInfo(suggested).fileName(), QStringLiteral("きろく-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)));
-    QCOMPARE(QFileInfo::exists(file), !cancel);
-    if (cancel) {
-        QVERIFY(recorder().boxes.isEmpty());
-        return;
+    QCOMPARE(!file.isEmpty() && QFileInfo::exists(file), kind == int(dialogs::Kind::Info));
+    QCOMPARE(recorder().boxes.size(), kind < 0 ? 0 : 1);
+    if (kind >= 0) {
+        QCOMPARE(int(recorder().boxes[0].kind), kind);
+        QVERIFY2(recorder().boxes[0].text.startsWith(said), qPrintable(recorder().boxes[0].text));
     }
-    QCOMPARE(recorder().boxes.size(), 1);
-    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Info);
-    QVERIFY2(recorder().boxes[0].text.startsWith(QStringLiteral("3人の記録（14回分）を保存しました。")), qPrintable(recorder().boxes[0].text));
     QCOMPARE(p.app().activeScreen(), f);
 }
 

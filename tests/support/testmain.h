@@ -26,7 +26,7 @@ struct Recorder {
 Recorder &recorder();
 
 // A working folder laid out as installed (settings, master password "teacher", the sound), the
-// current directory while it lives, and the seventeen screens created in it. Destroyed in reverse.
+// current directory while it lives, and every screen created in it. Destroyed in reverse.
 class Program {
 public:
     explicit Program(const QByteArray &masterPassword = "teacher");
