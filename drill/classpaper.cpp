@@ -1,6 +1,7 @@
 #include "drill/classpaper.h"
 
 #include "drill/classsheet.h"
+#include "kit/app.h"
 #include "kit/dialogs.h"
 #include "platform/outputfile.h"
 
@@ -16,13 +17,13 @@ QString fileName(Paper paper, const classset::ClassSet &set)
     return paper == Paper::AnswerKey ? classsheet::answerKeyFileName(set) : classsheet::answerSheetFileName(set);
 }
 
-QString write(Paper paper, const classset::ClassSet &set, const QString &file)
+QString write(const Classroom &classroom, Paper paper, const classset::ClassSet &set, const QString &file)
 {
     // Refused before the page is painted: nothing is made for a place that may not have it.
-    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
         return refused;
     const QByteArray bytes = paper == Paper::AnswerKey ? classsheet::answerKeyPdf(set) : classsheet::answerSheetPdf(set);
-    return outputfile::save(file, bytes);
+    return outputfile::save(classroom, file, bytes);
 }
 
 namespace {
@@ -42,7 +43,7 @@ void save(QWidget *parent, Paper paper, const classset::ClassSet &set)
                                    : QFileDialog::getSaveFileName(parent, title(paper), suggested, QStringLiteral("PDF (*.pdf)"));
     if (file.isEmpty())
         return;
-    if (const QString refused = write(paper, set, file); !refused.isEmpty()) {
+    if (const QString refused = write(App::instance()->state().classroom, paper, set, file); !refused.isEmpty()) {
         dialogs::warn(refused);
         return;
     }

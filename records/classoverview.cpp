@@ -4,6 +4,7 @@
 #include "records/csvexport.h"
 #include "records/pacemarks.h"
 #include "records/progresschart.h"
+#include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
 #include "kit/style.h"
@@ -164,7 +165,7 @@ void saveCsv(QWidget *parent)
     const QString file = dialogs::saveFileName(parent, QStringLiteral("CSVで保存"), suggested, QStringLiteral("CSV (*.csv)"));
     if (file.isEmpty())
         return;
-    const csvexport::Written w = csvexport::exportClassroom(file);
+    const csvexport::Written w = csvexport::exportClassroom(App::instance()->state().classroom, file);
     if (!w.refusal.isEmpty())
         return dialogs::warn(w.refusal);
     dialogs::inform(QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file));
