@@ -1,6 +1,7 @@
 #include "drill/classpaper.h"
 
 #include "drill/classsheet.h"
+#include "kit/app.h"
 #include "kit/saveflow.h"
 #include "platform/outputfile.h"
 
@@ -14,20 +15,20 @@ QString fileName(Paper paper, const classset::ClassSet &set)
     return paper == Paper::AnswerKey ? classsheet::answerKeyFileName(set) : classsheet::answerSheetFileName(set);
 }
 
-QString write(Paper paper, const classset::ClassSet &set, const QString &file)
+QString write(const Classroom &classroom, Paper paper, const classset::ClassSet &set, const QString &file)
 {
     // Refused before the page is painted: nothing is made for a place that may not have it.
-    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
         return refused;
     const QByteArray bytes = paper == Paper::AnswerKey ? classsheet::answerKeyPdf(set) : classsheet::answerSheetPdf(set);
-    return outputfile::save(file, bytes);
+    return outputfile::save(classroom, file, bytes);
 }
 
 void save(QWidget *parent, Paper paper, const classset::ClassSet &set)
 {
     saveflow::save(parent, {title(paper), fileName(paper, set), QStringLiteral("PDF (*.pdf)")},
                    [&](const QString &file) -> saveflow::Outcome {
-                       return {write(paper, set, file),
+                       return {write(App::instance()->state().classroom, paper, set, file),
                                QStringLiteral("「%1」（%2）を保存しました。\n%3").arg(title(paper), classset::heading(set), file)};
                    });
 }

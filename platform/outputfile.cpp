@@ -29,12 +29,12 @@ QString insideText() { return QStringLiteral("教室フォルダの中には保�
 
 // The classroom and its own folders, as they are on disk (links followed: a user/ that is a link
 // leads into the classroom too).
-std::vector<Id> classroomFolders(const QString &classroom)
+std::vector<Id> classroomFolders(const Classroom &classroom)
 {
     std::vector<Id> ids;
-    for (const char *sub : {"", "/user", "/settei", "/wav"}) {
+    for (const QString &folder : {classroom.root(), classroom.user(), classroom.path(QStringLiteral("settei")), classroom.wav()}) {
         struct stat st {};
-        if (::stat(native(classroom + QLatin1String(sub)).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (::stat(native(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode))
             ids.push_back({st.st_dev, st.st_ino});
     }
     return ids;
@@ -70,7 +70,7 @@ struct Target {
 };
 
 // Opens the target's folder and judges the target; a refusal, or an empty text.
-QString judge(const QString &file, const QString &classroom, Target *t)
+QString judge(const Classroom &classroom, const QString &file, Target *t)
 {
     const QFileInfo info(file);
     t->name = native(info.fileName());
@@ -79,7 +79,8 @@ QString judge(const QString &file, const QString &classroom, Target *t)
     t->folder.reset(::open(native(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (t->folder.get() < 0)
         throw pz::IoError::fromErrno(info.path(), errno);
-    if (under(t->folder.get(), classroomFolders(classroom)))
+    // Without a classroom nothing is known to be outside it.
+    if (classroom.isNull() || under(t->folder.get(), classroomFolders(classroom)))
         return insideText();
     struct stat st {};
     if (::fstatat(t->folder.get(), t->name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -100,16 +101,16 @@ QString judge(const QString &file, const QString &classroom, Target *t)
 
 } // namespace
 
-QString refusal(const QString &file, const QString &classroom)
+QString refusal(const Classroom &classroom, const QString &file)
 {
     Target t;
-    return judge(file, classroom, &t);
+    return judge(classroom, file, &t);
 }
 
-QString save(const QString &file, const QByteArray &bytes, const QString &classroom)
+QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes)
 {
     Target t;
-    if (QString refused = judge(file, classroom, &t); !refused.isEmpty())
+    if (QString refused = judge(classroom, file, &t); !refused.isEmpty())
         return refused;
     // A hidden temporary in the same folder (one file system for the rename), made through the
     // folder already judged, so that nothing swapped in meanwhile changes where it lands.

@@ -7,17 +7,19 @@
 // mount of the room, or a link to it, is the same folder). The file is written whole to a temporary
 // beside it, synced, and only then renamed over the old one, so a failure leaves the old file as it
 // was. It is the teacher's file: a new one gets what the umask gives, an old one keeps its mode.
+#include "base/classroom.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace outputfile {
 
-// Why `file` may not be written for the classroom (a folder, usually the working one), or an empty
-// text when it may.
-QString refusal(const QString &file, const QString &classroom = QStringLiteral("."));
+// Why `file` may not be written for this classroom, or an empty text when it may. With no classroom
+// (a null one) every place is refused.
+QString refusal(const Classroom &classroom, const QString &file);
 
 // Writes `bytes` as `file`. Returns the refusal (nothing written), or an empty text once the file
 // is in place; a failure of the file system throws IoError naming the file, the old file whole.
-QString save(const QString &file, const QByteArray &bytes, const QString &classroom = QStringLiteral("."));
+QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes);
 
 } // namespace outputfile

@@ -51,6 +51,12 @@ struct Seen {
     Stamp stamp;
     QByteArray bytes; // the checked file, when it can be played
 };
+QString &countdownFile()
+{
+    static QString file;
+    return file;
+}
+
 Seen &seen()
 {
     static Seen s;
@@ -95,10 +101,10 @@ QByteArray readRegular(const QString &path)
 // really played, loaded afresh. True when the countdown file can be played.
 bool refreshCountdown()
 {
-    const QFileInfo info(QStringLiteral("wav/a.wav"));
+    const QFileInfo info(countdownFile());
     Stamp now;
     now.path = info.absoluteFilePath();
-    now.regular = info.isFile(); // follows a link; a FIFO or a device is not a sound
+    now.regular = !countdownFile().isEmpty() && info.isFile(); // follows a link; a FIFO or a device is not a sound
     if (now.regular) {
         now.size = info.size();
         now.modified = info.fileTime(QFileDevice::FileModificationTime);
@@ -131,6 +137,8 @@ bool refreshCountdown()
     return !s.bytes.isEmpty();
 }
 } // namespace
+
+void useClassroom(const Classroom &classroom) { countdownFile() = classroom.countdownSound(); }
 
 void init()
 {

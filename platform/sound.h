@@ -3,6 +3,8 @@
 // boxes. Fire and forget: nothing ever waits on a sound (with no audio device Qt reports "playing"
 // forever). The countdown file is looked at before every cue and read afresh when it has changed;
 // when it is missing or cannot be played, the platform's default sound plays instead.
+#include "base/classroom.h"
+
 #include <functional>
 
 namespace sound {
@@ -14,7 +16,9 @@ enum class Cue {
     Default,     // the platform's default sound: what plays for a countdown file that is not there
 };
 
-// Loads the cues; the countdown cue from wav/a.wav in the working folder.
+// The classroom whose wav/a.wav is the countdown cue; none until this is called (the default sound).
+void useClassroom(const Classroom &classroom);
+// Loads the cues; the countdown cue from the classroom's wav/a.wav.
 void init();
 // Plays a cue; Countdown becomes Default when wav/a.wav is missing or damaged.
 void play(Cue cue);

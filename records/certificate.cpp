@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "platform/outputfile.h"
+#include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/pdfpage.h"
 #include "kit/saveflow.h"
@@ -42,22 +43,22 @@ void paint(QPainter &p, const Pass &pass, const QRect page)
 }
 } // namespace
 
-QString writePdf(const Pass &pass, const QString &file)
+QString writePdf(const Classroom &classroom, const Pass &pass, const QString &file)
 {
     const std::optional<QByteArray> pdf = pdfpage::render(QStringLiteral("合格証 %1").arg(pass.name),
                                                          [&](QPainter &p, const QRect &page) { paint(p, pass, page); });
     if (!pdf)
         throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
     // All at once: the old file stays until the new one is complete and on the disk.
-    return outputfile::save(file, *pdf);
+    return outputfile::save(classroom, file, *pdf);
 }
 
-Made make(const QString &name, const QString &file)
+Made make(const Classroom &classroom, const QString &name, const QString &file)
 {
-    Made made = prepare(name, file);
+    Made made = prepare(classroom, name, file);
     if (!made.pass)
         return made;
-    if (QString refused = writePdf(*made.pass, file); !refused.isEmpty())
+    if (QString refused = writePdf(classroom, *made.pass, file); !refused.isEmpty())
         return {std::nullopt, refused};
     return made;
 }
@@ -69,7 +70,7 @@ void save(QWidget *parent, const QString &name)
         return dialogs::inform(instead);
     saveflow::save(parent, {QStringLiteral("合格証"), defaultFileName(name), QStringLiteral("PDF (*.pdf)")},
                    [&](const QString &file) -> saveflow::Outcome {
-                       const Made made = make(name, file);
+                       const Made made = make(App::instance()->state().classroom, name, file);
                        if (!made.refusal.isEmpty())
                            return {made.refusal, {}};
                        // No pass any more: the history changed while the dialog was open.

@@ -4,6 +4,7 @@
 #include "records/csvexport.h"
 #include "records/pacemarks.h"
 #include "records/progresschart.h"
+#include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
 #include "kit/saveflow.h"
@@ -163,7 +164,7 @@ void saveCsv(QWidget *parent)
     saveflow::save(parent,
                    {QStringLiteral("CSVで保存"), csvexport::defaultFileName(QDate::currentDate()), QStringLiteral("CSV (*.csv)")},
                    [](const QString &file) -> saveflow::Outcome {
-                       const csvexport::Written w = csvexport::exportClassroom(file);
+                       const csvexport::Written w = csvexport::exportClassroom(App::instance()->state().classroom, file);
                        return {w.refusal, QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file)};
                    });
 }

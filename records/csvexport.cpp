@@ -62,17 +62,17 @@ std::vector<History> readClassroom()
     return all;
 }
 
-Written exportClassroom(const QString &file)
+Written exportClassroom(const Classroom &classroom, const QString &file)
 {
     // Refused before the histories are read: a wrong place is said at once, whatever they hold.
-    if (QString refused = outputfile::refusal(file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
         return {0, 0, refused};
     const std::vector<History> all = readClassroom();
     const QStringList out = lines(all);
     QByteArray bytes;
     for (const QString &line : out)
         bytes += textfile::encode(line) + "\r\n";
-    if (QString refused = outputfile::save(file, bytes); !refused.isEmpty())
+    if (QString refused = outputfile::save(classroom, file, bytes); !refused.isEmpty())
         return {0, 0, refused};
     return {int(all.size()), int(out.size() - 1), QString()};
 }

@@ -4,6 +4,8 @@
 // apostrophe,
 // the columns 名前,級/段,日付,正解数,不正解数,合否 and one row per drill line. The classroom folder is
 // only read; the file goes where the teacher chooses, never inside the classroom.
+#include "base/classroom.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -39,10 +41,10 @@ struct Written {
     int rows = 0;
     QString refusal; // why nothing was written (the place), or empty
 };
-// Writes the classroom's CSV (the working folder's) to `file` (platform/outputfile.h): refused, with
-// nothing written, inside the classroom or through a link; IoError on any failure of reading or
+// Writes the classroom's CSV to `file` (platform/outputfile.h): refused, with nothing written, inside
+// `classroom` or through a link (the histories are still read from the working folder's store); IoError on any failure of reading or
 // writing (an old file of that name is then left as it was).
-Written exportClassroom(const QString &file);
+Written exportClassroom(const Classroom &classroom, const QString &file);
 
 // The default file name, "きろく-YYYY-MM-DD.csv".
 QString defaultFileName(const QDate &day);

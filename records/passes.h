@@ -2,6 +2,7 @@
 // The certificate's rules, apart from its painting: a child's latest pass, the texts printed on the
 // page and said around it, and what must hold before a certificate is made. The classroom folder is
 // only read.
+#include "base/classroom.h"
 #include "records/overview.h"
 
 #include <QDate>
@@ -42,6 +43,6 @@ struct Made {
     std::optional<Pass> pass;
     QString refusal;
 };
-Made prepare(const QString &name, const QString &file);
+Made prepare(const Classroom &classroom, const QString &name, const QString &file);
 
 } // namespace certificate

@@ -1,7 +1,7 @@
 // The program entry: no environment of its own is read, and of the arguments only the message mode
 // below (the launcher's way to say something in a window), the administrator's two classroom
 // commands, the teacher's CSV export, certificate and class-flash paper and the check of the PC's pace, which need no
-// display; any other argument is ignored.
+// display; any other option is refused with the usage, any other argument is ignored.
 #include "base/errors.h"
 #include "drill/classpaper.h"
 #include "drill/classset.h"
@@ -35,6 +35,17 @@
 #include <unistd.h>
 
 namespace {
+const char *const kUsage =
+    "使い方: pikazan                                   いまのフォルダを教室フォルダとして始めます\n"
+    "      pikazan --setup-classroom [--teacher 先生のアカウント] 教室フォルダ\n"
+    "      pikazan --set-master-password 教室フォルダ\n"
+    "      pikazan --message 文章\n"
+    "      pikazan --export-csv CSVファイル [教室フォルダ]\n"
+    "      pikazan --certificate 名前 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --check-pace [教室フォルダ]\n";
+
 // Until the application object stands, Qt's messages are held back: when no display can be
 // opened, Qt gives up with a fatal message and aborts (exit code 134, a core dump and several
 // lines about plugins). This says in one line what is needed instead, and ends with 1.
@@ -226,14 +237,18 @@ int classroomMode(char **argv, bool setup, const char *folder, const char *teach
     std::printf("%s\n", done.toUtf8().constData());
     return 0;
 }
+// A folder named on the command line, taken from where the command was given.
+QString fromHere(const char *arg) { return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(arg))); }
+
 // The teacher's commands work in the classroom DIR (the launcher gives the one the program would
 // start in) and say which one it is before anything else: 0, or the exit code of a refusal.
-int enterClassroom(const QString &dir)
+int enterClassroom(const QString &dir, Classroom *room)
 {
     if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
         return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
     if (!QDir::setCurrent(dir))
         return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    *room = Classroom(QDir::currentPath());
     std::printf("%s\n", QStringLiteral("教室フォルダ: %1").arg(dir).toUtf8().constData());
     return 0;
 }
@@ -245,12 +260,13 @@ int exportMode(int argc, char **argv)
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
-    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[2])));
+    const QString file = fromHere(argv[2]);
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::currentPath();
-    if (const int rc = enterClassroom(dir))
+    Classroom room;
+    if (const int rc = enterClassroom(dir, &room))
         return rc;
     try {
-        const csvexport::Written w = csvexport::exportClassroom(file);
+        const csvexport::Written w = csvexport::exportClassroom(room, file);
         if (!w.refusal.isEmpty())
             return fail(w.refusal);
         std::printf("%s\n", QStringLiteral("%1人の記録（%2回分）を保存しました: %3").arg(w.children).arg(w.rows).arg(file).toUtf8().constData());
@@ -270,12 +286,13 @@ int certificateMode(int argc, char **argv)
     QGuiApplication app(qtArgc, argv);
     const QString name = QString::fromLocal8Bit(argv[2]);
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
-    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[3])));
+    const QString file = fromHere(argv[3]);
     const QString dir = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QDir::currentPath();
-    if (const int rc = enterClassroom(dir))
+    Classroom room;
+    if (const int rc = enterClassroom(dir, &room))
         return rc;
     try {
-        const certificate::Made made = certificate::make(name, file);
+        const certificate::Made made = certificate::make(room, name, file);
         if (!made.refusal.isEmpty())
             return fail(made.refusal);
         const std::optional<certificate::Pass> &pass = made.pass;
@@ -308,15 +325,16 @@ int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *u
         return 2;
     }
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
-    const QString file = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(argv[4])));
+    const QString file = fromHere(argv[4]);
     const QString dir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QDir::currentPath();
-    if (const int rc = enterClassroom(dir))
+    Classroom room;
+    if (const int rc = enterClassroom(dir, &room))
         return rc;
     try {
         const classset::Made made = classset::make(*grade, *set, classset::kMaxQuestions);
         if (!made.set)
             return fail(made.refusal);
-        if (const QString refused = classpaper::write(paper, *made.set, file); !refused.isEmpty())
+        if (const QString refused = classpaper::write(room, paper, *made.set, file); !refused.isEmpty())
             return fail(refused);
         std::printf("%s\n", QStringLiteral("「%1」（%2）を保存しました: %3")
                                 .arg(classpaper::title(paper), classset::heading(*made.set), file).toUtf8().constData());
@@ -427,6 +445,14 @@ int main(int argc, char **argv)
         }
     }
 
+    // An option no mode knows is a mistyped command, not a wish for the window.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) == 0) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+    }
+
     const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
     App app(argc, argv);
     qInstallMessageHandler(usual);
@@ -439,6 +465,9 @@ int main(int argc, char **argv)
         else
             app.quit();
     }));
+    // The folder the program was started in is its classroom (the launcher enters it first).
+    app.state().classroom = Classroom(QDir::currentPath());
+    sound::useClassroom(app.state().classroom);
     sound::init();
     app.createScreens();
 

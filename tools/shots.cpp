@@ -22,13 +22,13 @@
 #include "records/kiroku.h"
 #include "records/mastergate.h"
 #include "records/progresschart.h"
-#include "platform/textfile.h"
 #include "records/recordgrid.h"
 #include "users/delete.h"
 #include "users/delkakunin.h"
 #include "users/masterpass.h"
 #include "users/mstgtpass.h"
 #include "users/regist.h"
+#include "platform/sound.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
 
@@ -78,6 +78,8 @@ int main(int argc, char **argv)
     QTemporaryDir work;
     layOutClassroom(work.path(), "teacher");
     QDir::setCurrent(work.path());
+    app.state().classroom = Classroom(work.path());
+    sound::useClassroom(app.state().classroom);
     // Message boxes are answered at once: the walk must not stop at "登録しました".
     dialogs::setHook([](const dialogs::Shown &) { return true; });
     app.createScreens();
@@ -113,11 +115,7 @@ int main(int argc, char **argv)
     s.briefing->Close();
 
     // A drill of 十段 made short: 3 digits, 3 numbers over 3 seconds.
-    const auto writeSettings = [](const QStringList &lines) {
-        QFile set(QStringLiteral("settei/settei.dat"));
-        set.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        set.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
-    };
+    const auto writeSettings = [](const QStringList &lines) { WriteSettingsLines(lines); };
     QStringList lines = settings::defaultSettingsLines();
     lines[58] = QStringLiteral("3");
     writeSettings(lines);
@@ -238,20 +236,16 @@ int main(int argc, char **argv)
     }
     userstore::createUser(QStringLiteral("めぐみ"), QStringLiteral("pass7"));
     {
-        QString many;
         for (int i = 0; i < 10000; ++i) {
             const int grade = std::min(19, i / 520 + (i % 520 > 440 && i % 3 == 0 ? 1 : 0)); // a try one grade up now and then
             const QDate day = QDate(2005, 4, 1).addDays(i * 1460 / 10000);
             const int right = 4 + (i * 7 + i / 13) % 7;
             const bool passed = right >= 9 && i % 4 == 0;
-            many += QStringLiteral("%1,%2,%3,%4,%5\r\n").arg(settings::gradeName(grade < 10 ? 10 - grade : grade + 1),
-                                                             day.toString(QStringLiteral("yyyy/MM/dd"))).arg(right).arg(10 - right)
-                        .arg(passed ? QStringLiteral("合格") : QStringLiteral("不合格"));
+            userstore::appendDrill(QStringLiteral("めぐみ"),
+                                   QStringLiteral("%1,%2,%3,%4,%5").arg(settings::gradeName(grade < 10 ? 10 - grade : grade + 1),
+                                                                        day.toString(QStringLiteral("yyyy/MM/dd"))).arg(right).arg(10 - right)
+                                       .arg(passed ? QStringLiteral("合格") : QStringLiteral("不合格")));
         }
-        QFile history(userstore::recordPath(QStringLiteral("めぐみ")));
-        history.open(QIODevice::Append);
-        history.write(textfile::encode(many));
-        history.close();
     }
     click(s.studentsRecords, "Label6");
     const auto clickChild = [&](const QString &name) {

@@ -79,6 +79,11 @@ check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
 
 run '' --setup-classroom
 same "no folder: usage, exit 2" 2 "$rc"
+for option in --no-such-option --export-cvs; do
+  run '' "$option"
+  same "$option: usage on stderr, exit 2, no window tried" "2 使い方: pikazan " "$rc $(head -n 1 <<<"$err" | grep -o '^使い方: pikazan ')"
+  same "  ... nothing on stdout" "" "$out"
+done
 run $'pw\n' --setup-classroom --teacher "no-such-account-$$" "$tmp/empty"
 same "setup for a teacher's account that does not exist: exit 1" 1 "$rc"
 same "  ... nothing laid out" "" "$(ls -A "$tmp/empty")"

@@ -69,7 +69,7 @@ void TestCertificate::make()
     addUser(p, QStringLiteral("たろう"), drills);
     QTemporaryDir away;
     const QString file = away.filePath(QStringLiteral("c.pdf"));
-    const std::optional<certificate::Pass> pass = certificate::make(QStringLiteral("たろう"), file).pass;
+    const std::optional<certificate::Pass> pass = certificate::make(p.classroom(), QStringLiteral("たろう"), file).pass;
     QCOMPARE(pass.has_value(), !expected.isEmpty());
     QCOMPARE(QFileInfo::exists(file), !expected.isEmpty());
     if (expected.isEmpty())
@@ -95,29 +95,29 @@ void TestCertificate::insideTheClassroom()
     Program p;
     addUser(p, QStringLiteral("たろう"), {QStringLiteral("１０級,2026/11/01,9,1,合格")});
     for (const QString &file : {QStringLiteral("c.pdf"), QStringLiteral("user/c.pdf")}) {
-        QVERIFY(!certificate::make(QStringLiteral("たろう"), file).refusal.isEmpty());
-        QVERIFY(!QFileInfo::exists(file));
+        QVERIFY(!certificate::make(p.classroom(), QStringLiteral("たろう"), p.path(file)).refusal.isEmpty());
+        QVERIFY(!QFileInfo::exists(p.path(file)));
     }
     // Never through a link, not even one outside to a child's history.
     QTemporaryDir outside;
     const QString history = QFileInfo(userstore::recordPath(QStringLiteral("たろう"))).absoluteFilePath();
     const QByteArray kept = readAll(history);
     QVERIFY(QFile::link(history, outside.filePath(QStringLiteral("x.pdf"))));
-    QVERIFY(!certificate::make(QStringLiteral("たろう"), outside.filePath(QStringLiteral("x.pdf"))).refusal.isEmpty());
+    QVERIFY(!certificate::make(p.classroom(), QStringLiteral("たろう"), outside.filePath(QStringLiteral("x.pdf"))).refusal.isEmpty());
     QCOMPARE(readAll(history), kept);
     // A write that fails part-way (a full disk) leaves the old certificate whole and says so.
     const QString good = outside.filePath(QStringLiteral("good.pdf"));
-    QVERIFY(certificate::make(QStringLiteral("たろう"), good).pass);
+    QVERIFY(certificate::make(p.classroom(), QStringLiteral("たろう"), good).pass);
     const QByteArray before = readAll(good);
     {
         FileSizeLimit full(1024);
-        QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(QStringLiteral("たろう"), good));
+        QVERIFY_THROWS_EXCEPTION(pz::IoError, certificate::make(p.classroom(), QStringLiteral("たろう"), good));
     }
     QCOMPARE(readAll(good), before);
     QCOMPARE(QDir(outside.path()).entryList(QDir::Hidden | QDir::Files).size(), 2); // no temporary left
     // A name that is no registered child.
     QTemporaryDir away;
-    const certificate::Made unknown = certificate::make(QStringLiteral("じろう"), away.filePath(QStringLiteral("c.pdf")));
+    const certificate::Made unknown = certificate::make(p.classroom(), QStringLiteral("じろう"), away.filePath(QStringLiteral("c.pdf")));
     QCOMPARE(unknown.refusal, QStringLiteral("「じろう」という名前の人は登録されていません。")); // a name, not a file
     QVERIFY(!unknown.pass);
     QVERIFY(QDir(away.path()).isEmpty());

@@ -3,6 +3,7 @@
 // it refuses to write (inside the classroom), and a failed read that leaves an old CSV whole. The
 // classroom itself is never written.
 #include "base/errors.h"
+#include "platform/outputfile.h"
 #include "platform/textfile.h"
 #include "records/csvexport.h"
 
@@ -44,6 +45,7 @@ class TestCsvExport : public QObject {
     Q_OBJECT
     QTemporaryDir room_, away_;
     QString home_;
+    Classroom room() const { return Classroom(room_.path()); }
 private slots:
     void init()
     {
@@ -64,6 +66,8 @@ private slots:
     void refused();
     void formulas();
     void unreadableHistoryKeepsOldCsv();
+    void twoClassrooms_data();
+    void twoClassrooms();
 };
 
 void TestCsvExport::exactBytes()
@@ -78,7 +82,7 @@ void TestCsvExport::exactBytes()
     const QStringList before = snapshot(room_.path());
 
     const QString out = away_.filePath(QStringLiteral("きろく.csv"));
-    const csvexport::Written w = csvexport::exportClassroom(out);
+    const csvexport::Written w = csvexport::exportClassroom(room(), out);
     QCOMPARE(w.children, 1);
     QCOMPARE(w.rows, 4);
     QCOMPARE(get(out).toHex(),
@@ -129,9 +133,9 @@ void TestCsvExport::refused_data()
 {
     QTest::addColumn<QString>("target"); // relative to the classroom
     QTest::addColumn<bool>("refused");
-    QTest::newRow("the classroom folder") << "k.csv" << true;
-    QTest::newRow("the user folder, as a .dat") << "user/x.dat" << true;
-    QTest::newRow("through .. back in") << "user/../k.csv" << true;
+    QTest::newRow("the classroom folder") << "ROOM/k.csv" << true;
+    QTest::newRow("the user folder, as a .dat") << "ROOM/user/x.dat" << true;
+    QTest::newRow("through .. back in") << "ROOM/user/../k.csv" << true;
     QTest::newRow("a link to the classroom") << "LINK/k.csv" << true;
     QTest::newRow("a link outside to a history") << "AWAY/h.csv" << true;
     QTest::newRow("a link outside to the user folder") << "AWAY/u/x.dat" << true;
@@ -157,8 +161,9 @@ void TestCsvExport::refused()
     QVERIFY(QDir().mkpath(beside));
     auto gone = qScopeGuard([&] { QDir(beside).removeRecursively(); });
     target.replace(QStringLiteral("BESIDE"), beside);
+    target.replace(QStringLiteral("ROOM"), room_.path());
     const QStringList before = snapshot(room_.path());
-    QCOMPARE(csvexport::exportClassroom(target).refusal.isEmpty(), !refused);
+    QCOMPARE(csvexport::exportClassroom(room(), target).refusal.isEmpty(), !refused);
     QCOMPARE(snapshot(room_.path()), before);
     QCOMPARE(QFileInfo::exists(beside + QStringLiteral("/k.csv")), !refused);
 }
@@ -169,7 +174,7 @@ void TestCsvExport::formulas()
     put(QStringLiteral("user/=1+1.dat"), textfile::encode(QStringLiteral("級/段,日付,正解数,不正解数,合否\r\n"
                                                                          "@SUM(9),+1,-2,\"\t3\",5=\r\n")));
     const QString out = away_.filePath(QStringLiteral("f.csv"));
-    QCOMPARE(csvexport::exportClassroom(out).refusal, QString());
+    QCOMPARE(csvexport::exportClassroom(room(), out).refusal, QString());
     QCOMPARE(get(out).mid(get(out).indexOf('\n') + 1), QByteArray("'=1+1,'@SUM(9),'+1,'-2,'\t3,5=\r\n"));
     QCOMPARE(csvexport::quoted(csvexport::defused(u"\r4")), QStringLiteral("\"'\r4\""));
 }
@@ -184,8 +189,43 @@ void TestCsvExport::unreadableHistoryKeepsOldCsv()
     huge.close();
     const QString out = away_.filePath(QStringLiteral("old.csv"));
     put(out, "old\r\n");
-    QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(out));
+    QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(room(), out));
     QCOMPARE(get(out), QByteArray("old\r\n"));
+}
+
+
+// One process, two classrooms: each guard keeps its own folders, whichever room the process is in
+// (the working folder is the first room here, as in every test of this file). Without a classroom
+// nothing is known to be outside it.
+void TestCsvExport::twoClassrooms_data()
+{
+    QTest::addColumn<QString>("guard");  // whose guard: FIRST, SECOND, or none
+    QTest::addColumn<QString>("target"); // FIRST and SECOND: the two rooms
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("second's guard, second's folder") << "SECOND" << "SECOND/k.csv" << true;
+    QTest::newRow("second's guard, second's wav/") << "SECOND" << "SECOND/wav/k.csv" << true;
+    QTest::newRow("second's guard, the first room") << "SECOND" << "FIRST/k.csv" << false;
+    QTest::newRow("first's guard, the second room") << "FIRST" << "SECOND/settei/k.csv" << false;
+    QTest::newRow("first's guard, first's user/") << "FIRST" << "FIRST/user/k.csv" << true;
+    QTest::newRow("no classroom, the second room") << "" << "SECOND/k.csv" << true;
+}
+
+void TestCsvExport::twoClassrooms()
+{
+    QFETCH(QString, guard);
+    QFETCH(QString, target);
+    QFETCH(bool, refused);
+    QTemporaryDir second;
+    for (const char *sub : {"user", "settei", "wav"})
+        QVERIFY(QDir(second.path()).mkpath(QLatin1String(sub)));
+    const auto place = [&](QString p) { return p.replace(QStringLiteral("FIRST"), room_.path()).replace(QStringLiteral("SECOND"), second.path()); };
+    target = place(target);
+    auto written = qScopeGuard([&] { QFile::remove(target); });
+    const Classroom room = guard.isEmpty() ? Classroom() : Classroom(place(guard));
+    QCOMPARE(outputfile::refusal(room, target),
+             refused ? QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください") : QString());
+    QCOMPARE(outputfile::save(room, target, "x\r\n").isEmpty(), !refused);
+    QCOMPARE(QFileInfo::exists(target), !refused);
 }
 
 QTEST_GUILESS_MAIN(TestCsvExport)

@@ -45,6 +45,9 @@ Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath()
 {
     layOutClassroom(dir_.path(), masterPassword);
     QDir::setCurrent(dir_.path());
+    classroom_ = Classroom(dir_.path());
+    state().classroom = classroom_;
+    sound::useClassroom(classroom_);
     recorder().clear();
     App::instance()->createScreens();
 }
@@ -52,6 +55,8 @@ Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath()
 Program::~Program()
 {
     App::instance()->destroyScreens();
+    state().classroom = Classroom();
+    sound::useClassroom(Classroom());
     QDir::setCurrent(oldCwd_);
     recorder().clear();
 }

@@ -32,6 +32,7 @@ public:
     explicit Program(const QByteArray &masterPassword = "teacher");
     ~Program();
     QString path(const QString &relative) const { return dir_.filePath(relative); }
+    const Classroom &classroom() const { return classroom_; }
     App &app() { return *App::instance(); }
     SharedState &state() { return App::instance()->state(); }
     Screens &screens() { return App::instance()->screens(); }
@@ -46,6 +47,7 @@ public:
 private:
     QTemporaryDir dir_;
     QString oldCwd_;
+    Classroom classroom_;
 };
 
 // A registered child of the working folder: the history (its header, then these drill lines) and,
