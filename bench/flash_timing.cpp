@@ -136,9 +136,8 @@ private:
     // The last countdown step starts the first interval; its start is the first deadline's base.
     void startCountdownEnd(TForm2 *f)
     {
-        f->Timer1->stop();
-        f->Label1->setText(QStringLiteral("3"));
-        f->Label1->setVisible(true);
+        f->Rearm(); // the countdown at 3, as the answer box leaves it
+        f->Timer1->stop(); // ticked here instead
         f->Timer1Timer();
         f->Timer1Timer();
         QEventLoop settle; // the countdown label's repaints happen now, not in the first interval

@@ -1,8 +1,7 @@
 #include "drill/classanswers.h"
 
 #include "base/errors.h"
-#include "drill/classchoose.h"
-#include "drill/classshow.h"
+#include "drill/drillrules.h"
 #include "drill/reviewpanel.h"
 #include "kit/app.h"
 #include "kit/kit.h"
@@ -60,7 +59,7 @@ void TClassAnswers::FormCreate()
                        Qt::AllButtons, [this] {
                            Close();
                            // Back at the choice, a new set is offered: the room has seen this one.
-                           screens().classChoose->newSetNumber();
+                           emit backToChoice();
                        }});
     kit::buttons(this, buttons);
     for (int q = 0; q < classset::kMaxQuestions; ++q) {
@@ -105,7 +104,7 @@ void TClassAnswers::showSet(const classset::ClassSet &set, const QList<pace::Que
 void TClassAnswers::fillRow(int q)
 {
     Row &row = Rows[q];
-    row.sum->setText(QString::number(classset::sum(set_.questions[q])));
+    row.sum->setText(QString::number(drillrules::questionSum(set_.questions[q])));
     row.sum->adjustSize();
     // A five-digit sum still ends before the row's buttons.
     fitLabel(row.sum, 8 + (q / 5) * kColumnWidth + 236);
@@ -131,14 +130,14 @@ void TClassAnswers::showNumbers(int question)
         return;
     DrillSession::Question shown;
     shown.numbers = set_.questions[question];
-    shown.sum = classset::sum(shown.numbers);
+    shown.sum = qint32(drillrules::questionSum(shown.numbers));
     Panel->present(question, QStringLiteral("%1問目").arg(question + 1), shown);
 }
 
 void TClassAnswers::replay(int question)
 {
     if (question >= 0 && question < set_.questions.size())
-        screens().classShow->replay(set_, question);
+        emit replayWanted(set_, question);
 }
 
 void TClassAnswers::FormCloseQuery() { Panel->closePanel(); }

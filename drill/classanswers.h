@@ -43,6 +43,12 @@ public:
     void showNumbers(int question);
     void replay(int question);
 
+signals:
+    // もう一度: this question of the set is to be shown again.
+    void replayWanted(const classset::ClassSet &set, int question);
+    // もどる: the screen has closed, back to the choice of a set.
+    void backToChoice();
+
 private:
     void fillRow(int question);
     classset::ClassSet set_;

@@ -1,7 +1,6 @@
 #include "drill/classchoose.h"
 
 #include "base/errors.h"
-#include "drill/classshow.h"
 #include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
@@ -157,7 +156,7 @@ void TClassChoose::Start()
     const std::optional<classset::ClassSet> set = chosenSet();
     if (!set)
         return;
-    screens().classShow->start(*set, {.byKey = ByKey->isChecked(), .pauseSeconds = PauseSeconds->value()});
+    emit showWanted(*set, {.byKey = ByKey->isChecked(), .pauseSeconds = PauseSeconds->value()});
 }
 
 void TClassChoose::SavePaper(classpaper::Paper paper)

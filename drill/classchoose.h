@@ -41,6 +41,10 @@ public:
     void Start();
     void SavePaper(classpaper::Paper paper);
 
+signals:
+    // はじめる with a set that can be flashed.
+    void showWanted(const classset::ClassSet &set, ClassPacing pacing);
+
 private:
     // The set as chosen now, read from the settings file; a refusal is said and gives nothing.
     std::optional<classset::ClassSet> chosenSet();

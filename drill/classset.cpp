@@ -1,5 +1,6 @@
 #include "drill/classset.h"
 
+#include "drill/drillrules.h"
 #include "settings/graderules.h"
 #include "settings/rand.h"
 
@@ -66,14 +67,6 @@ QList<int> questionNumbers(const GradeParams &params, int setNumber, int questio
     return numbers;
 }
 
-int sum(const QList<int> &numbers)
-{
-    int total = 0;
-    for (int n : numbers)
-        total += n;
-    return total;
-}
-
 QString checkQuestionCount(int questions)
 {
     if (questions < kMinQuestions || questions > kMaxQuestions)
@@ -91,12 +84,17 @@ QString checkSetNumber(int setNumber)
     return QString();
 }
 
+namespace {
+QString refusalFor(const QString &gradeName, const QString &problem)
+{
+    return QStringLiteral("「%1」の設定ではフラッシュできません。\n%2").arg(gradeName, problem);
+}
+} // namespace
+
 QString checkGrade(const QString &gradeName, const GradeParams &params)
 {
     const QString problem = graderules::checkParams(params);
-    if (problem.isEmpty())
-        return QString();
-    return QStringLiteral("「%1」の設定ではフラッシュできません。\n%2").arg(gradeName, problem);
+    return problem.isEmpty() ? QString() : refusalFor(gradeName, problem);
 }
 
 Made build(GradeCode grade, const GradeParams &params, int setNumber, int questions)
@@ -117,11 +115,10 @@ Made make(GradeCode grade, int setNumber, int questions)
     for (const QString &refusal : {checkSetNumber(setNumber), checkQuestionCount(questions)})
         if (!refusal.isEmpty())
             return {std::nullopt, refusal};
-    GradeParams params;
-    params.digits = ReadGradeDigits(grade);
-    params.count = ReadGradeCount(grade);
-    params.seconds = ReadGradeSeconds(grade);
-    return build(grade, params, setNumber, questions);
+    const graderules::Grade read = graderules::readGrade(grade);
+    if (!read.params)
+        return {std::nullopt, refusalFor(settings::gradeName(grade), read.refusal)};
+    return build(grade, *read.params, setNumber, questions);
 }
 
 namespace {
@@ -174,7 +171,7 @@ QString keyLine(int question, const QList<int> &numbers)
     QStringList terms;
     for (int n : numbers)
         terms << QString::number(n);
-    return QStringLiteral("%1. %2 = %3").arg(question).arg(terms.join(QStringLiteral(" + "))).arg(sum(numbers));
+    return QStringLiteral("%1. %2 = %3").arg(question).arg(terms.join(QStringLiteral(" + "))).arg(drillrules::questionSum(numbers));
 }
 
 QStringList keyLines(const ClassSet &set)

@@ -12,6 +12,12 @@
 #include <functional>
 #include <optional>
 
+// How the class flash moves from one question to the next.
+struct ClassPacing {
+    bool byKey = true;     // the next question after the teacher's Enter / Space
+    int pauseSeconds = 10; // … else by itself after this pause
+};
+
 namespace classset {
 
 inline constexpr int kMinQuestions = 1;
@@ -59,8 +65,6 @@ struct ClassSet {
     QList<QList<int>> questions; // in order, each its numbers in flash order
 };
 
-// The sum of a question's numbers.
-int sum(const QList<int> &numbers);
 
 // Refusals, as texts for a 警告; empty when the value is accepted.
 QString checkQuestionCount(int questions);               // 1..10

@@ -1,10 +1,7 @@
 #include "drill/classshow.h"
 
 #include "base/errors.h"
-#include "drill/classanswers.h"
-#include "drill/flashrules.h"
-#include "drill/numberlabel.h"
-#include "drill/start.h"
+#include "drill/flashstage.h"
 #include "kit/app.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
@@ -31,23 +28,11 @@ TClassShow::TClassShow()
 void TClassShow::FormCreate()
 {
     // The drill's countdown and number, in its type and places.
-    Countdown = new QLabel(QStringLiteral("3"), this);
-    Countdown->setObjectName(QStringLiteral("Countdown"));
-    Countdown->setFont(font(267, true));
-    style::setColour(Countdown, QPalette::WindowText, style::kDarkBlue);
-    Countdown->move(320, 122);
-    Countdown->adjustSize();
-    Countdown->hide();
-
-    Number = new NumberLabel(this);
-    Number->setObjectName(QStringLiteral("Number"));
-    Number->setFont(TForm2::numberFont());
-    style::setColour(Number, QPalette::WindowText, Qt::black);
-    Number->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const flashrules::Placement at = *flashrules::numberPlacement(3);
-    Number->setFixedSize(at.width, QFontMetrics(Number->font()).height());
-    Number->move(at.left, at.top);
-    Countdown->raise();
+    stage_ = new FlashStage(this, {.countdown = QStringLiteral("Countdown"), .number = QStringLiteral("Number")});
+    stage_->hideCountdown();
+    stage_->follow(sequence_);
+    Countdown = stage_->countdown();
+    Number = stage_->number();
 
     Between = new QLabel(this);
     Between->setObjectName(QStringLiteral("Between"));
@@ -72,14 +57,6 @@ void TClassShow::FormCreate()
         afterQuestion();
     });
 
-    connect(sequence_, &FlashSequence::showNumber, this, pz::guarded([this](int number) {
-                Number->setText(QString::number(number));
-                Number->repaintChange(); // on the screen before the sequence measures it
-            }));
-    connect(sequence_, &FlashSequence::clearNumber, this, pz::guarded([this](bool) {
-                Number->setText(QString());
-                Number->repaintChange();
-            }));
     connect(sequence_, &FlashSequence::finished, this, pz::guarded([this](const pace::QuestionPace &measured) {
                 paces_[question_] = measured;
                 step_ = Step::After;
@@ -113,7 +90,7 @@ void TClassShow::replay(const classset::ClassSet &set, int question)
 void TClassShow::wait()
 {
     step_ = Step::Waiting;
-    Countdown->hide();
+    stage_->hideCountdown();
     Between->setText(QStringLiteral("%1問目").arg(question_ + 1));
     Between->show();
     pauseLeft_ = pacing_.pauseSeconds;
@@ -145,14 +122,10 @@ void TClassShow::beginCountdown()
     Hint->hide();
     // Placed and rendered now, seconds before the first number: a flash only sets a text and
     // repaints the digits that change.
-    if (const auto at = flashrules::numberPlacement(set_.params.digits)) {
-        Number->setFixedSize(at->width, Number->height());
-        Number->move(at->left, at->top);
-    }
-    Number->prepare();
-    Number->setText(QString());
-    Countdown->setText(QStringLiteral("3"));
-    Countdown->show();
+    stage_->placeFor(set_.params.digits);
+    stage_->prepare();
+    stage_->dropNumber();
+    stage_->resetCountdown();
     step_ = Step::Countdown;
     sound::play(sound::Cue::Countdown);
     Timer1->start();
@@ -160,14 +133,12 @@ void TClassShow::beginCountdown()
 
 void TClassShow::Timer1Timer()
 {
-    const int left = Countdown->text().toInt() - 1;
-    if (left > 0) {
-        Countdown->setText(QString::number(left));
+    if (stage_->countDown() > 0) {
         sound::play(sound::Cue::Countdown);
         return;
     }
     Timer1->stop();
-    Countdown->hide();
+    stage_->hideCountdown();
     // The set's settings were refused when it was made unless they can be flashed.
     const qint64 interval = graderules::displayInterval(set_.params.seconds, set_.params.count);
     if (interval < 1 || interval > qint64(std::numeric_limits<quint32>::max())) {
@@ -185,7 +156,7 @@ void TClassShow::afterQuestion()
         const int replayed = question_;
         const pace::QuestionPace measured = paces_[question_];
         Close(); // the answers are beneath
-        screens().classAnswers->replayed(replayed, measured);
+        emit questionReplayed(replayed, measured);
         return;
     }
     if (question_ + 1 < set_.questions.size()) {
@@ -193,8 +164,7 @@ void TClassShow::afterQuestion()
         wait();
         return;
     }
-    TClassAnswers *answers = screens().classAnswers;
-    answers->showSet(set_, paces_);
+    emit setShown(set_, paces_);
     Close();
 }
 
@@ -204,8 +174,7 @@ void TClassShow::stopAll()
     PauseTimer->stop();
     AfterTimer->stop();
     sequence_->stop();
-    Number->setText(QString());
-    Number->repaintChange();
+    stage_->clearNumber();
 }
 
 void TClassShow::interrupt()
@@ -246,8 +215,8 @@ void TClassShow::FormCloseQuery()
     PauseTimer->stop();
     AfterTimer->stop();
     sequence_->stop();
-    Number->setText(QString());
-    Countdown->hide();
+    stage_->dropNumber();
+    stage_->hideCountdown();
     Between->hide();
     Hint->hide();
     step_ = Step::Idle;

@@ -8,14 +8,10 @@
 #include "drill/pace.h"
 #include "kit/screen.h"
 
+class FlashStage;
 class NumberLabel;
 class QLabel;
 class QTimer;
-
-struct ClassPacing {
-    bool byKey = true;     // the next question after the teacher's Enter / Space
-    int pauseSeconds = 10; // … else by itself after this pause
-};
 
 class TClassShow : public Screen {
     Q_OBJECT
@@ -42,8 +38,16 @@ public:
     const QList<pace::QuestionPace> &paces() const { return paces_; }
     void setPaceClock(FlashSequence::ClockSource clock) { sequence_->setClock(std::move(clock)); }
 
-    QLabel *Countdown = nullptr; // 3, 2, 1
-    NumberLabel *Number = nullptr;
+signals:
+    // The set has been shown whole (the screen closes after): time for its answers.
+    void setShown(const classset::ClassSet &set, const QList<pace::QuestionPace> &paces);
+    // A question shown again has ended; the screen has closed.
+    void questionReplayed(int question, const pace::QuestionPace &measured);
+
+public:
+
+    QLabel *Countdown = nullptr; // 3, 2, 1 (the stage's)
+    NumberLabel *Number = nullptr; // (the stage's)
     QLabel *Between = nullptr;   // 「2問目」
     QLabel *Hint = nullptr;      // what moves on, and the pause counting down
     QTimer *Timer1 = nullptr;    // the countdown, 1000 ms
@@ -64,6 +68,7 @@ private:
     void showHint();
 
     FlashSequence *sequence_ = nullptr;
+    FlashStage *stage_ = nullptr;
     classset::ClassSet set_;
     ClassPacing pacing_;
     QList<pace::QuestionPace> paces_;

@@ -1,7 +1,6 @@
 #include "drill/dkhyouji.h"
 
 #include "drill/briefing.h"
-#include "drill/start.h"
 #include "base/errors.h"
 #include "kit/kit.h"
 #include "kit/app.h"
@@ -33,7 +32,7 @@ void TForm16::FormActivate()
 
 void TForm16::Timer1Timer()
 {
-    screens().flashScreen->Show();
+    asScreen(screens().flashScreen)->Show();
     Close();
 }
 

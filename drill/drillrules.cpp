@@ -32,6 +32,14 @@ bool isAcceptableInput(const QString &text)
     return text.isEmpty() || answerValue(text).has_value();
 }
 
+qint64 questionSum(const QList<int> &numbers)
+{
+    qint64 total = 0;
+    for (int n : numbers)
+        total += n;
+    return total;
+}
+
 bool isCorrectByValue(const QString &typed, qint32 sum)
 {
     const std::optional<qint32> v = answerValue(typed);

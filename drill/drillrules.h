@@ -21,6 +21,9 @@ std::optional<qint32> answerValue(const QString &typed);
 // answer that has a value (digits only, not too long, not above 2147483647).
 bool isAcceptableInput(const QString &text);
 
+// The sum of a question's numbers (in 64 bits: no count of numbers overflows it).
+qint64 questionSum(const QList<int> &numbers);
+
 // The answer box judges by value: "0123" is right for a sum of 123. An answer without a value is
 // never right.
 bool isCorrectByValue(const QString &typed, qint32 sum);

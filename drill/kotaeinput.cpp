@@ -89,7 +89,7 @@ void TForm5::Edit1KeyPress(int &key)
 void TForm5::acceptAnswer()
 {
     TForm2 *flash = screens().flashScreen;
-    if (!app().isOpen(flash)) {
+    if (!App::instance()->isOpen(flash)) {
         // The flash screen was closed under the box (the window system's close reaches it even
         // disabled), which abandoned the drill: there is no question to judge and nothing to re-arm.
         Close();

@@ -1,6 +1,5 @@
 #include "drill/option.h"
 
-#include "drill/dkhyouji.h"
 #include "settings/graderules.h"
 #include "base/errors.h"
 #include "kit/app.h"
@@ -59,20 +58,16 @@ void TForm3::FormCreate()
 
 void TForm3::chooseGrade(GradeCode code, const QString &name)
 {
-    GradeParams &params = state().gradeParams;
-    // Each read goes to the file again; a failing read stops the choice at that step.
-    params.digits = ReadGradeDigits(code);
-    params.count = ReadGradeCount(code);
-    params.seconds = ReadGradeSeconds(code);
-    // Values the flash screen cannot present (the settings editor lets them through) would leave
-    // a child in front of a blank screen: refuse the grade here and say which value is wrong.
-    const QString problem = graderules::checkParams(params);
-    if (!problem.isEmpty()) {
-        dialogs::warn(QStringLiteral("「%1」の設定では練習できません。\n%2").arg(name, problem));
+    // One read of the file; values the flash screen cannot present (the settings editor lets them
+    // through) would leave a child in front of a blank screen: refuse the grade and say why.
+    const graderules::Grade grade = graderules::readGrade(code);
+    if (!grade.params) {
+        dialogs::warn(QStringLiteral("「%1」の設定では練習できません。\n%2").arg(name, grade.refusal));
         return;
     }
+    state().gradeParams = *grade.params;
     state().gradeName = name;
-    screens().briefing->Show();
+    asScreen(screens().briefing)->Show();
 }
 
 void TForm3::Label21Click() { Close(); }

@@ -17,21 +17,18 @@ using std::chrono::duration_cast;
 using std::chrono::microseconds;
 
 constexpr GradeCode kTenthDan = 20;
-// The settings editor's ranges for the count and the seconds. Nothing typed past them is faster:
-// the drill refuses any grade whose interval would be under 1 ms.
-constexpr qint32 kFewestNumbers = 2;
-constexpr double kFewestSeconds = 1;
-constexpr qint32 kMostDigits = 3;
+// The settings editor's ranges bound the fastest pace. Nothing typed past them is faster: the drill
+// refuses any grade whose interval would be under 1 ms.
+constexpr graderules::EditorRanges kRanges = graderules::kEditor;
 
+// A grade whose lines convert and can be flashed.
 std::optional<GradeParams> paramsOf(const QStringList &lines, GradeCode grade)
 {
-    const GradeLines g = readGradeLines(lines, settings::blockOf(grade));
-    if (!g.digits || !g.count || !g.seconds)
+    try {
+        return graderules::gradeFrom(lines, grade).params;
+    } catch (const pz::ConversionError &) {
         return std::nullopt;
-    const GradeParams p{*g.digits, *g.count, *g.seconds};
-    if (!graderules::checkParams(p).isEmpty())
-        return std::nullopt;
-    return p;
+    }
 }
 
 Pace paceOf(const QString &name, const GradeParams &p, const QString &source)
@@ -182,9 +179,9 @@ Pace tenthDan(const QStringList &settingsLines)
 
 Pace fastest()
 {
-    GradeParams best{kMostDigits, kFewestNumbers, kFewestSeconds};
-    for (qint32 count = kFewestNumbers; count <= graderules::kMaxCount; ++count) {
-        const GradeParams p{kMostDigits, count, kFewestSeconds};
+    GradeParams best{kRanges.maxDigits, kRanges.minCount, kRanges.minSeconds};
+    for (qint32 count = kRanges.minCount; count <= kRanges.maxCount; ++count) {
+        const GradeParams p{kRanges.maxDigits, count, kRanges.minSeconds};
         // On a tie the more numbers: the longer question drifts the most.
         if (graderules::checkParams(p).isEmpty()
             && graderules::displayInterval(p.seconds, p.count) <= graderules::displayInterval(best.seconds, best.count))

@@ -1,15 +1,13 @@
 #include "drill/pacecheckwindow.h"
 
-#include "drill/flashrules.h"
+#include "drill/flashstage.h"
 #include "drill/numberlabel.h"
-#include "drill/start.h"
 #include "platform/x11window.h"
 #include "kit/app.h"
 #include "kit/style.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QWindow>
 
@@ -37,32 +35,23 @@ PaceCheckWindow::PaceCheckWindow(QWidget *owner, const QString &line)
     line_->adjustSize();
 
     // The number as the flash screen shows it: its label, its type, its places.
-    number_ = new NumberLabel(this);
-    number_->setObjectName(QStringLiteral("Label2"));
-    number_->setFont(TForm2::numberFont());
-    style::setColour(number_, QPalette::WindowText, Qt::black);
-    number_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const flashrules::Placement at = *flashrules::numberPlacement(3);
-    number_->setFixedSize(at.width, QFontMetrics(number_->font()).height());
-    number_->move(at.left - kInset, kNumberTop);
+    stage_ = new FlashStage(this, {.countdown = {}, .number = QStringLiteral("Label2")}, {-kInset, 0}, kNumberTop);
+    number_ = stage_->number();
     setFixedSize(800 - 2 * kInset, kNumberTop + number_->height() + 8);
 }
 
 void PaceCheckWindow::paint(int number)
 {
-    if (number >= 0) {
-        const int digits = number >= 100 ? 3 : (number >= 10 ? 2 : 1);
-        if (digits != digits_) {
-            const flashrules::Placement at = *flashrules::numberPlacement(digits);
-            number_->setFixedWidth(at.width);
-            number_->move(at.left - kInset, kNumberTop);
-            digits_ = digits;
-        }
-        number_->setText(QString::number(number));
-    } else {
-        number_->setText(QString());
+    if (number < 0) {
+        stage_->clearNumber();
+        return;
     }
-    number_->repaintChange();
+    const int digits = number >= 100 ? 3 : (number >= 10 ? 2 : 1);
+    if (digits != digits_) {
+        stage_->placeFor(digits);
+        digits_ = digits;
+    }
+    stage_->showNumber(number);
 }
 
 namespace pacecheck {
@@ -86,7 +75,7 @@ std::vector<Figures> runOnScreen(QWidget *owner, const std::vector<Pace> &paces,
     x11window::setFixedFrame(&window, true);
     x11window::skipTaskbar(&window);
     window.show();
-    window.number()->prepare();
+    window.stage()->prepare();
     // The first flashes are measured on a window that is on the screen, not one still being mapped.
     QDeadlineTimer limit(2000);
     while (!(window.windowHandle() && window.windowHandle()->isExposed()) && !limit.hasExpired())

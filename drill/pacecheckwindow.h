@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class FlashStage;
 class NumberLabel;
 class QLabel;
 
@@ -18,10 +19,12 @@ public:
     void paint(int number);
     QLabel *line() const { return line_; }
     NumberLabel *number() const { return number_; }
+    FlashStage *stage() const { return stage_; }
 
 private:
     QLabel *line_;
-    NumberLabel *number_;
+    FlashStage *stage_;
+    NumberLabel *number_; // the stage's
     int digits_ = 0;
 };
 

@@ -1,16 +1,10 @@
 #include "drill/review.h"
 
+#include "drill/drillrules.h"
+
 namespace review {
 
 namespace {
-
-qint64 sumOf(const QList<int> &numbers)
-{
-    qint64 s = 0;
-    for (int n : numbers)
-        s += n;
-    return s;
-}
 
 // Whether typed is sum with one pair of neighbouring, different digits exchanged.
 bool neighbourDigitsSwapped(qint64 sum, qint64 typed)
@@ -54,7 +48,7 @@ QList<qint64> subtotals(const QList<int> &numbers)
 Explanation explain(const QList<int> &numbers, qint64 typed)
 {
     using Kind = Explanation::Kind;
-    const qint64 sum = sumOf(numbers);
+    const qint64 sum = drillrules::questionSum(numbers);
     if (typed == sum || numbers.isEmpty())
         return {};
     for (int i = 0; i < numbers.size(); ++i)

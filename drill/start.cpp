@@ -2,10 +2,8 @@
 #include "drill/drillsession.h"
 
 #include "drill/MMTimer.h"
-#include "drill/flashrules.h"
+#include "drill/flashstage.h"
 #include "settings/graderules.h"
-#include "drill/numberlabel.h"
-#include "drill/option.h"
 #include "base/errors.h"
 #include "platform/sound.h"
 #include "kit/kit.h"
@@ -28,25 +26,9 @@ void TForm2::FormCreate()
     // full-screen rule), Qt paints every widget through an off-screen buffer, so a new number never
     // flickers, and the flash timers' thread sleeps to absolute deadlines on the monotonic clock
     // with its timer slack at the minimum (platform/hirestimer).
-    Label1 = new QLabel(QStringLiteral("3"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(font(267, true));
-    style::setColour(Label1, QPalette::WindowText, style::kDarkBlue);
-    Label1->move(320, 122);
-    Label1->adjustSize();
-
-    Label2 = new NumberLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(numberFont());
-    style::setColour(Label2, QPalette::WindowText, Qt::black);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const flashrules::Placement at = *flashrules::numberPlacement(3);
-    // A fixed size also spares every new text a layout request to the form.
-    Label2->setFixedSize(at.width, QFontMetrics(Label2->font()).height());
-    Label2->move(at.left, at.top);
-    // The number label paints its whole box white; the countdown, which lies within it, stays
-    // above it (it is hidden while the numbers are flashed).
-    Label1->raise();
+    stage_ = new FlashStage(this, {.countdown = QStringLiteral("Label1"), .number = QStringLiteral("Label2")});
+    Label1 = stage_->countdown();
+    Label2 = stage_->number();
 
     Timer1 = kit::timer(this, "Timer1", 1000, kit::Timing::Precise, [this] { Timer1Timer(); });
     Timer4 = kit::timer(this, "Timer4", 300, kit::Timing::Precise, [this] { Timer4Timer(); });
@@ -64,30 +46,10 @@ void TForm2::FormCreate()
             }));
 }
 
-QFont TForm2::numberFont()
-{
-    // The design font's digits are half an em wide. IPA P Gothic, which stands in for it here, has
-    // digits a quarter wider, so that three 400 px italic digits would run past the 700 px label
-    // and off the screen. IPA Gothic, its fixed-pitch sister, has half-width digits of the same
-    // design; failing that, the digits are narrowed to half an em.
-    QFont f = font(400, false, true);
-    const auto halfEm = [](const QFont &candidate) {
-        return QFontMetrics(candidate).horizontalAdvance(QLatin1Char('0')) <= 400 / 2 + 400 / 40;
-    };
-    if (halfEm(f))
-        return f;
-    QFont fixed = f;
-    fixed.setFamilies({QStringLiteral("IPAGothic"), style::fixedFontFamily()});
-    if (halfEm(fixed))
-        return fixed;
-    f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
-    return f;
-}
-
 void TForm2::FormShow()
 {
     setMainMenuEnabled(false);
-    screens().gradeSelection->setEnabled(false);
+    asScreen(screens().gradeSelection)->setEnabled(false);
 }
 
 void TForm2::FormActivate()
@@ -100,8 +62,7 @@ void TForm2::FormActivate()
 
 void TForm2::Rearm()
 {
-    Label1->setText(QStringLiteral("3"));
-    Label1->setVisible(true);
+    stage_->resetCountdown();
     if (!Timer1->isActive())
         Timer1->start();
 }
@@ -116,7 +77,7 @@ void TForm2::Replay(const QList<int> &numbers)
 void TForm2::Timer1Timer()
 {
     const GradeParams &params = state().gradeParams;
-    if (Label1->text() == QLatin1String("3")) {
+    if (stage_->count() == FlashStage::kCountFrom) {
         // The first tick of a question. The grade screen refuses parameters the presentation
         // cannot run; should any get here, say why and end the drill now, before any number.
         const QString refusal = graderules::checkParams(params);
@@ -132,10 +93,9 @@ void TForm2::Timer1Timer()
     const quint32 usable = interval >= 1 && interval <= qint64(std::numeric_limits<quint32>::max()) ? quint32(interval) : 0;
     sequence_->setInterval(usable);
     // The digits are rendered now, a few seconds before the first one is needed.
-    Label2->prepare();
+    stage_->prepare();
 
-    Label1->setText(QString::number(toInteger(Label1->text()) - 1));
-    if (Label1->text() != QLatin1String("0")) {
+    if (stage_->countDown() != 0) {
         sound::play(sound::Cue::Countdown);
         return;
     }
@@ -144,7 +104,7 @@ void TForm2::Timer1Timer()
     else
         sequence_->start(usable, params.count, [this](int) { return nextNumber(); });
     Timer1->stop();
-    Label1->setVisible(false);
+    stage_->hideCountdown();
 }
 
 void TForm2::MMTimer2Timer(QObject *) { sequence_->showTick(); }
@@ -163,27 +123,20 @@ int TForm2::nextNumber()
 
 void TForm2::showNumber(int number)
 {
-    Label2->setText(QString::number(number));
     if (!replaying_)
         state().drill->numberShown(number);
-    if (const auto at = flashrules::numberPlacement(state().gradeParams.digits)) {
-        Label2->setFixedSize(at->width, Label2->height());
-        Label2->move(at->left, at->top);
-    }
-    // On screen before the handler returns, painted from the prepared digits.
-    Label2->repaintChange();
+    stage_->placeFor(state().gradeParams.digits);
+    stage_->showNumber(number);
 }
 
 void TForm2::clearNumber(bool last)
 {
-    Label2->setText(QString());
     if (last) {
-        Label1->setText(QString());
+        stage_->blankCountdown();
         Timer1->stop();
-        Label1->setVisible(true);
         Timer4->start();
     }
-    Label2->repaintChange();
+    stage_->clearNumber();
 }
 
 void TForm2::Timer4Timer()
@@ -203,11 +156,10 @@ void TForm2::FormCloseQuery()
 {
     SharedState &s = state();
     setMainMenuEnabled(true);
-    screens().gradeSelection->setEnabled(true);
+    asScreen(screens().gradeSelection)->setEnabled(true);
     Timer1->stop();
-    Label1->setText(QStringLiteral("3"));
-    Label1->setVisible(true);
-    Label2->setText(QString());
+    stage_->resetCountdown();
+    stage_->dropNumber();
     sequence_->stop();
     s.drill->ended();
     Timer4->stop();

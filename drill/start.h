@@ -9,6 +9,7 @@
 #include <functional>
 
 
+class FlashStage;
 class NumberLabel;
 class QLabel;
 class QTimer;
@@ -45,13 +46,11 @@ public:
     // The clock the number generator reseeds from (tests pin it; UTC time of day by default).
     void setNumberClock(ClockMs clock) { numberClock_ = std::move(clock); }
     // The clock the pace of each flash is measured by (tests make a number late with it).
-    // The type the numbers are flashed in (the PC check paints with it too).
-    static QFont numberFont();
     void setPaceClock(FlashSequence::ClockSource clock) { sequence_->setClock(std::move(clock)); }
     pace::Meter &paceMeter() { return sequence_->meter(); }
 
-    QLabel *Label1 = nullptr;      // countdown
-    NumberLabel *Label2 = nullptr; // the flashed number
+    QLabel *Label1 = nullptr;      // countdown (the stage's)
+    NumberLabel *Label2 = nullptr; // the flashed number (the stage's)
     QTimer *Timer1 = nullptr;      // countdown, 1000 ms
     QTimer *Timer4 = nullptr;      // hand-over to the answer box, 300 ms
     TMMTimer *MMTimer2 = nullptr;  // shows the next number (the sequence's)
@@ -76,4 +75,5 @@ private:
     void clearNumber(bool last);
     ClockMs numberClock_ = utcTimeOfDayMs;
     FlashSequence *sequence_ = nullptr;
+    FlashStage *stage_ = nullptr;
 };

@@ -3,6 +3,7 @@
 // screen is active, and guards every event handler so that an error ends in one standard error box.
 #include "kit/registry.h"
 #include "kit/screen.h"
+#include "kit/screenmodel.h"
 #include "kit/sharedstate.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@
 
 
 
-class App : public QApplication {
+class App : public QApplication, public ScreenModel {
     Q_OBJECT
 public:
     App(int &argc, char **argv);
@@ -20,8 +21,8 @@ public:
     static App *instance() { return static_cast<App *>(QCoreApplication::instance()); }
     static QString title(); // "検定用ぴかざん"
 
-    SharedState &state() { return state_; }
-    Screens &screens() { return screens_; }
+    SharedState &state() override { return state_; }
+    Screens &screens() override { return screens_; }
 
     // Creates every screen in the program's order (running each FormCreate);
     // destroyScreens runs FormDestroy and deletes them. Tests call both for a fresh program.
@@ -41,22 +42,22 @@ public:
     bool isOpen(const Screen *s) const;
     QList<Screen *> openScreens() const { return open_; }
     bool modalRunning() const { return !modal_.isEmpty(); }
-    void showScreen(Screen *s);
-    void hideScreen(Screen *s);
-    void showModal(Screen *s);
-    void forgetScreen(Screen *s); // a screen being destroyed
+    void showScreen(Screen *s) override;
+    void hideScreen(Screen *s) override;
+    void showModal(Screen *s) override;
+    void forgetScreen(Screen *s) override; // a screen being destroyed
 
     // The window a message box belongs to, so that it stays above it: the modal screen running,
     // else the active screen; never a hidden one (a handler that closed its screen and then reports
     // an error speaks for the screen left on top). None before the first screen shows.
-    QWidget *boxOwner() const;
+    QWidget *boxOwner() const override;
     // The window that must have the keyboard now: a modal box or screen running, else the active
     // screen.
     QWidget *keyboardOwner() const;
 
     // A screen the window system minimised: back in sight when the model shows or activates it;
     // dialogs and panels, which have no taskbar entry to come back from, at once.
-    void restoreMinimised(Screen *s);
+    void restoreMinimised(Screen *s) override;
 
 private:
     void activate(Screen *s, bool runActivate);

@@ -1,7 +1,8 @@
 #include "kit/dialogs.h"
 
 #include "platform/sound.h"
-#include "kit/app.h"
+#include "kit/screenmodel.h"
+#include "kit/style.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -80,7 +81,7 @@ bool show(Kind kind, const QString &title, const QString &text)
     if (hook())
         return hook()({kind, title, text});
     // Owned by the screen it speaks for, so a window manager keeps it above that screen.
-    QMessageBox box(App::instance() ? App::instance()->boxOwner() : nullptr);
+    QMessageBox box(ScreenModel::current() ? ScreenModel::current()->boxOwner() : nullptr);
     box.setWindowTitle(title);
     // Never larger than the screen: a damaged file's text is cut, not shown whole.
     box.setTextFormat(Qt::PlainText); // a file's text is never taken for markup
@@ -118,7 +119,26 @@ bool show(Kind kind, const QString &title, const QString &text)
 
 void setHook(Hook h) { hook() = std::move(h); }
 
+<<<<<<< HEAD
 void errorBox(const QString &text) { show(Kind::Error, App::title(), text); }
+=======
+namespace {
+Chooser &chooser()
+{
+    static Chooser c;
+    return c;
+}
+} // namespace
+
+void setSaveChooser(Chooser c) { chooser() = std::move(c); }
+
+QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
+{
+    return chooser() ? chooser()(suggested) : QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+void errorBox(const QString &text) { show(Kind::Error, style::programTitle(), text); }
+>>>>>>> wt-38a
 
 void warn(const QString &text)
 {
@@ -126,7 +146,7 @@ void warn(const QString &text)
     show(Kind::Warning, QStringLiteral("警告"), text);
 }
 
-void inform(const QString &text) { show(Kind::Info, App::title(), text); }
+void inform(const QString &text) { show(Kind::Info, style::programTitle(), text); }
 
 void informDeleted(const QString &text)
 {

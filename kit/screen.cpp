@@ -3,7 +3,9 @@
 #include "platform/display.h"
 #include "base/errors.h"
 #include "platform/x11window.h"
-#include "kit/app.h"
+#include "kit/registry.h"
+#include "kit/screenmodel.h"
+#include "kit/sharedstate.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -41,8 +43,8 @@ Screen::Screen(const Layout &layout) : QWidget(nullptr), layout_(layout)
 
 Screen::~Screen()
 {
-    if (auto *a = App::instance())
-        a->forgetScreen(this);
+    if (ScreenModel *m = ScreenModel::current())
+        m->forgetScreen(this);
 }
 
 QFont Screen::font(int px, bool bold, bool italic) { return style::font(px, bold, italic); }
@@ -96,7 +98,7 @@ bool Screen::eventFilter(QObject *watched, QEvent *event)
             // Minimised by the window system: a dialog or panel has no taskbar entry to come back
             // from, and a modal one would leave every other screen blocked.
             if (isMinimized() && layout_.kind != Kind::FullScreen && layout_.kind != Kind::FullScreenMaximised)
-                QTimer::singleShot(0, this, [this] { app().restoreMinimised(this); });
+                QTimer::singleShot(0, this, [this] { model().restoreMinimised(this); });
             break;
         default:
             break;
@@ -120,14 +122,14 @@ void Screen::fitOuterSizeOnce()
     resize(layout_.size.shrunkBy(frame));
 }
 
-void Screen::Show() { app().showScreen(this); }
-void Screen::ShowModal() { app().showModal(this); }
-void Screen::Hide() { app().hideScreen(this); }
+void Screen::Show() { model().showScreen(this); }
+void Screen::ShowModal() { model().showModal(this); }
+void Screen::Hide() { model().hideScreen(this); }
 
 void Screen::Close()
 {
     pz::guard([this] { FormCloseQuery(); });
-    app().hideScreen(this);
+    model().hideScreen(this);
 }
 
 void Screen::closeEvent(QCloseEvent *event)
@@ -141,9 +143,9 @@ void Screen::closeEvent(QCloseEvent *event)
     Close();
 }
 
-App &Screen::app() const { return *App::instance(); }
-SharedState &Screen::state() const { return App::instance()->state(); }
-Screens &Screen::screens() const { return App::instance()->screens(); }
+ScreenModel &Screen::model() { return *ScreenModel::current(); }
+SharedState &Screen::state() const { return model().state(); }
+Screens &Screen::screens() const { return model().screens(); }
 
 void Screen::setLoggedIn(bool loggedIn)
 {

@@ -9,7 +9,7 @@
 
 #include "kit/style.h"
 
-class App;
+class ScreenModel;
 struct SharedState;
 struct Screens;
 
@@ -71,7 +71,7 @@ signals:
     void modalFinished();
 
 protected:
-    App &app() const;
+    static ScreenModel &model();
     SharedState &state() const;
     Screens &screens() const;
     // A font of the program's default family with a pixel height.

@@ -1,7 +1,7 @@
 #pragma once
 // 合格証: a one-page A4 certificate of a child's latest pass, written as a PDF where the teacher
 // chooses. The classroom folder is only read; nothing is ever written inside it.
-#include "records/passes.h"
+#include "records/certificaterules.h"
 
 #include <QString>
 #include <functional>
@@ -15,7 +15,7 @@ namespace certificate {
 // is an IoError naming the file.
 QString writePdf(const Classroom &classroom, const Pass &pass, const QString &file);
 
-// The certificate prepared (records/passes.h) and, when there is a pass, written: the pass written,
+// The certificate prepared (records/certificaterules.h) and, when there is a pass, written: the pass written,
 // or nothing when the child has none (no file is written), or the refusal. IoError on any failure
 // of reading or writing.
 Made make(const Classroom &classroom, const QString &name, const QString &file);

@@ -30,8 +30,11 @@ qint64 displayInterval(double seconds, qint32 count)
 
 QString checkParams(const GradeParams &p)
 {
-    if (p.digits < 1 || p.digits > 3)
-        return QStringLiteral("桁数が %1 になっています。桁数は1から3までにしてください。").arg(p.digits);
+    if (p.digits < kEditor.minDigits || p.digits > kEditor.maxDigits)
+        return QStringLiteral("桁数が %1 になっています。桁数は%2から%3までにしてください。")
+            .arg(p.digits)
+            .arg(kEditor.minDigits)
+            .arg(kEditor.maxDigits);
     if (p.count < 1 || p.count > kMaxCount)
         return QStringLiteral("口数が %1 になっています。口数は1から%2までにしてください。").arg(p.count).arg(kMaxCount);
     const double x = exactQuotient(p.seconds, p.count);
@@ -47,12 +50,23 @@ QString checkParams(const GradeParams &p)
     return QString();
 }
 
+Grade gradeFrom(const QStringList &settingsLines, GradeCode c)
+{
+    const GradeParams params = gradeParamsOf(settingsLines, c);
+    QString refusal = checkParams(params);
+    if (!refusal.isEmpty())
+        return {std::nullopt, refusal};
+    return {params, QString()};
+}
+
+Grade readGrade(GradeCode c) { return gradeFrom(ReadSettingsLines(), c); }
+
 int firstUnusableSetting(const QStringList &lines)
 {
     // Each value is judged by these rules with the others of its grade replaced by ones that always
     // run (one number of one digit, the longest hinted time), so the value named is the one to
     // change; the seconds are judged with the grade's own digits and count.
-    constexpr double kAmpleSeconds = 99;
+    constexpr double kAmpleSeconds = kEditor.maxSeconds;
     const auto refused = [](const GradeParams &p) { return !checkParams(p).isEmpty(); };
     for (int row = 0; row < settings::kLineCount / 3; ++row) {
         const int first = 3 * row;

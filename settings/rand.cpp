@@ -101,10 +101,10 @@ namespace {
 // Converts line 3b + 1 + offset of the grade's block; a failure names the file, the line and the
 // grade, since a teacher has to find the line to mend it.
 template <class T>
-T readSlot(GradeCode c, int offset, T (*convert)(const QString &))
+T convertSlot(const QStringList &lines, GradeCode c, int offset, T (*convert)(const QString &))
 {
     const int lineNo = 3 * settings::blockOf(c) + offset + 1;
-    const QString text = ReadSettingsLines().at(lineNo - 1);
+    const QString text = lines.value(lineNo - 1);
     try {
         return convert(text);
     } catch (const pz::ConversionError &) {
@@ -118,9 +118,14 @@ T readSlot(GradeCode c, int offset, T (*convert)(const QString &))
 }
 } // namespace
 
-qint32 ReadGradeDigits(GradeCode c) { return readSlot(c, 0, toInteger); }
-qint32 ReadGradeCount(GradeCode c) { return readSlot(c, 1, toInteger); }
-double ReadGradeSeconds(GradeCode c) { return readSlot(c, 2, toSeconds); }
+qint32 ReadGradeDigits(GradeCode c) { return convertSlot(ReadSettingsLines(), c, 0, toInteger); }
+qint32 ReadGradeCount(GradeCode c) { return convertSlot(ReadSettingsLines(), c, 1, toInteger); }
+double ReadGradeSeconds(GradeCode c) { return convertSlot(ReadSettingsLines(), c, 2, toSeconds); }
+
+GradeParams gradeParamsOf(const QStringList &lines, GradeCode c)
+{
+    return {convertSlot(lines, c, 0, toInteger), convertSlot(lines, c, 1, toInteger), convertSlot(lines, c, 2, toSeconds)};
+}
 
 void WriteSettingsLines(const QStringList &lines) { textfile::rewrite(settings::settingsPath(), lines); }
 

@@ -34,6 +34,9 @@ QStringList ReadSettingsLines();
 qint32 ReadGradeDigits(GradeCode c);
 qint32 ReadGradeCount(GradeCode c);
 double ReadGradeSeconds(GradeCode c);
+// The three values of a grade among the 60 settings lines, converted as the accessors do (digits
+// first); a value that does not convert throws the ConversionError naming its line.
+GradeParams gradeParamsOf(const QStringList &lines, GradeCode c);
 
 // Strict conversions used by the accessors: an optional sign and decimal digits; for seconds also a
 // fraction and an exponent. The try forms give nothing for any other text, the to forms throw

@@ -20,16 +20,22 @@ namespace {
 
 struct Column {
     const char *heading;   // "桁"
-    const char *hint;      // "(1桁～3桁)"
+    double least, most;    // the range its hint gives: "(1桁～3桁)"
     int maxLength;         // for typing only
     QLatin1String accepted;
     int boxX[2], headingX[2], hintX[2]; // left half, right half
 };
+constexpr graderules::EditorRanges kRanges = graderules::kEditor;
 const Column kColumns[3] = {
-    {"桁", "(1桁～3桁)", 1, QLatin1String("123"), {104, 528}, {118, 534}, {100, 516}},
-    {"口", "(2口～99口)", 2, QLatin1String("0123456789"), {200, 624}, {211, 632}, {192, 608}},
-    {"秒", "(1秒～99秒)", 3, QLatin1String("0123456789."), {296, 720}, {304, 728}, {288, 704}},
+    {"桁", double(kRanges.minDigits), double(kRanges.maxDigits), 1, QLatin1String("123"), {104, 528}, {118, 534}, {100, 516}},
+    {"口", double(kRanges.minCount), double(kRanges.maxCount), 2, QLatin1String("0123456789"), {200, 624}, {211, 632}, {192, 608}},
+    {"秒", kRanges.minSeconds, kRanges.maxSeconds, 3, QLatin1String("0123456789."), {296, 720}, {304, 728}, {288, 704}},
 };
+QString hintOf(const Column &col)
+{
+    const QString unit = QString::fromUtf8(col.heading);
+    return QStringLiteral("(%1%3～%2%3)").arg(col.least).arg(col.most).arg(unit);
+}
 constexpr int kRows = 20;
 
 // Row r of the editor is block r of the file: 10級 .. 1級, then 初段 .. 十段.
@@ -114,7 +120,7 @@ void TForm17::FormCreate()
             const Column &col = kColumns[c];
             makeLabel(this, QStringLiteral("Label%1").arg(21 + 3 * half + c), QString::fromUtf8(col.heading),
                       {col.headingX[half], 24}, 35, Qt::white);
-            makeLabel(this, QStringLiteral("Label%1").arg(30 + 3 * half + c), QString::fromUtf8(col.hint),
+            makeLabel(this, QStringLiteral("Label%1").arg(30 + 3 * half + c), hintOf(col),
                       {col.hintX[half], 8}, 15, Qt::white, false);
         }
     }

@@ -88,7 +88,7 @@ void TForm1::FormCloseQuery()
     pz::guard([this] { screens().resultSheet->recordFinishedDrill(); });
     restoreDisplayMode();
     // Closing the main screen ends the program.
-    app().endProgram();
+    App::instance()->endProgram();
 }
 
 void TForm1::Label1Click() { asScreen(screens().registration)->Show(); }

@@ -93,6 +93,24 @@ void App::createScreens()
     QObject::connect(r.deletionConfirm, &TForm15::userDeleted, teacher,
                      pz::guarded([teacher](const QString &name) { teacher->userDeleted(name); }));
     QObject::connect(r.settingsEditor, &TForm17::backToTeacher, teacher, pz::guarded([teacher] { teacher->forgetUsers(); }));
+
+    // The class flash's steps: choose, show, answers, and back to the choice or one question again.
+    TClassChoose *choose = r.classChoose;
+    TClassShow *show = r.classShow;
+    TClassAnswers *answers = r.classAnswers;
+    QObject::connect(choose, &TClassChoose::showWanted, show,
+                     pz::guarded([show](const classset::ClassSet &set, ClassPacing pacing) { show->start(set, pacing); }));
+    QObject::connect(show, &TClassShow::setShown, answers,
+                     pz::guarded([answers](const classset::ClassSet &set, const QList<pace::QuestionPace> &paces) {
+                         answers->showSet(set, paces);
+                     }));
+    QObject::connect(show, &TClassShow::questionReplayed, answers,
+                     pz::guarded([answers](int question, const pace::QuestionPace &measured) {
+                         answers->replayed(question, measured);
+                     }));
+    QObject::connect(answers, &TClassAnswers::replayWanted, show,
+                     pz::guarded([show](const classset::ClassSet &set, int question) { show->replay(set, question); }));
+    QObject::connect(answers, &TClassAnswers::backToChoice, choose, pz::guarded([choose] { choose->newSetNumber(); }));
 }
 
 void App::destroyScreens()

@@ -208,7 +208,7 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
         // user/ first: it holds the folder's lock, through which two set-ups take turns.
         makeFolder(users, made, permissions::Sticky::Yes);
         refusal = inClassroom(root.path(), [&] {
-            userstore::FolderLock lock;
+            folderlock::FolderLock lock(userstore::folder());
             // Another set-up may have laid the folder out while this one waited: that one stands.
             if (QString late = checkSetup(root.path(), from.path()); !late.isEmpty())
                 return late;
@@ -248,7 +248,7 @@ QString setMasterPassword(const QString &dir, const QString &password)
         return refusal;
     // Under the lock the program's creation dialog takes: neither replaces the other's half-way.
     inClassroom(dir, [&] {
-        userstore::FolderLock lock;
+        folderlock::FolderLock lock(userstore::folder());
         userstore::writeMasterPassword(password);
     });
     return QString();

@@ -3,7 +3,6 @@
 #include "base/errors.h"
 #include "platform/permissions.h"
 #include "platform/posixfile.h"
-#include "users/userstore.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -25,7 +24,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace userstore {
+namespace folderlock {
 
 namespace {
 // In a sticky user folder (a shared room's) nobody may remove or rename another account's file, so
@@ -33,10 +32,9 @@ namespace {
 // until the teacher came. There the lock and its temporaries live in a folder of their own,
 // user/.lock/, which is not sticky: the group may take over what it finds in it, and nothing else
 // of the room's lies there. Made by the first program that needs it.
-QString lockFolder()
+QString lockFolder(const QString &user)
 {
     struct stat st {};
-    const QString user = folder();
     if (::lstat(QFile::encodeName(user).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || !(st.st_mode & S_ISVTX))
         return user;
     const QString own = user + QStringLiteral("/.lock");
@@ -52,7 +50,7 @@ QString lockFolder()
 }
 } // namespace
 
-QString lockPath() { return lockFolder() + QStringLiteral("/.pikazan.lock"); }
+QString lockPath(const QString &userFolder) { return lockFolder(userFolder) + QStringLiteral("/.pikazan.lock"); }
 
 namespace {
 // A child waits this long at most. The holder needs milliseconds, but a whole class finishing a
@@ -133,13 +131,13 @@ qint64 msBetween(const timespec &from, const timespec &to)
 // with ".stale" after it) for ever. The first program of a run to hold the lock removes those that
 // name this computer and a program no longer running, judged as a stale lock is; another
 // computer's, an empty one and anything else stay.
-void sweepLeftovers()
+void sweepLeftovers(const QString &userFolder)
 {
     static bool swept = false;
     if (swept)
         return;
     swept = true;
-    const QByteArray dir = native(lockFolder());
+    const QByteArray dir = native(lockFolder(userFolder));
     DIR *d = ::opendir(dir.constData());
     if (!d)
         return;
@@ -171,7 +169,10 @@ enum class Try { Held, Busy, Again, Unlockable };
 // time stamp the share gives that file when it is written.
 class Taker {
 public:
-    Taker() : lock_(native(lockPath())), stamp_(ownStamp()) {}
+    explicit Taker(const QString &userFolder)
+        : user_(userFolder), path_(lockPath(userFolder)), lock_(native(path_)), stamp_(ownStamp())
+    {
+    }
     ~Taker()
     {
         if (held_ != fd_ && fd_ >= 0)
@@ -223,9 +224,9 @@ public:
 private:
     // Others of a shared folder read who holds the lock: it gets what the folder asks of every
     // file made in it. A lock they cannot read only looks foreign to them, so a failure is no error.
-    static void fitToFolder(int fd)
+    void fitToFolder(int fd) const
     {
-        [[maybe_unused]] const int err = permissions::applyToNew(fd, permissions::forFolder(folder()), false);
+        [[maybe_unused]] const int err = permissions::applyToNew(fd, permissions::forFolder(user_), false);
     }
 
     // Over NFS a link whose answer was lost may have been made all the same.
@@ -272,17 +273,17 @@ private:
         if (pin.get() < 0) {
             if (errno == ENOENT)
                 return Try::Again;
-            throw pz::IoError::fromErrno(lockPath(), errno);
+            throw pz::IoError::fromErrno(path_, errno);
         }
         struct stat st {};
         if (::fstat(pin.get(), &st) != 0)
-            throw pz::IoError::fromErrno(lockPath(), errno);
+            throw pz::IoError::fromErrno(path_, errno);
         if (S_ISLNK(st.st_mode))
-            throw pz::IoError(lockPath(), pz::reason::isLink());
+            throw pz::IoError(path_, pz::reason::isLink());
         if (S_ISDIR(st.st_mode))
-            throw pz::IoError::fromErrno(lockPath(), EISDIR);
+            throw pz::IoError::fromErrno(path_, EISDIR);
         if (!S_ISREG(st.st_mode))
-            throw pz::IoError(lockPath(), pz::reason::notRegular());
+            throw pz::IoError(path_, pz::reason::notRegular());
 
         QByteArray text;
         if (const Fd readable(::open(QByteArray("/proc/self/fd/" + QByteArray::number(pin.get())).constData(),
@@ -313,7 +314,7 @@ private:
             if (errno == ENOENT)
                 return Try::Again;
             // A folder with the sticky bit keeps other accounts' files: a person must remove it.
-            throw pz::IoError::fromErrno(lockPath(), errno);
+            throw pz::IoError::fromErrno(path_, errno);
         }
         struct stat moved {};
         if (::lstat(aside.constData(), &moved) == 0 && moved.st_dev == judged.st_dev && moved.st_ino == judged.st_ino) {
@@ -326,6 +327,8 @@ private:
         return Try::Busy;
     }
 
+    QString user_;
+    QString path_;
     QByteArray lock_;
     QByteArray stamp_;
     QByteArray temp_;
@@ -342,10 +345,10 @@ void setLockTiming(int waitMs, int staleMs)
 }
 } // namespace testing
 
-FolderLock::FolderLock(int waitMs)
+FolderLock::FolderLock(const QString &userFolder, int waitMs) : path_(lockPath(userFolder))
 {
     const int limitMs = waitMs >= 0 ? std::min(waitMs, lockWaitMs) : lockWaitMs;
-    Taker taker;
+    Taker taker(userFolder);
     // A folder that is missing or that we may not write: nobody can hold its lock, and the work
     // itself will give the real reason.
     if (!taker.prepare())
@@ -357,14 +360,14 @@ FolderLock::FolderLock(int waitMs)
         const Try result = taker.attempt();
         if (result == Try::Held) {
             fd_ = taker.release();
-            sweepLeftovers();
+            sweepLeftovers(userFolder);
             return;
         }
         if (result == Try::Unlockable)
             return;
         const qint64 left = limitMs - waited.elapsed();
         if (left <= 0)
-            throw pz::IoError(lockPath(), pz::reason::busy());
+            throw pz::IoError(path_, pz::reason::busy());
         if (result == Try::Again) // the lock has just gone: try again at once
             continue;
         const int ms = QRandomGenerator::global()->bounded(pause / 2, pause + 1);
@@ -379,10 +382,10 @@ FolderLock::~FolderLock()
         return;
     // Only our own lock is removed: the file at the path must still be the one we made.
     struct stat mine {}, there {};
-    const QByteArray path = native(lockPath());
+    const QByteArray path = native(path_);
     if (::fstat(fd_, &mine) == 0 && ::lstat(path.constData(), &there) == 0 && mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
         ::unlink(path.constData());
     ::close(fd_);
 }
 
-} // namespace userstore
+} // namespace folderlock

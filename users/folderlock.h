@@ -10,9 +10,11 @@
 // Anything at the lock's path but a regular file is damage and is reported, never waited on.
 #include <QString>
 
-namespace userstore {
+namespace folderlock {
 
-QString lockPath(); // "user/.pikazan.lock"; "user/.lock/.pikazan.lock" in a sticky user folder
+// The lock of the user folder given ("user"): "user/.pikazan.lock", or "user/.lock/.pikazan.lock"
+// in a sticky user folder.
+QString lockPath(const QString &userFolder);
 
 // Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
 // longer than a child should wait, and IoError naming the lock when its path holds anything but a
@@ -22,13 +24,14 @@ class FolderLock {
 public:
     // waitMs: the longest this holder waits, when shorter than the child's wait (for what may be
     // given up rather than keep a child waiting twice); -1 for the child's wait.
-    explicit FolderLock(int waitMs = -1);
+    explicit FolderLock(const QString &userFolder, int waitMs = -1);
     ~FolderLock();
     FolderLock(const FolderLock &) = delete;
     FolderLock &operator=(const FolderLock &) = delete;
 
 private:
-    int fd_ = -1; // the lock file this program made, kept open so that it is known for ours
+    QString path_; // the lock's
+    int fd_ = -1;  // the lock file this program made, kept open so that it is known for ours
 };
 
 namespace testing {
@@ -37,4 +40,4 @@ namespace testing {
 void setLockTiming(int waitMs, int staleMs);
 } // namespace testing
 
-} // namespace userstore
+} // namespace folderlock

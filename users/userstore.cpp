@@ -116,7 +116,7 @@ QString createUser(const QString &name, const QString &password)
         throw pz::IoError::fromErrno(folder(), err);
 
     // Checked again under the lock: another computer may have registered the name meanwhile.
-    FolderLock lock;
+    folderlock::FolderLock lock(folder());
     refusal = checkRegistration(name, password);
     if (!refusal.isEmpty())
         return refusal;
@@ -159,7 +159,7 @@ bool passwordMatches(const QString &stored, const QString &typed)
 
 void appendDrill(const QString &name, const QString &line)
 {
-    FolderLock lock;
+    folderlock::FolderLock lock(folder());
     step("appending");
     textfile::appendLine(recordPath(name), line, kOwnFiles);
 }
@@ -195,7 +195,7 @@ QString historyIdentity(const QString &name)
 
 bool appendDrillIfRegistered(const QString &name, const QString &line, const QString &identity)
 {
-    FolderLock lock;
+    folderlock::FolderLock lock(folder());
     if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
         return false;
     if (!identity.isEmpty() && historyIdentity(name) != identity)
@@ -211,7 +211,7 @@ void appendPace(const QString &name, const QString &line)
 {
     // The history line has just waited its turn; in a room where the whole class finishes together
     // the pace line is given up after a second rather than hold the sheet for a second turn.
-    FolderLock lock(1000);
+    folderlock::FolderLock lock(folder(), 1000);
     if (!isRegularFile(recordPath(name)))
         return; // deleted meanwhile: no pace file for a user who is gone
     const QString path = pacePath(name);
@@ -247,7 +247,7 @@ DeleteResult deleteUser(const QString &name)
     // never the master password file.
     if (const QString refusal = names::checkName(name); !refusal.isEmpty())
         return {Outcome::Kept, pz::IoError(recordPath(name), refusal), QString()};
-    FolderLock lock;
+    folderlock::FolderLock lock(folder());
     // In a sticky user folder only a file's owner (or the folder's, the teacher's account) may
     // remove it: asked before the first file goes, so that a user is never half deleted.
     const QString refusal = QStringLiteral("「%1」のファイルには、ほかのアカウントが作ったものがあるので、このアカウントでは削除できません。\n"
@@ -293,7 +293,7 @@ bool createMasterPassword(const QString &password)
 {
     // Under the lock that --set-master-password takes too: a password set there meanwhile is
     // never replaced from here.
-    FolderLock lock;
+    folderlock::FolderLock lock(folder());
     if (!readMasterPassword().isEmpty())
         return false;
     writeMasterPassword(password);

@@ -22,6 +22,8 @@ private slots:
     void dateText_data();
     void dateText();
     void historyLineBytes();
+    void questionSum_data();
+    void questionSum();
 };
 
 void TestDrillRules::answerValue_data()
@@ -181,6 +183,26 @@ void TestDrillRules::historyLineBytes()
     QCOMPARE(textfile::encode(line), QByteArray("\x82\x50\x82\x4f\x8b\x89,2004/7/05,9,1,\x8d\x87\x8a\x69"));
     QCOMPARE(historyLine(QStringLiteral("十段"), QDate(2004, 11, 12), 7, 3, QStringLiteral("不合格")),
              QStringLiteral("十段,2004/11/12,7,3,不合格"));
+}
+
+void TestDrillRules::questionSum_data()
+{
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<qint64>("sum");
+    QTest::newRow("none") << QList<int>{} << qint64(0);
+    QTest::newRow("one") << QList<int>{7} << qint64(7);
+    QTest::newRow("十段's fifteen") << QList<int>{999, 1, 500, 250, 125, 62, 31, 15, 7, 3, 1, 100, 900, 10, 90} << qint64(3094);
+    QTest::newRow("99 of 999") << QList<int>(99, 999) << qint64(98901);
+    // Past 32 bits: the sum is not wrapped round.
+    QTest::newRow("past 2^31") << QList<int>{2147483647, 1} << qint64(2147483648LL);
+    QTest::newRow("three largest") << QList<int>(3, 2147483647) << qint64(6442450941LL);
+}
+
+void TestDrillRules::questionSum()
+{
+    QFETCH(QList<int>, numbers);
+    QFETCH(qint64, sum);
+    QCOMPARE(drillrules::questionSum(numbers), sum);
 }
 
 QTEST_GUILESS_MAIN(TestDrillRules)

@@ -2,6 +2,7 @@
 // parameters the presentation refuses.
 #include "drill/flashrules.h"
 #include "settings/graderules.h"
+#include "base/errors.h"
 
 #include <QtTest>
 
@@ -18,6 +19,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void grade_data();
+    void grade();
 };
 
 void TestFlashRules::displayInterval_data()
@@ -126,6 +129,59 @@ void TestFlashRules::refused()
     QFETCH(QString, names);
     const QString warning = graderules::checkParams(GradeParams{digits, count, seconds});
     QVERIFY2(warning.contains(names), qPrintable(warning));
+}
+
+void TestFlashRules::grade_data()
+{
+    QTest::addColumn<int>("grade");
+    QTest::addColumn<QStringList>("block"); // its three lines
+    QTest::addColumn<QString>("refusal");   // "" when the grade runs
+    QTest::addColumn<QString>("error");     // the ConversionError's text, when one is thrown
+
+    const QString none;
+    QTest::newRow("10級, the fewest the editor takes") << 10 << QStringList{"1", "2", "1"} << none << none;
+    QTest::newRow("十段, the last block") << 20 << QStringList{"3", "15", "3"} << none << none;
+    QTest::newRow("初段, one number") << 11 << QStringList{"2", "1", "0.5"} << none << none;
+    QTest::newRow("four digits") << 10 << QStringList{"4", "2", "1"}
+                                 << QStringLiteral("桁数が 4 になっています。桁数は1から3までにしてください。") << none;
+    QTest::newRow("no digits") << 1 << QStringList{"0", "5", "5"}
+                               << QStringLiteral("桁数が 0 になっています。桁数は1から3までにしてください。") << none;
+    QTest::newRow("too fast") << 10 << QStringList{"1", "99", "0.5"}
+                              << QStringLiteral("99口を 0.5秒で表示すると1口の表示時間が1ミリ秒未満になります。"
+                                                "秒数を増やすか口数を減らしてください。") << none;
+    QTest::newRow("count not a number") << 10 << QStringList{"1", "x", "1"} << none
+                                        << QStringLiteral("settei/settei.dat の 2 行目（１０級の口数）の「x」は正しい数値ではありません。");
+    // The digits are converted first: the first bad line of the three is named.
+    QTest::newRow("digits and seconds bad") << 20 << QStringList{"", "15", "y"} << none
+                                            << QStringLiteral("settei/settei.dat の 58 行目（十段の桁数）が空です。");
+    QTest::newRow("seconds bad") << 9 << QStringList{"1", "5", "1s"} << none
+                                 << QStringLiteral("settei/settei.dat の 6 行目（９級の秒数）の「1s」は正しい数値ではありません。");
+}
+
+void TestFlashRules::grade()
+{
+    QFETCH(int, grade);
+    QFETCH(QStringList, block);
+    QFETCH(QString, refusal);
+    QFETCH(QString, error);
+    // Every other line is unreadable: only the grade's own block may be looked at.
+    QStringList lines(60, QStringLiteral("?"));
+    const int first = grade <= 10 ? 3 * (10 - grade) : 3 * (grade - 1);
+    for (int k = 0; k < 3; ++k)
+        lines[first + k] = block[k];
+    try {
+        const graderules::Grade g = graderules::gradeFrom(lines, grade);
+        QVERIFY2(error.isEmpty(), "no ConversionError");
+        QCOMPARE(g.refusal, refusal);
+        QCOMPARE(g.params.has_value(), refusal.isEmpty());
+        if (g.params) {
+            QCOMPARE(g.params->digits, block[0].toInt());
+            QCOMPARE(g.params->count, block[1].toInt());
+            QCOMPARE(g.params->seconds, block[2].toDouble());
+        }
+    } catch (const pz::ConversionError &e) {
+        QCOMPARE(e.text(), error);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFlashRules)

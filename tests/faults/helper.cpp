@@ -103,7 +103,7 @@ int main(int argc, char **argv)
         if (opt == QLatin1String("--pause-at")) {
             pauseAt = value;
         } else if (opt == QLatin1String("--lock-wait")) {
-            userstore::testing::setLockTiming(value.toInt(), 15000);
+            folderlock::testing::setLockTiming(value.toInt(), 15000);
         } else if (opt == QLatin1String("--start-at")) {
             const qint64 wait = value.toLongLong() - QDateTime::currentMSecsSinceEpoch();
             if (wait > 0)

@@ -75,7 +75,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     QFETCH(bool, taroDeleted);
     QFETCH(QStringList, taroAfter);
     QFETCH(QStringList, hanakoAfter);
-    userstore::testing::setLockTiming(200, 15000);
+    folderlock::testing::setLockTiming(200, 15000);
     Program p;
     registered(p, kTaro);
     registered(p, kHanako);
@@ -91,7 +91,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     // flashed through the drill's own steps (one number, 10 + q), then answered in the answer box.
     for (int q = 1; q <= 10; ++q) {
         if (q == 5)
-            QVERIFY(QDir().mkpath(p.path(userstore::lockPath())));
+            QVERIFY(QDir().mkpath(p.path(folderlock::lockPath(userstore::folder()))));
         s.flashScreen->Timer1->stop();
         p.state().drill->numberShown(10 + q);
         p.state().drill->questionFinished();
@@ -105,7 +105,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     QCOMPARE(s.resultSheet->Label44->text(), QStringLiteral("0"));
     QCOMPARE(s.resultSheet->Label45->text(), QStringLiteral("10"));
     QCOMPARE(recorder().boxes.size(), 1);
-    QVERIFY(QDir().rmdir(p.path(userstore::lockPath())));
+    QVERIFY(QDir().rmdir(p.path(folderlock::lockPath(userstore::folder()))));
 
     s.resultSheet->Label46Click(); // もどる
     s.gradeSelection->Close();        // もどる
@@ -124,7 +124,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     }
     QCOMPARE(p.readFile(userstore::recordPath(kTaro)), taroAfter.isEmpty() ? QByteArray() : cp932Lines(taroAfter));
     QCOMPARE(p.readFile(userstore::recordPath(kHanako)), cp932Lines(hanakoAfter));
-    userstore::testing::setLockTiming(3000, 15000);
+    folderlock::testing::setLockTiming(3000, 15000);
 }
 
 namespace {

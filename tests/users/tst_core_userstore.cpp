@@ -119,7 +119,7 @@ private:
 void TestUserStore::init()
 {
     userstore::testing::setHook({});
-    userstore::testing::setLockTiming(300, 2000);
+    folderlock::testing::setLockTiming(300, 2000);
     oldCwd_ = QDir::currentPath();
     dir_ = new QTemporaryDir;
     QVERIFY(dir_->isValid());
@@ -630,9 +630,9 @@ void plantLock(qint64 pid, const QByteArray &host, int ageMs, const QByteArray &
     QByteArray stamp = QByteArray::number(pid) + "\nother-program\n" + host + "\n";
     if (!boot.isEmpty())
         stamp += QSysInfo::machineUniqueId() + '\n' + boot + '\n';
-    writeBytes(userstore::lockPath(), stamp);
+    writeBytes(folderlock::lockPath(userstore::folder()), stamp);
     const QDateTime when = QDateTime::currentDateTimeUtc().addMSecs(-ageMs);
-    QFile f(userstore::lockPath());
+    QFile f(folderlock::lockPath(userstore::folder()));
     QVERIFY(f.open(QIODevice::ReadWrite));
     QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
@@ -669,7 +669,7 @@ void TestUserStore::lockSerialises()
     QFETCH(bool, waitsInVain);
     QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
     const QByteArray history = readBytes(QStringLiteral("user/たろう.dat"));
-    QLockFile live(userstore::lockPath());
+    QLockFile live(folderlock::lockPath(userstore::folder()));
     char host[256] = {};
     gethostname(host, sizeof host - 1);
     if (holder == QLatin1String("live"))
@@ -709,7 +709,7 @@ void TestUserStore::lockLeftNoTrace()
     QCOMPARE(userstore::createUser(QStringLiteral("たろう"), QStringLiteral("pw")), QString());
     userstore::appendDrill(QStringLiteral("たろう"), QStringLiteral("１級,2024/1/01,8,2,合格"));
     QCOMPARE(readdirOrder().size(), 3);
-    QVERIFY(!QFileInfo::exists(userstore::lockPath()));
+    QVERIFY(!QFileInfo::exists(folderlock::lockPath(userstore::folder())));
 }
 
 void TestUserStore::lockNeverHidesTheReason()

@@ -1,4 +1,4 @@
-#include "records/passes.h"
+#include "records/certificaterules.h"
 
 #include "base/errors.h"
 #include "platform/outputfile.h"
