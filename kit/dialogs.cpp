@@ -119,26 +119,7 @@ bool show(Kind kind, const QString &title, const QString &text)
 
 void setHook(Hook h) { hook() = std::move(h); }
 
-<<<<<<< HEAD
-void errorBox(const QString &text) { show(Kind::Error, App::title(), text); }
-=======
-namespace {
-Chooser &chooser()
-{
-    static Chooser c;
-    return c;
-}
-} // namespace
-
-void setSaveChooser(Chooser c) { chooser() = std::move(c); }
-
-QString saveFileName(QWidget *parent, const QString &caption, const QString &suggested, const QString &filter)
-{
-    return chooser() ? chooser()(suggested) : QFileDialog::getSaveFileName(parent, caption, suggested, filter);
-}
-
 void errorBox(const QString &text) { show(Kind::Error, style::programTitle(), text); }
->>>>>>> wt-38a
 
 void warn(const QString &text)
 {
