@@ -2,6 +2,16 @@
 
 #include "base/errors.h"
 
+namespace {
+FlashSequence::StartWatch &startWatch()
+{
+    static FlashSequence::StartWatch watch;
+    return watch;
+}
+} // namespace
+
+void FlashSequence::setStartWatch(StartWatch watch) { startWatch() = std::move(watch); }
+
 FlashSequence::FlashSequence(QObject *parent) : QObject(parent), show_(new TMMTimer(this)), clear_(new TMMTimer(this))
 {
     // The ticks' handlers run inside the timers' own error guard.
@@ -32,6 +42,8 @@ void FlashSequence::start(quint32 intervalMs, int count, NumberSource next)
     show_->setEnabled(true);
     phase_ = Phase::Gap;
     numberIndex_ = 0;
+    if (startWatch())
+        startWatch()(this, count, intervalMs);
 }
 
 void FlashSequence::start(quint32 intervalMs, const QList<int> &numbers)

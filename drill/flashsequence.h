@@ -53,6 +53,11 @@ public:
     // The clock every flash is measured by (tests move it); empty: the steady clock.
     void setClock(ClockSource clock) { clock_ = std::move(clock); }
 
+    // For tests: told of every question as it starts (its numbers and interval), so that a test can
+    // bound how long a question may take. Empty: nobody is told.
+    using StartWatch = std::function<void(FlashSequence *sequence, int count, quint32 intervalMs)>;
+    static void setStartWatch(StartWatch watch);
+
     // The timers' work, also for stepping a question by hand. A clearing with no number shown
     // does nothing.
     void showTick();

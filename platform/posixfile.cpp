@@ -34,24 +34,6 @@ bool Fd::close()
     return ::close(fd) == 0 || errno == EINTR;
 }
 
-int writeAll(int fd, const char *data, qint64 size, off_t at)
-{
-    qint64 done = 0;
-    while (done < size) {
-        const size_t left = size_t(size - done);
-        const ssize_t n = at < 0 ? ::write(fd, data + done, left) : ::pwrite(fd, data + done, left, at + off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
-            return ENOSPC;
-        done += n;
-    }
-    return 0;
-}
-
 namespace {
 testing::Syscalls &syscalls()
 {
@@ -59,6 +41,12 @@ testing::Syscalls &syscalls()
     return calls;
 }
 
+ssize_t callWrite(int fd, const char *data, size_t size, off_t at)
+{
+    if (syscalls().write)
+        return syscalls().write(fd, data, size, at);
+    return at < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, at);
+}
 int callFdatasync(int fd) { return syscalls().fdatasync ? syscalls().fdatasync(fd) : ::fdatasync(fd); }
 int callFsync(int fd) { return syscalls().fsync ? syscalls().fsync(fd) : ::fsync(fd); }
 int callRename(int folder, const char *from, const char *to)
@@ -77,6 +65,24 @@ void syncFolder(int folder, const QByteArray &target)
         callFsync(dir.get());
 }
 } // namespace
+
+int writeAll(int fd, const char *data, qint64 size, off_t at)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const size_t left = size_t(size - done);
+        const ssize_t n = callWrite(fd, data + done, left, at < 0 ? at : at + off_t(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return ENOSPC;
+        done += n;
+    }
+    return 0;
+}
 
 int syncData(int fd)
 {

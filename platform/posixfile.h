@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <fcntl.h>
+#include <sys/types.h>
 #include <functional>
 
 namespace posixfile {
@@ -56,12 +57,14 @@ int commitTemporary(Fd &file, const QByteArray &bytes, const QByteArray &temp, c
 
 namespace testing {
 // The calls that make a save last: the temporary's data synced before the rename, the folder synced
-// after it. A test swaps them to watch their order or make them fail; Syscalls{} puts the system's
-// own back.
+// after it; and every write of writeAll (`at` negative: at the file's position), whose short or
+// empty writes a test cannot get from a real disk at will. A test swaps them to watch their order or
+// make them fail; Syscalls{} puts the system's own back.
 struct Syscalls {
     std::function<int(int fd)> fdatasync;
     std::function<int(int folder, const char *from, const char *to)> rename;
     std::function<int(int fd)> fsync;
+    std::function<ssize_t(int fd, const char *data, size_t size, off_t at)> write = {}; // may be left out
 };
 void setSyscalls(const Syscalls &calls);
 } // namespace testing

@@ -153,6 +153,12 @@ void handOver(const QString &path, uid_t owner, bool isFolder)
         throw pz::IoError::fromErrno(path, e);
 }
 
+std::function<void()> &beforeLock()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 QString refuseFolder(const QString &dir)
 {
     struct stat st {};
@@ -208,6 +214,8 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
         // user/ first: it holds the folder's lock, through which two set-ups take turns.
         makeFolder(users, made, permissions::Sticky::Yes);
         refusal = inClassroom(root.path(), [&] {
+            if (beforeLock())
+                beforeLock()();
             folderlock::FolderLock lock(userstore::folder());
             // Another set-up may have laid the folder out while this one waited: that one stands.
             if (QString late = checkSetup(root.path(), from.path()); !late.isEmpty())
@@ -253,5 +261,9 @@ QString setMasterPassword(const QString &dir, const QString &password)
     });
     return QString();
 }
+
+namespace testing {
+void setBeforeLock(std::function<void()> hook) { beforeLock() = std::move(hook); }
+} // namespace testing
 
 } // namespace classroom

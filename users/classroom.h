@@ -18,6 +18,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace classroom {
 
 // The files a classroom holds from the start, relative to the classroom (and to the template).
@@ -43,5 +45,11 @@ QString checkSetup(const QString &dir, const QString &templateDir);
 // mode: readable by the group of a shared user/ folder, by nobody else.
 QString setMasterPassword(const QString &dir, const QString &password);
 QString checkSetMasterPassword(const QString &dir);
+
+namespace testing {
+// Called in setup() between its first look at the folder and its taking the folder's lock, so that
+// a test can let another set-up win that gap. Empty: nothing.
+void setBeforeLock(std::function<void()> hook);
+} // namespace testing
 
 } // namespace classroom

@@ -2,6 +2,7 @@
 // time, or a paint makes one flash late, or a real stall of the thread makes a tick missed.
 #include "drill/pacecheck.h"
 #include "settings/rand.h"
+#include "support/flashbound.h"
 
 #include <QThread>
 #include <QTimer>
@@ -12,6 +13,7 @@ using namespace std::chrono_literals;
 class TestPaceCheck : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { flashbound::install(); }
     void check_data();
     void check();
     void verdict_data();

@@ -80,16 +80,9 @@ void TestPcCheck::button()
     QCOMPARE(lines[8], late ? QStringLiteral("判定: ずれあり（このパソコンでは数字が1フレーム 16.7ms より遅れることがあります）")
                             : QStringLiteral("判定: ずれなし（このパソコンは数字を1フレーム 16.7ms 以内に出せます）"));
 
-    // Back to the menu and in again: the buttons are still drawn by the screen itself. A widget that
-    // became an X window of its own is left unpainted over whatever lay there before.
-    QTest::mouseClick(f->Label2, Qt::LeftButton); // もどる
-    QVERIFY(!f->isVisible());
-    studentsrecords::open(p);
-    QVERIFY(f->isVisible());
-    const QList<QWidget *> parts = f->findChildren<QWidget *>();
-    QVERIFY(parts.size() > 16);
-    for (QWidget *w : parts)
-        QVERIFY2(!w->testAttribute(Qt::WA_NativeWindow) && !w->internalWinId(), qPrintable(w->objectName()));
+    // Whether the screen's buttons are still drawn by the screen itself afterwards (none of its
+    // widgets made an X window of its own) is for the test on a real X server,
+    // tst_wm_bare_keyboard's pcCheckLeavesTheButtonsPainted: offscreen, no X window is ever made.
 }
 
 PZ_GUI_TEST_MAIN(TestPcCheck)

@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <unistd.h>
@@ -90,6 +91,8 @@ private slots:
     void rewriteSyncsBeforeAndAfterItsRename_data();
     void rewriteSyncsBeforeAndAfterItsRename();
     void appendShortWriteCutsBack();
+    void writeAllWrites_data();
+    void writeAllWrites();
     void createNewShortWriteRemovesItsFile();
     void appendEndsTheLastLineFirst_data();
     void appendEndsTheLastLineFirst();
@@ -342,6 +345,55 @@ void TestTextFile::rewriteSyncsBeforeAndAfterItsRename()
     QCOMPARE(threw, failing == QLatin1String("fdatasync"));
     QCOMPARE(bytesOf(path("sync/f.dat")), oldFile || !threw ? after : QByteArray("<missing>"));
     QCOMPARE(entries(path("sync")), QStringList{"f.dat"}); // no temporary left either way
+}
+
+// What each write the system is asked for does: "+n" writes at most n bytes, "0" writes nothing (a
+// full disk, for some file systems), "EINTR" / "EIO" fail with that errno.
+void TestTextFile::writeAllWrites_data()
+{
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<int>("at");            // -1: at the file's position
+    QTest::addColumn<int>("result");        // writeAll's errno
+    QTest::addColumn<QByteArray>("file");   // the file after it, which held "......"
+    QTest::addColumn<int>("calls");
+
+    QTest::newRow("one write") << QStringList{"+9"} << -1 << 0 << QByteArray("abcd..") << 1;
+    QTest::newRow("short writes go on where they stopped") << QStringList{"+1", "+2", "+9"} << -1 << 0 << QByteArray("abcd..") << 3;
+    QTest::newRow("short writes at an offset") << QStringList{"+3", "+9"} << 2 << 0 << QByteArray("..abcd") << 2;
+    QTest::newRow("an interrupted write is tried again") << QStringList{"EINTR", "+9"} << -1 << 0 << QByteArray("abcd..") << 2;
+    QTest::newRow("a write that writes nothing is a full disk") << QStringList{"+1", "0", "+9"} << -1 << ENOSPC << QByteArray("a.....") << 2;
+    QTest::newRow("a failed write says why") << QStringList{"+2", "EIO", "+9"} << 1 << EIO << QByteArray(".ab...") << 2;
+}
+
+void TestTextFile::writeAllWrites()
+{
+    QFETCH(QStringList, writes);
+    QFETCH(int, at);
+    QFETCH(int, result);
+    QFETCH(QByteArray, file);
+    QFETCH(int, calls);
+    put(path("w.dat"), "......");
+    posixfile::Fd fd(::open(posixfile::native(path("w.dat")).constData(), O_WRONLY | O_CLOEXEC));
+    QVERIFY(fd.get() >= 0);
+    int call = 0;
+    posixfile::testing::Syscalls seam;
+    seam.write = [&](int f, const char *data, size_t size, off_t where) -> ssize_t {
+        const QString w = call < writes.size() ? writes[call] : QStringLiteral("EIO");
+        ++call;
+        if (w.startsWith(QLatin1Char('+'))) {
+            const size_t n = std::min(size, size_t(w.mid(1).toInt()));
+            return where < 0 ? ::write(f, data, n) : ::pwrite(f, data, n, where);
+        }
+        errno = w == QLatin1String("EINTR") ? EINTR : EIO;
+        return w == QLatin1String("0") ? 0 : -1;
+    };
+    posixfile::testing::setSyscalls(seam);
+    const int got = posixfile::writeAll(fd.get(), QByteArray("abcd"), at);
+    posixfile::testing::setSyscalls({});
+    QCOMPARE(got, result);
+    QCOMPARE(call, calls);
+    fd.reset();
+    QCOMPARE(bytesOf(path("w.dat")), file);
 }
 
 void TestTextFile::appendShortWriteCutsBack()

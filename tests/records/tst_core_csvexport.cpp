@@ -6,6 +6,7 @@
 #include "platform/outputfile.h"
 #include "platform/textfile.h"
 #include "records/csvexport.h"
+#include "records/pacemarks.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -191,6 +192,12 @@ void TestCsvExport::unreadableHistoryKeepsOldCsv()
     put(out, "old\r\n");
     QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(room(), out));
     QCOMPARE(get(out), QByteArray("old\r\n"));
+    // The class overview still lists that child, as one whose history could not be read.
+    QStringList listed;
+    for (const overview::Summary &s : pacemarks::classroom(QDate(2026, 12, 7)))
+        listed << s.name + (s.hasHistory ? QStringLiteral(" read") : QStringLiteral(" unread"));
+    listed.sort();
+    QCOMPARE(listed, (QStringList{QStringLiteral("たろう unread"), QStringLiteral("はなこ read")}));
 }
 
 
@@ -208,6 +215,9 @@ void TestCsvExport::twoClassrooms_data()
     QTest::newRow("first's guard, the second room") << "FIRST" << "SECOND/settei/k.csv" << false;
     QTest::newRow("first's guard, first's user/") << "FIRST" << "FIRST/user/k.csv" << true;
     QTest::newRow("no classroom, the second room") << "" << "SECOND/k.csv" << true;
+    // The second room's user/ is a link to a folder elsewhere: that folder is the room's too.
+    QTest::newRow("second's guard, where its user/ leads") << "SECOND" << "LINKED/k.csv" << true;
+    QTest::newRow("first's guard, where second's user/ leads") << "FIRST" << "LINKED/k.csv" << false;
 }
 
 void TestCsvExport::twoClassrooms()
@@ -215,10 +225,15 @@ void TestCsvExport::twoClassrooms()
     QFETCH(QString, guard);
     QFETCH(QString, target);
     QFETCH(bool, refused);
-    QTemporaryDir second;
-    for (const char *sub : {"user", "settei", "wav"})
+    QTemporaryDir second, linked;
+    for (const char *sub : {"settei", "wav"})
         QVERIFY(QDir(second.path()).mkpath(QLatin1String(sub)));
-    const auto place = [&](QString p) { return p.replace(QStringLiteral("FIRST"), room_.path()).replace(QStringLiteral("SECOND"), second.path()); };
+    QVERIFY(QFile::link(linked.path(), second.filePath(QStringLiteral("user"))));
+    const auto place = [&](QString p) {
+        return p.replace(QStringLiteral("FIRST"), room_.path())
+            .replace(QStringLiteral("SECOND"), second.path())
+            .replace(QStringLiteral("LINKED"), linked.path());
+    };
     target = place(target);
     auto written = qScopeGuard([&] { QFile::remove(target); });
     const Classroom room = guard.isEmpty() ? Classroom() : Classroom(place(guard));

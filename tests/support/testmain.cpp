@@ -1,4 +1,5 @@
 #include "support/testmain.h"
+#include "support/flashbound.h"
 #include "drill/drillsession.h"
 #include "support/drillplay.h"
 
@@ -39,6 +40,7 @@ void install()
         return recorder().nextAnswer;
     });
     sound::setObserver([](sound::Cue c) { recorder().sounds.append(c); });
+    flashbound::install();
 }
 
 Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath())

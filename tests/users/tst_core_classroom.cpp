@@ -6,10 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <utility>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +96,7 @@ private slots:
     void setup();
     void setMasterPassword_data();
     void setMasterPassword();
+    void secondSetupWinsWhileTheFirstWaits();
 };
 
 void TestClassroom::setup_data()
@@ -225,6 +228,28 @@ void TestClassroom::setup()
     const QStringList done = snapshot(dir);
     QVERIFY(classroom::setup(dir, kTemplate, QStringLiteral("other")).contains(dir));
     QCOMPARE(snapshot(dir), done);
+}
+
+// Two set-ups of one folder at once: both find it free, the second takes the lock first. The first,
+// once it holds the lock, finds the folder laid out, says so and leaves the other's work alone.
+void TestClassroom::secondSetupWinsWhileTheFirstWaits()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath(QStringLiteral("教室"));
+    QVERIFY(QDir().mkdir(dir));
+    QString second = QStringLiteral("(not run)");
+    bool ran = false;
+    classroom::testing::setBeforeLock([&] {
+        if (std::exchange(ran, true))
+            return;
+        second = classroom::setup(dir, kTemplate, QStringLiteral("winner"));
+    });
+    const auto reset = qScopeGuard([] { classroom::testing::setBeforeLock({}); });
+    const QString first = classroom::setup(dir, kTemplate, QStringLiteral("late"));
+    QCOMPARE(second, QString());
+    QCOMPARE(first, QStringLiteral("この教室フォルダはもう用意されています: %1（マスターパスワードを変えるときは --set-master-password）").arg(dir));
+    QCOMPARE(bytesOf(dir + QStringLiteral("/user/master.psw")), QByteArray("winner\r\n"));
+    QCOMPARE(bytesOf(dir + QStringLiteral("/settei/settei.dat")), bytesOf(kTemplate + QStringLiteral("/settei/settei.dat")));
 }
 
 void TestClassroom::setMasterPassword_data()

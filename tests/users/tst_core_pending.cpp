@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <QScopeGuard>
@@ -31,6 +32,8 @@ private slots:
     void keptSyncedBeforeItsRename();
     void folder_data();
     void folder();
+    void budget();
+    void inSteps();
 
 private:
     bool frozen(bool on);
@@ -305,6 +308,63 @@ void TestPending::folder()
     const QString got = pending::folder();
     qputenv("HOME", home);
     QCOMPARE(got, expected);
+}
+
+// A flush with a budget stops taking entries once it is spent, and says it has not finished; the
+// next goes on after the last entry taken. Each append here outlasts the budget: one a batch.
+void TestPending::budget()
+{
+    for (const char *line : {"A", "B", "C"})
+        pending::keep(pending::classroomHere(), QStringLiteral("たろう"), QString::fromLatin1(line));
+    QStringList tried;
+    const pending::AppendFn slow = [&](const QString &user, const QString &line, const QString &identity) {
+        tried << line;
+        QThread::msleep(150);
+        return userstore::appendDrillIfRegistered(user, line, identity);
+    };
+    const QString room = pending::classroomHere();
+    pending::Outcome o = pending::flush(room, slow, QString(), 0);
+    QVERIFY(!o.finished);
+    QCOMPARE(tried, QStringList());
+    o = pending::flush(room, slow, o.after, 100);
+    QVERIFY(!o.finished);
+    QCOMPARE(o.appended, 1);
+    o = pending::flush(room, slow, o.after, 100);
+    QVERIFY(!o.finished);
+    QCOMPARE(tried, (QStringList{"A", "B"}));
+    o = pending::flush(room, slow, o.after, 100);
+    QVERIFY(o.finished);
+    QCOMPARE(tried, (QStringList{"A", "B", "C"}));
+    QCOMPARE(userstore::readHistory(QStringLiteral("たろう")).mid(1), (QStringList{"A", "B", "C"}));
+    QCOMPARE(pending::entries().size(), 0);
+}
+
+// The program's flush from the event loop: batches until every kept line is through, then one
+// message. Each append is slowed past half a batch, so that the lines take several batches.
+void TestPending::inSteps()
+{
+    const QString room = pending::classroomHere();
+    for (const char *kept : {"たろう A", "はな B", "たろう C", "たろう D", "たろう E"}) {
+        const QStringList w = QString::fromUtf8(kept).split(QLatin1Char(' '));
+        pending::keep(room, w[0], w[1]);
+    }
+    QVERIFY(userstore::deleteUser(QStringLiteral("はな")).outcome == userstore::DeleteResult::Outcome::Deleted);
+    int appends = 0;
+    userstore::testing::setHook([&](const char *step) {
+        if (qstrcmp(step, "appending") == 0) {
+            ++appends;
+            QThread::msleep(30);
+        }
+    });
+    const auto restore = qScopeGuard([] { userstore::testing::setHook({}); });
+    QStringList said;
+    pending::flushHereInSteps([&](const QString &message) { said << message; });
+    QVERIFY2(appends < 4, "the first batch held the event loop past its time");
+    QTRY_COMPARE(said.size(), 1);
+    QVERIFY2(said[0].contains(QStringLiteral("はな B")), qPrintable(said[0]));
+    QCOMPARE(appends, 4);
+    QCOMPARE(userstore::readHistory(QStringLiteral("たろう")).mid(1), (QStringList{"A", "C", "D", "E"}));
+    QCOMPARE(pending::entries().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPending)
