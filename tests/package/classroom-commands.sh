@@ -34,13 +34,13 @@ for f in settei/settei.dat wav/a.wav; do
   check "  ... $f is the template's" cmp -s "$template/$f" "$room/$f"
 done
 same "  ... the master password, one cp932 line with CR LF" "73656e7365692031" "$(hex "$room/user/master.psw" | sed 's/0d0a$//')"
-same "  ... folders setgid and group-writable, of the room's group; user/ sticky" \
+same "  ... folders setgid and group-writable, of the room's group; user/ and wav/ sticky" \
   "drwxrwsr-x $group
 drwxrwsr-t $group
-drwxrwsr-x $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
-same "  ... files group-writable, the master password only group-readable" "-rw-rw-r-- $group
+drwxrwsr-t $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
+same "  ... settings group-writable, the master password and the sound only group-readable" "-rw-rw-r-- $group
 -rw-r----- $group
--rw-rw-r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
+-rw-r--r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
 
 before="$(cd "$room" && find . -printf '%p %m %s\n' | sort; cat user/master.psw)"
 run $'other\n' --setup-classroom "$room"
