@@ -141,10 +141,10 @@ qint64 msBetween(const timespec &from, const timespec &to)
 }
 
 // A program killed on its way to the lock leaves its own file (user/.pikazan.lock.XXXXXX, or one
-// with ".stale" after it) for ever. The first lock of a run, once let go, removes those that name
-// this computer and a program no longer running, judged as a stale lock is; another computer's, an
-// empty one and anything else stay. Not while holding it: with a class waiting, a look at every
-// file of the folder would hold up each of them.
+// with ".stale" after it) for ever. The first lock of a run that was taken at once removes, once let
+// go, those that name this computer and a program no longer running, judged as a stale lock is;
+// another computer's, an empty one and anything else stay. Never while a class is queueing: a look
+// at every file of the folder, by each of thirty programs, would hold up the others.
 void sweepLeftovers(const QString &lockFolder)
 {
     static bool swept = false;
@@ -409,6 +409,7 @@ FolderLock::FolderLock(const QString &userFolder, int waitMs) : path_(lockPath(u
         const Try result = taker.attempt();
         if (result == Try::Held) {
             fd_ = taker.release();
+            atOnce_ = pause == kFirstPauseMs; // no pause: nobody held it
             return;
         }
         if (result == Try::Unlockable)
@@ -434,7 +435,8 @@ FolderLock::~FolderLock()
     if (::fstat(fd_, &mine) == 0 && ::lstat(path.constData(), &there) == 0 && mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
         ::unlink(path.constData());
     ::close(fd_);
-    sweepLeftovers(QFileInfo(path_).path());
+    if (atOnce_)
+        sweepLeftovers(QFileInfo(path_).path());
 }
 
 } // namespace folderlock

@@ -33,6 +33,7 @@ public:
 private:
     QString path_; // the lock's
     int fd_ = -1;  // the lock file this program made, kept open so that it is known for ours
+    bool atOnce_ = false; // taken at the first try: nobody waits, a look at the leftovers costs nobody
 };
 
 namespace testing {
