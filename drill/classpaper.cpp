@@ -18,10 +18,10 @@ QString fileName(Paper paper, const classset::ClassSet &set)
 QString write(const Classroom &classroom, Paper paper, const classset::ClassSet &set, const QString &file)
 {
     // Refused before the page is painted: nothing is made for a place that may not have it.
-    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file, "%PDF-"); !refused.isEmpty())
         return refused;
     const QByteArray bytes = paper == Paper::AnswerKey ? classsheet::answerKeyPdf(set) : classsheet::answerSheetPdf(set);
-    return outputfile::save(classroom, file, bytes);
+    return outputfile::save(classroom, file, bytes, "%PDF-");
 }
 
 void save(QWidget *parent, Paper paper, const classset::ClassSet &set)

@@ -152,7 +152,16 @@ QString unknownGrade(const QString &text)
     return QStringLiteral("「%1」という級はありません。１０級 … １級、初段 … 十段 のように書いてください。").arg(text);
 }
 
-std::optional<int> parseSetNumber(const QString &text) { return asciiNumber(folded(text), 4); }
+std::optional<int> parseSetNumber(const QString &text)
+{
+    // Only the digits a keyboard types, half- or full-width: a circled ①, a superscript or a
+    // mathematical 𝟒 is no set number, even though it folds to one.
+    QString digits = text;
+    for (QChar &c : digits)
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+            c = QChar(u'0' + (c.unicode() - 0xFF10));
+    return asciiNumber(digits, 4);
+}
 
 QString setNumberText(int setNumber) { return QStringLiteral("%1").arg(setNumber, 4, 10, QLatin1Char('0')); }
 

@@ -5,7 +5,9 @@
 #include "kit/dialogs.h"
 #include "kit/screen.h"
 
+#include <QDialog>
 #include <QEventLoop>
+#include <QMenu>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMouseEvent>
@@ -80,6 +82,16 @@ void App::endProgram()
     // Only loops that run are told: Qt forgets an exit that comes before its loop starts.
     for (QEventLoop *loop : std::as_const(modalLoops_))
         loop->quit();
+    // A message box, a file dialog or a menu runs a loop of its own: a logout or shutdown must not
+    // wait for somebody to answer it. Each returns as if cancelled; no new one comes up (dialogs).
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible())
+            continue;
+        if (auto *dialog = qobject_cast<QDialog *>(w))
+            dialog->reject();
+        else if (auto *menu = qobject_cast<QMenu *>(w))
+            menu->close();
+    }
     if (inMainLoop_)
         QCoreApplication::exit(0);
 }

@@ -35,7 +35,7 @@ public:
     void endProgram();
     // The main loop (the program's exec).
     int run();
-    bool ending() const { return ending_; }
+    bool ending() const override { return ending_; }
 
     // --- the active-screen model ---
     Screen *activeScreen() const { return active_; }

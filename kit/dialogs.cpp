@@ -80,6 +80,9 @@ bool show(Kind kind, const QString &title, const QString &text)
 {
     if (hook())
         return hook()({kind, title, text});
+    // On the way out nobody is asked anything: a question counts as answered "no".
+    if (ScreenModel::current() && ScreenModel::current()->ending())
+        return false;
     // Owned by the screen it speaks for, so a window manager keeps it above that screen.
     QMessageBox box(ScreenModel::current() ? ScreenModel::current()->boxOwner() : nullptr);
     box.setWindowTitle(title);

@@ -16,6 +16,8 @@ public:
     virtual SharedState &state() = 0;
     virtual Screens &screens() = 0;
     virtual QWidget *boxOwner() const = 0;
+    // The program is ending (a close, a logout): nothing new is asked of anybody.
+    virtual bool ending() const = 0;
 
     // The model in charge; none before the application is made or once it is going away.
     static ScreenModel *current() { return current_; }

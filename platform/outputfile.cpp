@@ -62,6 +62,25 @@ bool under(int fd, const std::vector<Id> &folders)
     return true;
 }
 
+// Whether the file begins with these bytes (read without following a link or waiting on a FIFO).
+bool startsAs(int folder, const QByteArray &name, const QByteArray &start)
+{
+    const Fd fd(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0 || start.isEmpty())
+        return false;
+    QByteArray head(start.size(), '\0');
+    qsizetype got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::pread(fd.get(), head.data() + got, size_t(head.size() - got), got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    return got == head.size() && head == start;
+}
+
 struct Target {
     Fd folder;
     QByteArray name;
@@ -70,7 +89,7 @@ struct Target {
 };
 
 // Opens the target's folder and judges the target; a refusal, or an empty text.
-QString judge(const Classroom &classroom, const QString &file, Target *t)
+QString judge(const Classroom &classroom, const QString &file, const QByteArray &ownStart, Target *t)
 {
     const QFileInfo info(file);
     t->name = native(info.fileName());
@@ -91,6 +110,8 @@ QString judge(const Classroom &classroom, const QString &file, Target *t)
         // The rename needs only the folder: a file we may not write must still not be replaced.
         if (::faccessat(t->folder.get(), t->name.constData(), W_OK, AT_EACCESS) != 0)
             throw pz::IoError::fromErrno(file, errno);
+        if (!startsAs(t->folder.get(), t->name, ownStart))
+            return QStringLiteral("「%1」は、このプログラムが書く種類のファイルではないので、置きかえません。別の名前にしてください").arg(file);
         t->exists = true;
         t->mode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
@@ -101,16 +122,16 @@ QString judge(const Classroom &classroom, const QString &file, Target *t)
 
 } // namespace
 
-QString refusal(const Classroom &classroom, const QString &file)
+QString refusal(const Classroom &classroom, const QString &file, const QByteArray &ownStart)
 {
     Target t;
-    return judge(classroom, file, &t);
+    return judge(classroom, file, ownStart, &t);
 }
 
-QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes)
+QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes, const QByteArray &ownStart)
 {
     Target t;
-    if (QString refused = judge(classroom, file, &t); !refused.isEmpty())
+    if (QString refused = judge(classroom, file, ownStart, &t); !refused.isEmpty())
         return refused;
     // A hidden temporary in the same folder (one file system for the rename), made through the
     // folder already judged, so that nothing swapped in meanwhile changes where it lands.

@@ -7,6 +7,8 @@
 // mount of the room, or a link to it, is the same folder). The file is written whole to a temporary
 // beside it, synced, and only then renamed over the old one, so a failure leaves the old file as it
 // was. It is the teacher's file: a new one gets what the umask gives, an old one keeps its mode.
+// An old file is replaced only when it is one of the same kind (it starts as the program's own do):
+// another room's history, a password or settings file, or anything else is left alone, named.
 #include "base/classroom.h"
 
 #include <QByteArray>
@@ -16,10 +18,11 @@ namespace outputfile {
 
 // Why `file` may not be written for this classroom, or an empty text when it may. With no classroom
 // (a null one) every place is refused.
-QString refusal(const Classroom &classroom, const QString &file);
+// ownStart: how every file of this kind the program writes begins ("%PDF-", a CSV's heading).
+QString refusal(const Classroom &classroom, const QString &file, const QByteArray &ownStart);
 
 // Writes `bytes` as `file`. Returns the refusal (nothing written), or an empty text once the file
 // is in place; a failure of the file system throws IoError naming the file, the old file whole.
-QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes);
+QString save(const Classroom &classroom, const QString &file, const QByteArray &bytes, const QByteArray &ownStart);
 
 } // namespace outputfile

@@ -50,7 +50,7 @@ QString writePdf(const Classroom &classroom, const Pass &pass, const QString &fi
     if (!pdf)
         throw pz::IoError(file, QStringLiteral("合格証を作れませんでした"));
     // All at once: the old file stays until the new one is complete and on the disk.
-    return outputfile::save(classroom, file, *pdf);
+    return outputfile::save(classroom, file, *pdf, "%PDF-");
 }
 
 Made make(const Classroom &classroom, const QString &name, const QString &file)

@@ -40,7 +40,7 @@ QString beforeChoosing(const QString &name)
 Made prepare(const Classroom &classroom, const QString &name, const QString &file)
 {
     // Refused before anything is read: the classroom holds only the program's own files.
-    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file, "%PDF-"); !refused.isEmpty())
         return {std::nullopt, refused};
     if (!userstore::listUsers().contains(name))
         return {std::nullopt, QStringLiteral("「%1」という名前の人は登録されていません。").arg(pz::quoted(name))};

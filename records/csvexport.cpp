@@ -64,15 +64,17 @@ std::vector<History> readClassroom()
 
 Written exportClassroom(const Classroom &classroom, const QString &file)
 {
+    // Only an export of ours is replaced: it starts with this heading.
+    const QByteArray ownStart = textfile::encode(header()) + "\r\n";
     // Refused before the histories are read: a wrong place is said at once, whatever they hold.
-    if (QString refused = outputfile::refusal(classroom, file); !refused.isEmpty())
+    if (QString refused = outputfile::refusal(classroom, file, ownStart); !refused.isEmpty())
         return {0, 0, refused};
     const std::vector<History> all = readClassroom();
     const QStringList out = lines(all);
     QByteArray bytes;
     for (const QString &line : out)
         bytes += textfile::encode(line) + "\r\n";
-    if (QString refused = outputfile::save(classroom, file, bytes); !refused.isEmpty())
+    if (QString refused = outputfile::save(classroom, file, bytes, ownStart); !refused.isEmpty())
         return {0, 0, refused};
     return {int(all.size()), int(out.size() - 1), QString()};
 }

@@ -44,7 +44,8 @@ const char *const kUsage =
     "      pikazan --certificate 名前 PDFファイル [教室フォルダ]\n"
     "      pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n"
     "      pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
-    "      pikazan --check-pace [教室フォルダ]\n";
+    "      pikazan --check-pace [教室フォルダ]\n"
+    "      pikazan --repair-classroom [教室フォルダ]\n";
 
 // Until the application object stands, Qt's messages are held back: when no display can be
 // opened, Qt gives up with a fatal message and aborts (exit code 134, a core dump and several
@@ -240,6 +241,19 @@ int classroomMode(char **argv, bool setup, const char *folder, const char *teach
 // A folder named on the command line, taken from where the command was given.
 QString fromHere(const char *arg) { return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(arg))); }
 
+// Why an output file named on the command line is refused, or an empty text. A name ending in "/"
+// names a folder, and bytes that are no UTF-8 would be saved under another name (U+FFFD).
+QString badOutputName(const char *arg)
+{
+    const QByteArray bytes(arg);
+    const QString name = QString::fromLocal8Bit(bytes);
+    if (name.toLocal8Bit() != bytes)
+        return QStringLiteral("「%1」の名前には文字として読めないバイトがあります。別の名前にしてください。").arg(name);
+    if (bytes.endsWith('/'))
+        return QStringLiteral("「%1」はフォルダの名前です。保存するファイルの名前を書いてください。").arg(name);
+    return QString();
+}
+
 // The teacher's commands work in the classroom DIR (the launcher gives the one the program would
 // start in) and say which one it is before anything else: 0, or the exit code of a refusal.
 int enterClassroom(const QString &dir, Classroom *room)
@@ -260,6 +274,8 @@ int exportMode(int argc, char **argv)
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    if (const QString bad = badOutputName(argv[2]); !bad.isEmpty())
+        return fail(bad);
     const QString file = fromHere(argv[2]);
     const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::currentPath();
     Classroom room;
@@ -286,6 +302,8 @@ int certificateMode(int argc, char **argv)
     QGuiApplication app(qtArgc, argv);
     const QString name = QString::fromLocal8Bit(argv[2]);
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    if (const QString bad = badOutputName(argv[3]); !bad.isEmpty())
+        return fail(bad);
     const QString file = fromHere(argv[3]);
     const QString dir = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QDir::currentPath();
     Classroom room;
@@ -325,6 +343,8 @@ int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *u
         return 2;
     }
     // FILE is taken from where the command was given, before the classroom becomes the working folder.
+    if (const QString bad = badOutputName(argv[4]); !bad.isEmpty())
+        return fail(bad);
     const QString file = fromHere(argv[4]);
     const QString dir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QDir::currentPath();
     Classroom room;
@@ -385,12 +405,47 @@ int checkPaceMode(int argc, char **argv)
     std::printf("%s\n", pacecheck::report(figures).join(QLatin1Char('\n')).toUtf8().constData());
     return pacecheck::keepsPace(figures) ? 0 : 1;
 }
+
+// "pikazan --repair-classroom [DIR]": brings back the files of settei/ and wav/ that are missing
+// from the package's defaults, and says which; nothing there is replaced, user/ is left alone.
+int repairMode(int argc, char **argv)
+{
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    QStringList restored;
+    try {
+        const QString refusal = classroom::repair(dir, templateFolder(), &restored);
+        if (!refusal.isEmpty())
+            return fail(refusal);
+    } catch (const pz::Error &e) {
+        for (const QString &r : std::as_const(restored))
+            std::printf("%s\n", QStringLiteral("もどしました: %1").arg(r).toUtf8().constData());
+        return fail(e.text());
+    }
+    std::printf("%s\n", QStringLiteral("教室フォルダ: %1").arg(dir).toUtf8().constData());
+    for (const QString &r : std::as_const(restored))
+        std::printf("%s\n", QStringLiteral("もどしました: %1").arg(r).toUtf8().constData());
+    if (restored.isEmpty())
+        std::printf("%s\n", QStringLiteral("足りないファイルはありません。").toUtf8().constData());
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Past a file size limit (ulimit -f) a write fails and is reported, its temporary removed and
+    // the old file whole, instead of a signal ending the program part-way.
+    ::signal(SIGXFSZ, SIG_IGN);
     if (argc >= 2 && std::strncmp(argv[1], "--", 2) == 0 && std::strcmp(argv[1], "--message") != 0)
         passedOn = qInstallMessageHandler(withoutRuntimeDirNote);
+    if (argc >= 2 && std::strcmp(argv[1], "--repair-classroom") == 0) {
+        if (argc > 3) {
+            std::fputs("使い方: pikazan --repair-classroom [教室フォルダ]\n", stderr);
+            return 2;
+        }
+        return repairMode(argc, argv);
+    }
     if (argc >= 2 && std::strcmp(argv[1], "--message") == 0) {
         if (argc != 3) {
             std::fputs("使い方: pikazan --message 文章\n", stderr);
@@ -460,10 +515,12 @@ int main(int argc, char **argv)
 
     // Before the screens: the main menu's creation switches the display and starts its guard.
     unixsignals::onTermination(pz::guarded([&app] {
+        // The menu's close writes what is still to be written; whatever runs then (a box, a
+        // dialog, a modal screen) ends with it.
         if (auto *menu = app.screens().mainMenu)
             menu->Close();
-        else
-            app.quit();
+        if (!app.ending())
+            app.endProgram();
     }));
     // The folder the program was started in is its classroom (the launcher enters it first).
     app.state().classroom = Classroom(QDir::currentPath());

@@ -159,6 +159,27 @@ std::function<void()> &beforeLock()
     return hook;
 }
 
+// wav/ is only read by the program: in a shared room it is sticky and the teacher's like user/, its
+// sounds the teacher's and not writable by the group, so that no pupil's account removes or spoils
+// them. settei/ stays open to the group: every account saves the grades, by a new file renamed over
+// the old one (all or nothing), which a sticky folder would allow only the file's owner.
+permissions::Sticky stickyFor(const QString &folder)
+{
+    return folder == QLatin1String("wav") ? permissions::Sticky::Yes : permissions::Sticky::No;
+}
+
+void protectSounds(const QString &wav, const QStringList &madeFiles, uid_t owner)
+{
+    for (const QString &f : madeFiles) {
+        if (QFileInfo(f).path() != wav)
+            continue;
+        handOver(f, owner, false);
+        struct stat st {};
+        if (::lstat(native(f).constData(), &st) != 0 || ::chmod(native(f).constData(), st.st_mode & 07755 & ~mode_t(S_IWGRP)) != 0)
+            throw pz::IoError::fromErrno(f, errno);
+    }
+}
+
 QString refuseFolder(const QString &dir)
 {
     struct stat st {};
@@ -221,13 +242,16 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
             if (QString late = checkSetup(root.path(), from.path()); !late.isEmpty())
                 return late;
             for (const QString &f : templateFiles()) {
-                makeFolder(root.filePath(QFileInfo(f).path()), made);
+                makeFolder(root.filePath(QFileInfo(f).path()), made, stickyFor(QFileInfo(f).path()));
                 copyNew(from.filePath(f), root.filePath(f), made);
             }
             userstore::writeMasterPassword(password);
             handOver(root.filePath(userstore::masterPasswordPath()), *owner, false);
-            if (isShared(root.path()))
+            if (isShared(root.path())) {
                 handOver(users, *owner, true);
+                handOver(root.filePath(QStringLiteral("wav")), *owner, true);
+                protectSounds(root.filePath(QStringLiteral("wav")), made.files, *owner);
+            }
             return QString();
         });
     } catch (...) {
@@ -237,6 +261,41 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
     if (!refusal.isEmpty())
         made.undo(); // nothing but a user/ folder another set-up has filled meanwhile
     return refusal;
+}
+
+QString repair(const QString &dir, const QString &templateDir, QStringList *restored)
+{
+    if (QString refusal = checkSetMasterPassword(dir); !refusal.isEmpty())
+        return refusal;
+    const QDir root(QFileInfo(dir).absoluteFilePath()), from(QFileInfo(templateDir).absoluteFilePath());
+    const QStringList folders{QStringLiteral("settei"), QStringLiteral("wav")};
+    for (const QString &f : folders)
+        if (!isFolder(from.filePath(f)))
+            return QStringLiteral("教室フォルダのひな形が見つかりません: %1").arg(from.filePath(f));
+    Made made; // only to see what was made: nothing made here is taken back, it was missing
+    for (const QString &f : folders) {
+        const qsizetype before = made.folders.size();
+        makeFolder(root.filePath(f), made, stickyFor(f));
+        if (made.folders.size() > before)
+            *restored << f + QLatin1Char('/');
+        for (const QString &name : QDir(from.filePath(f)).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+            const qsizetype files = made.files.size();
+            copyNew(from.filePath(f + QLatin1Char('/') + name), root.filePath(f + QLatin1Char('/') + name), made);
+            if (made.files.size() > files)
+                *restored << f + QLatin1Char('/') + name;
+        }
+    }
+    // Sounds brought back are protected as the set-up protects them, by whoever brings them back.
+    if (isShared(root.path())) {
+        QStringList sounds;
+        for (const QString &f : made.files)
+            if (QFileInfo(f).path() == root.filePath(QStringLiteral("wav")))
+                sounds << f;
+        if (made.folders.contains(root.filePath(QStringLiteral("wav"))))
+            handOver(root.filePath(QStringLiteral("wav")), ::geteuid(), true);
+        protectSounds(root.filePath(QStringLiteral("wav")), sounds, ::geteuid());
+    }
+    return QString();
 }
 
 QString checkSetMasterPassword(const QString &dir)

@@ -8,7 +8,8 @@
 // group-writable and their files group-writable, all of the folder's group, so that every account
 // of the group can register, append and save the grades. user/ is sticky as well (rwxrws--T) and
 // belongs to the teacher's account, and so does the master password (rw-r-----): a pupil's account
-// can neither rewrite it nor remove it, nor remove another account's files. In a private folder the
+// can neither rewrite it nor remove it, nor remove another account's files. wav/ is sticky and the
+// teacher's as well, its sounds the teacher's and not group-writable (the program only reads them). In a private folder the
 // account's umask decides, as for any other file, but for the master password (rw-------).
 //
 // Wrong input (a missing folder, one already laid out, a password the program could not store) is
@@ -51,5 +52,12 @@ namespace testing {
 // a test can let another set-up win that gap. Empty: nothing.
 void setBeforeLock(std::function<void()> hook);
 } // namespace testing
+
+// Brings back what is missing of dir's settei/ and wav/ (the folders and their files) from
+// templateDir, with what the room's folders ask: nothing that is there is replaced (not even a link
+// or a damaged file), and user/ is never touched. restored gets what was made, relative to dir, in
+// the order made. Refuses a dir without a user/ folder (no classroom) and a template that lacks
+// those folders; file failures throw IoError naming the file (what was made stays: it was missing).
+QString repair(const QString &dir, const QString &templateDir, QStringList *restored);
 
 } // namespace classroom

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QRandomGenerator>
 #include <QSysInfo>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -91,12 +93,23 @@ QByteArray ownProgram()
     return name.isEmpty() ? QByteArray("pikazan") : name;
 }
 
+// This computer's host name, machine id and boot id, read once: each is a file to read, and a
+// program waiting for the lock judges the holder's stamp at every try.
+struct Computer {
+    QByteArray host, machine, boot;
+};
+const Computer &thisComputer()
+{
+    static const Computer c{QSysInfo::machineHostName().toUtf8(), QSysInfo::machineUniqueId(), QSysInfo::bootUniqueId()};
+    return c;
+}
+
 // What the lock says about its holder, one item a line (the layout QLockFile uses too, so that a
 // lock of either kind is read by both): pid, program, host, machine id, boot id.
 QByteArray ownStamp()
 {
-    return QByteArray::number(qint64(::getpid())) + '\n' + ownProgram() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n'
-         + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
+    const Computer &c = thisComputer();
+    return QByteArray::number(qint64(::getpid())) + '\n' + ownProgram() + '\n' + c.host + '\n' + c.machine + '\n' + c.boot + '\n';
 }
 
 // Whether a lock's holder ran on this very computer since its last start. A cloned room may
@@ -107,9 +120,9 @@ bool sameComputer(const QList<QByteArray> &stamp)
     const auto agrees = [](const QByteArray &theirs, const QByteArray &ours) {
         return theirs.isEmpty() || ours.isEmpty() || theirs == ours;
     };
+    const Computer &c = thisComputer();
     const QByteArray host = stamp.value(2);
-    return !host.isEmpty() && host == QSysInfo::machineHostName().toUtf8() && agrees(stamp.value(3), QSysInfo::machineUniqueId())
-        && agrees(stamp.value(4), QSysInfo::bootUniqueId());
+    return !host.isEmpty() && host == c.host && agrees(stamp.value(3), c.machine) && agrees(stamp.value(4), c.boot);
 }
 
 // Whether the program a lock of this computer names still runs. Another account's process
@@ -128,24 +141,25 @@ qint64 msBetween(const timespec &from, const timespec &to)
 }
 
 // A program killed on its way to the lock leaves its own file (user/.pikazan.lock.XXXXXX, or one
-// with ".stale" after it) for ever. The first program of a run to hold the lock removes those that
-// name this computer and a program no longer running, judged as a stale lock is; another
-// computer's, an empty one and anything else stay.
-void sweepLeftovers(const QString &userFolder)
+// with ".stale" after it) for ever. The first lock of a run that was taken at once removes, once let
+// go, those that name this computer and a program no longer running, judged as a stale lock is;
+// another computer's, an empty one and anything else stay. Never while a class is queueing: a look
+// at every file of the folder, by each of thirty programs, would hold up the others.
+void sweepLeftovers(const QString &lockFolder)
 {
     static bool swept = false;
     if (swept)
         return;
     swept = true;
-    const QByteArray dir = native(lockFolder(userFolder));
+    const QByteArray dir = native(lockFolder);
     DIR *d = ::opendir(dir.constData());
     if (!d)
         return;
     const QByteArray prefix = ".pikazan.lock.";
     while (const dirent *e = ::readdir(d)) {
         const QByteArray name(e->d_name);
-        if (!name.startsWith(prefix) || name.size() == prefix.size())
-            continue;
+        if (!name.startsWith(prefix) || name.size() == prefix.size() || name.startsWith(".pikazan.lock.aside-"))
+            continue; // what was moved aside is for a person to look at
         const QByteArray path = dir + '/' + name;
         const Fd file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         struct stat st {}, there {};
@@ -169,8 +183,8 @@ enum class Try { Held, Busy, Again, Unlockable };
 // time stamp the share gives that file when it is written.
 class Taker {
 public:
-    explicit Taker(const QString &userFolder)
-        : user_(userFolder), path_(lockPath(userFolder)), lock_(native(path_)), stamp_(ownStamp())
+    Taker(const QString &userFolder, const QString &lockPath)
+        : user_(userFolder), path_(lockPath), lock_(native(path_)), stamp_(ownStamp())
     {
     }
     ~Taker()
@@ -278,12 +292,8 @@ private:
         struct stat st {};
         if (::fstat(pin.get(), &st) != 0)
             throw pz::IoError::fromErrno(path_, errno);
-        if (S_ISLNK(st.st_mode))
-            throw pz::IoError(path_, pz::reason::isLink());
-        if (S_ISDIR(st.st_mode))
-            throw pz::IoError::fromErrno(path_, EISDIR);
         if (!S_ISREG(st.st_mode))
-            throw pz::IoError(path_, pz::reason::notRegular());
+            return moveAside(st);
 
         QByteArray text;
         if (const Fd readable(::open(QByteArray("/proc/self/fd/" + QByteArray::number(pin.get())).constData(),
@@ -302,6 +312,45 @@ private:
             stale = shareNow(&now) && msBetween(st.st_mtim, now) > lockStaleMs;
         }
         return stale ? removeStale(st) : Try::Busy;
+    }
+
+    // Anything but a file at the lock's name (a folder, a link, a FIFO, a device) is no lock, and any
+    // account of the room could have put it there: it is moved aside under a name that tells whose
+    // it is, said once, and the lock is taken. Never followed or opened: what a link leads to and
+    // what lies in a folder stay as they are.
+    Try moveAside(const struct stat &found)
+    {
+        const QByteArray owner = ownerName(found.st_uid);
+        const QByteArray aside = lock_ + ".aside-" + owner + '-' + temp_.mid(lock_.size() + 1);
+        if (::renameat2(AT_FDCWD, lock_.constData(), AT_FDCWD, aside.constData(), RENAME_NOREPLACE) != 0) {
+            if (errno == ENOENT)
+                return Try::Again;
+            throw pz::IoError::fromErrno(path_, errno);
+        }
+        struct stat moved {};
+        if (::lstat(aside.constData(), &moved) == 0 && (moved.st_dev != found.st_dev || moved.st_ino != found.st_ino)) {
+            // Replaced by a live lock in the meantime: it goes back, and is waited for.
+            if (::link(aside.constData(), lock_.constData()) != 0 && errno != EEXIST)
+                ::renameat2(AT_FDCWD, aside.constData(), AT_FDCWD, lock_.constData(), RENAME_NOREPLACE);
+            ::unlink(aside.constData());
+            return Try::Busy;
+        }
+        const char *kind = S_ISDIR(found.st_mode) ? "フォルダ" : S_ISLNK(found.st_mode) ? "リンク" : "ファイルでないもの";
+        const QString said = QStringLiteral("ロックの場所 %1 に%2（%3 のもの）があったので、%4 に移しました。")
+                                 .arg(path_, QString::fromUtf8(kind), QString::fromUtf8(owner), QFile::decodeName(aside));
+        std::fprintf(stderr, "%s\n", said.toLocal8Bit().constData());
+        return Try::Again;
+    }
+
+    // The account's name when it is a plain one, else its number.
+    static QByteArray ownerName(uid_t uid)
+    {
+        const passwd *pw = ::getpwuid(uid);
+        const QByteArray name = pw && pw->pw_name ? QByteArray(pw->pw_name) : QByteArray();
+        const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+        });
+        return plain ? name : "uid" + QByteArray::number(qint64(uid));
     }
 
     // Moves the stale lock aside under a name of our own, and removes it only when it is still
@@ -348,7 +397,7 @@ void setLockTiming(int waitMs, int staleMs)
 FolderLock::FolderLock(const QString &userFolder, int waitMs) : path_(lockPath(userFolder))
 {
     const int limitMs = waitMs >= 0 ? std::min(waitMs, lockWaitMs) : lockWaitMs;
-    Taker taker(userFolder);
+    Taker taker(userFolder, path_);
     // A folder that is missing or that we may not write: nobody can hold its lock, and the work
     // itself will give the real reason.
     if (!taker.prepare())
@@ -360,7 +409,7 @@ FolderLock::FolderLock(const QString &userFolder, int waitMs) : path_(lockPath(u
         const Try result = taker.attempt();
         if (result == Try::Held) {
             fd_ = taker.release();
-            sweepLeftovers(userFolder);
+            atOnce_ = pause == kFirstPauseMs; // no pause: nobody held it
             return;
         }
         if (result == Try::Unlockable)
@@ -386,6 +435,8 @@ FolderLock::~FolderLock()
     if (::fstat(fd_, &mine) == 0 && ::lstat(path.constData(), &there) == 0 && mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
         ::unlink(path.constData());
     ::close(fd_);
+    if (atOnce_)
+        sweepLeftovers(QFileInfo(path_).path());
 }
 
 } // namespace folderlock

@@ -7,7 +7,8 @@
 // program, host, machine and boot), so that a lock left by a program that died can be taken over
 // by any account that may write the folder: at once on the same computer when that program no
 // longer runs, and after a while from another computer, its age judged by the share's own clock.
-// Anything at the lock's path but a regular file is damage and is reported, never waited on.
+// Anything at the lock's path but a regular file is no lock: it is moved aside beside the lock,
+// under a name that tells whose it was, said once on the standard error, and the work goes on.
 #include <QString>
 
 namespace folderlock {
@@ -17,8 +18,8 @@ namespace folderlock {
 QString lockPath(const QString &userFolder);
 
 // Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
-// longer than a child should wait, and IoError naming the lock when its path holds anything but a
-// regular file or a stale lock cannot be removed. Where the lock cannot be made at all (a folder
+// longer than a child should wait, and IoError naming the lock when what is at its path cannot be
+// moved aside or a stale lock cannot be removed. Where the lock cannot be made at all (a folder
 // we may not write), nobody else can make it either, and the work goes on without it.
 class FolderLock {
 public:
@@ -32,6 +33,7 @@ public:
 private:
     QString path_; // the lock's
     int fd_ = -1;  // the lock file this program made, kept open so that it is known for ours
+    bool atOnce_ = false; // taken at the first try: nobody waits, a look at the leftovers costs nobody
 };
 
 namespace testing {

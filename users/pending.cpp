@@ -26,7 +26,10 @@
 namespace pending {
 namespace {
 constexpr const char *kMagicV1 = "pikazan-pending 1"; // read still: kept before lines had an identity
-constexpr const char *kMagic = "pikazan-pending 2";
+constexpr const char *kMagicV2 = "pikazan-pending 2"; // read still: its identity is the files' inode numbers
+// Its identity survives a copy of the classroom; a new heading, so that an earlier version sets
+// such an entry aside instead of judging it by inode numbers and dropping its line.
+constexpr const char *kMagic = "pikazan-pending 3";
 constexpr const char *kSuffix = ".line";    // waiting
 constexpr const char *kLanding = ".landing"; // taken by a flush, its line being appended
 constexpr const char *kDamaged = ".damaged"; // set aside: no line the program could append
@@ -104,9 +107,9 @@ Parsed parse(const QString &path, const QByteArray &bytes)
     p.entry.file = path;
     // Every field ends with its line end: an entry cut anywhere, even before its last one, is torn.
     QList<QByteArray> lines = bytes.split('\n');
-    const bool v2 = lines.value(0) == kMagic;
-    const qsizetype fields = v2 ? 5 : 4;
-    if (!v2 && lines.value(0) != kMagicV1) {
+    const bool identified = lines.value(0) == kMagic || lines.value(0) == kMagicV2;
+    const qsizetype fields = identified ? 5 : 4;
+    if (!identified && lines.value(0) != kMagicV1) {
         p.damage = QStringLiteral("見出しがありません");
         return p;
     }
@@ -123,7 +126,7 @@ Parsed parse(const QString &path, const QByteArray &bytes)
     bool ok = true;
     p.entry.classroom = text(lines[1], &ok);
     p.entry.user = text(lines[2], &ok);
-    p.entry.identity = v2 ? text(lines[3], &ok) : QString();
+    p.entry.identity = identified ? text(lines[3], &ok) : QString();
     p.entry.line = text(lines[fields - 1], &ok);
     if (!ok)
         p.damage = QStringLiteral("文字が壊れています");
@@ -137,6 +140,16 @@ Parsed parse(const QString &path, const QByteArray &bytes)
     return p;
 }
 
+// No entry the program writes comes near this: a larger one is not read.
+constexpr off_t kLargest = 64 * 1024;
+
+// One of ours (see trusted) that is too large to be an entry: damage, not another account's.
+bool ownButTooLarge(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode) && trusted(st) && st.st_size > kLargest;
+}
+
 // Opens a kept file without following a link and reads it when it is ours; nothing when it is not
 // (another account's, writable by others, no regular file) or cannot be read.
 std::optional<QByteArray> readTrusted(const QString &path)
@@ -146,7 +159,7 @@ std::optional<QByteArray> readTrusted(const QString &path)
         return std::nullopt;
     struct stat st {};
     std::optional<QByteArray> bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && trusted(st) && st.st_size <= 64 * 1024) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && trusted(st) && st.st_size <= kLargest) {
         QByteArray b(qsizetype(st.st_size), '\0');
         ssize_t n;
         do
@@ -293,6 +306,11 @@ Outcome flush(const QString &classroom, const AppendFn &append, const QString &a
         out.after = n;
         const QString path = QDir(dir).filePath(n);
         const auto bytes = readTrusted(path);
+        if (!bytes && ownButTooLarge(path)) {
+            if (const QString aside = renamed(path, kSuffix, kDamaged); move(path, aside))
+                out.setAside << QStringLiteral("%1（%2）").arg(QFileInfo(aside).fileName(), QStringLiteral("大きすぎます"));
+            continue;
+        }
         if (!bytes) {
             ++foreign;
             continue;

@@ -6,6 +6,7 @@
 #include "platform/textfile.h"
 #include "users/names.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,7 +182,10 @@ bool isRegularFile(const QString &path)
 }
 } // namespace
 
-QString historyIdentity(const QString &name)
+namespace {
+// The device and inode numbers of the files, as lines kept by earlier versions recorded them. They
+// change with a copy, a restore or a remount, so only entries of those versions are judged by them.
+QString inodeIdentity(const QString &name)
 {
     struct stat dat {}, psw {};
     if (::lstat(QFile::encodeName(recordPath(name)).constData(), &dat) != 0
@@ -193,12 +199,84 @@ QString historyIdentity(const QString &name)
         .arg(qint64(psw.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'));
 }
 
+constexpr QLatin1String kContentIdentity("sha256 ");
+// How much of the history's start goes into its identity: enough to hold its first lines' dates.
+constexpr qint64 kIdentityBytes = 64 * 1024;
+
+// Up to max bytes from the start of a regular file (never through a link), and its size; nothing
+// when it cannot be read.
+std::optional<QByteArray> readStart(const QString &path, qint64 max, qint64 *size)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        QByteArray b(qsizetype(std::min<qint64>(st.st_size, max)), '\0');
+        qsizetype got = 0;
+        while (got < b.size()) {
+            const ssize_t n = ::pread(fd, b.data() + got, size_t(b.size() - got), got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        if (got == b.size()) {
+            bytes = b;
+            *size = qint64(st.st_size);
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The digest of the history's first `length` bytes (at most kIdentityBytes) and the password file.
+QString contentDigest(const QString &name, qint64 length, qint64 *size)
+{
+    qint64 pswSize = 0;
+    const auto history = readStart(recordPath(name), std::min(length, kIdentityBytes), size);
+    const auto password = readStart(passwordPath(name), 4096, &pswSize);
+    if (!history || !password)
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArray(QByteArray::number(history->size()) + '\n'));
+    hash.addData(*history);
+    hash.addData(*password);
+    return QString::fromLatin1(hash.result().toHex());
+}
+bool isSameHistory(const QString &name, const QString &identity)
+{
+    if (!identity.startsWith(kContentIdentity))
+        return inodeIdentity(name) == identity;
+    const QStringList parts = identity.mid(kContentIdentity.size()).split(QLatin1Char(' '));
+    bool ok = false;
+    const qint64 length = parts.value(0).toLongLong(&ok);
+    if (parts.size() != 2 || !ok || length < 0)
+        return false;
+    qint64 size = 0;
+    const QString digest = contentDigest(name, length, &size);
+    return !digest.isEmpty() && size >= length && digest == parts[1];
+}
+} // namespace
+
+QString historyIdentity(const QString &name)
+{
+    qint64 size = 0;
+    const QString digest = contentDigest(name, kIdentityBytes, &size);
+    if (digest.isEmpty())
+        return QString();
+    // A history only grows: while it is this one, its first `size` bytes stay what was hashed.
+    return kContentIdentity + QString::number(size) + QLatin1Char(' ') + digest;
+}
+
 bool appendDrillIfRegistered(const QString &name, const QString &line, const QString &identity)
 {
     folderlock::FolderLock lock(folder());
     if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
         return false;
-    if (!identity.isEmpty() && historyIdentity(name) != identity)
+    if (!identity.isEmpty() && !isSameHistory(name, identity))
         return false;
     step("appending");
     textfile::appendLine(recordPath(name), line, kOwnFiles);

@@ -72,9 +72,10 @@ void appendDrill(const QString &name, const QString &line);
 // With an identity (historyIdentity), only while the history is still that one: a child deleted and
 // registered again under the name is another child.
 bool appendDrillIfRegistered(const QString &name, const QString &line, const QString &identity = QString());
-// What tells this registration's history apart from a later one under the same name: the history
-// file's device and inode with the password file's inode and time (written once, at registration).
-// Empty when the files cannot be looked at.
+// What tells this registration's history apart from a later one under the same name, and survives
+// a copy, a restore, a remount or another computer: the history's length and a digest of its start
+// with the password file's content. Identities of earlier versions (device and inode numbers) are
+// still understood. Empty when the files cannot be read.
 QString historyIdentity(const QString &name);
 // All lines of the user's history file, header included, in file order.
 QStringList readHistory(const QString &name);

@@ -6,6 +6,7 @@
 #  - SIGTERM and SIGHUP to the group: the program ends through its own close with exit code 0
 #    (not 141, death by SIGPIPE from writing to a guard that the same signal had killed) and the
 #    display is back;
+#  - SIGTERM or SIGHUP with a message box up: the program ends within a second, exit code 0;
 #  - no display at all, or one that cannot be reached: one line in Japanese and English, exit 1
 #    (not Qt's abort, 134).
 # Usage: signals.sh <pikazan binary> <assets folder> <xorg-dummy.conf>
@@ -76,6 +77,32 @@ for sig in KILL TERM HUP; do
   # Back to the starting mode for the next round, whatever happened. (A guard ends by itself
   # once it has put the display back or has been told that the program did.)
   DISPLAY="$disp" xrandr -s 1024x768 >/dev/null 2>&1
+done
+
+# --- a box up: the warning about a kept line whose child is gone (none is registered here) ---
+# A logout must not wait for somebody to answer it: SIGTERM ends the program within a second.
+for sig in TERM HUP; do
+  classroom "$tmp/work" "$assets"
+  mkdir -p -m 700 "$tmp/state/pikazan/pending"
+  printf 'pikazan-pending 1\n%s\nいない\n１級,2024/1/01,8,2,合格\n' "$(readlink -f "$tmp/work")" \
+    >"$tmp/state/pikazan/pending/0000000000000000-00000001-1.line"
+  chmod 600 "$tmp/state/pikazan/pending/"*.line
+  (cd "$tmp/work" && DISPLAY="$disp" QT_QPA_PLATFORM=xcb XDG_STATE_HOME="$tmp/state" exec setsid "$bin" >"$tmp/program.log" 2>&1) &
+  prog=$!
+  if ! wait_for 20 'DISPLAY="$disp" xdotool search --name "^警告$" >/dev/null 2>&1'; then
+    fail "SIG$sig with a box up: the warning did not come up: $(cat "$tmp/program.log")"
+    kill -KILL -- "-$prog" 2>/dev/null; prog=""; rm -rf "$tmp/state"; continue
+  fi
+  kill -"$sig" -- "-$prog"
+  ended=no
+  wait_for 1 '! kill -0 $prog 2>/dev/null' && ended=yes
+  [ "$ended" = yes ] || { fail "SIG$sig with a box up: still running after a second"; kill -KILL -- "-$prog" 2>/dev/null; }
+  rc="$(exit_code_of "$prog")"; prog=""
+  echo "SIG$sig with a box up: ended within a second: $ended, exit $rc"
+  [ "$rc" = 0 ] || fail "SIG$sig with a box up: exit $rc, not 0"
+  wait_for 10 '[ "$(current "$disp")" = "1024x768" ]'
+  DISPLAY="$disp" xrandr -s 1024x768 >/dev/null 2>&1
+  rm -rf "$tmp/state"
 done
 
 [ "$failures" = 0 ] && echo "PASS" || { echo "$failures failure(s)"; exit 1; }

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,47 +72,57 @@ void TestFolderLock::init()
 void TestFolderLock::damageAtTheLockPath_data()
 {
     QTest::addColumn<QString>("thing");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("a folder") << "folder" << pz::reasonFor(EISDIR);
-    QTest::newRow("a dangling link") << "dangling" << pz::reason::isLink();
-    QTest::newRow("a link to a file") << "link" << pz::reason::isLink();
-    QTest::newRow("a FIFO") << "fifo" << pz::reason::notRegular();
+    QTest::addColumn<QString>("kind"); // as the note names it
+    QTest::newRow("a folder") << "folder" << "フォルダ";
+    QTest::newRow("a dangling link") << "dangling" << "リンク";
+    QTest::newRow("a link to a file") << "link" << "リンク";
+    QTest::newRow("a FIFO") << "fifo" << "ファイルでないもの";
 }
 
 void TestFolderLock::damageAtTheLockPath()
 {
     QFETCH(QString, thing);
-    QFETCH(QString, reason);
+    QFETCH(QString, kind);
     QVERIFY(QDir().mkpath(path(QStringLiteral("outside"))));
     faults::writeBytes(path(QStringLiteral("outside/notes.txt")), "keep\r\n");
-    if (thing == QLatin1String("folder"))
+    if (thing == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(path(kLock)));
-    else if (thing == QLatin1String("dangling"))
+        faults::writeBytes(path(kLock + QStringLiteral("/x")), "inside\r\n");
+    } else if (thing == QLatin1String("dangling")) {
         QVERIFY(QFile::link(QStringLiteral("../outside/none"), path(kLock)));
-    else if (thing == QLatin1String("link"))
+    } else if (thing == QLatin1String("link")) {
         QVERIFY(QFile::link(QStringLiteral("../outside/notes.txt"), path(kLock)));
-    else
+    } else {
         QCOMPARE(::mkfifo(native(kLock).constData(), 0666), 0);
+    }
     struct stat before {};
     QCOMPARE(::lstat(native(kLock).constData(), &before), 0);
 
-    // A drill's line and a registration, both with the usual wait: the answer comes at once.
+    // A drill's line, then a registration: both go on, the first moving the thing aside.
     Helper append(dir.path(), {"append", "taro", QString::fromUtf8(kLine)});
+    QCOMPARE(append.line(5000), QStringLiteral("ok"));
+    QVERIFY(append.finished(2000));
     Helper registration(dir.path(), {"register", "hanako", "pw"});
-    QCOMPARE(append.line(5000), errorLine(reason));
-    QCOMPARE(registration.line(5000), errorLine(reason));
-    QVERIFY(append.finished(2000) && registration.finished(2000));
+    QCOMPARE(registration.line(5000), QStringLiteral("ok"));
+    QVERIFY(registration.finished(2000));
 
-    QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes());
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("user/hanako.dat"))));
-    // What lay there is left for a person to look at, and nothing of ours is left beside it.
+    QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
+    QVERIFY(QFileInfo::exists(path(QStringLiteral("user/hanako.dat"))));
+    // What lay there is kept, whole, under a name with its owner's; nothing it led to was touched.
+    const QString owner = QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+    const QStringList aside = entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.aside-") + owner + QLatin1Char('-'));
+    QCOMPARE(aside.size(), 1);
+    QVERIFY(!QFileInfo::exists(path(kLock)) && !QFileInfo(path(kLock)).isSymLink());
     struct stat after {};
-    QCOMPARE(::lstat(native(kLock).constData(), &after), 0);
+    QCOMPARE(::lstat(native(QStringLiteral("user/") + aside[0]).constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(readBytes(path(QStringLiteral("outside/notes.txt"))), QByteArray("keep\r\n"));
-    QCOMPARE(entries(path(QStringLiteral("user"))),
-             (QStringList{QStringLiteral(".pikazan.lock"), QStringLiteral("master.psw"), QStringLiteral("taro.dat"),
-                          QStringLiteral("taro.psw")}));
+    if (thing == QLatin1String("folder"))
+        QCOMPARE(readBytes(path(QStringLiteral("user/") + aside[0] + QStringLiteral("/x"))), QByteArray("inside\r\n"));
+    // Said once, by the program that moved it, naming what it was and where it went.
+    const QString said = append.errors() + registration.errors();
+    QCOMPARE(said.count(aside[0]), 1);
+    QVERIFY2(said.contains(kind + QStringLiteral("（") + owner + QStringLiteral(" のもの）")), qPrintable(said));
 }
 
 void TestFolderLock::lockOfAnotherAccount_data()
@@ -130,6 +141,8 @@ void TestFolderLock::lockOfAnotherAccount_data()
     // A holds it while B's pace line comes, with the child's wait: B gives up after its second,
     // long before A lets go.
     QTest::newRow("held by A: B's pace line gives up") << "holding" << 02770 << pz::reason::busy();
+    // A pupil's own folder, closed to the others, where the lock belongs: moved aside, B goes on.
+    QTest::newRow("account A's closed folder at the lock's name, sticky folder") << "folder" << 03770 << "ok";
 }
 
 void TestFolderLock::lockOfAnotherAccount()
@@ -157,6 +170,14 @@ void TestFolderLock::lockOfAnotherAccount()
             ::kill(pid_t(a->pid()), SIGKILL);
             QVERIFY(a->finished());
         }
+    } else if (holder == QLatin1String("folder")) {
+        QCOMPARE(::mkdir(native(QStringLiteral("user/.lock")).constData(), 0), 0);
+        QCOMPARE(::chown(native(QStringLiteral("user/.lock")).constData(), 0, kRoom), 0);
+        QCOMPARE(::chmod(native(QStringLiteral("user/.lock")).constData(), 02770), 0);
+        QCOMPARE(::mkdir(native(lockFile).constData(), 0700), 0);
+        faults::writeBytes(path(lockFile + QStringLiteral("/x")), "x");
+        QCOMPARE(::chown(native(lockFile + QStringLiteral("/x")).constData(), 64001, kRoom), 0);
+        QCOMPARE(::chown(native(lockFile).constData(), 64001, kRoom), 0);
     } else {
         const QByteArray here = QByteArray::number(::getpid()) + "\npikazan\n" + QSysInfo::machineHostName().toUtf8() + '\n'
                               + QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n';
@@ -195,7 +216,14 @@ void TestFolderLock::lockOfAnotherAccount()
     // B leaves nothing of its own behind.
     QCOMPARE(entries(path(QStringLiteral("user"))).filter(QStringLiteral(".pikazan.lock.")), QStringList());
     if (folderMode & S_ISVTX) {
-        QCOMPARE(entries(path(QStringLiteral("user/.lock"))), QStringList());
+        const QStringList inLockFolder = entries(path(QStringLiteral("user/.lock")));
+        if (holder == QLatin1String("folder")) {
+            QCOMPARE(inLockFolder.size(), 1);
+            QVERIFY2(inLockFolder[0].startsWith(QStringLiteral(".pikazan.lock.aside-uid64001-")), qPrintable(inLockFolder[0]));
+            QCOMPARE(readBytes(path(QStringLiteral("user/.lock/") + inLockFolder[0] + QStringLiteral("/x"))), QByteArray("x"));
+        } else {
+            QCOMPARE(inLockFolder, QStringList());
+        }
         struct stat own {};
         QCOMPARE(::lstat(native(QStringLiteral("user/.lock")).constData(), &own), 0);
         QCOMPARE(own.st_mode & 07777, mode_t(02770));

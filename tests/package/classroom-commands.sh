@@ -34,13 +34,13 @@ for f in settei/settei.dat wav/a.wav; do
   check "  ... $f is the template's" cmp -s "$template/$f" "$room/$f"
 done
 same "  ... the master password, one cp932 line with CR LF" "73656e7365692031" "$(hex "$room/user/master.psw" | sed 's/0d0a$//')"
-same "  ... folders setgid and group-writable, of the room's group; user/ sticky" \
+same "  ... folders setgid and group-writable, of the room's group; user/ and wav/ sticky" \
   "drwxrwsr-x $group
 drwxrwsr-t $group
-drwxrwsr-x $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
-same "  ... files group-writable, the master password only group-readable" "-rw-rw-r-- $group
+drwxrwsr-t $group" "$(cd "$room" && stat -c '%A %G' settei user wav)"
+same "  ... settings group-writable, the master password and the sound only group-readable" "-rw-rw-r-- $group
 -rw-r----- $group
--rw-rw-r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
+-rw-r--r-- $group" "$(cd "$room" && stat -c '%A %G' settei/settei.dat user/master.psw wav/a.wav)"
 
 before="$(cd "$room" && find . -printf '%p %m %s\n' | sort; cat user/master.psw)"
 run $'other\n' --setup-classroom "$room"
@@ -211,6 +211,10 @@ cp "$tmp/csv/c.pdf" "$tmp/good.pdf"
 (trap '' XFSZ; ulimit -f 4; run '' --certificate 'はな,こ' "$tmp/csv/c.pdf" "$room"; echo "$rc" >"$tmp/rc")
 same "certificate on a full disk: exit 1" 1 "$(cat "$tmp/rc")"
 check "  ... the old certificate whole" cmp -s "$tmp/good.pdf" "$tmp/csv/c.pdf"
+(trap - XFSZ; ulimit -f 4; run '' --certificate 'はな,こ' "$tmp/csv/c.pdf" "$room"; echo "$rc" >"$tmp/rc")
+same "certificate past a file size limit, the signal not ignored: exit 1, no temporary left" "1 0" \
+  "$(cat "$tmp/rc") $(find "$tmp/csv" -name '.pikazan-out-*' | wc -l)"
+check "  ... the old certificate whole" cmp -s "$tmp/good.pdf" "$tmp/csv/c.pdf"
 check "  ... no temporary left" test -z "$(find "$tmp/csv" -name '.pikazan-*')"
 mkdir "$tmp/mnt"
 if [ "$(id -u)" -eq 0 ] && mount --bind "$room" "$tmp/mnt" 2>/dev/null; then
@@ -226,6 +230,20 @@ same "  ... the classroom untouched" "$before" "$(cd "$room" && find . -printf '
 mkdir -m 1777 "$tmp/public"
 (umask 077; run '' --export-csv "$tmp/public/k.csv" "$room")
 same "export-csv into a folder open to all follows the umask" 600 "$(stat -c %a "$tmp/public/k.csv")"
+# Another classroom's history (its heading in cp932, and a line) is no file an export may replace.
+mkdir -p "$tmp/other/user"
+printf '\x8b\x89/\x92i,\x93\xfa\x95t,\x90\xb3\x89\xf0\x90\x94,\x95s\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\n1\x8b\x89,2024/1/01,9,1,\x8d\x87\x8ai\r\n' >"$tmp/other/user/jiro.dat"
+cp "$tmp/other/user/jiro.dat" "$tmp/jiro.kept"
+run '' --export-csv "$tmp/other/user/jiro.dat" "$room"
+same "export-csv over another classroom's history: exit 1, naming it" "1 1" "$rc $(grep -c 'jiro.dat' <<<"$err")"
+check "  ... that history whole" cmp -s "$tmp/jiro.kept" "$tmp/other/user/jiro.dat"
+run '' --export-csv "$tmp/public/k.csv" "$room"
+same "export-csv over an earlier export: exit 0" 0 "$rc"
+# A name whose bytes are no UTF-8, and one ending in "/": refused, nothing written under another name.
+run '' --export-csv "$tmp/public/$(printf 'k\377.csv')" "$room"
+same "export-csv to a name that is no UTF-8: exit 1, nothing written" "1 1" "$rc $(ls -A "$tmp/public" | wc -l)"
+run '' --certificate 'はな,こ' "$tmp/public/c.pdf/" "$room"
+same "certificate to a name ending in /: exit 1, nothing written" "1 1" "$rc $(ls -A "$tmp/public" | wc -l)"
 run '' --certificate 'はな,こ'
 same "certificate without a file: usage, exit 2" 2 "$rc"
 

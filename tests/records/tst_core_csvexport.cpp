@@ -69,6 +69,8 @@ private slots:
     void unreadableHistoryKeepsOldCsv();
     void twoClassrooms_data();
     void twoClassrooms();
+    void replacesOnlyItsOwnKind_data();
+    void replacesOnlyItsOwnKind();
 };
 
 void TestCsvExport::exactBytes()
@@ -189,9 +191,12 @@ void TestCsvExport::unreadableHistoryKeepsOldCsv()
     QVERIFY(huge.resize(textfile::kMaxBytes + 1));
     huge.close();
     const QString out = away_.filePath(QStringLiteral("old.csv"));
-    put(out, "old\r\n");
+    // An earlier export: its heading, in cp932 ("名前,級/段,日付,正解数,不正解数,合否").
+    const QByteArray old = "\x96\xbc\x91\x4f,\x8b\x89/\x92\x69,\x93\xfa\x95\x74,\x90\xb3\x89\xf0\x90\x94,"
+                           "\x95\x73\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\nold\r\n";
+    put(out, old);
     QVERIFY_THROWS_EXCEPTION(pz::IoError, csvexport::exportClassroom(room(), out));
-    QCOMPARE(get(out), QByteArray("old\r\n"));
+    QCOMPARE(get(out), old);
     // The class overview still lists that child, as one whose history could not be read.
     QStringList listed;
     for (const overview::Summary &s : pacemarks::classroom(QDate(2026, 12, 7)))
@@ -237,10 +242,55 @@ void TestCsvExport::twoClassrooms()
     target = place(target);
     auto written = qScopeGuard([&] { QFile::remove(target); });
     const Classroom room = guard.isEmpty() ? Classroom() : Classroom(place(guard));
-    QCOMPARE(outputfile::refusal(room, target),
+    QCOMPARE(outputfile::refusal(room, target, "x"),
              refused ? QStringLiteral("教室フォルダの中には保存できません。別の場所を選んでください") : QString());
-    QCOMPARE(outputfile::save(room, target, "x\r\n").isEmpty(), !refused);
+    QCOMPARE(outputfile::save(room, target, "x\r\n", "x").isEmpty(), !refused);
     QCOMPARE(QFileInfo::exists(target), !refused);
+}
+
+// What is already at the chosen name is replaced only when the program could have written it: an
+// export over another classroom's history (or anything else) is refused, naming it, and left whole.
+void TestCsvExport::replacesOnlyItsOwnKind_data()
+{
+    QTest::addColumn<QByteArray>("there"); // the old file's bytes
+    QTest::addColumn<bool>("replaced");
+    const QByteArray heading = "\x96\xbc\x91\x4f,\x8b\x89/\x92\x69,\x93\xfa\x95\x74,\x90\xb3\x89\xf0\x90\x94,"
+                               "\x95\x73\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\n";
+    QTest::newRow("an earlier export") << heading + "x,1\x8b\x89,2024/1/01,9,1,\x8d\x87\x8a\x69\r\n" << true;
+    QTest::newRow("an earlier export with no rows") << heading << true;
+    // "級/段,日付,正解数,不正解数,合否": a child's history, of this room or another.
+    QTest::newRow("a history") << heading.mid(5) << false;
+    QTest::newRow("a password file") << QByteArray("pw\r\n") << false;
+    QTest::newRow("an empty file") << QByteArray() << false;
+    QTest::newRow("a heading cut short") << heading.left(heading.size() - 2) << false;
+    QTest::newRow("a PDF") << QByteArray("%PDF-1.4\n") << false;
+}
+
+void TestCsvExport::replacesOnlyItsOwnKind()
+{
+    QFETCH(QByteArray, there);
+    QFETCH(bool, replaced);
+    QTemporaryDir other;
+    const QString target = other.filePath(QStringLiteral("じろう.dat"));
+    put(target, there);
+    const csvexport::Written w = csvexport::exportClassroom(room(), target);
+    if (replaced) {
+        QCOMPARE(w.refusal, QString());
+        // No child in this room: the heading alone.
+        QCOMPARE(get(target), QByteArray("\x96\xbc\x91\x4f,\x8b\x89/\x92\x69,\x93\xfa\x95\x74,\x90\xb3\x89\xf0\x90\x94,"
+                                         "\x95\x73\x90\xb3\x89\xf0\x90\x94,\x8d\x87\x94\xdb\r\n"));
+    } else {
+        QCOMPARE(w.refusal, QStringLiteral("「%1」は、このプログラムが書く種類のファイルではないので、置きかえません。別の名前にしてください").arg(target));
+        QCOMPARE(get(target), there);
+    }
+    QCOMPARE(QDir(other.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary beside it
+    // A PDF of ours is replaced by a PDF, never by a CSV.
+    const QString pdf = other.filePath(QStringLiteral("c.pdf"));
+    put(pdf, "%PDF-1.4\n%old\n");
+    QCOMPARE(outputfile::save(room(), pdf, "%PDF-1.4\n%new\n", "%PDF-"), QString());
+    QCOMPARE(get(pdf), QByteArray("%PDF-1.4\n%new\n"));
+    QVERIFY(!csvexport::exportClassroom(room(), pdf).refusal.isEmpty());
+    QCOMPARE(get(pdf), QByteArray("%PDF-1.4\n%new\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCsvExport)

@@ -108,6 +108,45 @@ same "every line landed once, the kept ones after the drill that wrote again" \
   "ok $header|$l1|$l5|$l3" "$(as "$one" 022 read-history たろう)"
 same "nothing waits any more" "" "$(find "$tmp/state-$two/pikazan/pending" -name '*.line' 2>/dev/null)"
 
+# The sounds are the teacher's, in a sticky folder: a pupil's account neither removes nor spoils them.
+same "the set-up's wav/: setgid and sticky, the teacher's" "3770 $group $three" "$(modes wav) $(stat -c %U "$room/wav")"
+same "  ... a.wav the teacher's, the group only reads it" "640 $group $three" "$(modes wav/a.wav) $(stat -c %U "$room/wav/a.wav")"
+cp "$room/wav/a.wav" "$tmp/a.wav.kept"
+check "account 1 cannot remove wav/a.wav" test -n "$(shell "$one" 'rm -f wav/a.wav || echo refused')"
+check "account 1 cannot rename wav/a.wav away" test -n "$(shell "$one" 'mv wav/a.wav wav/b.wav || echo refused')"
+check "account 1 cannot overwrite wav/a.wav" test -n "$(shell "$one" 'printf x > wav/a.wav || echo refused')"
+check "  ... so the sound stands" cmp -s "$tmp/a.wav.kept" "$room/wav/a.wav"
+# settei.dat stays every account's to save, so a pupil's account can remove it: the room's PCs then
+# refuse to start, naming the repair, which brings back exactly that file and nothing else.
+shell "$one" 'rm -f settei/settei.dat'
+same "account 1 can remove settei.dat" "no" "$(test -e "$room/settei/settei.dat" && echo yes || echo no)"
+lsusers() { (cd "$room/user" && LC_ALL=C find . -printf '%p %m %U %s %T@\n' | LC_ALL=C sort); }
+users_before="$(lsusers)"
+inst0="$tmp/inst0"; mkdir -p "$inst0/bin" "$inst0/prog" "$inst0/tmpl"
+sed 's|@PZ_BIN_TO_PRIVATE@|../prog|; s|@PZ_BIN_TO_TEMPLATE@|../tmpl|' "$(dirname "$0")/../../packaging/pikazan.in" >"$inst0/bin/pikazan"
+printf '#!/bin/sh\nexit 0\n' >"$inst0/prog/pikazan"
+printf 'classroom=%s\n' "$room" >"$tmp/pikazan.conf"
+chmod -R a+rX "$inst0" "$tmp/pikazan.conf" && chmod 0755 "$inst0/bin/pikazan" "$inst0/prog/pikazan"
+refusal="$(HOME="$tmp" PIKAZAN_CONF="$tmp/pikazan.conf" setpriv --reuid="$two" --regid="$two" --init-groups -- "$inst0/bin/pikazan" 2>&1 </dev/null)"
+case "$refusal" in *"pikazan --repair-classroom $room"*) ok "the launcher's refusal names the repair" ;; *) bad "the launcher's refusal: $refusal" ;; esac
+out="$(cd "$tmp" && setpriv --reuid="$three" --regid="$three" --init-groups -- "$pikazan" --repair-classroom "$room" 2>&1)"
+same "the teacher's repair brings back settei.dat alone" "教室フォルダ: $room
+もどしました: settei/settei.dat" "$out"
+same "  ... with the room's group and rights" "660 $group" "$(modes settei/settei.dat)"
+check "  ... the package's defaults" cmp -s "$(dirname "$0")/../../assets/settei/settei.dat" "$room/settei/settei.dat"
+same "  ... user/ untouched" "$users_before" "$(lsusers)"
+shell "$one" "printf 'damaged\r\n' > settei/settei.dat"
+same "a repair with nothing missing replaces nothing, not even a damaged file" "教室フォルダ: $room
+足りないファイルはありません。|damaged" \
+  "$(setpriv --reuid="$three" --regid="$three" --init-groups -- "$pikazan" --repair-classroom "$room" 2>&1)|$(tr -d '\r' <"$room/settei/settei.dat")"
+cp "$(dirname "$0")/../../assets/settei/settei.dat" "$room/settei/settei.dat"
+rm -rf "$room/wav"
+same "a repair as root brings back wav/ and its sound" "教室フォルダ: $room
+もどしました: wav/
+もどしました: wav/a.wav" "$("$pikazan" --repair-classroom "$room" 2>&1)"
+same "  ... wav/ sticky again, its sound not the group's to write" "3770 $group|640 $group" "$(modes wav)|$(modes wav/a.wav)"
+same "a repair of a folder without user/ is refused" "1" "$("$pikazan" --repair-classroom "$tmp" >/dev/null 2>&1; echo $?)"
+
 # A settings file and the sounds gone: the launcher lays them out again, as account 2 (umask 077),
 # with the room's group and rights.
 inst="$tmp/inst"; mkdir -p "$inst/bin" "$inst/prog" "$inst/tmpl"

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
@@ -103,11 +104,28 @@ void TestPending::steps_data()
     QTest::newRow("a kept folder that cannot be changed: no line twice, however often it starts")
         << QStringList{"fail たろう A", "fail はな B", "freeze", "start", "start", "start", "thaw", "start"}
         << QStringList{"A"} << QStringList{"B"} << 0 << QString();
+    QTest::newRow("a kept line lands after the classroom was copied away and back")
+        << QStringList{"fail たろう A", "copy", "start"} << QStringList{"A"} << QStringList{} << 0 << QString();
+    QTest::newRow("a copied history that grew meanwhile still takes its line")
+        << QStringList{"fail たろう A", "copy", "write たろう B"} << QStringList{"B", "A"} << QStringList{} << 0 << QString();
+    QTest::newRow("after a copy, a child registered again under the name is still another child")
+        << QStringList{"fail たろう A", "copy", "delete たろう", "register たろう", "start"}
+        << QStringList{} << QStringList{} << 0 << QStringLiteral("たろう A");
+    QTest::newRow("a history edited at its start is another child's")
+        << QStringList{"write たろう X", "fail たろう A", "rewrite たろう", "start"}
+        << QStringList{"Y"} << QStringList{} << 0 << QStringLiteral("たろう A");
+    QTest::newRow("an entry of the earlier format lands while its files are the same")
+        << QStringList{"put inode", "start"} << QStringList{"I"} << QStringList{} << 0 << QString();
+    QTest::newRow("an entry of the earlier format is dropped once its files were replaced")
+        << QStringList{"put inode", "copy", "start"} << QStringList{} << QStringList{} << 0 << QStringLiteral("たろう I");
     QTest::newRow("an entry from before identities still lands")
         << QStringList{"put old", "start"} << QStringList{"O"} << QStringList{} << 0 << QString();
     QTest::newRow("damaged entries are set aside, named once, and hold nothing back")
         << QStringList{"put emoji", "put torn", "put cut", "put path", "fail はな B", "start", "start"}
         << QStringList{} << QStringList{"B"} << 0 << QStringLiteral("-4.damaged（");
+    QTest::newRow("an entry too large to be one is set aside as damaged, not taken for another account's")
+        << QStringList{"put huge", "fail はな B", "start", "start"}
+        << QStringList{} << QStringList{"B"} << 0 << QStringLiteral("-1.damaged（大きすぎます）");
     QTest::newRow("a line a stopped flush was appending is set aside, never appended again")
         << QStringList{"put landing", "fail はな B", "start", "start"}
         << QStringList{} << QStringList{"B"} << 0 << QStringLiteral("たろう L");
@@ -161,15 +179,41 @@ void TestPending::steps()
         } else if (w[0] == QLatin1String("freeze") || w[0] == QLatin1String("thaw")) {
             if (!frozen(w[0] == QLatin1String("freeze")))
                 QSKIP("no read-only mount here (needs CAP_SYS_ADMIN)");
+        } else if (w[0] == QLatin1String("copy")) {
+            // What a copy away and back does: the same bytes under new inode numbers.
+            const QString room = room_.path();
+            QVERIFY(QDir::setCurrent(back_));
+            QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp -a \"$0\" \"$0.new\" && rm -rf \"$0\" && mv \"$0.new\" \"$0\""), room}), 0);
+            QVERIFY(QDir::setCurrent(room));
+        } else if (w[0] == QLatin1String("rewrite")) {
+            // The same length, another first line: a history put together again by hand.
+            QFile f(userstore::recordPath(w[1]));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QByteArray bytes = f.readAll();
+            QVERIFY(bytes.endsWith("X\r\n"));
+            bytes[bytes.size() - 3] = 'Y';
+            QVERIFY(f.seek(0) && f.write(bytes) == bytes.size());
         } else if (w[0] == QLatin1String("opendir")) {
             QVERIFY(QFile::setPermissions(pending::folder(), QFileDevice::Permissions(0x7770)));
         } else if (w[0] == QLatin1String("put")) {
             // Entries as a crash, a bad disk or another hand may leave them (the line ends matter).
             const QByteArray room = pending::classroomHere().toUtf8();
+            // The identity earlier versions wrote: the history's device and inode, the password
+            // file's inode and time.
+            const auto inodes = [](const char *user) {
+                struct stat d {}, p {};
+                ::lstat(QFile::encodeName(userstore::recordPath(QString::fromUtf8(user))).constData(), &d);
+                ::lstat(QFile::encodeName(userstore::passwordPath(QString::fromUtf8(user))).constData(), &p);
+                return QByteArray::number(quint64(d.st_dev)) + ':' + QByteArray::number(quint64(d.st_ino)) + '/'
+                     + QByteArray::number(quint64(p.st_ino)) + ':' + QByteArray::number(qint64(p.st_mtim.tv_sec)) + '.'
+                     + QByteArray::number(qint64(p.st_mtim.tv_nsec)).rightJustified(9, '0');
+            };
             const QMap<QString, QByteArray> raw{
                 {"old", "pikazan-pending 1\n" + room + "\nたろう\nO\n"},
+                {"inode", "pikazan-pending 2\n" + room + "\nたろう\n" + inodes("たろう") + "\nI\n"},
                 {"emoji", "pikazan-pending 2\n" + room + "\nたろう\n\n😀,2026/12/07,1,9,不合格\n"},
                 {"torn", "pikazan-pending 2\n" + room + "\nたろう\n\nT"},
+                {"huge", "pikazan-pending 2\n" + room + "\nたろう\n\n" + QByteArray(64 * 1024, 'H') + "\n"},
                 {"cut", "pikazan-pending 2\n" + room + "\nたろう\n"},
                 {"path", "pikazan-pending 2\n" + room + "\n../../other/user/はな\n\nP\n"},
                 {"landing", "pikazan-pending 2\n" + room + "\nたろう\n\nL\n"},
