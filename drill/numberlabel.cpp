@@ -1,6 +1,7 @@
 #include "drill/numberlabel.h"
 
 #include <QImage>
+#include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -13,16 +14,21 @@ NumberLabel::NumberLabel(QWidget *parent) : QLabel(parent)
 void NumberLabel::prepare()
 {
     const QColor colour = palette().color(foregroundRole());
-    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour)
+    // Rendered at the device's pixels: a scaled screen must get sharp digits that are drawn 1:1,
+    // not a small picture stretched at every flash.
+    const qreal ratio = devicePixelRatioF();
+    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour && preparedRatio_ == ratio)
         return;
     const QFontMetrics fm(font());
     ascent_ = fm.ascent();
     // A canvas with room for any slant or overhang of the glyph around its pen position.
     const int side = fm.height() * 2;
     const QPoint origin(fm.height() / 2, fm.height() / 2 + fm.ascent());
+    const int pixels = qCeil(side * ratio);
     for (int d = 0; d < 10; ++d) {
         const QString s(QChar(u'0' + d));
-        QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+        QImage canvas(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(ratio);
         canvas.fill(Qt::transparent);
         {
             QPainter p(&canvas);
@@ -31,10 +37,10 @@ void NumberLabel::prepare()
             p.drawText(origin, s);
         }
         // The inked box: the smallest rectangle holding every pixel with any coverage.
-        int left = side, top = side, right = -1, bottom = -1;
-        for (int y = 0; y < side; ++y) {
+        int left = pixels, top = pixels, right = -1, bottom = -1;
+        for (int y = 0; y < pixels; ++y) {
             const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
-            for (int x = 0; x < side; ++x)
+            for (int x = 0; x < pixels; ++x)
                 if (qAlpha(line[x])) {
                     left = qMin(left, x);
                     right = qMax(right, x);
@@ -46,13 +52,15 @@ void NumberLabel::prepare()
         g.advance = fm.horizontalAdvance(s);
         if (right < 0) {
             g.ink = QPixmap();
-            g.offset = QPoint();
+            g.offset = QPointF();
         } else {
             const QRect box(QPoint(left, top), QPoint(right, bottom));
             g.ink = QPixmap::fromImage(canvas.copy(box));
-            g.offset = box.topLeft() - origin;
+            g.ink.setDevicePixelRatio(ratio);
+            g.offset = QPointF(box.topLeft()) / ratio - QPointF(origin);
         }
     }
+    preparedRatio_ = ratio;
     preparedFont_ = font();
     preparedColour_ = colour;
     prepared_ = true;
@@ -65,7 +73,7 @@ void NumberLabel::prepare()
 
 bool NumberLabel::drawsFromDigits(const QString &text) const
 {
-    if (!prepared_ || preparedFont_ != font())
+    if (!prepared_ || preparedFont_ != font() || preparedRatio_ != devicePixelRatioF())
         return false;
     for (QChar c : text)
         if (c < u'0' || c > u'9')
@@ -84,7 +92,7 @@ QRect NumberLabel::inkRect(const QString &text) const
     for (QChar c : text) {
         const Digit &g = digits_[c.unicode() - u'0'];
         if (!g.ink.isNull())
-            box |= QRect(pen + g.offset, g.ink.size());
+            box |= QRectF(QPointF(pen) + g.offset, g.ink.deviceIndependentSize()).toAlignedRect();
         pen.rx() += g.advance;
     }
     return box;
@@ -124,7 +132,7 @@ void NumberLabel::paintEvent(QPaintEvent *event)
         for (QChar c : t) {
             const Digit &g = digits_[c.unicode() - u'0'];
             if (!g.ink.isNull())
-                p.drawPixmap(pen + g.offset, g.ink);
+                p.drawPixmap(QPointF(pen) + g.offset, g.ink);
             pen.rx() += g.advance;
         }
     } else if (!t.isEmpty()) {

@@ -2,6 +2,7 @@
 // The flash screen's number label.
 #include <QLabel>
 #include <QPixmap>
+#include <QPointF>
 #include <array>
 #include <chrono>
 
@@ -41,13 +42,14 @@ private:
     bool drawsFromDigits(const QString &text) const;
     struct Digit {
         QPixmap ink;     // the glyph's inked box, in the label's colour on transparent
-        QPoint offset;   // top-left of ink relative to the pen position on the baseline
+        QPointF offset;  // top-left of ink relative to the pen position on the baseline
         int advance = 0;
     };
     std::array<Digit, 10> digits_;
     bool prepared_ = false;
     QFont preparedFont_;
     QColor preparedColour_;
+    qreal preparedRatio_ = 0; // the device pixel ratio the digits were rendered at
     int ascent_ = 0;
     QRect onScreen_; // the inked box of what was painted last
     bool topSpot_ = false;
