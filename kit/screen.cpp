@@ -91,7 +91,8 @@ void Screen::create()
     }
     FormCreate();
     if (content_) {
-        for (QObject *child : children())
+        const QObjectList made = children(); // a copy: adopting takes each out of the list
+        for (QObject *child : made)
             if (child != content_ && child->isWidgetType())
                 adopt(static_cast<QWidget *>(child));
     }

@@ -51,6 +51,10 @@ void TestLayoutCentre::controlsStandCentred()
     QVERIFY(hit == picture || hit == menu->findChild<QWidget *>("Label1"));
     QVERIFY(!menu->childAt(QPoint(window.width() - 1, window.height() - 1)) || window == QSize(800, 600));
     QCOMPARE(menu->layoutSize(), QSize(800, 600));
+    // Every control moved with the layout: none is left behind at the window's corner.
+    const auto direct = menu->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QCOMPARE(direct.size(), 1);
+    QCOMPARE(menu->findChild<QWidget *>("Label4")->mapTo(menu, QPoint(0, 0)), label7 + QPoint(381 - 48, 472 - 40));
 }
 
 void TestLayoutCentre::laterControlJoins()
