@@ -52,12 +52,15 @@ void NumberLabel::prepare()
         g.advance = fm.horizontalAdvance(s);
         if (right < 0) {
             g.ink = QPixmap();
-            g.offset = QPointF();
+            g.offset = QPoint();
         } else {
             const QRect box(QPoint(left, top), QPoint(right, bottom));
-            g.ink = QPixmap::fromImage(canvas.copy(box));
-            g.ink.setDevicePixelRatio(ratio);
-            g.offset = QPointF(box.topLeft()) / ratio - QPointF(origin);
+            // Kept in device pixels (ratio 1): painted 1:1 at whole device pixels, the blend takes
+            // the painter's fast path, not a scaling one.
+            QImage ink = canvas.copy(box);
+            ink.setDevicePixelRatio(1);
+            g.ink = QPixmap::fromImage(ink);
+            g.offset = box.topLeft() - QPoint(qRound(origin.x() * ratio), qRound(origin.y() * ratio));
         }
     }
     preparedRatio_ = ratio;
@@ -91,11 +94,18 @@ QRect NumberLabel::inkRect(const QString &text) const
     QPoint pen(0, ascent_);
     for (QChar c : text) {
         const Digit &g = digits_[c.unicode() - u'0'];
-        if (!g.ink.isNull())
-            box |= QRectF(QPointF(pen) + g.offset, g.ink.deviceIndependentSize()).toAlignedRect();
+        if (!g.ink.isNull()) {
+            const QRect d = inkOnDevice(g, pen);
+            box |= QRectF(QPointF(d.topLeft()) / preparedRatio_, QSizeF(d.size()) / preparedRatio_).toAlignedRect();
+        }
         pen.rx() += g.advance;
     }
     return box;
+}
+
+QRect NumberLabel::inkOnDevice(const Digit &g, QPoint pen) const
+{
+    return QRect(QPoint(qRound(pen.x() * preparedRatio_), qRound(pen.y() * preparedRatio_)) + g.offset, g.ink.size());
 }
 
 void NumberLabel::repaintChange()
@@ -128,11 +138,14 @@ void NumberLabel::paintEvent(QPaintEvent *event)
         p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
     const QString t = text();
     if (drawsFromDigits(t)) {
+        // In device pixels from here: the digits were rendered at them.
+        if (preparedRatio_ != 1)
+            p.setWorldTransform(QTransform::fromScale(1 / preparedRatio_, 1 / preparedRatio_));
         QPoint pen(0, ascent_);
         for (QChar c : t) {
             const Digit &g = digits_[c.unicode() - u'0'];
             if (!g.ink.isNull())
-                p.drawPixmap(QPointF(pen) + g.offset, g.ink);
+                p.drawPixmap(inkOnDevice(g, pen).topLeft(), g.ink);
             pen.rx() += g.advance;
         }
     } else if (!t.isEmpty()) {

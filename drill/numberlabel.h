@@ -2,7 +2,6 @@
 // The flash screen's number label.
 #include <QLabel>
 #include <QPixmap>
-#include <QPointF>
 #include <array>
 #include <chrono>
 
@@ -41,10 +40,12 @@ protected:
 private:
     bool drawsFromDigits(const QString &text) const;
     struct Digit {
-        QPixmap ink;     // the glyph's inked box, in the label's colour on transparent
-        QPointF offset;  // top-left of ink relative to the pen position on the baseline
+        QPixmap ink;     // the glyph's inked box, in the label's colour on transparent, in device pixels
+        QPoint offset;   // top-left of ink relative to the pen position on the baseline, in device pixels
         int advance = 0;
     };
+    // A digit's inked box, in device pixels, with the pen at `pen` (label coordinates).
+    QRect inkOnDevice(const Digit &g, QPoint pen) const;
     std::array<Digit, 10> digits_;
     bool prepared_ = false;
     QFont preparedFont_;
