@@ -47,6 +47,10 @@ QRadioButton *radio(QWidget *parent, const char *name, const QString &text, cons
     r->setGeometry(geometry);
     r->setFont(style::font(20, true));
     style::setColour(r, QPalette::WindowText, Qt::white);
+    // The mark as on any form: a white circle, filled with a black dot when chosen. Left to the
+    // screen's colours the empty circle is dark blue and the dot white, and "off" reads as "on".
+    style::setColour(r, QPalette::Base, Qt::white);
+    style::setColour(r, QPalette::Text, Qt::black);
     return r;
 }
 } // namespace
