@@ -47,10 +47,11 @@ QRadioButton *radio(QWidget *parent, const char *name, const QString &text, cons
     r->setGeometry(geometry);
     r->setFont(style::font(20, true));
     style::setColour(r, QPalette::WindowText, Qt::white);
-    // The mark as on any form: a white circle, filled with a black dot when chosen. Left to the
-    // screen's colours the empty circle is dark blue and the dot white, and "off" reads as "on".
-    style::setColour(r, QPalette::Base, Qt::white);
-    style::setColour(r, QPalette::Text, Qt::black);
+    // On the dark blue a small white disc reads as "on" whatever is drawn in it: the way not chosen
+    // is an empty ring, the chosen one a yellow disc (the colour of the chosen grade's frame).
+    r->setStyleSheet(QStringLiteral(
+        "QRadioButton::indicator { width: 16px; height: 16px; border: 2px solid white; border-radius: 10px; background: transparent; }"
+        "QRadioButton::indicator:checked { background: rgb(255, 255, 0); }"));
     return r;
 }
 } // namespace

@@ -68,8 +68,8 @@ void TForm13::FormCreate()
          [this] { asScreen(screens().classChoose)->Show(); }},
     });
     // One size for the band's five captions, the longest (みんなでフラッシュ, nine full-width
-    // characters) with room on both sides of its bar; each centred on its bar.
-    constexpr int kBandPx = 15;
+    // characters) clear of its bar's rounded ends; each centred on its bar.
+    constexpr int kBandPx = 14;
     for (int i = 6; i <= 10; ++i) {
         auto *caption = findChild<QLabel *>(QStringLiteral("Label%1").arg(i));
         auto *face = findChild<QWidget *>(QStringLiteral("Image%1").arg(i - 1));

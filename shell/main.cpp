@@ -61,9 +61,10 @@ void TForm1::loginChanged()
     const bool loggedIn = state().loggedIn;
     for (QWidget *w : std::initializer_list<QWidget *>{Label3, Image3, Label2, Image4, Label5, Image5})
         w->setEnabled(loggedIn);
-    UserCaption->setVisible(loggedIn);
-    UserName->setVisible(loggedIn);
-    showUserName(UserName, loggedIn ? state().userName : QString(), kUserNameRoom);
+    const QString name = loggedIn ? state().userName : QString();
+    UserCaption->setVisible(!name.isEmpty());
+    UserName->setVisible(!name.isEmpty());
+    showUserName(UserName, name, kUserNameRoom);
 }
 
 void TForm1::FormActivate()

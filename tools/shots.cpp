@@ -102,6 +102,7 @@ int main(int argc, char **argv)
     QTest::keyClicks(s.login->Edit1, QStringLiteral("pass1"));
     shot(QStringLiteral("03b-login"));
     QTest::keyClick(s.login->Edit1, Qt::Key_Return);
+    shot(QStringLiteral("03c-menu-after-login"));
 
     click(s.mainMenu, "Label3");
     shot(QStringLiteral("04-grades"));

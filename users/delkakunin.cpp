@@ -22,6 +22,7 @@ void TForm15::FormCreate()
 {
     // Two lines: the child's name, then the question; the buttons below them.
     Label3 = makeLabel(this, QStringLiteral("Label3"), kQuestion, {8, 16}, 32, Qt::white);
+    oneLine_ = Label3->height();
     const QSize bar(153, 49);
     kit::buttons(this, {
         {{"Label1", &Label1}, {"Image1", &Image1}, QStringLiteral("はい"), {56, 128}, {16, 120}, bar, 35, Qt::AllButtons,
@@ -47,6 +48,8 @@ void TForm15::Ask(const QString &name)
                               ? fm.elidedText(name, Qt::ElideRight, room - fm.horizontalAdvance(suffix))
                               : name;
     Label3->setText(name.isEmpty() ? kQuestion : shown + suffix + QLatin1Char('\n') + kQuestion);
+    // A label is one design line high; the named question needs two of the face's lines.
+    Label3->setFixedHeight(name.isEmpty() ? oneLine_ : 2 * fm.lineSpacing());
     Label3->adjustSize();
     ShowModal();
 }

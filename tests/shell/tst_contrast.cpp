@@ -131,8 +131,8 @@ QColor markCentre(QRadioButton *r)
 }
 } // namespace
 
-// みんなでフラッシュ's two ways on: the chosen one's mark dark in its middle (the dot), the other's
-// light (an empty circle), whichever is chosen.
+// みんなでフラッシュ's two ways on: the chosen one's mark bright in its middle (a filled disc), the
+// other's the dark ground (an empty ring), whichever is chosen.
 void TestContrast::chosenRadioLooksChosen()
 {
     Program p;
@@ -141,11 +141,11 @@ void TestContrast::chosenRadioLooksChosen()
     QVERIFY(c->ByKey->isChecked());
     const auto dark = [](QColor col) { return testsupport::relativeLuminance(col) < 0.1; };
     const auto light = [](QColor col) { return testsupport::relativeLuminance(col) > 0.7; };
-    QVERIFY2(dark(markCentre(c->ByKey)), qPrintable(markCentre(c->ByKey).name()));
-    QVERIFY2(light(markCentre(c->ByPause)), qPrintable(markCentre(c->ByPause).name()));
-    c->ByPause->setChecked(true);
     QVERIFY2(light(markCentre(c->ByKey)), qPrintable(markCentre(c->ByKey).name()));
     QVERIFY2(dark(markCentre(c->ByPause)), qPrintable(markCentre(c->ByPause).name()));
+    c->ByPause->setChecked(true);
+    QVERIFY2(dark(markCentre(c->ByKey)), qPrintable(markCentre(c->ByKey).name()));
+    QVERIFY2(light(markCentre(c->ByPause)), qPrintable(markCentre(c->ByPause).name()));
 }
 
 PZ_GUI_TEST_MAIN(TestContrast)

@@ -114,16 +114,23 @@ void TestDeletionConfirm::yesDeletesChosenUser()
 
     QString question;
     QRect questionInk;
+    bool secondLineDrawn = false;
     ask(p, [&] {
         TForm15 *q = p.screens().deletionConfirm;
         question = q->Label3->text();
         questionInk = QRect(q->Label3->pos(), q->Label3->sizeHint());
+        // Both lines drawn: white ink in the band of the second line (above the buttons at y 120).
+        const QImage shot = q->grab().toImage();
+        for (int y = 70; y < 118 && !secondLineDrawn; ++y)
+            for (int x = 8; x < 425 && !secondLineDrawn; ++x)
+                secondLineDrawn = QColor(shot.pixel(x, y)).lightness() > 200;
         addUser(p, QStringLiteral("さくら"), drills(0)); // the list is read again after the deletion
         others << QStringLiteral("さくら");
         yes(p);
     });
     QCOMPARE(question, QStringLiteral("たろう を\n削除してもよろしいですか？"));
     QVERIFY2(QRect(0, 0, 433, 120).contains(questionInk), "the question runs into the buttons or out of the window");
+    QVERIFY(secondLineDrawn);
     QVERIFY(!p.screens().deletionConfirm->isVisible());
     QCOMPARE(p.app().activeScreen(), f);
     QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));

@@ -23,6 +23,7 @@
 #include "records/mastergate.h"
 #include "kit/widgets.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -501,14 +502,17 @@ void TestDesktop::buttonHeldWhileThePointerLeaves()
 // pressed, the registration dialog has gone and the main menu has the keyboard.
 void TestDesktop::registrationClosesAfterItsBox_data()
 {
-    QTest::addColumn<bool>("byKeyboard"); // the button and OK by Enter; else both clicked
-    QTest::newRow("Enter on とうろくする, Enter on OK") << true;
-    QTest::newRow("とうろくする and OK clicked") << false;
+    QTest::addColumn<QString>("key"); // the key that presses the button and OK; empty: both clicked
+    QTest::newRow("Enter on とうろくする, Enter on OK") << "Return";
+    QTest::newRow("Space on とうろくする, Space on OK") << "space";
+    QTest::newRow("とうろくする and OK clicked") << "";
 }
 
 void TestDesktop::registrationClosesAfterItsBox()
 {
-    QFETCH(bool, byKeyboard);
+    QFETCH(QString, key);
+    const bool byKeyboard = !key.isEmpty();
+    const QByteArray keysym = key.toLatin1();
     Program p;
     RealBoxes real;
     Screens &s = p.screens();
@@ -531,7 +535,7 @@ void TestDesktop::registrationClosesAfterItsBox()
     script.add([&] {
         boxText = static_cast<QMessageBox *>(openBox())->text();
         if (byKeyboard)
-            pressKeyNow("Return");
+            pressKeyNow(keysym.constData());
         else
             clickNow(static_cast<QMessageBox *>(openBox())->button(QMessageBox::Ok));
     });
@@ -541,7 +545,7 @@ void TestDesktop::registrationClosesAfterItsBox()
     if (byKeyboard) {
         QVERIFY(pressKey("Return")); // to the button
         QTRY_VERIFY_WITH_TIMEOUT(s.registration->CuteButton1->hasFocus(), 2000);
-        QVERIFY(pressKey("Return")); // the button
+        QVERIFY(pressKey(keysym.constData())); // the button
     } else {
         QVERIFY(clickOn(s.registration->CuteButton1));
     }
