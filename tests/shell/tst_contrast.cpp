@@ -121,13 +121,15 @@ void TestContrast::textsReadOnTheGround()
 }
 
 namespace {
-// The centre of a radio button's mark, as drawn.
+// The centre of a radio button's mark, as drawn on its screen.
 QColor markCentre(QRadioButton *r)
 {
     QStyleOptionButton opt;
     opt.initFrom(r);
     const QRect mark = r->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, r);
-    return QColor(r->grab().toImage().pixel(mark.center()));
+    // Grabbed with its screen, so that what lies behind an empty mark is what a person sees.
+    QWidget *screen = r->window();
+    return QColor(screen->grab().toImage().pixel(r->mapTo(screen, mark.center())));
 }
 } // namespace
 
