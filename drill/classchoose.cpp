@@ -47,6 +47,11 @@ QRadioButton *radio(QWidget *parent, const char *name, const QString &text, cons
     r->setGeometry(geometry);
     r->setFont(style::font(20, true));
     style::setColour(r, QPalette::WindowText, Qt::white);
+    // On the dark blue a small white disc reads as "on" whatever is drawn in it: the way not chosen
+    // is an empty ring, the chosen one a yellow disc (the colour of the chosen grade's frame).
+    r->setStyleSheet(QStringLiteral(
+        "QRadioButton::indicator { width: 16px; height: 16px; border: 2px solid white; border-radius: 10px; background: transparent; }"
+        "QRadioButton::indicator:checked { background: rgb(255, 255, 0); }"));
     return r;
 }
 } // namespace

@@ -21,7 +21,7 @@
 
 namespace {
 
-const QColor kBlue = style::kBlue;
+const QColor kBlue = style::kLightBlue; // right: blue that reads on the dark blue
 const QColor kRed = style::kRed;
 
 // An engraved line along the top or the bottom edge of its box: a shadow line over a light one.

@@ -54,7 +54,11 @@ void TForm3::FormCreate()
     rows.push_back({{"Label21", &Label21}, {"Image1", &Image1}, QStringLiteral("もどる"), {712, 549}, {704, 528},
                     {81, 73}, 24, Qt::AllButtons, [this] { Label21Click(); }});
     kit::buttons(this, rows);
+    UserName = makeLabel(this, QStringLiteral("UserName"), QString(), {88, 556}, 27, Qt::white);
 }
+
+// From under the first column to just before もどる's picture (x 704).
+void TForm3::FormShow() { showUserName(UserName, state().userName, 704 - 8 - 88); }
 
 void TForm3::chooseGrade(GradeCode code, const QString &name)
 {

@@ -76,15 +76,19 @@ int titleRoom(const QString &title)
     return fm.horizontalAdvance(title) + 2 * 3 * button;
 }
 
+// A question's answer to Enter and Space: the one that changes nothing.
+constexpr QMessageBox::StandardButton kQuestionDefault = QMessageBox::No;
+
 bool show(Kind kind, const QString &title, const QString &text)
 {
     if (hook())
-        return hook()({kind, title, text});
+        return hook()({kind, title, text, kind == Kind::Question && kQuestionDefault == QMessageBox::Yes});
     // On the way out nobody is asked anything: a question counts as answered "no".
     if (ScreenModel::current() && ScreenModel::current()->ending())
         return false;
     // Owned by the screen it speaks for, so a window manager keeps it above that screen.
     QMessageBox box(ScreenModel::current() ? ScreenModel::current()->boxOwner() : nullptr);
+    box.setFont(boxFont());
     box.setWindowTitle(title);
     // Never larger than the screen: a damaged file's text is cut, not shown whole.
     box.setTextFormat(Qt::PlainText); // a file's text is never taken for markup
@@ -105,7 +109,7 @@ bool show(Kind kind, const QString &title, const QString &text)
     case Kind::Question:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(kQuestionDefault);
         break;
     }
     if (kind != Kind::Question)
@@ -121,6 +125,8 @@ bool show(Kind kind, const QString &title, const QString &text)
 } // namespace
 
 void setHook(Hook h) { hook() = std::move(h); }
+
+QFont boxFont() { return style::font(20); }
 
 void errorBox(const QString &text) { show(Kind::Error, style::programTitle(), text); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The program's message boxes, so that every screen says things the same way. Tests install a hook
 // that records what would be shown (and answers questions) instead of opening a modal box.
+#include <QFont>
 #include <QString>
 #include <functional>
 
@@ -18,6 +19,9 @@ struct Shown {
     Kind kind;
     QString title;
     QString text;
+    // What Enter or Space in the box would answer. A question's is always no: a teacher going on
+    // with the lesson by Enter or Space must never end something by it.
+    bool yesByDefault = false;
 };
 using Hook = std::function<bool(const Shown &)>;
 void setHook(Hook hook);
@@ -25,6 +29,9 @@ void setHook(Hook hook);
 // The text as a box shows it: cut to a few hundred characters and lines, with places to break a
 // long run, so that no box is larger than the 800x600 screen whatever a damaged file holds.
 QString fitText(const QString &text);
+
+// The type of every box: the program's own, large enough to read beside its screens.
+QFont boxFont();
 
 void errorBox(const QString &text);
 void warn(const QString &text);

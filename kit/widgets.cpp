@@ -123,3 +123,24 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPo
     fitWindow(l);
     return l;
 }
+
+void showUserName(QLabel *l, const QString &name, int room)
+{
+    if (name.isEmpty()) {
+        l->clear();
+        return;
+    }
+    const QString text = name + QStringLiteral(" さん");
+    QFont f = l->font();
+    f.setStretch(QFont::AnyStretch);
+    f = style::narrowedToFit(f, text, room);
+    l->setFont(f);
+    // Still too long at half width: the end of the name gives way, never " さん".
+    const QFontMetrics fm(f);
+    const QString suffix = QStringLiteral(" さん");
+    QString shown = text;
+    if (fm.horizontalAdvance(text) > room)
+        shown = fm.elidedText(name, Qt::ElideRight, room - fm.horizontalAdvance(suffix)) + suffix;
+    l->setText(shown);
+    l->adjustSize();
+}

@@ -50,3 +50,7 @@ void fitLabel(QLabel *l, qreal right, qreal bottom = std::numeric_limits<qreal>:
 // A plain caption that does not act (white or coloured text, transparent).
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, QPoint pos, int px,
                   QColor colour, bool bold = true);
+
+// Shows "<name> さん" in `l`, narrowed (or, past half width, cut with "…") so that it ends within
+// `room` pixels; "" empties it. The label keeps its pixel size, whatever the name's length.
+void showUserName(QLabel *l, const QString &name, int room);

@@ -67,6 +67,16 @@ void TForm13::FormCreate()
         {{"Label10"}, {"Image9"}, QStringLiteral("みんなでフラッシュ"), {641, 561}, {636, 552}, bar, 16, Qt::AllButtons,
          [this] { asScreen(screens().classChoose)->Show(); }},
     });
+    // One size for the band's five captions, the longest (みんなでフラッシュ, nine full-width
+    // characters) clear of its bar's rounded ends; each centred on its bar.
+    constexpr int kBandPx = 14;
+    for (int i = 6; i <= 10; ++i) {
+        auto *caption = findChild<QLabel *>(QStringLiteral("Label%1").arg(i));
+        auto *face = findChild<QWidget *>(QStringLiteral("Image%1").arg(i - 1));
+        caption->setFont(style::font(kBandPx, true));
+        caption->adjustSize();
+        caption->move(face->x() + (face->width() - caption->width()) / 2, face->y() + (face->height() - caption->height()) / 2);
+    }
 
     ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
@@ -143,13 +153,16 @@ void TForm13::showTitle(const QString &name)
     Label1->adjustSize();
 }
 
-void TForm13::userDeleted(const QString &name)
+void TForm13::userDeleted(const QString &)
 {
-    const QList<QListWidgetItem *> items = ListBox1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    // Nothing is chosen afterwards: a list with one selection would choose the next name itself
-    // and show that history instead of the deleted one's.
-    ListBox1->selectionModel()->clear();
-    if (!items.isEmpty())
-        delete ListBox1->takeItem(ListBox1->row(items.first()));
+    // The deleted child's rows go with them, and the list is read again from the folder. Nothing
+    // is chosen afterwards: a list with one selection would choose the next name itself and show
+    // that history instead.
+    StringGrid1->clearCells();
+    StringGrid1->setRow(0, userstore::recordHeader());
+    LateLegend->hide();
     showTitle(QString());
+    ListBox1->selectionModel()->clear();
+    ListBox1->clear();
+    ListBox1->addItems(userstore::listUsers());
 }

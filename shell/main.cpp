@@ -7,12 +7,19 @@
 #include "kit/ChDisp.h"
 #include "kit/dialogs.h"
 #include "kit/kit.h"
+#include "kit/style.h"
 #include "kit/widgets.h"
 #include "users/accesscheck.h"
 #include "users/pending.h"
 #include "users/userstore.h"
 
 #include <QDir>
+#include <QLabel>
+
+namespace {
+// From the left edge to just before the menu's nearest picture (x 320).
+constexpr int kUserNameRoom = 300;
+} // namespace
 
 TForm1::TForm1() : Screen({.title = QStringLiteral("main"), .kind = Kind::FullScreenMaximised}) {}
 
@@ -44,6 +51,8 @@ void TForm1::FormCreate()
         {{"Label7", &Label7}, {"Image7", &Image7}, QStringLiteral("先生用"), {48, 40}, {8, 8}, {201, 113}, 37, any,
          [this] { Label7Click(); }},
     });
+    UserCaption = makeLabel(this, QStringLiteral("UserCaption"), QStringLiteral("いま れんしゅうする人"), {16, 150}, 21, Qt::white);
+    UserName = makeLabel(this, QStringLiteral("UserName"), QString(), {16, 180}, 32, Qt::white);
     state().loggedIn = false;
     loginChanged();
 }
@@ -53,6 +62,10 @@ void TForm1::loginChanged()
     const bool loggedIn = state().loggedIn;
     for (QWidget *w : std::initializer_list<QWidget *>{Label3, Image3, Label2, Image4, Label5, Image5})
         w->setEnabled(loggedIn);
+    const QString name = loggedIn ? state().userName : QString();
+    UserCaption->setVisible(!name.isEmpty());
+    UserName->setVisible(!name.isEmpty());
+    showUserName(UserName, name, kUserNameRoom);
 }
 
 void TForm1::FormActivate()

@@ -5,6 +5,7 @@
 class TChDisplay;
 class ClickLabel;
 class Picture;
+class QLabel;
 
 class TForm1 : public Screen {
     Q_OBJECT
@@ -22,6 +23,10 @@ public:
     void restoreDisplayMode();
 
     TChDisplay *ChDisplay1 = nullptr;
+
+    // Who is logged in, under 先生用: the next child at this PC sees whose name the drills go to.
+    QLabel *UserCaption = nullptr; // いま れんしゅうする人
+    QLabel *UserName = nullptr;    // "たろう さん"
 
     // The seven items, in the order of the menu's table.
     ClickLabel *Label1, *Label6, *Label3, *Label2, *Label5, *Label4, *Label7;

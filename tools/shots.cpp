@@ -105,6 +105,7 @@ int main(int argc, char **argv)
     QTest::keyClicks(s.login->Edit1, QStringLiteral("pass1"));
     shot(QStringLiteral("03b-login"));
     QTest::keyClick(s.login->Edit1, Qt::Key_Return);
+    shot(QStringLiteral("03c-menu-after-login"));
 
     click(s.mainMenu, "Label3");
     shot(QStringLiteral("04-grades"));
@@ -341,6 +342,8 @@ int main(int argc, char **argv)
     // The dialog that chooses the master password at the first start.
     QTimer::singleShot(0, [&] {
         QTest::keyClicks(s.masterPasswordSetup->Edit1, QStringLiteral("sensei"));
+        QTest::keyClick(s.masterPasswordSetup->Edit1, Qt::Key_Return);
+        QTest::keyClicks(s.masterPasswordSetup->Edit2, QStringLiteral("sen"));
         shot(QStringLiteral("18-choose-master-password"));
         s.masterPasswordSetup->Close();
     });

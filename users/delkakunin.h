@@ -30,4 +30,5 @@ signals:
 
 private:
     QString user_;
+    int oneLine_ = 0; // Label3's height for the question alone
 };

@@ -9,18 +9,26 @@
 #include <QLineEdit>
 
 TForm12::TForm12()
-    : Screen({.title = QStringLiteral("パスワードを入れてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(418, 143), .pos = QPoint(187, 211)})
+    : Screen({.title = QStringLiteral("パスワードを入れてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(418, 318), .pos = QPoint(187, 141)})
 {
 }
 
 void TForm12::FormCreate()
 {
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("マスターパスワードを決めて下さい"), {16, 16}, 24, Qt::white);
-
-    // Shown in clear; a password is typed as plain characters, never composed.
-    Edit1 = kit::field(this, "Edit1", {26, 48, 361, 72}, 64, kit::Echo::Plain, kit::InputMethod::Off);
-    Edit1->setMaxLength(names::kPasswordMaxLength);
+    // Hidden, so that nobody behind the teacher reads it; typed as plain characters, never composed.
+    Edit1 = kit::field(this, "Edit1", {26, 48, 361, 72}, 64, kit::Echo::Masked, kit::InputMethod::Off);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("もういちど入れて下さい"), {16, 128}, 24, Qt::white);
+    Edit2 = kit::field(this, "Edit2", {26, 160, 361, 72}, 64, kit::Echo::Masked, kit::InputMethod::Off);
+    Label3 = makeLabel(this, QStringLiteral("Label3"),
+                       QStringLiteral("忘れたときは、コンピュータの係の人が\n"
+                                      "pikazan --set-master-password\n"
+                                      "で決めなおします。"),
+                       {16, 244}, 18, Qt::white, false);
+    for (QLineEdit *e : {Edit1, Edit2})
+        e->setMaxLength(names::kPasswordMaxLength);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
+    kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
 }
 
 void TForm12::FormActivate() { Edit1->setFocus(); }
@@ -32,18 +40,50 @@ void TForm12::Edit1KeyPress(int &key)
     key = 0;
     const QString typed = Edit1->text();
     // An empty entry is stored as it is: it still means "not set", and the dialog comes back.
+    if (typed.isEmpty()) {
+        store(typed);
+        return;
+    }
     // Anything else must read back the same, or the teacher could never type it again.
+    if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
+        dialogs::warn(refusal);
+        return;
+    }
+    Edit2->setFocus();
+}
+
+void TForm12::Edit2KeyPress(int &key)
+{
+    if (key != kit::kEnter)
+        return;
+    key = 0;
+    const QString typed = Edit1->text();
+    if (Edit2->text() != typed) {
+        Edit1->clear();
+        Edit2->clear();
+        Edit1->setFocus();
+        dialogs::warn(QStringLiteral("2回入れたパスワードが同じではありません。\nもういちど入れて下さい。"));
+        return;
+    }
     if (!typed.isEmpty()) {
         if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
             dialogs::warn(refusal);
             return;
         }
     }
-    // On failure the dialog stays open with its text. Set meanwhile (--set-master-password, or
-    // another PC of the room): that one stays, and what was typed here is dropped.
+    store(typed);
+}
+
+void TForm12::store(const QString &typed)
+{
+    // On failure (thrown) the dialog stays open with its text. Set meanwhile (--set-master-password,
+    // or another PC of the room): that one stays, and what was typed here is dropped.
     const bool written = userstore::createMasterPassword(typed);
     Edit1->clear();
+    Edit2->clear();
     Close();
     if (!written)
         dialogs::warn(QStringLiteral("マスターパスワードは、その間にほかのところで決められました。\nいま入れたパスワードは使われません。"));
+    else if (!typed.isEmpty())
+        dialogs::inform(QStringLiteral("マスターパスワードを決めました"));
 }

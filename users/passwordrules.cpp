@@ -5,7 +5,7 @@
 
 namespace passwordrules {
 
-QString wrongPassword() { return QStringLiteral("パワードが違います"); }
+QString wrongPassword() { return QStringLiteral("パスワードが違います"); }
 
 bool mayDelete(const QString &master, const QString &typed)
 {

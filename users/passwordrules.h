@@ -7,7 +7,7 @@
 
 namespace passwordrules {
 
-// The answer to a password that opens nothing: "パワードが違います".
+// The answer to a password that opens nothing: "パスワードが違います".
 QString wrongPassword();
 
 // Whether the master password `master` lets this typing delete a child's records. While none is set

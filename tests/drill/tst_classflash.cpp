@@ -102,6 +102,8 @@ private slots:
         recorder().nextAnswer = false;
         QTest::keyClick(show, Qt::Key_Escape);
         QCOMPARE(recorder().texts(), QStringList{QStringLiteral("みんなでフラッシュをやめますか？")});
+        // The teacher goes on with Enter or Space: neither may answer yes.
+        QVERIFY(!recorder().boxes[0].yesByDefault);
         QCOMPARE(show->step(), TClassShow::Step::Waiting);
         // Mid-question: declined, the question starts again from its countdown, the same numbers.
         QTest::keyClick(show, Qt::Key_Space);

@@ -85,7 +85,7 @@ void TestResultSheet::layout_data()
 {
     using testsupport::layoutRow;
     testsupport::layoutColumns();
-    const QColor white(Qt::white), red(255, 0, 0), blue(0, 0, 255);
+    const QColor white(Qt::white), red(255, 0, 0), blue(90, 170, 255);
     layoutRow("Label1", {253, 17}, {}, QStringLiteral("答え"), 21, white, 1);
     layoutRow("Label2", {437, 16}, {}, QStringLiteral("入力した答え"), 21, white, 1);
     const char *const titles[] = {"一問目", "二問目", "三問目", "四問目", "五問目", "六問目", "七問目", "八問目", "九問目", "十問目"};
@@ -196,7 +196,7 @@ void TestResultSheet::fill()
         QCOMPARE(mark->text(), QString(marks[k - 1]));
         const bool right = marks[k - 1] == QChar(u'○');
         correct += right;
-        QCOMPARE(textColour(mark), right ? QColor(0, 0, 255) : QColor(255, 0, 0));
+        QCOMPARE(textColour(mark), right ? QColor(90, 170, 255) : QColor(255, 0, 0));
     }
     QCOMPARE(sheet->Label44->text(), QString::number(correct));
     QCOMPARE(sheet->Label45->text(), QString::number(10 - correct));

@@ -300,6 +300,8 @@ void TestLinksAndFifos::teacherFilesRefusedAsLinks()
         plantLink(); // between the check that found it empty and the Enter that writes it
         testsupport::type(p.screens().masterPasswordSetup->Edit1, QStringLiteral("teach"));
         QTest::keyClick(p.screens().masterPasswordSetup->Edit1, Qt::Key_Return);
+        testsupport::type(p.screens().masterPasswordSetup->Edit2, QStringLiteral("teach"));
+        QTest::keyClick(p.screens().masterPasswordSetup->Edit2, Qt::Key_Return);
         QVERIFY(p.screens().masterPasswordSetup->isVisible());
         QCOMPARE(recorder().boxes.size(), 1);
     });

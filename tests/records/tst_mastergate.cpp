@@ -14,6 +14,7 @@
 #include "users/userstore.h"
 #include "users/usrselect.h"
 
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -43,6 +44,7 @@ private slots:
     void settingsEditorReturnRefills();
     void closingLogsOutAndEmpties();
     void screenSettingsDoesNothing();
+    void bandCaptionsOneSizeInsideTheirBars();
     void lateDrillsMarked_data();
     void lateDrillsMarked();
 };
@@ -69,6 +71,28 @@ void TestStudentsRecords::layout()
 {
     Program p;
     testsupport::checkLayoutRow(p.screens().studentsRecords);
+}
+
+// The band's five captions: one size, and each ink clear of its bar's rounded ends (10 px on both sides)
+// and centred on it within a pixel or two.
+void TestStudentsRecords::bandCaptionsOneSizeInsideTheirBars()
+{
+    Program p;
+    TForm13 *f = p.screens().studentsRecords;
+    const char *const captions[] = {"クラスのようす", "CSVで保存", "合格証", "PCチェック", "みんなでフラッシュ"};
+    for (int i = 6; i <= 10; ++i) {
+        auto *caption = f->findChild<QLabel *>(QStringLiteral("Label%1").arg(i));
+        auto *bar = f->findChild<QWidget *>(QStringLiteral("Image%1").arg(i - 1));
+        QVERIFY(caption && bar);
+        QCOMPARE(caption->text(), QString::fromUtf8(captions[i - 6]));
+        QCOMPARE(caption->font().pixelSize(), 14);
+        const QRectF ink = QFontMetricsF(caption->font()).tightBoundingRect(caption->text())
+                               .translated(caption->pos() + caption->contentsRect().topLeft());
+        const qreal left = ink.left() - bar->x(), right = bar->x() + bar->width() - ink.right();
+        const QString where = QStringLiteral("%1: %2 px left, %3 px right").arg(caption->text()).arg(left).arg(right);
+        QVERIFY2(left >= 10 && right >= 10, qPrintable(where));
+        QVERIFY2(qAbs(left - right) <= 3, qPrintable(where));
+    }
 }
 
 void TestStudentsRecords::window_data()

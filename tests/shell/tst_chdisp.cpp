@@ -161,6 +161,7 @@ private slots:
             QCOMPARE(int(q.kind), int(dialogs::Kind::Question));
             QCOMPARE(q.title, QStringLiteral("ディスプレイ設定の変更"));
             QCOMPARE(q.text, QStringLiteral("新しい設定を有効にするには、ｺﾝﾋﾟｭｰﾀを再起動する必要があります。"));
+            QVERIFY(!q.yesByDefault); // a stray Enter never restarts the PC
         }
         QCOMPARE(layer.reboots, reboots);
     }

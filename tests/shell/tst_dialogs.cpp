@@ -4,6 +4,8 @@
 #include "kit/dialogs.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QTimer>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,7 +21,79 @@ private slots:
     void lineEnds_data();
     void lineEnds();
     void qtButtonsInJapanese();
+    void questionAnswers_data();
+    void questionAnswers();
+    void boxTypeMatchesTheProgram();
 };
+
+// A question on the screen, answered by a key or a click: only an answer chosen on purpose is yes.
+void TestDialogs::questionAnswers_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("Enter") << "Return" << false;
+    QTest::newRow("keypad Enter") << "Enter" << false;
+    QTest::newRow("Space") << "Space" << false;
+    QTest::newRow("Esc") << "Escape" << false;
+    QTest::newRow("はい clicked") << "click yes" << true;
+    QTest::newRow("いいえ clicked") << "click no" << false;
+}
+
+void TestDialogs::questionAnswers()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, yes);
+    dialogs::setHook({}); // the real box
+    QMessageBox *seen = nullptr;
+    bool noDefault = false;
+    QTimer::singleShot(0, [&] {
+        seen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!seen)
+            return;
+        noDefault = seen->defaultButton() == seen->button(QMessageBox::No);
+        QWidget *focus = seen->focusWidget() ? seen->focusWidget() : seen;
+        if (how == QLatin1String("Return"))
+            QTest::keyClick(focus, Qt::Key_Return);
+        else if (how == QLatin1String("Enter"))
+            QTest::keyClick(focus, Qt::Key_Enter, Qt::KeypadModifier);
+        else if (how == QLatin1String("Space"))
+            QTest::keyClick(focus, Qt::Key_Space);
+        else if (how == QLatin1String("Escape"))
+            QTest::keyClick(focus, Qt::Key_Escape);
+        else
+            QTest::mouseClick(seen->button(how == QLatin1String("click yes") ? QMessageBox::Yes : QMessageBox::No),
+                              Qt::LeftButton);
+    });
+    // Whatever happens above, the box must not stay up.
+    QTimer::singleShot(3000, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
+            w->close();
+    });
+    const bool answer = dialogs::ask(QStringLiteral("検定用ぴかざん"), QStringLiteral("みんなでフラッシュをやめますか？"));
+    testsupport::install();
+    QVERIFY(seen);
+    QVERIFY(noDefault);
+    QCOMPARE(answer, yes);
+}
+
+// The boxes in the program's type, not Qt's small default: the text as large as a field's hint.
+void TestDialogs::boxTypeMatchesTheProgram()
+{
+    dialogs::setHook({});
+    int textPx = 0, buttonPx = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+                textPx = QFontInfo(label->font()).pixelSize();
+            buttonPx = QFontInfo(box->button(QMessageBox::Ok)->font()).pixelSize();
+            box->close();
+        }
+    });
+    dialogs::inform(QStringLiteral("登録しました"));
+    testsupport::install();
+    QCOMPARE(textPx, 20);
+    QCOMPARE(buttonPx, 20);
+}
 
 // Qt's own dialogs (the save dialog, its overwrite question) speak Japanese whatever the locale.
 void TestDialogs::qtButtonsInJapanese()
@@ -51,6 +125,7 @@ void TestDialogs::boxFitsTheScreen()
     QFETCH(QString, text);
     // Built as every box of the program is: title, error icon, OK.
     QMessageBox box;
+    box.setFont(dialogs::boxFont());
     box.setWindowTitle(App::title());
     box.setTextFormat(Qt::PlainText);
     box.setText(dialogs::fitText(text));

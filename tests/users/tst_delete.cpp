@@ -189,7 +189,7 @@ void TestDeleteSelf::wrongPasswords()
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
     QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
-    QCOMPARE(recorder().boxes[0].text, QStringLiteral("パワードが違います"));
+    QCOMPARE(recorder().boxes[0].text, QStringLiteral("パスワードが違います"));
     QCOMPARE(recorder().sounds, QList<sound::Cue>{sound::Cue::Exclamation});
     QVERIFY(exists(kUser, ".dat"));
     QVERIFY(exists(kUser, ".psw"));
@@ -205,7 +205,7 @@ void TestDeleteSelf::masterReadAfresh()
     TForm10 *f = openLoggedIn(p);
     p.writeFile(QStringLiteral("user/master.psw"), cp932Lines({QStringLiteral("せんせい"), QStringLiteral("teacher")}));
     enter(f, QStringLiteral("teacher")); // only line 1 counts
-    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パワードが違います")});
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パスワードが違います")});
     QVERIFY(exists(kUser, ".dat"));
     recorder().clear();
     enter(f, QStringLiteral("せんせい"));

@@ -35,6 +35,7 @@ private slots:
     void questionWindow();
     void deleteWithoutChosenName();
     void yesDeletesChosenUser();
+    void longNameStaysInTheQuestion();
     void noAndCloseBoxChangeNothing_data();
     void noAndCloseBoxChangeNothing();
     void deletedLoggedInUserLoggedOutOnClose();
@@ -60,10 +61,11 @@ void TestDeletionConfirm::questionLayout_data()
     using testsupport::layoutRow;
     testsupport::layoutColumns();
     layoutRow("Label3", {8, 16}, {}, QStringLiteral("削除してもよろしいですか？"), 32, Qt::white, 1);
-    layoutRow("Image1", {16, 72}, {153, 49});
-    layoutRow("Label1", {56, 80}, {}, QStringLiteral("はい"), 35, Qt::black, 1);
-    layoutRow("Image2", {248, 72}, {153, 49});
-    layoutRow("Label2", {272, 80}, {}, QStringLiteral("いいえ"), 35, Qt::black, 1);
+    // Below the two lines of a question that names the child.
+    layoutRow("Image1", {16, 120}, {153, 49});
+    layoutRow("Label1", {56, 128}, {}, QStringLiteral("はい"), 35, Qt::black, 1);
+    layoutRow("Image2", {248, 120}, {153, 49});
+    layoutRow("Label2", {272, 128}, {}, QStringLiteral("いいえ"), 35, Qt::black, 1);
 }
 
 void TestDeletionConfirm::questionLayout()
@@ -80,7 +82,7 @@ void TestDeletionConfirm::questionWindow()
     TForm13 *f = open(p);
     ask(p, [&] {
         // Without a window manager there is no frame: the outer size is the window's.
-        QCOMPARE(q->frameGeometry(), QRect(175, 177, 433, 182));
+        QCOMPARE(q->frameGeometry(), QRect(175, 177, 433, 230));
         no(p);
     });
     QCOMPARE(p.app().activeScreen(), f);
@@ -110,22 +112,71 @@ void TestDeletionConfirm::yesDeletesChosenUser()
     QStringList others = listed(f->ListBox1);
     others.removeAll(QStringLiteral("たろう"));
 
-    ask(p, [&] { yes(p); });
+    QString question;
+    QRect questionInk;
+    bool secondLineDrawn = false;
+    ask(p, [&] {
+        TForm15 *q = p.screens().deletionConfirm;
+        question = q->Label3->text();
+        questionInk = QRect(q->Label3->pos(), q->Label3->sizeHint());
+        // Both lines drawn: white ink in the band of the second line (above the buttons at y 120).
+        const QImage shot = q->grab().toImage();
+        for (int y = 70; y < 118 && !secondLineDrawn; ++y)
+            for (int x = 8; x < 425 && !secondLineDrawn; ++x)
+                secondLineDrawn = QColor(shot.pixel(x, y)).lightness() > 200;
+        addUser(p, QStringLiteral("さくら"), drills(0)); // the list is read again after the deletion
+        others << QStringLiteral("さくら");
+        yes(p);
+    });
+    QCOMPARE(question, QStringLiteral("たろう を\n削除してもよろしいですか？"));
+    QVERIFY2(QRect(0, 0, 433, 120).contains(questionInk), "the question runs into the buttons or out of the window");
+    QVERIFY(secondLineDrawn);
     QVERIFY(!p.screens().deletionConfirm->isVisible());
     QCOMPARE(p.app().activeScreen(), f);
     QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
     QVERIFY(!exists(QStringLiteral("たろう"), ".psw"));
     QVERIFY(exists(QStringLiteral("はなこ"), ".dat"));
-    QCOMPARE(listed(f->ListBox1), others);
+    const auto sorted = [](QStringList l) { l.sort(); return l; };
+    QCOMPARE(sorted(listed(f->ListBox1)), sorted(others));
     QVERIFY(f->ListBox1->selectedItems().isEmpty());
     QCOMPARE(f->Label1->text(), QString());
-    QCOMPARE(table(f->StringGrid1), drillRows(3)); // the deleted user's rows stay
-    QVERIFY(recorder().boxes.isEmpty());
+    // The deleted child's rows went with them: the header over four empty rows.
+    QCOMPARE(table(f->StringGrid1), QStringList{kHeaderCells} + QStringList(4, kBlank));
+    QCOMPARE(recorder().boxes.size(), 1);
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Deleted);
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("検定用ぴかざん"));
+    QCOMPARE(recorder().boxes[0].text, QStringLiteral("削除しました"));
+    QCOMPARE(recorder().count(sound::Cue::Information), 1);
 
     // With the title empty, 削除 and はい again (on its picture) delete nothing more.
-    ask(p, [&] { QTest::mousePress(p.screens().deletionConfirm->Image1, Qt::RightButton); });
-    QCOMPARE(listed(f->ListBox1), others);
+    ask(p, [&] {
+        question = p.screens().deletionConfirm->Label3->text();
+        QTest::mousePress(p.screens().deletionConfirm->Image1, Qt::RightButton);
+    });
+    QCOMPARE(question, QStringLiteral("削除してもよろしいですか？"));
+    QCOMPARE(sorted(listed(f->ListBox1)), sorted(others));
     QVERIFY(exists(QStringLiteral("はなこ"), ".dat") && exists(QStringLiteral("ごろう"), ".dat"));
+}
+
+void TestDeletionConfirm::longNameStaysInTheQuestion()
+{
+    Program p;
+    const QString name = QStringLiteral("じゅげむ").repeated(7) + QStringLiteral("ごこ");
+    addUser(p, name, drills(1));
+    TForm13 *f = open(p);
+    choose(f, name);
+    QString question;
+    QRect box;
+    ask(p, [&] {
+        QLabel *l = p.screens().deletionConfirm->Label3;
+        question = l->text();
+        box = QRect(l->pos(), l->sizeHint());
+        no(p);
+    });
+    QVERIFY2(question.startsWith(QStringLiteral("じゅげむ")), qPrintable(question));
+    QVERIFY2(question.endsWith(QStringLiteral("… を\n削除してもよろしいですか？")), qPrintable(question));
+    QVERIFY2(QRect(0, 0, 433, 120).contains(box), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    QVERIFY(exists(name, ".dat"));
 }
 
 void TestDeletionConfirm::noAndCloseBoxChangeNothing_data()

@@ -67,6 +67,21 @@ void enter(QLineEdit *field, const QString &text)
     QTest::keyClick(field, Qt::Key_Return);
 }
 
+// The new master password typed twice in the creation dialog, each time with Enter.
+void chooseTwice(TForm12 *d, const QString &first, const QString &second)
+{
+    enter(d->Edit1, first);
+    enter(d->Edit2, second);
+}
+void choose(TForm12 *d, const QString &text) { chooseTwice(d, text, text); }
+
+void verifyOnlySetBox()
+{
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("マスターパスワードを決めました")});
+    QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Info);
+    QCOMPARE(recorder().boxes[0].title, QStringLiteral("検定用ぴかざん"));
+}
+
 // Something that makes the main menu active again: a screen above it opens and closes.
 void reactivateMenu(Program &p)
 {
@@ -101,6 +116,8 @@ private slots:
 
     // TForm12
     void creationDialogAfterSplashUntilSet();
+    void typedTwice_data();
+    void typedTwice();
     void storedBytes_data();
     void storedBytes();
     void unusablePasswordRefused_data();
@@ -126,7 +143,7 @@ void TestMasterPassword::window_data()
 {
     testsupport::windowColumns();
     testsupport::windowRow("masterPasswordSetup", QStringLiteral("パスワードを入れてENTERを押してください"),
-                           testsupport::Kind::Fixed, QRect(187, 211, 418, 143));
+                           testsupport::Kind::Fixed, QRect(187, 141, 418, 318));
     testsupport::windowRow("masterPasswordEntry", QStringLiteral("マスターパスワードを入れてENTERを押して下さい"),
                            testsupport::Kind::Fixed, QRect(178, 184, 478, 177));
 }
@@ -144,9 +161,10 @@ void TestMasterPassword::layout_data()
     QTest::addColumn<QPoint>("captionAt");
     QTest::addColumn<int>("captionPx");
     QTest::addColumn<QRect>("field");
-    QTest::addColumn<bool>("masked");
-    QTest::newRow("TForm12 choosing") << "masterPasswordSetup" << "マスターパスワードを決めて下さい" << QPoint(16, 16) << 24 << QRect(26, 48, 361, 72) << false;
-    QTest::newRow("TForm14 entering") << "masterPasswordEntry" << "マスターパスワードを入れて下さい" << QPoint(16, 32) << 29 << QRect(16, 80, 441, 72) << true;
+    QTest::addColumn<int>("labels");
+    QTest::addColumn<int>("fields");
+    QTest::newRow("TForm12 choosing") << "masterPasswordSetup" << "マスターパスワードを決めて下さい" << QPoint(16, 16) << 24 << QRect(26, 48, 361, 72) << 3 << 2;
+    QTest::newRow("TForm14 entering") << "masterPasswordEntry" << "マスターパスワードを入れて下さい" << QPoint(16, 32) << 29 << QRect(16, 80, 441, 72) << 1 << 1;
 }
 
 void TestMasterPassword::layout()
@@ -156,14 +174,15 @@ void TestMasterPassword::layout()
     QFETCH(QPoint, captionAt);
     QFETCH(int, captionPx);
     QFETCH(QRect, field);
-    QFETCH(bool, masked);
+    QFETCH(int, labels);
+    QFETCH(int, fields);
 
     Program p;
     Screen *d = dialog == "masterPasswordSetup" ? static_cast<Screen *>(p.screens().masterPasswordSetup) : p.screens().masterPasswordEntry;
     QCOMPARE(d->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
-    // No buttons: one caption and one field is all there is.
-    QCOMPARE(d->findChildren<QLabel *>().size(), 1);
-    QCOMPARE(d->findChildren<QLineEdit *>().size(), 1);
+    // No buttons: captions and fields are all there is.
+    QCOMPARE(d->findChildren<QLabel *>().size(), labels);
+    QCOMPARE(d->findChildren<QLineEdit *>().size(), fields);
 
     auto *label = d->findChild<QLabel *>("Label1");
     QVERIFY(label);
@@ -176,16 +195,23 @@ void TestMasterPassword::layout()
     auto *edit = d->findChild<QLineEdit *>("Edit1");
     QVERIFY(edit);
     QCOMPARE(edit->geometry(), field);
-    QCOMPARE(edit->font().pixelSize(), 64);
-    QVERIFY(edit->font().bold());
-    QCOMPARE(edit->palette().color(QPalette::Text), QColor(Qt::black));
-    QCOMPARE(edit->echoMode(), masked ? QLineEdit::Password : QLineEdit::Normal);
-    QVERIFY(!edit->testAttribute(Qt::WA_InputMethodEnabled));
-    if (masked) {
+    // Every field hidden, in large type, without an input method; all inside the dialog.
+    for (QLineEdit *e : d->findChildren<QLineEdit *>()) {
+        QCOMPARE(e->font().pixelSize(), 64);
+        QVERIFY(e->font().bold());
+        QCOMPARE(e->palette().color(QPalette::Text), QColor(Qt::black));
+        QCOMPARE(e->echoMode(), QLineEdit::Password);
+        QVERIFY(!e->testAttribute(Qt::WA_InputMethodEnabled));
         QStyleOptionFrame opt;
-        opt.initFrom(edit);
-        QCOMPARE(edit->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &opt, edit), int('*'));
+        opt.initFrom(e);
+        QCOMPARE(e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &opt, e), int('*'));
+        QVERIFY2(d->rect().contains(e->geometry()), e->objectName().toLatin1());
     }
+    for (QLabel *l : d->findChildren<QLabel *>())
+        QVERIFY2(d->rect().contains(QRect(l->pos(), l->sizeHint())), qPrintable(l->text()));
+    // The creation dialog says what to do after forgetting the password.
+    if (fields == 2)
+        QVERIFY(d->findChild<QLabel *>("Label3")->text().contains(QStringLiteral("pikazan --set-master-password")));
 }
 
 void TestMasterPassword::creationDialogAfterSplashUntilSet()
@@ -203,7 +229,7 @@ void TestMasterPassword::creationDialogAfterSplashUntilSet()
             d->close(); // the close box
         },
         [&] { enter(d->Edit1, QString()); }, // stores an empty line: still not set
-        [&] { enter(d->Edit1, QStringLiteral("sensei")); },
+        [&] { choose(d, QStringLiteral("sensei")); },
     };
 
     QTimer::singleShot(0, p.screens().splash, [&] { p.screens().splash->Timer1Timer(); });
@@ -222,12 +248,55 @@ void TestMasterPassword::creationDialogAfterSplashUntilSet()
     QCOMPARE(script.shown, 3);
     QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
 
+    verifyOnlySetBox();
     for (int i = 0; i < 3; ++i)
         reactivateMenu(p);
     QCOMPARE(script.shown, 3);
     QVERIFY(script.leftOpen.isEmpty());
-    QVERIFY(recorder().boxes.isEmpty());
     QCOMPARE(p.app().activeScreen(), p.screens().mainMenu);
+}
+
+void TestMasterPassword::typedTwice_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("the same twice") << "sensei" << "sensei" << true;
+    QTest::newRow("a typo the second time") << "sensei" << "sensej" << false;
+    QTest::newRow("letter case differs") << "sensei" << "Sensei" << false;
+    QTest::newRow("a trailing blank the second time") << "sensei" << "sensei " << false;
+    QTest::newRow("the second left empty") << "sensei" << "" << false;
+    QTest::newRow("the second one longer") << "sen" << "sensei" << false;
+}
+
+void TestMasterPassword::typedTwice()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(bool, same);
+    Program p{QByteArray()};
+    p.writeFile(kMaster, "\r\n");
+    TForm12 *d = p.screens().masterPasswordSetup;
+    DialogScript script(d);
+    script.steps = {[&] {
+        chooseTwice(d, first, second);
+        if (same)
+            return;
+        // Refused: nothing written, both fields emptied, the teacher starts again at the first.
+        QVERIFY(d->isVisible());
+        verifyOnlyWarning(QStringLiteral("2回入れたパスワードが同じではありません。\nもういちど入れて下さい。"));
+        QCOMPARE(p.readFile(kMaster), QByteArray("\r\n"));
+        QCOMPARE(d->Edit1->text(), QString());
+        QCOMPARE(d->Edit2->text(), QString());
+        QCOMPARE(d->focusWidget(), d->Edit1);
+        recorder().clear();
+        choose(d, QStringLiteral("again"));
+    }};
+    p.screens().mainMenu->Show();
+    QCOMPARE(script.shown, 1);
+    QVERIFY(script.leftOpen.isEmpty());
+    QCOMPARE(p.readFile(kMaster), same ? QByteArray("sensei\r\n") : QByteArray("again\r\n"));
+    verifyOnlySetBox();
 }
 
 void TestMasterPassword::storedBytes_data()
@@ -253,18 +322,29 @@ void TestMasterPassword::storedBytes()
     TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     QSignalSpy fieldSawEnter(d->Edit1, &QLineEdit::returnPressed);
+    QSignalSpy secondSawEnter(d->Edit2, &QLineEdit::returnPressed);
     script.steps = {[&] {
         type(d->Edit1, typed);
         QTest::keyClick(d->Edit1, Qt::Key_Return);
+        if (!typed.isEmpty()) { // asked again before anything is written
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->focusWidget(), d->Edit2);
+            QCOMPARE(p.readFile(kMaster), before);
+            enter(d->Edit2, typed);
+        }
         QVERIFY(d->isHidden());
         QCOMPARE(d->Edit1->text(), QString());
+        QCOMPARE(d->Edit2->text(), QString());
     }};
     p.screens().mainMenu->Show();
     QCOMPARE(script.shown, 1);
     QVERIFY(script.leftOpen.isEmpty());
-    QCOMPARE(fieldSawEnter.count(), 0); // the key was consumed
+    QCOMPARE(fieldSawEnter.count() + secondSawEnter.count(), 0); // the keys were consumed
     QCOMPARE(p.readFile(kMaster), after);
-    QVERIFY(recorder().boxes.isEmpty());
+    if (typed.isEmpty())
+        QVERIFY(recorder().boxes.isEmpty()); // nothing was set: nothing to say
+    else
+        verifyOnlySetBox();
 }
 
 void TestMasterPassword::unusablePasswordRefused_data()
@@ -293,7 +373,7 @@ void TestMasterPassword::unusablePasswordRefused()
         QCOMPARE(p.readFile(kMaster), QByteArray("\r\n"));
         // The same dialog then takes a usable one.
         d->Edit1->clear();
-        enter(d->Edit1, QStringLiteral("ok"));
+        choose(d, QStringLiteral("ok"));
     }};
     p.screens().mainMenu->Show();
     QVERIFY(script.leftOpen.isEmpty());
@@ -313,6 +393,7 @@ void TestMasterPassword::closeBoxWritesNothingKeepsText()
         [&] {
             QCOMPARE(d->Edit1->text(), QStringLiteral("half")); // still there at the next showing
             enter(d->Edit1, QStringLiteral("way"));
+            enter(d->Edit2, QStringLiteral("halfway"));
         },
     };
     p.screens().mainMenu->Show();
@@ -330,10 +411,11 @@ void TestMasterPassword::missingFileBringsCreationDialog()
     QVERIFY(QFile::remove(p.path(kMaster)));
     TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
-    script.steps = {[&] { enter(d->Edit1, QStringLiteral("sensei")); }};
+    script.steps = {[&] { choose(d, QStringLiteral("sensei")); }};
     p.screens().mainMenu->Show();
     QCOMPARE(script.shown, 1);
-    QVERIFY(recorder().boxes.isEmpty()); // no error box: missing is "not set"
+    verifyOnlySetBox(); // no error box: missing is "not set"
+    recorder().clear();
     QCOMPARE(p.readFile(kMaster), QByteArray("sensei\r\n"));
     reactivateMenu(p);
     QCOMPARE(script.shown, 1);
@@ -386,23 +468,25 @@ void TestMasterPassword::failedWriteKeepsOldFile()
     TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {[&] {
-        type(d->Edit1, QStringLiteral("sensei"));
+        enter(d->Edit1, QStringLiteral("sensei"));
+        type(d->Edit2, QStringLiteral("sensei"));
         {
             std::optional<FileSizeLimit> limit;
             if (fault == QLatin1String("full"))
                 limit.emplace(3);
             else
                 denied.setPermissions(perms & ~(QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther | QFile::WriteUser));
-            QTest::keyClick(d->Edit1, Qt::Key_Return);
+            QTest::keyClick(d->Edit2, Qt::Key_Return);
             denied.setPermissions(perms);
         }
         verifyOnlyError();
         QVERIFY(recorder().boxes[0].text.contains(QStringLiteral("master.psw")));
         QVERIFY(d->isVisible()); // stays open, the text kept for another try
         QCOMPARE(d->Edit1->text(), QStringLiteral("sensei"));
+        QCOMPARE(d->Edit2->text(), QStringLiteral("sensei"));
         QCOMPARE(p.readFile(kMaster), old);
         QCOMPARE(QDir(p.path(QStringLiteral("user"))).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("master.psw")});
-        QTest::keyClick(d->Edit1, Qt::Key_Return); // the write works again
+        QTest::keyClick(d->Edit2, Qt::Key_Return); // the write works again
     }};
     p.screens().mainMenu->Show();
     QVERIFY(script.leftOpen.isEmpty());
@@ -415,9 +499,10 @@ void TestMasterPassword::setMeanwhileIsKept()
     TForm12 *d = p.screens().masterPasswordSetup;
     DialogScript script(d);
     script.steps = {[&] {
-        type(d->Edit1, QStringLiteral("mine"));
+        enter(d->Edit1, QStringLiteral("mine"));
+        type(d->Edit2, QStringLiteral("mine"));
         p.writeFile(kMaster, "sensei\r\n"); // --set-master-password, while the dialog is open
-        QTest::keyClick(d->Edit1, Qt::Key_Return);
+        QTest::keyClick(d->Edit2, Qt::Key_Return);
     }};
     p.screens().mainMenu->Show();
     QVERIFY(script.leftOpen.isEmpty());
@@ -491,7 +576,7 @@ void TestMasterPassword::entry()
         QVERIFY(p.screens().studentsRecords->isVisible());
         QCOMPARE(p.app().activeScreen(), p.screens().studentsRecords);
     } else {
-        verifyOnlyWarning(QStringLiteral("パワードが違います"));
+        verifyOnlyWarning(QStringLiteral("パスワードが違います"));
         QVERIFY(d->isVisible());
         QCOMPARE(p.app().activeScreen(), d);
         QVERIFY(!p.screens().studentsRecords->isVisible());
@@ -506,7 +591,7 @@ void TestMasterPassword::fileReadAtEveryEnter()
     TForm14 *d = p.screens().masterPasswordEntry;
     d->Show();
     enter(d->Edit1, QStringLiteral("sensei"));
-    verifyOnlyWarning(QStringLiteral("パワードが違います"));
+    verifyOnlyWarning(QStringLiteral("パスワードが違います"));
     p.writeFile(kMaster, "sensei\r\n"); // changed behind the open dialog
     recorder().clear();
     enter(d->Edit1, QStringLiteral("sensei"));
@@ -544,7 +629,7 @@ void TestMasterPassword::closeBoxForgetsTypedPassword()
     QCOMPARE(d->Edit1->text(), QString());
     QTest::keyClick(d->Edit1, Qt::Key_Return);
     QVERIFY(!p.screens().studentsRecords->isVisible());
-    verifyOnlyWarning(QStringLiteral("パワードが違います"));
+    verifyOnlyWarning(QStringLiteral("パスワードが違います"));
 }
 
 void TestMasterPassword::damagedFileKeepsTeacherOut_data()

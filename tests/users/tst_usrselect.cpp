@@ -3,10 +3,13 @@
 #include "support/testmain.h"
 
 #include "platform/textfile.h"
+#include "drill/option.h"
+#include "kit/widgets.h"
 #include "shell/main.h"
 #include "users/userstore.h"
 #include "users/usrselect.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,6 +69,8 @@ private slots:
     void firstArrowChoosesTheFirstName();
     void login_data();
     void login();
+    void nameShownWhileLoggedIn_data();
+    void nameShownWhileLoggedIn();
     void switchUser();
     void failedSwitchKeepsUser();
     void noNameChosen();
@@ -220,7 +225,7 @@ void TestUserSelect::clickOnANameMovesTheKeyboard()
     QVERIFY(QTest::qWaitForWindowActive(f));
     if (wrongPassword) {
         logIn(f, QStringLiteral("たろう"), QStringLiteral("abd"));
-        QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パワードが違います")});
+        QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パスワードが違います")});
     } else {
         choose(f, QStringLiteral("たろう"));
         QTest::keyClick(f->Edit1, Qt::Key_Backtab);
@@ -313,7 +318,7 @@ void TestUserSelect::login()
         QCOMPARE(recorder().boxes.size(), 1);
         QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Warning);
         QCOMPARE(recorder().boxes[0].title, QStringLiteral("警告"));
-        QCOMPARE(recorder().boxes[0].text, QStringLiteral("パワードが違います"));
+        QCOMPARE(recorder().boxes[0].text, QStringLiteral("パスワードが違います"));
         QCOMPARE(recorder().count(sound::Cue::Exclamation), 1);
         QCOMPARE(p.state().userName, QString());
         verifyMenu(p, false);
@@ -321,6 +326,70 @@ void TestUserSelect::login()
         QCOMPARE(f->ListBox1->selectedItems().size(), 1);
         QCOMPARE(f->ListBox1->selectedItems().first()->text(), QStringLiteral("たろう"));
     }
+}
+
+// Whose drills these are: the name on the main menu and the grade screen, from the log-in on.
+void TestUserSelect::nameShownWhileLoggedIn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown"); // null: too long to show whole
+    QTest::newRow("kana") << QStringLiteral("たろう") << QStringLiteral("たろう さん");
+    QTest::newRow("full name with a blank") << QStringLiteral("やまだ　はなこ") << QStringLiteral("やまだ　はなこ さん");
+    QTest::newRow("latin") << QStringLiteral("Ken") << QStringLiteral("Ken さん");
+    QTest::newRow("thirty characters") << QStringLiteral("じゅげむ").repeated(7) + QStringLiteral("ごこ") << QString();
+}
+
+void TestUserSelect::nameShownWhileLoggedIn()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    Program p;
+    addUser(p, name, {}, "abc\r\n");
+    addUser(p, QStringLiteral("じろう"), {}, "xyz\r\n");
+    TForm1 *menu = p.screens().mainMenu;
+    menu->Show();
+    QVERIFY(!menu->UserName->isVisible());
+    QVERIFY(!menu->UserCaption->isVisible());
+
+    TForm9 *f = p.screens().login;
+    f->Show();
+    logIn(f, name, QStringLiteral("abc"));
+    QVERIFY(menu->UserName->isVisible());
+    QCOMPARE(menu->UserCaption->text(), QStringLiteral("いま れんしゅうする人"));
+    QTest::mouseClick(menu->Label3, Qt::LeftButton); // れんしゅうする
+    TForm3 *grades = p.screens().gradeSelection;
+    QVERIFY(grades->isVisible());
+    QVERIFY(grades->UserName->isVisible());
+    // Each within its room: left of the menu's pictures (x 320), left of もどる (x 704).
+    for (QLabel *l : {menu->UserName, grades->UserName}) {
+        if (shown.isNull() && l == menu->UserName) { // even at half width too long: cut
+            QVERIFY2(l->text().startsWith(QStringLiteral("じゅげむ")), qPrintable(l->text()));
+            QVERIFY2(l->text().endsWith(QStringLiteral("… さん")), qPrintable(l->text()));
+        } else if (shown.isNull()) { // whole, in narrower type
+            QCOMPARE(l->text(), name + QStringLiteral(" さん"));
+            QVERIFY(l->font().stretch() < 100);
+            QCOMPARE(l->font().pixelSize(), 27);
+        } else {
+            QCOMPARE(l->text(), shown);
+        }
+        const int inkRight = l->x() + l->contentsRect().left()
+                           + qCeil(QFontMetricsF(l->font()).tightBoundingRect(l->text()).right());
+        QVERIFY2(inkRight < (l == menu->UserName ? 320 : 704), qPrintable(QString::number(inkRight)));
+    }
+    grades->Label21Click();
+
+    // The next child logs in at the same PC: their name, at once.
+    f->Show();
+    logIn(f, QStringLiteral("じろう"), QStringLiteral("xyz"));
+    QCOMPARE(menu->UserName->text(), QStringLiteral("じろう さん"));
+    QTest::mouseClick(menu->Label3, Qt::LeftButton);
+    QCOMPARE(grades->UserName->text(), QStringLiteral("じろう さん"));
+    grades->Label21Click();
+
+    // Logged out (the teacher's visit ends it): no name left behind.
+    menu->setLoggedIn(false);
+    QVERIFY(!menu->UserName->isVisible());
+    QVERIFY(!menu->UserCaption->isVisible());
 }
 
 void TestUserSelect::switchUser()
@@ -352,7 +421,7 @@ void TestUserSelect::failedSwitchKeepsUser()
     logIn(f, QStringLiteral("A"), QStringLiteral("aaa"));
     f->Show();
     logIn(f, QStringLiteral("B"), QStringLiteral("aaa"));
-    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パワードが違います")});
+    QCOMPARE(recorder().texts(), QStringList{QStringLiteral("パスワードが違います")});
     QCOMPARE(p.state().userName, QStringLiteral("A"));
     verifyMenu(p, true);
     QVERIFY(p.app().isOpen(f));

@@ -23,8 +23,10 @@
 #include "records/mastergate.h"
 #include "kit/widgets.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QDir>
 #include <QFile>
@@ -103,6 +105,8 @@ private slots:
     void deletionErrorShowsOverTheTeachersScreen();
     void confirmationKeepsTheTeachersSize();
     void buttonHeldWhileThePointerLeaves();
+    void registrationClosesAfterItsBox_data();
+    void registrationClosesAfterItsBox();
     void roadOfOneDrillWithTheMouseWandering();
 };
 
@@ -365,6 +369,10 @@ void TestDesktop::minimisedModalDialogComesBack()
         typedIn = s.masterPasswordSetup->Edit1->text() == QLatin1String("newpass");
         pressKeyNow("Return");
     });
+    script.add([&] { // asked again, in the second field
+        typeText(QStringLiteral("newpass"));
+        pressKeyNow("Return");
+    });
     script.add([&] {
         if (s.masterPasswordSetup->isVisible())
             s.masterPasswordSetup->Close(); // the password never reached it: end its loop, the checks below say so
@@ -437,7 +445,7 @@ void TestDesktop::confirmationKeepsTheTeachersSize()
     QSize first, resized, again;
     QRect outer;
     Script script(700);
-    script.waitUntil([&] { return s.deletionConfirm->isVisible() && s.deletionConfirm->frameGeometry().size() == QSize(433, 182); }, &notFramed);
+    script.waitUntil([&] { return s.deletionConfirm->isVisible() && s.deletionConfirm->frameGeometry().size() == QSize(433, 230); }, &notFramed);
     script.add([&] {
         first = s.deletionConfirm->size();
         outer = s.deletionConfirm->frameGeometry();
@@ -458,8 +466,8 @@ void TestDesktop::confirmationKeepsTheTeachersSize()
     QVERIFY(clickOn(s.studentsRecords->Label3)); // 削除
     QTRY_VERIFY_WITH_TIMEOUT(script.done() && !s.deletionConfirm->isVisible(), 15000);
     QVERIFY(!notFramed && !notAgain);
-    QCOMPARE(outer, QRect(175, 177, 433, 182));
-    QVERIFY(first.height() < 182 - 10); // the title bar is inside the outer size
+    QCOMPARE(outer, QRect(175, 177, 433, 230));
+    QVERIFY(first.height() < 230 - 10); // the title bar is inside the outer size
     QCOMPARE(resized, QSize(520, 260));
     QCOMPARE(again, QSize(520, 260));
     s.studentsRecords->Close();
@@ -488,6 +496,72 @@ void TestDesktop::buttonHeldWhileThePointerLeaves()
     QVERIFY(s.registration->isVisible()); // released outside: no click
     QVERIFY(clickAt(in));
     QTRY_VERIFY_WITH_TIMEOUT(!s.registration->isVisible(), 2000);
+}
+
+// A child registered with the real keyboard or pointer and the real 登録しました box: once its OK is
+// pressed, the registration dialog has gone and the main menu has the keyboard.
+void TestDesktop::registrationClosesAfterItsBox_data()
+{
+    QTest::addColumn<QString>("key"); // the key that presses the button and OK; empty: both clicked
+    QTest::newRow("Enter on とうろくする, Enter on OK") << "Return";
+    QTest::newRow("Space on とうろくする, Space on OK") << "space";
+    QTest::newRow("とうろくする and OK clicked") << "";
+}
+
+void TestDesktop::registrationClosesAfterItsBox()
+{
+    QFETCH(QString, key);
+    const bool byKeyboard = !key.isEmpty();
+    const QByteArray keysym = key.toLatin1();
+    Program p;
+    RealBoxes real;
+    Screens &s = p.screens();
+    s.mainMenu->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.mainMenu));
+    QTest::qWait(300);
+    QVERIFY(clickOn(s.mainMenu->Label1));
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->isVisible() && onTop(s.registration), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->Edit1->hasFocus(), 2000);
+    QVERIFY(typeText(QStringLiteral("jiro")));
+    QVERIFY(pressKey("Return"));
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->Edit2->hasFocus(), 2000);
+    QVERIFY(typeText(QStringLiteral("pass2")));
+
+    bool noBox = false, notClosed = false;
+    QString boxText, afterOk;
+    const auto seen = [] { return names(stacking()) + " focus " + names({focusWidget()}); };
+    Script script(700);
+    script.waitUntil([] { return openBox() && onTop(openBox()); }, &noBox);
+    script.add([&] {
+        boxText = static_cast<QMessageBox *>(openBox())->text();
+        if (byKeyboard)
+            pressKeyNow(keysym.constData());
+        else
+            clickNow(static_cast<QMessageBox *>(openBox())->button(QMessageBox::Ok));
+    });
+    script.waitUntil([&] { return !openBox() && !s.registration->isVisible(); }, &notClosed);
+    script.add([&] { afterOk = seen(); });
+    script.start();
+    if (byKeyboard) {
+        QVERIFY(pressKey("Return")); // to the button
+        QTRY_VERIFY_WITH_TIMEOUT(s.registration->CuteButton1->hasFocus(), 2000);
+        QVERIFY(pressKey(keysym.constData())); // the button
+    } else {
+        QVERIFY(clickOn(s.registration->CuteButton1));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(script.done(), 15000);
+    QVERIFY(!noBox);
+    QCOMPARE(boxText, QStringLiteral("登録しました"));
+    QVERIFY2(!notClosed, qPrintable(seen()));
+    QCOMPARE(afterOk, QStringLiteral("TForm1 focus TForm1"));
+    QCOMPARE(p.app().activeScreen(), s.mainMenu);
+    QCOMPARE(p.readFile(QStringLiteral("user/jiro.psw")), QByteArray("pass2\r\n"));
+    // Opened again, it is empty and works as the first time.
+    QVERIFY(clickOn(s.mainMenu->Label1));
+    QTRY_VERIFY_WITH_TIMEOUT(s.registration->isVisible() && onTop(s.registration), 3000);
+    QCOMPARE(s.registration->Edit1->text(), QString());
+    QCOMPARE(s.registration->Edit2->text(), QString());
+    s.registration->Close();
 }
 
 // Register, log in, practise 10級 and see the result, with real clicks and keys, the pointer
