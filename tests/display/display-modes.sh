@@ -87,7 +87,7 @@ wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb at 1920x1080 did not sta
 rm -rf "$tmp/work"
 start_program "$disp"
 wait_for 15 'DISPLAY="$disp" xdotool search --name "^main$" >/dev/null 2>&1' || fail "no main menu: $(cat "$tmp/program.log")"
-sleep 2
+sleep 6 # the splash, modal, takes no click until it has gone
 # とうろくする's picture (512..716 x 0..114): its middle, 614,57, is seen at 240 + 1.8 * 614, 1.8 * 57.
 DISPLAY="$disp" xdotool mousemove 1345 103 click 1
 wait_for 10 'DISPLAY="$disp" xdotool search --onlyvisible --name "^とうろく$" >/dev/null 2>&1' \
