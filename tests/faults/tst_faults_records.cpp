@@ -90,8 +90,13 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     // While the drill runs, something in the lock's place makes every save fail. Each question is
     // flashed through the drill's own steps (one number, 10 + q), then answered in the answer box.
     for (int q = 1; q <= 10; ++q) {
-        if (q == 5)
-            QVERIFY(QDir().mkpath(p.path(folderlock::lockPath(userstore::folder()))));
+        if (q == 5) {
+            // Another program's fresh lock that nobody lets go of (a folder there would be moved aside).
+            const QString lock = p.path(folderlock::lockPath(userstore::folder()));
+            QVERIFY(QDir().mkpath(QFileInfo(lock).path()));
+            QFile held(lock);
+            QVERIFY(held.open(QIODevice::WriteOnly) && held.write("held elsewhere\n") > 0);
+        }
         s.flashScreen->Timer1->stop();
         p.state().drill->numberShown(10 + q);
         p.state().drill->questionFinished();
@@ -105,7 +110,7 @@ void TestRecordFaults::failedSaveIsNotInventedLater()
     QCOMPARE(s.resultSheet->Label44->text(), QStringLiteral("0"));
     QCOMPARE(s.resultSheet->Label45->text(), QStringLiteral("10"));
     QCOMPARE(recorder().boxes.size(), 1);
-    QVERIFY(QDir().rmdir(p.path(folderlock::lockPath(userstore::folder()))));
+    QVERIFY(QFile::remove(p.path(folderlock::lockPath(userstore::folder()))));
 
     s.resultSheet->Label46Click(); // もどる
     s.gradeSelection->Close();        // もどる
