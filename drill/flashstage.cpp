@@ -96,11 +96,7 @@ void FlashStage::hideCountdown()
 
 void FlashStage::placeFor(int digits)
 {
-    // Called at every flash: once placed, the label is left alone.
-    if (digits == placedDigits_)
-        return;
     if (const auto at = flashrules::numberPlacement(digits)) {
-        placedDigits_ = digits;
         number_->setFixedWidth(at->width);
         number_->move(at->left + shift_.x(), (numberTop_ >= 0 ? numberTop_ : at->top) + shift_.y());
     }

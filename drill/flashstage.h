@@ -58,5 +58,4 @@ private:
     QPoint shift_;
     int numberTop_ = -1;
     int count_ = kCountFrom;
-    int placedDigits_ = 0; // the count the number is placed for; none yet
 };

@@ -1,17 +1,13 @@
 #include "kit/screen.h"
 
 #include "platform/display.h"
-#include "base/displayscale.h"
 #include "base/errors.h"
 #include "platform/x11window.h"
 #include "kit/registry.h"
 #include "kit/screenmodel.h"
 #include "kit/sharedstate.h"
 
-#include <QChildEvent>
 #include <QCloseEvent>
-#include <QPointer>
-#include <QResizeEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QPalette>
@@ -55,65 +51,34 @@ QFont Screen::font(int px, bool bold, bool italic) { return style::font(px, bold
 
 void Screen::sizeToDisplay()
 {
-    const QSize d = display::layoutSize();
+    const QSize d = display::currentSize();
     resize(d);
     move((d.width() - width()) / 2, (d.height() - height()) / 2);
 }
 
-QSize Screen::layoutSize() const { return content_ ? content_->size() : size(); }
-
 void Screen::create()
 {
-    // A dialog keeps its place on the 800×600 layout, wherever that stands on a larger display.
-    const QPoint layoutOrigin = displayscale::centredOrigin(display::layoutSize());
     switch (layout_.kind) {
     case Kind::FullScreen:
     case Kind::FullScreenMaximised:
-        content_ = new QWidget(this);
-        content_->setObjectName(QStringLiteral("content"));
-        content_->setGeometry(QRect(QPoint(), displayscale::kLayout));
         sizeToDisplay();
         break;
     case Kind::Panel: {
         setFixedSize(layout_.size);
-        const QSize d = display::layoutSize();
+        const QSize d = display::currentSize();
         move((d.width() - width()) / 2, (d.height() - height()) / 2);
         break;
     }
     case Kind::Dialog:
         setFixedSize(layout_.size);
-        move(layout_.pos + layoutOrigin);
+        move(layout_.pos);
         break;
     case Kind::SizeableDialog:
         resize(layout_.size);
-        move(layout_.pos + layoutOrigin);
+        move(layout_.pos);
         break;
     }
     FormCreate();
-    if (content_) {
-        const QObjectList made = children(); // a copy: adopting takes each out of the list
-        for (QObject *child : made)
-            if (child != content_ && child->isWidgetType())
-                adopt(static_cast<QWidget *>(child));
-    }
-}
-
-void Screen::adopt(QWidget *w)
-{
-    if (w == content_ || w->isWindow() || w->parentWidget() != this)
-        return;
-    const bool hidden = w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide);
-    const QRect at = w->geometry();
-    w->setParent(content_);
-    w->setGeometry(at);
-    w->setVisible(!hidden);
-}
-
-void Screen::resizeEvent(QResizeEvent *event)
-{
-    if (content_)
-        content_->move(displayscale::centredOrigin(size()));
-    QWidget::resizeEvent(event);
 }
 
 bool Screen::eventFilter(QObject *watched, QEvent *event)
@@ -129,18 +94,6 @@ bool Screen::eventFilter(QObject *watched, QEvent *event)
         case QEvent::Resize:
             fitOuterSizeOnce(); // the frame arrives with the window manager's first move or resize
             break;
-        case QEvent::ChildAdded: {
-            // A control made after the screen's creation joins the others, once it is constructed.
-            auto *child = static_cast<QChildEvent *>(event)->child();
-            if (content_ && child->isWidgetType()) {
-                QPointer<QWidget> w(static_cast<QWidget *>(child));
-                QTimer::singleShot(0, this, [this, w] {
-                    if (w)
-                        adopt(w);
-                });
-            }
-            break;
-        }
         case QEvent::WindowStateChange:
             // Minimised by the window system: a dialog or panel has no taskbar entry to come back
             // from, and a modal one would leave every other screen blocked.

@@ -67,12 +67,6 @@ public:
     // The full-screen sizing rule, measuring the display now.
     void sizeToDisplay();
 
-    // The size the screen's controls are laid out in: 800×600 for a full screen (its controls stand
-    // centred in the display), the window's own size otherwise.
-    QSize layoutSize() const;
-    // What holds a full screen's controls (the screen itself for other kinds).
-    QWidget *content() { return content_ ? content_ : this; }
-
 signals:
     void modalFinished();
 
@@ -85,16 +79,12 @@ protected:
 
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     friend class App;
     // A sizeable dialog's design size is its outer size: when a window manager first frames it, the
     // client area shrinks by the frame. Once only; later sizes are the user's.
     void fitOuterSizeOnce();
-    // Moves a control the screen was given into the centred content, as it is (place, shown or not).
-    void adopt(QWidget *w);
-    QWidget *content_ = nullptr;
     bool fitted_ = false;
     QDeadlineTimer fitUntil_{QDeadlineTimer::Forever}; // set at the first showing
     Layout layout_;

@@ -132,8 +132,7 @@ void ClassOverview::FormActivate()
 {
     Chart->hide();
     Chart->setCourse({}, {});
-    const QSize area = layoutSize();
-    Grid->setGeometry(8, 72, area.width() - 16, area.height() - 80);
+    Grid->setGeometry(8, 72, width() - 16, height() - 80);
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->reset(pacemarks::classroom(today()));
     Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
@@ -152,9 +151,8 @@ void ClassOverview::GridClick(const QModelIndex &index)
     overview::Course course = pacemarks::courseOf(name);
     // The table keeps the upper part, still scrollable and sortable; the chart takes the rest.
     const int split = 72 + 6 * 30 + 26;
-    const QSize area = layoutSize();
-    Grid->setGeometry(8, 72, area.width() - 16, split - 72);
-    Chart->setGeometry(8, split + 6, area.width() - 16, area.height() - split - 14);
+    Grid->setGeometry(8, 72, width() - 16, split - 72);
+    Chart->setGeometry(8, split + 6, width() - 16, height() - split - 14);
     Chart->setCourse(name, std::move(course));
     Chart->show();
     Grid->scrollTo(index);
