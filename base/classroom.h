@@ -19,9 +19,33 @@ public:
     QString settings() const { return path(QStringLiteral("settei/settei.dat")); }  // the grade parameters
     QString wav() const { return path(QStringLiteral("wav")); }                     // the sounds
     QString countdownSound() const { return path(QStringLiteral("wav/a.wav")); }
+    // How a path is named to the people in the room: inside it, from the room ("user/たろう.dat");
+    // elsewhere, whole.
+    QString shown(const QString &path) const;
 
     bool operator==(const Classroom &) const = default;
 
+    // The room this run works in. The shell names it once at start; the user store, the grade
+    // file and the kept lines resolve their paths against it. None until then: every path is empty,
+    // so nothing is read or written by accident in whatever folder the process was started from.
+    static const Classroom &inUse();
+    static void use(const Classroom &room);
+
+    // Works in another room for a while (the set-up and the repair of a room named on the command
+    // line), and gives the previous one back however the scope is left.
+    class Using;
+
 private:
     QString root_;
+};
+
+class Classroom::Using {
+public:
+    explicit Using(const Classroom &room) : back_(inUse()) { use(room); }
+    ~Using() { use(back_); }
+    Using(const Using &) = delete;
+    Using &operator=(const Using &) = delete;
+
+private:
+    Classroom back_;
 };

@@ -1,5 +1,7 @@
 #include "base/errors.h"
 
+#include "base/classroom.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -69,7 +71,8 @@ QString busy()
 } // namespace reason
 
 IoError::IoError(const QString &path, const QString &reason)
-    : Error(QStringLiteral("ファイル %1 を使えません。\n%2").arg(quoted(path, 80), reason)), path_(path), reason_(reason) {}
+    : Error(QStringLiteral("ファイル %1 を使えません。\n%2").arg(quoted(Classroom::inUse().shown(path), 80), reason)), path_(path),
+      reason_(reason) {}
 
 ConversionError::ConversionError(const QString &text)
     : Error(QStringLiteral("'%1' は正しい数値ではありません。").arg(quoted(text))) {}

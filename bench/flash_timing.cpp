@@ -5,6 +5,7 @@
 // handler's start, the end of the number label's paint (the synchronous repaint has returned, so
 // the picture is in the X server's queue) and the end of a round trip to the X server after it.
 #include "drill/MMTimer.h"
+#include "base/classroom.h"
 #include "drill/drillsession.h"
 #include "settings/graderules.h"
 #include "drill/numberlabel.h"
@@ -237,7 +238,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     layOutClassroom(dir.path(), "teacher");
-    QDir::setCurrent(dir.path());
+    Classroom::use(Classroom(dir.path()));
     app.createScreens();
 
     Bench bench;
@@ -297,6 +298,6 @@ int main(int argc, char *argv[])
                 line99[0], line99[1], line99[2], line99[3], (unsigned long long)missed99, line99[4]);
     std::fflush(stdout);
     app.destroyScreens();
-    QDir::setCurrent(QDir::rootPath());
+    Classroom::use(Classroom());
     return 0;
 }

@@ -8,6 +8,7 @@
 //   bench_lock_contention [--writers N] [--rounds R] [--in-a-row K] [--folder DIR]
 //   bench_lock_contention --writer START_MS NAME COUNT     (one writer; started by the above)
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "users/userstore.h"
 
 #include <QCoreApplication>
@@ -65,10 +66,9 @@ void runWriters(const QString &folder, int writers, int count, Tally &tally)
     std::vector<std::unique_ptr<QProcess>> procs;
     for (int i = 0; i < writers; ++i) {
         auto p = std::make_unique<QProcess>();
-        p->setWorkingDirectory(folder);
         p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--writer"), QString::number(start), pupil(i), QString::number(count)});
+                 {QStringLiteral("--writer"), QString::number(start), pupil(i), QString::number(count), folder});
         procs.push_back(std::move(p));
     }
     for (auto &p : procs) {
@@ -91,12 +91,10 @@ void runWriters(const QString &folder, int writers, int count, Tally &tally)
 
 int recordedLines(const QString &folder, int writers)
 {
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(folder);
+    const Classroom::Using room{Classroom(folder)};
     int lines = 0;
     for (int i = 0; i < writers; ++i)
         lines += int(userstore::readHistory(pupil(i)).size()) - 1;
-    QDir::setCurrent(old);
     return lines;
 }
 
@@ -120,7 +118,10 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.value(0) == QLatin1String("--writer"))
+    {
+        Classroom::use(Classroom(args.value(4)));
         return writer(args.value(1).toLongLong(), args.value(2), args.value(3).toInt());
+    }
 
     int writers = 30, rounds = 15, inARow = 10;
     QString base;
@@ -142,12 +143,13 @@ int main(int argc, char **argv)
     }
     const QString folder = dir.path();
     std::printf("classroom folder %s\n", qPrintable(folder));
-    QDir::setCurrent(folder);
-    QDir().mkpath(QStringLiteral("user"));
-    for (int i = 0; i < writers; ++i)
-        if (!userstore::createUser(pupil(i), QStringLiteral("pw")).isEmpty())
-            return 1;
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    QDir(folder).mkpath(QStringLiteral("user"));
+    {
+        const Classroom::Using room{Classroom(folder)};
+        for (int i = 0; i < writers; ++i)
+            if (!userstore::createUser(pupil(i), QStringLiteral("pw")).isEmpty())
+                return 1;
+    }
 
     Tally together;
     for (int r = 0; r < rounds; ++r)

@@ -6,6 +6,7 @@
 // field: the time to open the screen and until it has painted, and the time a click on the table
 // takes until it has painted again (a frame is 16.7 ms).
 #include "resident.h"
+#include "base/classroom.h"
 #include "records/kiroku.h"
 #include "records/recordgrid.h"
 #include "kit/app.h"
@@ -103,7 +104,7 @@ int main(int argc, char **argv)
     App app(argc, argv);
     QTemporaryDir work;
     layOutClassroom(work.path(), "teacher");
-    QDir::setCurrent(work.path());
+    Classroom::use(Classroom(work.path()));
     dialogs::setHook([](const dialogs::Shown &s) {
         std::fprintf(stderr, "box: %s\n", qPrintable(s.text));
         return true;

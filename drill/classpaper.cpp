@@ -1,5 +1,6 @@
 #include "drill/classpaper.h"
 
+#include "base/classroom.h"
 #include "drill/classsheet.h"
 #include "kit/app.h"
 #include "kit/saveflow.h"
@@ -28,7 +29,7 @@ void save(QWidget *parent, Paper paper, const classset::ClassSet &set)
 {
     saveflow::save(parent, {title(paper), fileName(paper, set), QStringLiteral("PDF (*.pdf)")},
                    [&](const QString &file) -> saveflow::Outcome {
-                       return {write(App::instance()->state().classroom, paper, set, file),
+                       return {write(Classroom::inUse(), paper, set, file),
                                QStringLiteral("「%1」（%2）を保存しました。\n%3").arg(title(paper), classset::heading(set), file)};
                    });
 }

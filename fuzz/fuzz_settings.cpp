@@ -6,6 +6,7 @@
 //  - a value the accessors return converts back to the same value;
 //  - parameters checkParams accepts always give an interval the timers can take (1 ms to 2^32 - 1).
 #include "drill/flashrules.h"
+#include "base/classroom.h"
 #include "settings/graderules.h"
 #include "base/errors.h"
 #include "settings/rand.h"
@@ -39,7 +40,7 @@ int memFile()
     fd = open(QFile::encodeName(dir.filePath(QStringLiteral("settei/settei.dat"))).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         std::abort();
-    QDir::setCurrent(dir.path());
+    Classroom::use(Classroom(dir.path()));
     return fd;
 }
 

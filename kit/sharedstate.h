@@ -1,6 +1,5 @@
 #pragma once
 // The values the screens share for the whole run. One instance, owned by the application.
-#include "base/classroom.h"
 #include "base/grade.h"
 
 #include <QString>
@@ -9,9 +8,6 @@
 class DrillSession; // drill/drillsession.h: the screens of the drill include it
 
 struct SharedState {
-    // The classroom folder the program works in, resolved once at start.
-    Classroom classroom;
-
     // Who is practising.
     QString userName;
     bool loggedIn = false;

@@ -1,5 +1,6 @@
 #include "records/certificate.h"
 
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "platform/outputfile.h"
 #include "kit/app.h"
@@ -70,7 +71,7 @@ void save(QWidget *parent, const QString &name)
         return dialogs::inform(instead);
     saveflow::save(parent, {QStringLiteral("合格証"), defaultFileName(name), QStringLiteral("PDF (*.pdf)")},
                    [&](const QString &file) -> saveflow::Outcome {
-                       const Made made = make(App::instance()->state().classroom, name, file);
+                       const Made made = make(Classroom::inUse(), name, file);
                        if (!made.refusal.isEmpty())
                            return {made.refusal, {}};
                        // No pass any more: the history changed while the dialog was open.

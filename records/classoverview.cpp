@@ -1,5 +1,6 @@
 #include "records/classoverview.h"
 
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "records/csvexport.h"
 #include "records/pacemarks.h"
@@ -164,7 +165,7 @@ void saveCsv(QWidget *parent)
     saveflow::save(parent,
                    {QStringLiteral("CSVで保存"), csvexport::defaultFileName(QDate::currentDate()), QStringLiteral("CSV (*.csv)")},
                    [](const QString &file) -> saveflow::Outcome {
-                       const csvexport::Written w = csvexport::exportClassroom(App::instance()->state().classroom, file);
+                       const csvexport::Written w = csvexport::exportClassroom(Classroom::inUse(), file);
                        return {w.refusal, QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file)};
                    });
 }

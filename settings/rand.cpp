@@ -1,5 +1,6 @@
 #include "settings/rand.h"
 
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "platform/textfile.h"
 
@@ -8,7 +9,7 @@
 
 namespace settings {
 
-QString settingsPath() { return QStringLiteral("settei/settei.dat"); }
+QString settingsPath() { return Classroom::inUse().settings(); }
 
 const std::array<DefaultGrade, 20> DefaultGradeParams = {{
     {"1", "4", "4"},    // １０級
@@ -109,8 +110,8 @@ T convertSlot(const QStringList &lines, GradeCode c, int offset, T (*convert)(co
         return convert(text);
     } catch (const pz::ConversionError &) {
         static const char *const what[] = {"桁数", "口数", "秒数"};
-        const QString place = QStringLiteral("%1 の %2 行目（%3の%4）")
-                                  .arg(settings::settingsPath())
+        // Named as the teacher finds it in the room, whichever room it was read from.
+        const QString place = QStringLiteral("settei/settei.dat の %1 行目（%2の%3）")
                                   .arg(lineNo)
                                   .arg(settings::gradeName(c), QString::fromUtf8(what[offset]));
         throw pz::ConversionError(text, place);

@@ -11,7 +11,7 @@
 
 namespace settings {
 constexpr int kLineCount = 60;
-QString settingsPath(); // "settei/settei.dat", relative to the working folder
+QString settingsPath(); // ROOM/settei/settei.dat of the room in use, empty when none is
 
 // The three lines of one grade as written to the file: digits, count, seconds.
 struct DefaultGrade {

@@ -1,5 +1,6 @@
 #include "shell/main.h"
 
+#include "base/classroom.h"
 #include "drill/kotae.h"
 #include "platform/display.h"
 #include "base/errors.h"
@@ -75,7 +76,7 @@ void TForm1::FormActivate()
     // said now, not by an error box after a child's drill.
     if (!accessChecked_) {
         accessChecked_ = true;
-        if (const QString text = accesscheck::message(accesscheck::problems(), state().classroom.root()); !text.isEmpty())
+        if (const QString text = accesscheck::message(accesscheck::problems(), Classroom::inUse().root()); !text.isEmpty())
             dialogs::errorBox(text);
         // Lines an earlier run could not write here follow, now that the folder has been looked at.
         // From the event loop in short batches: a thousand of them must not hold the menu back.

@@ -36,7 +36,7 @@
 
 namespace {
 const char *const kUsage =
-    "使い方: pikazan                                   いまのフォルダを教室フォルダとして始めます\n"
+    "使い方: pikazan [--classroom 教室フォルダ]          教室フォルダ（ないときはいまのフォルダ）で始めます\n"
     "      pikazan --setup-classroom [--teacher 先生のアカウント] 教室フォルダ\n"
     "      pikazan --set-master-password 教室フォルダ\n"
     "      pikazan --message 文章\n"
@@ -204,12 +204,18 @@ std::optional<QString> masterPassword(QString *refusal)
     return QString::fromLocal8Bit(typed->data(), qsizetype(typed->size()));
 }
 
+// A folder named on the command line, taken from where the command was given.
+QString fromHere(const QString &arg) { return QDir::cleanPath(QDir::current().absoluteFilePath(arg)); }
+QString fromHere(const char *arg) { return fromHere(QString::fromLocal8Bit(arg)); }
+// The classroom argument at argv[i], or the folder the command was given in when it is left out.
+QString roomArg(int argc, char **argv, int i) { return argc > i ? fromHere(argv[i]) : QDir::currentPath(); }
+
 int classroomMode(char **argv, bool setup, const char *folder, const char *teacherAccount)
 {
     // For the program's own path only; no display is opened. Qt sees only the program's name.
     int argc = 1;
     QCoreApplication app(argc, argv);
-    const QString dir = QString::fromLocal8Bit(folder);
+    const QString dir = fromHere(folder);
     const QString teacher = QString::fromLocal8Bit(teacherAccount);
     QString refusal;
     std::optional<QString> password;
@@ -238,8 +244,6 @@ int classroomMode(char **argv, bool setup, const char *folder, const char *teach
     std::printf("%s\n", done.toUtf8().constData());
     return 0;
 }
-// A folder named on the command line, taken from where the command was given.
-QString fromHere(const char *arg) { return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromLocal8Bit(arg))); }
 
 // Why an output file named on the command line is refused, or an empty text. A name ending in "/"
 // names a folder, and bytes that are no UTF-8 would be saved under another name (U+FFFD).
@@ -260,9 +264,8 @@ int enterClassroom(const QString &dir, Classroom *room)
 {
     if (!QFileInfo(dir + QStringLiteral("/user")).isDir())
         return fail(QStringLiteral("%1 は教室フォルダではありません（user フォルダがありません）。").arg(dir));
-    if (!QDir::setCurrent(dir))
-        return fail(QStringLiteral("%1 を開けません。").arg(dir));
-    *room = Classroom(QDir::currentPath());
+    *room = Classroom(fromHere(dir));
+    Classroom::use(*room);
     std::printf("%s\n", QStringLiteral("教室フォルダ: %1").arg(dir).toUtf8().constData());
     return 0;
 }
@@ -277,7 +280,7 @@ int exportMode(int argc, char **argv)
     if (const QString bad = badOutputName(argv[2]); !bad.isEmpty())
         return fail(bad);
     const QString file = fromHere(argv[2]);
-    const QString dir = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QDir::currentPath();
+    const QString dir = roomArg(argc, argv, 3);
     Classroom room;
     if (const int rc = enterClassroom(dir, &room))
         return rc;
@@ -305,7 +308,7 @@ int certificateMode(int argc, char **argv)
     if (const QString bad = badOutputName(argv[3]); !bad.isEmpty())
         return fail(bad);
     const QString file = fromHere(argv[3]);
-    const QString dir = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QDir::currentPath();
+    const QString dir = roomArg(argc, argv, 4);
     Classroom room;
     if (const int rc = enterClassroom(dir, &room))
         return rc;
@@ -346,7 +349,7 @@ int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *u
     if (const QString bad = badOutputName(argv[4]); !bad.isEmpty())
         return fail(bad);
     const QString file = fromHere(argv[4]);
-    const QString dir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QDir::currentPath();
+    const QString dir = roomArg(argc, argv, 5);
     Classroom room;
     if (const int rc = enterClassroom(dir, &room))
         return rc;
@@ -373,9 +376,8 @@ bool displayReachable(); // at the end of the file, with the X headers
 int checkPaceMode(int argc, char **argv)
 {
     int qtArgc = 1;
-    const QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
-    if (argc > 2 && QFileInfo(dir).isDir() && !QDir::setCurrent(dir))
-        return fail(QStringLiteral("%1 を開けません。").arg(dir));
+    const QString dir = roomArg(argc, argv, 2);
+    Classroom::use(Classroom(dir));
     std::printf("%s\n", (QFileInfo(QDir(dir).filePath(QStringLiteral("settei/settei.dat"))).isFile()
                              ? QStringLiteral("教室フォルダ: %1").arg(dir)
                              : QStringLiteral("教室フォルダではありません: %1（標準の設定でしらべます）").arg(dir))
@@ -412,7 +414,7 @@ int repairMode(int argc, char **argv)
 {
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
-    const QString dir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QDir::currentPath();
+    const QString dir = roomArg(argc, argv, 2);
     QStringList restored;
     try {
         const QString refusal = classroom::repair(dir, templateFolder(), &restored);
@@ -500,6 +502,17 @@ int main(int argc, char **argv)
         }
     }
 
+    // "--classroom DIR" names the folder the window works in.
+    QString roomFolder;
+    if (argc >= 2 && std::strcmp(argv[1], "--classroom") == 0) {
+        if (argc != 3 || !QFileInfo(QString::fromLocal8Bit(argv[2])).isDir()) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        roomFolder = QString::fromLocal8Bit(argv[2]);
+        argc = 1; // Qt sees only the program's name
+    }
+
     // An option no mode knows is a mistyped command, not a wish for the window.
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--", 2) == 0) {
@@ -522,9 +535,10 @@ int main(int argc, char **argv)
         if (!app.ending())
             app.endProgram();
     }));
-    // The folder the program was started in is its classroom (the launcher enters it first).
-    app.state().classroom = Classroom(QDir::currentPath());
-    sound::useClassroom(app.state().classroom);
+    // The classroom is the folder named by --classroom (the launcher names it), else the folder
+    // the program was started in.
+    Classroom::use(Classroom(roomFolder.isEmpty() ? QDir::currentPath() : fromHere(roomFolder)));
+    sound::useClassroom(Classroom::inUse());
     sound::init();
     app.createScreens();
 

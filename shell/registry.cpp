@@ -61,9 +61,7 @@ T *make(QList<Screen *> &created)
 void App::createScreens()
 {
     // A fresh run of the screens, in the classroom already given.
-    const Classroom classroom = state_.classroom;
     state_ = SharedState{};
-    state_.classroom = classroom;
     state_.drill = std::make_shared<DrillSession>();
     Screens &r = screens_;
     r.mainMenu = make<TForm1>(created_);

@@ -2,6 +2,7 @@
 // (xvfb-run -s "-screen 0 800x600x24"), it lays out a working folder, walks to each screen as a
 // user would, and saves the whole display as PNG files in the folder given as its argument.
 #include "drill/classanswers.h"
+#include "base/classroom.h"
 #include "drill/classchoose.h"
 #include "drill/classshow.h"
 #include "drill/dkhyouji.h"
@@ -77,9 +78,8 @@ int main(int argc, char **argv)
     outDir = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
     QTemporaryDir work;
     layOutClassroom(work.path(), "teacher");
-    QDir::setCurrent(work.path());
-    app.state().classroom = Classroom(work.path());
-    sound::useClassroom(app.state().classroom);
+    Classroom::use(Classroom(work.path()));
+    sound::useClassroom(Classroom::inUse());
     // Message boxes are answered at once: the walk must not stop at "登録しました".
     dialogs::setHook([](const dialogs::Shown &) { return true; });
     app.createScreens();

@@ -1,9 +1,11 @@
 #include "users/accesscheck.h"
 
+#include "base/classroom.h"
 #include "platform/posixfile.h"
 #include "settings/rand.h"
 #include "users/userstore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -52,13 +54,16 @@ QString line(const Problem &p)
 
 QList<Problem> problems()
 {
+    // Named inside the room: the box names the room itself once, above the list.
+    const Classroom &room = Classroom::inUse();
+    const auto inRoom = [&room](const QString &path) { return QDir(room.root()).relativeFilePath(path); };
     QList<Problem> found;
     const QString settingsFolder = QFileInfo(settings::settingsPath()).path();
     for (const QString &folder : {userstore::folder(), settingsFolder})
         if (folderFails(folder))
-            found.append({Problem::FolderNotWritable, folder});
+            found.append({Problem::FolderNotWritable, inRoom(folder)});
     if (fileFails(settings::settingsPath(), R_OK))
-        found.append({Problem::FileNotReadable, settings::settingsPath()});
+        found.append({Problem::FileNotReadable, inRoom(settings::settingsPath())});
     QStringList users = userstore::listUsers();
     std::sort(users.begin(), users.end());
     for (const QString &name : std::as_const(users))
@@ -66,7 +71,7 @@ QList<Problem> problems()
         // the school hears that its lines are not being kept.
         for (const QString &path : {userstore::recordPath(name), userstore::pacePath(name)})
             if (fileFails(path, W_OK))
-                found.append({Problem::FileNotWritable, path});
+                found.append({Problem::FileNotWritable, inRoom(path)});
     return found;
 }
 

@@ -1,5 +1,6 @@
 #include "users/classroom.h"
 
+#include "base/classroom.h"
 #include "platform/permissions.h"
 #include "platform/posixfile.h"
 #include "platform/textfile.h"
@@ -77,23 +78,21 @@ void copyNew(const QString &from, const QString &to, Made &made)
         throw pz::IoError::fromErrno(to, e);
 }
 
-// Runs f in the classroom folder, where the user store's relative paths lead, and names the file by
-// its full path in any error: an administrator runs this from anywhere.
+// Runs f with the user store working in the classroom dir (absolute), the previous room given back
+// after. Errors name files by their full paths: an administrator runs this from anywhere.
 template <class F>
 auto inClassroom(const QString &dir, F f)
 {
-    const QString back = QDir::currentPath();
-    if (!QDir::setCurrent(dir))
-        throw pz::IoError::fromErrno(dir, errno);
-    struct Return {
-        QString to;
-        ~Return() { QDir::setCurrent(to); }
-    } ret{back};
-    try {
-        return f();
-    } catch (const pz::IoError &e) {
-        throw pz::IoError(QDir(dir).filePath(e.path()), e.reason());
+    std::optional<pz::IoError> failed;
+    {
+        const Classroom::Using room{Classroom(dir)};
+        try {
+            return f();
+        } catch (const pz::IoError &e) {
+            failed = e;
+        }
     }
+    throw pz::IoError(failed->path(), failed->reason());
 }
 
 bool isFolder(const QString &path)
@@ -211,7 +210,7 @@ QString checkSetup(const QString &dir, const QString &templateDir)
         if (!QFileInfo(from.filePath(f)).isFile())
             return QStringLiteral("教室フォルダのひな形が見つかりません: %1").arg(from.filePath(f));
     // A folder left half laid out may already hold a master password: it is never replaced here.
-    const QString master = root.filePath(userstore::masterPasswordPath());
+    const QString master = root.filePath(QStringLiteral("user/master.psw"));
     if (QFileInfo::exists(master) && !textfile::readFirstLine(master, textfile::Links::Refuse).isEmpty())
         return QStringLiteral("この教室フォルダにはもうマスターパスワードがあります: %1（変えるときは --set-master-password）").arg(master);
     return QString();
@@ -229,7 +228,7 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
         return refusal;
     // Absolute: the work is done in the classroom, where the folder's lock is found.
     const QDir root(QFileInfo(dir).absoluteFilePath()), from(QFileInfo(templateDir).absoluteFilePath());
-    const QString users = root.filePath(userstore::folder());
+    const QString users = root.filePath(QStringLiteral("user"));
     Made made;
     try {
         // user/ first: it holds the folder's lock, through which two set-ups take turns.
@@ -246,7 +245,7 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
                 copyNew(from.filePath(f), root.filePath(f), made);
             }
             userstore::writeMasterPassword(password);
-            handOver(root.filePath(userstore::masterPasswordPath()), *owner, false);
+            handOver(userstore::masterPasswordPath(), *owner, false);
             if (isShared(root.path())) {
                 handOver(users, *owner, true);
                 handOver(root.filePath(QStringLiteral("wav")), *owner, true);
@@ -302,7 +301,7 @@ QString checkSetMasterPassword(const QString &dir)
 {
     if (QString refusal = refuseFolder(dir); !refusal.isEmpty())
         return refusal;
-    if (!isFolder(QDir(dir).filePath(userstore::folder())))
+    if (!isFolder(QDir(dir).filePath(QStringLiteral("user"))))
         return QStringLiteral("教室フォルダではありません（user フォルダがありません）: %1").arg(dir);
     return QString();
 }
@@ -314,7 +313,7 @@ QString setMasterPassword(const QString &dir, const QString &password)
     if (QString refusal = refusePassword(password); !refusal.isEmpty())
         return refusal;
     // Under the lock the program's creation dialog takes: neither replaces the other's half-way.
-    inClassroom(dir, [&] {
+    inClassroom(QFileInfo(dir).absoluteFilePath(), [&] {
         folderlock::FolderLock lock(userstore::folder());
         userstore::writeMasterPassword(password);
     });

@@ -1,5 +1,6 @@
 #include "users/pending.h"
 
+#include "base/classroom.h"
 #include "platform/posixfile.h"
 #include "platform/textfile.h"
 #include "users/names.h"
@@ -209,11 +210,7 @@ QString folder()
     return base + QStringLiteral("/pikazan/pending");
 }
 
-QString classroomHere()
-{
-    const QString canonical = QDir::current().canonicalPath();
-    return canonical.isEmpty() ? QDir::current().absolutePath() : canonical;
-}
+QString classroomHere() { return Classroom::inUse().root(); }
 
 QList<Entry> entries()
 {

@@ -31,7 +31,7 @@ namespace pending {
 
 // The state folder for kept lines (not created here).
 QString folder();
-// The classroom the program works in: the working folder's absolute path, links resolved.
+// The classroom the program works in (Classroom::inUse()): its absolute path, links resolved.
 QString classroomHere();
 
 struct Entry {

@@ -1,5 +1,6 @@
 #include "users/userstore.h"
 
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "base/grade.h"
 #include "platform/permissions.h"
@@ -20,11 +21,12 @@
 #include <unistd.h>
 
 namespace userstore {
-QString folder() { return QStringLiteral("user"); }
-QString masterPasswordPath() { return folder() + QStringLiteral("/master.psw"); }
-QString recordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".dat"); }
-QString passwordPath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".psw"); }
-QString pacePath(const QString &name) { return folder() + QLatin1Char('/') + name + QStringLiteral(".pace"); }
+QString folder() { return Classroom::inUse().user(); }
+// With no room in use every path is empty, never one under "/".
+QString masterPasswordPath() { return Classroom::inUse().path(QStringLiteral("user/master.psw")); }
+QString recordPath(const QString &name) { return Classroom::inUse().path(QStringLiteral("user/") + name + QStringLiteral(".dat")); }
+QString passwordPath(const QString &name) { return Classroom::inUse().path(QStringLiteral("user/") + name + QStringLiteral(".psw")); }
+QString pacePath(const QString &name) { return Classroom::inUse().path(QStringLiteral("user/") + name + QStringLiteral(".pace")); }
 
 QString paceHeader()
 {

@@ -15,11 +15,12 @@
 #include <optional>
 
 namespace userstore {
-QString folder();                 // "user"
-QString masterPasswordPath();     // "user/master.psw"
-QString recordPath(const QString &name);   // "user/<name>.dat"
-QString passwordPath(const QString &name); // "user/<name>.psw"
-QString pacePath(const QString &name);     // "user/<name>.pace"
+// Paths in the room in use (Classroom::inUse()); empty when no room is.
+QString folder();                 // ROOM/user
+QString masterPasswordPath();     // ROOM/user/master.psw
+QString recordPath(const QString &name);   // ROOM/user/<name>.dat
+QString passwordPath(const QString &name); // ROOM/user/<name>.psw
+QString pacePath(const QString &name);     // ROOM/user/<name>.pace
 
 // Line 1 of every history file.
 QString recordHeader(); // "級/段,日付,正解数,不正解数,合否"

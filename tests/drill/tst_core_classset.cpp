@@ -2,6 +2,7 @@
 // generator) and the refusals, from the settings file; the drill's rules over many sets; what is
 // typed; the key's lines.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "drill/classset.h"
 #include "settings/rand.h"
 
@@ -45,6 +46,7 @@ private slots:
         QTemporaryDir room;
         const QString old = QDir::currentPath();
         QDir::setCurrent(room.path());
+        Classroom::use(Classroom(room.path()));
         QFile f(QStringLiteral("settei/settei.dat"));
         if (QDir().mkpath(QStringLiteral("settei")) && !tenthGrade.isEmpty() && f.open(QIODevice::WriteOnly))
             f.write(tenthGrade + settings::defaultSettingsLines().mid(3).join(QStringLiteral("\r\n")).toLatin1());

@@ -1,5 +1,6 @@
 // The drill under way: what its steps keep of the ten questions, and when they are forgotten.
 #include "drill/drillrecord.h"
+#include "base/classroom.h"
 #include "drill/drillsession.h"
 #include "platform/textfile.h"
 #include "support/drillplay.h"
@@ -322,6 +323,7 @@ void TestDrillSession::recorded()
     const QString back = QDir::currentPath();
     const auto restore = qScopeGuard([&] { QDir::setCurrent(back); });
     QVERIFY(QDir::setCurrent(dir.path()) && QDir().mkdir(QStringLiteral("user")));
+    Classroom::use(Classroom(dir.path()));
     qputenv("XDG_STATE_HOME", (dir.path() + QStringLiteral("/state")).toUtf8());
     const QString taro = QStringLiteral("たろう");
     QCOMPARE(userstore::createUser(taro, QStringLiteral("pw")), QString());

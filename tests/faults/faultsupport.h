@@ -1,6 +1,6 @@
 #pragma once
-// The fault tests' helper process (faults_helper) driven from a test: started in a classroom
-// folder, its result lines read with deadlines that give up with a message, paused and resumed at
+// The fault tests' helper process (faults_helper) driven from a test: handed a classroom
+// folder by name, its result lines read with deadlines that give up with a message, paused and resumed at
 // the store's named steps.
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,9 +16,9 @@ class Helper {
 public:
     // as: "" for this user, "nobody" to run as nobody, "UID:GID" to run as account UID (its own
     // group UID) belonging to group GID as well (only root can do either).
-    Helper(const QString &folder, const QStringList &args, const QString &as = QString())
+    Helper(const QString &folder, const QStringList &given, const QString &as = QString())
     {
-        p_.setWorkingDirectory(folder);
+        const QStringList args = QStringList{QStringLiteral("--classroom"), folder} + given;
         p_.setProcessChannelMode(QProcess::SeparateChannels);
         if (as == QLatin1String("nobody"))
             p_.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),

@@ -1,8 +1,8 @@
-// faults_helper: one operation of the user store or the settings in a process of its own, run in
-// the current folder as a classroom folder. The fault tests start it to put two programs on one
+// faults_helper: one operation of the user store or the settings in a process of its own, in the
+// classroom folder named by --classroom. The fault tests start it to put two programs on one
 // folder, to run as another user, and to keep an operation that could hang away from the test.
 //
-//   faults_helper [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
+//   faults_helper --classroom DIR [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
 //                 COMMAND ARGS...
 //   commands: register NAME PASSWORD | append NAME LINE | drill NAME LINE | pace NAME LINE | flush-pending
 //             | delete NAME | read-password NAME | read-history NAME | list | read-settings
@@ -11,6 +11,7 @@
 // standard output; with --pause-at it prints "at STEP" when the store reaches STEP and waits for
 // a line on standard input before it goes on; with --start-at it waits for that moment (ms since
 // the epoch), so that many helpers act together. Exit code 0 for ok and refused, 2 for an error.
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "platform/signals.h"
 #include "platform/textfile.h"
@@ -20,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <cstdio>
@@ -100,7 +102,9 @@ int main(int argc, char **argv)
     while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
         const QString opt = args.takeFirst();
         const QString value = args.isEmpty() ? QString() : args.takeFirst();
-        if (opt == QLatin1String("--pause-at")) {
+        if (opt == QLatin1String("--classroom")) {
+            Classroom::use(Classroom(QFileInfo(value).absoluteFilePath()));
+        } else if (opt == QLatin1String("--pause-at")) {
             pauseAt = value;
         } else if (opt == QLatin1String("--lock-wait")) {
             folderlock::testing::setLockTiming(value.toInt(), 15000);

@@ -145,11 +145,13 @@ fake="$tmp/fake"
 mkdir -p "$fake/usr/bin" "$fake/usr/lib/pikazan" "$fake/usr/share/pikazan"
 cp "$root/usr/bin/pikazan" "$fake/usr/bin/"
 cp -r "$tpl" "$fake/usr/share/pikazan/"
-# The stub notes where it ran, or, in the message mode, the text it was given to show.
+# The stub notes the classroom it was handed (--classroom DIR, else "cwd:" and the folder it ran
+# in) and how many other arguments it had, or, in the message mode, the text it was given to show.
 cat >"$fake/usr/lib/pikazan/pikazan" <<'EOF'
 #!/bin/sh
 if [ "${1-}" = --message ]; then printf '%s\n' "$2" >"$STUB_MSG"; exit 0; fi
-echo "$PWD $#" >"$STUB_LOG"
+if [ "${1-}" = --classroom ]; then room="$2"; shift 2; else room="cwd:$PWD"; fi
+echo "$room $#" >"$STUB_LOG"
 printf '%s|' "$@" >"$STUB_LOG.args"
 EOF
 chmod +x "$fake/usr/lib/pikazan/pikazan"
@@ -318,9 +320,8 @@ pixel() { convert "$tmp/shot.png" -format "%[pixel:p{$1}]" info:; }
 if start "$tmp/run1.log"; then
   ok "first start: the main menu shows"
   check "  ... in a classroom folder laid out from the template" laid_out "$classroom"
-  same "  ... the program runs in that folder" "$classroom" "$(readlink "/proc/$ppid_/cwd")"
   same "  ... it is the packaged program" "$root/usr/lib/pikazan/pikazan" "$(readlink "/proc/$ppid_/exe")"
-  same "  ... with no arguments" "1" "$(tr '\0' '\n' <"/proc/$ppid_/cmdline" | wc -l)"
+  same "  ... handed that folder by name, nothing else" "--classroom|$classroom|" "$(tr '\0' '\n' <"/proc/$ppid_/cmdline" | tail -n +2 | tr '\n' '|')"
   win="$(main_window)"
   # Desktops match StartupWMClass exactly against the instance or the class name of WM_CLASS.
   classes="$(DISPLAY="$disp" xprop -id "$win" WM_CLASS | sed -n 's/.*= "\([^"]*\)", "\(.*\)"$/\1\n\2/p')"
@@ -344,7 +345,7 @@ if [ -d "$classroom/user" ]; then
   before="$(state "$classroom")"
   if start "$tmp/run2.log"; then
     ok "second start: the main menu shows"
-    same "  ... in the same folder" "$classroom" "$(readlink "/proc/$ppid_/cwd")"
+    same "  ... on the same folder" "--classroom|$classroom|" "$(tr '\0' '\n' <"/proc/$ppid_/cmdline" | tail -n +2 | tr '\n' '|')"
     stop
     same "  ... every file is left byte for byte as it was" "$before" "$(state "$classroom")"
   else

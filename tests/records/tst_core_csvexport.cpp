@@ -3,6 +3,7 @@
 // it refuses to write (inside the classroom), and a failed read that leaves an old CSV whole. The
 // classroom itself is never written.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "platform/outputfile.h"
 #include "platform/textfile.h"
 #include "records/csvexport.h"
@@ -53,6 +54,7 @@ private slots:
         home_ = QDir::currentPath();
         QVERIFY(QDir(room_.path()).mkpath(QStringLiteral("user")));
         QVERIFY(QDir::setCurrent(room_.path()));
+        Classroom::use(Classroom(room_.path()));
     }
     void cleanup()
     {

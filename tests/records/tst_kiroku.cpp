@@ -209,7 +209,7 @@ void TestOwnRecords::missingHistory()
     p.writeFile(recordFile(), history(3));
     TForm8 *f = openFromMenu(p);
     f->Close();
-    QFile::remove(recordFile());
+    QFile::remove(testsupport::inRoom(recordFile()));
 
     f->Show();
     QCOMPARE(recorder().boxes.size(), 1);

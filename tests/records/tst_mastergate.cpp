@@ -143,7 +143,7 @@ void TestStudentsRecords::openingListsEachUserOnce()
         addUser(p, n, drills(1));
     addUser(p, QStringLiteral("ごろう"), drills(7));
     QStringList folderOrder;
-    for (const QString &e : QDir(QStringLiteral("user"), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files).entryList())
+    for (const QString &e : QDir(p.path(QStringLiteral("user")), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files).entryList())
         folderOrder << e.chopped(4);
 
     TForm13 *f = open(p);
@@ -214,7 +214,7 @@ void TestStudentsRecords::missingHistory()
     addUser(p, QStringLiteral("はなこ"), drills(2));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
-    QFile::remove(QStringLiteral("user/はなこ.dat"));
+    QFile::remove(p.path(QStringLiteral("user/はなこ.dat")));
     choose(f, QStringLiteral("はなこ"));
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
@@ -411,7 +411,7 @@ void TestStudentsRecords::lateDrillsMarked()
     QVERIFY(f->LateLegend->sizeHint().height() <= f->LateLegend->height()); // no line cut off
     QVERIFY(recorder().boxes.isEmpty());
     // Then a child whose history cannot be read: the emptied table keeps no mark.
-    QFile::remove(QStringLiteral("user/はなこ.dat"));
+    QFile::remove(p.path(QStringLiteral("user/はなこ.dat")));
     choose(f, QStringLiteral("はなこ"));
     QCOMPARE(colouredRows(f->StringGrid1), QStringList{});
     QVERIFY(!f->LateLegend->isVisible());

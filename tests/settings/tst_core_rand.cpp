@@ -1,5 +1,6 @@
 // The grade parameters in settei/settei.dat and their accessors.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "settings/rand.h"
 
 #include <QDir>
@@ -31,6 +32,7 @@ private slots:
     {
         oldCwd = QDir::currentPath();
         QDir::setCurrent(dir.path());
+        Classroom::use(Classroom(dir.path()));
         QDir().mkpath(QStringLiteral("settei"));
     }
     void cleanupTestCase() { QDir::setCurrent(oldCwd); }

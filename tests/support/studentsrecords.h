@@ -33,7 +33,7 @@ inline QStringList drills(int n)
     return lines;
 }
 
-inline bool exists(const QString &name, const char *ext) { return QFileInfo::exists(QStringLiteral("user/") + name + QString::fromLatin1(ext)); }
+inline bool exists(const QString &name, const char *ext) { return QFileInfo::exists(testsupport::inRoom(QStringLiteral("user/") + name + QString::fromLatin1(ext))); }
 
 inline QStringList listed(const QListWidget *list)
 {

@@ -41,14 +41,34 @@ void install()
     });
     sound::setObserver([](sound::Cue c) { recorder().sounds.append(c); });
     flashbound::install();
+    // The program is handed its classroom by name: the tests run from an empty folder of their own,
+    // and fail when anything is read from or written to it.
+    static QTemporaryDir decoy;
+    QDir::setCurrent(decoy.path());
+    decoyFolder() = decoy.path();
 }
 
-Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath())
+QString &decoyFolder()
+{
+    static QString d;
+    return d;
+}
+
+bool decoyUntouched()
+{
+    const QStringList found = QDir(decoyFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (!found.isEmpty())
+        qWarning("written where the program was started, not in its classroom: %s", qPrintable(found.join(QLatin1Char(' '))));
+    return found.isEmpty() && QDir::currentPath() == decoyFolder();
+}
+
+QString inRoom(const QString &relative) { return Classroom::inUse().path(relative); }
+
+Program::Program(const QByteArray &masterPassword)
 {
     layOutClassroom(dir_.path(), masterPassword);
-    QDir::setCurrent(dir_.path());
     classroom_ = Classroom(dir_.path());
-    state().classroom = classroom_;
+    Classroom::use(classroom_);
     sound::useClassroom(classroom_);
     recorder().clear();
     App::instance()->createScreens();
@@ -57,15 +77,14 @@ Program::Program(const QByteArray &masterPassword) : oldCwd_(QDir::currentPath()
 Program::~Program()
 {
     App::instance()->destroyScreens();
-    state().classroom = Classroom();
+    Classroom::use(Classroom());
     sound::useClassroom(Classroom());
-    QDir::setCurrent(oldCwd_);
     recorder().clear();
 }
 
 void Program::writeFile(const QString &relative, const QByteArray &bytes)
 {
-    const QString p = dir_.filePath(relative);
+    const QString p = path(relative);
     QDir().mkpath(QFileInfo(p).absolutePath());
     QFile f(p);
     QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(p));
@@ -74,7 +93,7 @@ void Program::writeFile(const QString &relative, const QByteArray &bytes)
 
 QByteArray Program::readFile(const QString &relative) const
 {
-    QFile f(dir_.filePath(relative));
+    QFile f(path(relative));
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();

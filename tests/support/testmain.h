@@ -31,7 +31,7 @@ class Program {
 public:
     explicit Program(const QByteArray &masterPassword = "teacher");
     ~Program();
-    QString path(const QString &relative) const { return dir_.filePath(relative); }
+    QString path(const QString &relative) const { return QDir(dir_.path()).filePath(relative); }
     const Classroom &classroom() const { return classroom_; }
     App &app() { return *App::instance(); }
     SharedState &state() { return App::instance()->state(); }
@@ -46,7 +46,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QString oldCwd_;
     Classroom classroom_;
 };
 
@@ -89,8 +88,13 @@ void checkWindow(Screens &screens);
 QString playDrill(SharedState &s, const QList<int> &sums, const QStringList &typed,
                   const QDate &today = QDate(2004, 7, 5));
 
-// Installs the recorders; called once by the test main.
+// Installs the recorders and moves the test out of any classroom; called once by the test main.
 void install();
+QString &decoyFolder();
+// Whether nothing landed in the folder the test was started in.
+bool decoyUntouched();
+// A path in the classroom in use (the one the Program laid out).
+QString inRoom(const QString &relative);
 
 } // namespace testsupport
 
@@ -104,5 +108,6 @@ void install();
         testsupport::install();                                                                     \
         TestObject tc;                                                                              \
         QTEST_SET_MAIN_SOURCE_PATH                                                                  \
-        return QTest::qExec(&tc, argc, argv);                                                       \
+        const int failed = QTest::qExec(&tc, argc, argv);                                           \
+        return failed ? failed : testsupport::decoyUntouched() ? 0 : 1;                             \
     }

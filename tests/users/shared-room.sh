@@ -43,11 +43,11 @@ mkdir "$room" && chgrp "$group" "$room" && chmod 2770 "$room"
 starts() { # starts <what> <prefix> <actual>
   case "$3" in "$2"*) ok "$1" ;; *) bad "$1: expected [$2...], got [$3]" ;; esac
 }
-# as ACCOUNT UMASK helper-args...: the helper in the classroom folder, as that account.
+# as ACCOUNT UMASK helper-args...: the helper on the classroom folder, as that account.
 as() {
   local who="$1" mask="$2"; shift 2
-  (cd "$room" && umask "$mask" && XDG_STATE_HOME="$tmp/state-$who" \
-     setpriv --reuid="$who" --regid="$who" --init-groups -- "$helper" "$@" 2>&1)
+  (cd / && umask "$mask" && XDG_STATE_HOME="$tmp/state-$who" \
+     setpriv --reuid="$who" --regid="$who" --init-groups -- "$helper" --classroom "$room" "$@" 2>&1)
 }
 modes() { stat -c '%a %G' "$room/$1" 2>/dev/null; }
 # shell ACCOUNT command: a shell command in the classroom folder as that account (a pupil with a shell).

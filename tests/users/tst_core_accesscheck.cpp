@@ -1,6 +1,7 @@
 // The start-up check of the classroom folder: what this account cannot write (or read) is found,
 // and said in a few lines. Root passes every check, so the finding runs as an ordinary account.
 #include "users/accesscheck.h"
+#include "base/classroom.h"
 
 #include "../support/otheraccount.h"
 
@@ -93,7 +94,8 @@ void TestAccessCheck::findsWhatCannotBeUsed()
         return;
     QTemporaryDir dir;
     const QString old = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
+    QVERIFY(QDir::setCurrent(dir.path())); // for this test's own file names
+    Classroom::use(Classroom(dir.path()));
     make("user/", 0755);
     make("settei/", 0755);
     make("settei/settei.dat", 0644);

@@ -1,6 +1,7 @@
 // Drill lines kept aside when their history file could not be written, and appended later: once,
 // in order, only in their own classroom, only while their user exists.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "platform/posixfile.h"
 #include "users/pending.h"
 #include "users/userstore.h"
@@ -48,6 +49,7 @@ void TestPending::init()
     qputenv("XDG_STATE_HOME", state_.path().toUtf8());
     back_ = QDir::currentPath();
     QVERIFY(QDir::setCurrent(room_.path()));
+    Classroom::use(Classroom(room_.path()));
     QVERIFY(QDir().mkdir(QStringLiteral("user")));
     for (const char *name : {"たろう", "はな"})
         QCOMPARE(userstore::createUser(QString::fromUtf8(name), QStringLiteral("pw")), QString());
@@ -183,8 +185,10 @@ void TestPending::steps()
             // What a copy away and back does: the same bytes under new inode numbers.
             const QString room = room_.path();
             QVERIFY(QDir::setCurrent(back_));
+            Classroom::use(Classroom());
             QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp -a \"$0\" \"$0.new\" && rm -rf \"$0\" && mv \"$0.new\" \"$0\""), room}), 0);
             QVERIFY(QDir::setCurrent(room));
+            Classroom::use(Classroom(room));
         } else if (w[0] == QLatin1String("rewrite")) {
             // The same length, another first line: a history put together again by hand.
             QFile f(userstore::recordPath(w[1]));

@@ -2,6 +2,7 @@
 // that stays (the history: nothing changes; the password: reported after the user is gone), links
 // and names that are no user of the store.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "platform/textfile.h"
 #include "users/userstore.h"
 
@@ -65,7 +66,8 @@ void TestUserDelete::init()
     oldCwd_ = QDir::currentPath();
     dir_ = new QTemporaryDir;
     QVERIFY(dir_->isValid());
-    QDir::setCurrent(dir_->path());
+    QDir::setCurrent(dir_->path()); // for this test's own file names
+    Classroom::use(Classroom(dir_->path()));
     writeBytes(QStringLiteral("user/master.psw"), "teacher\r\n");
     QCOMPARE(userstore::createUser(QStringLiteral("はなこ"), QStringLiteral("pw")), QString());
 }
@@ -120,7 +122,7 @@ void TestUserDelete::historyThatStays()
     const userstore::DeleteResult result = userstore::deleteUser(QStringLiteral("はなこ"));
     QCOMPARE(result.outcome, userstore::DeleteResult::Outcome::Kept);
     QVERIFY2(result.error, "a history that stays must be reported");
-    QCOMPARE(result.error->path(), QStringLiteral("user/はなこ.dat"));
+    QCOMPARE(result.error->path(), dir_->path() + QStringLiteral("/user/はなこ.dat"));
     QVERIFY2(result.error->text().contains(QStringLiteral("user/はなこ.dat")), qPrintable(result.error->text()));
     // Nothing else was touched: the password file is still there.
     QCOMPARE(folder(), before);
@@ -144,7 +146,7 @@ void TestUserDelete::fileThatStays()
     QTEST(result.outcome, "outcome");
     const std::optional<pz::IoError> &leftover = result.error;
     QVERIFY(leftover);
-    QCOMPARE(leftover->path(), file);
+    QCOMPARE(leftover->path(), dir_->path() + QLatin1Char('/') + file);
     QVERIFY2(leftover->text().contains(file), qPrintable(leftover->text()));
     QVERIFY2(leftover->text().contains(QStringLiteral("残っています")), qPrintable(leftover->text()));
     // The user is gone all the same.

@@ -1,6 +1,7 @@
 // The user store without a display: which names and passwords are refused, the exact bytes of a
 // registration, the folder-order listing, password matching, appending, reading and deleting.
 #include "base/errors.h"
+#include "base/classroom.h"
 #include "platform/textfile.h"
 #include "users/names.h"
 #include "users/userstore.h"
@@ -123,7 +124,8 @@ void TestUserStore::init()
     oldCwd_ = QDir::currentPath();
     dir_ = new QTemporaryDir;
     QVERIFY(dir_->isValid());
-    QDir::setCurrent(dir_->path());
+    QDir::setCurrent(dir_->path()); // for this test's own file names
+    Classroom::use(Classroom(dir_->path()));
     QDir().mkpath(QStringLiteral("user"));
     writeBytes(QStringLiteral("user/master.psw"), "teacher\r\n");
 }
@@ -494,7 +496,7 @@ void TestUserStore::emptyPasswordFileIsDamage()
         userstore::readPassword(QStringLiteral("たろう"));
         QFAIL("a damaged password file was read as a password");
     } catch (const pz::IoError &e) {
-        QCOMPARE(e.path(), QStringLiteral("user/たろう.psw"));
+        QCOMPARE(e.path(), dir_->path() + QStringLiteral("/user/たろう.psw"));
         QCOMPARE(e.reason(), pz::reason::damaged());
         QVERIFY(e.text().contains(QStringLiteral("たろう.psw")));
     }
@@ -592,7 +594,7 @@ void TestUserStore::masterPasswordFile()
             QCOMPARE(userstore::readMasterPassword(missing), password);
             QVERIFY2(reason.isNull() && (!file.isNull() || missing == userstore::IfMissing::NotSet), "read as a password");
         } catch (const pz::IoError &e) {
-            QCOMPARE(e.path(), master);
+            QCOMPARE(e.path(), dir_->path() + QLatin1Char('/') + master);
             QCOMPARE(e.reason(), file.isNull() ? pz::reasonFor(ENOENT) : reason);
         }
     }
@@ -721,7 +723,7 @@ void TestUserStore::lockNeverHidesTheReason()
         QFAIL("appended without a history file");
     } catch (const pz::IoError &e) {
         QCOMPARE(e.reason(), pz::reasonFor(ENOENT));
-        QCOMPARE(e.path(), QStringLiteral("user/たろう.dat"));
+        QCOMPARE(e.path(), dir_->path() + QStringLiteral("/user/たろう.dat"));
     }
 }
 

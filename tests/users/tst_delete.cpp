@@ -28,7 +28,7 @@ using testsupport::type;
 namespace {
 const QString kUser = QStringLiteral("たろう");
 
-bool exists(const QString &name, const char *ext) { return QFileInfo::exists(QStringLiteral("user/") + name + QString::fromLatin1(ext)); }
+bool exists(const QString &name, const char *ext) { return QFileInfo::exists(testsupport::inRoom(QStringLiteral("user/") + name + QString::fromLatin1(ext))); }
 
 // Logged in as たろう (password "pw"), the deletion dialog opened from the main menu.
 TForm10 *openLoggedIn(Program &p)
@@ -217,7 +217,7 @@ void TestDeleteSelf::missingMasterFile()
 {
     Program p;
     TForm10 *f = openLoggedIn(p);
-    QVERIFY(QFile::remove(QStringLiteral("user/master.psw")));
+    QVERIFY(QFile::remove(testsupport::inRoom(QStringLiteral("user/master.psw"))));
     enter(f, QStringLiteral("teacher"));
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
@@ -246,8 +246,8 @@ void TestDeleteSelf::passwordFileThatStays()
     Program p;
     TForm10 *f = openLoggedIn(p);
     // A folder in the password file's place: no one, root included, can unlink it.
-    QVERIFY(QFile::remove(QStringLiteral("user/たろう.psw")));
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw/inside")));
+    QVERIFY(QFile::remove(testsupport::inRoom(QStringLiteral("user/たろう.psw"))));
+    QVERIFY(QDir().mkpath(testsupport::inRoom(QStringLiteral("user/たろう.psw/inside"))));
     enter(f, QStringLiteral("teacher"));
     // The user is gone and logged out, and the box says which file is left instead of "削除しました".
     QVERIFY(!exists(kUser, ".dat"));
@@ -266,10 +266,10 @@ void TestDeleteSelf::readOnlyFolder()
         return;
     Program p;
     TForm10 *f = openLoggedIn(p);
-    const QFile::Permissions writable = QFile::permissions(QStringLiteral("user"));
-    QVERIFY(QFile::setPermissions(QStringLiteral("user"), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup));
+    const QFile::Permissions writable = QFile::permissions(testsupport::inRoom(QStringLiteral("user")));
+    QVERIFY(QFile::setPermissions(testsupport::inRoom(QStringLiteral("user")), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup));
     enter(f, QStringLiteral("teacher"));
-    QFile::setPermissions(QStringLiteral("user"), writable);
+    QFile::setPermissions(testsupport::inRoom(QStringLiteral("user")), writable);
     // Stopped: nothing else changes.
     QCOMPARE(recorder().boxes.size(), 1);
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);

@@ -20,7 +20,7 @@ TForm13 *withUndeletable(Program &p, const char *ext)
     addUser(p, QStringLiteral("はなこ"), drills(1));
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
-    const QString file = QStringLiteral("user/たろう") + QLatin1String(ext);
+    const QString file = testsupport::inRoom(QStringLiteral("user/たろう") + QLatin1String(ext));
     return QFile::remove(file) && QDir().mkpath(file + QStringLiteral("/inside")) ? f : nullptr;
 }
 } // namespace

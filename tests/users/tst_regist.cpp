@@ -33,7 +33,7 @@ void commitText(QWidget *w, const QString &text)
 
 QStringList userFolder()
 {
-    QStringList entries = QDir(QStringLiteral("user")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    QStringList entries = QDir(testsupport::inRoom(QStringLiteral("user"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     entries.sort();
     return entries;
 }
@@ -260,7 +260,7 @@ void TestRegist::buttonsIdleWhenReopened()
             QTest::keyClick(b, Qt::Key_Return);
         }
         QVERIFY(!p.app().isOpen(f));
-        QCOMPARE(QFileInfo::exists(QStringLiteral("user/") + name + QStringLiteral(".dat")), how.startsWith(QLatin1String("register")));
+        QCOMPARE(QFileInfo::exists(testsupport::inRoom(QStringLiteral("user/") + name + QStringLiteral(".dat"))), how.startsWith(QLatin1String("register")));
 
         f->Show();
         QTest::qWait(20);
@@ -343,7 +343,7 @@ void TestRegist::refused()
 
     verifyWarning(warning);
     QCOMPARE(userFolder(), QStringList{QStringLiteral("master.psw")});
-    QCOMPARE(QDir().entryList({QStringLiteral("*.dat"), QStringLiteral("*.psw")}, QDir::Files), QStringList());
+    QCOMPARE(QDir(testsupport::inRoom(QStringLiteral("."))).entryList({QStringLiteral("*.dat"), QStringLiteral("*.psw")}, QDir::Files), QStringList());
     QCOMPARE(f->Edit1->text(), name);
     QCOMPARE(f->Edit2->text(), password);
     QVERIFY(p.app().isOpen(f));
@@ -403,7 +403,7 @@ void TestRegist::failedRegistrationLeavesNothing()
 {
     Program p;
     TForm7 *f = p.screens().registration;
-    QVERIFY(QDir().mkpath(QStringLiteral("user/たろう.psw"))); // the password file cannot be written
+    QVERIFY(QDir().mkpath(testsupport::inRoom(QStringLiteral("user/たろう.psw")))); // the password file cannot be written
     f->Show();
     recorder().clear();
     commitText(f->Edit1, QStringLiteral("たろう"));
@@ -414,7 +414,7 @@ void TestRegist::failedRegistrationLeavesNothing()
     QCOMPARE(recorder().boxes[0].kind, dialogs::Kind::Error);
     QCOMPARE(recorder().boxes[0].title, App::title());
     QVERIFY2(recorder().boxes[0].text.contains(QStringLiteral("たろう.psw")), qPrintable(recorder().boxes[0].text));
-    QVERIFY(!QFileInfo::exists(QStringLiteral("user/たろう.dat")));
+    QVERIFY(!QFileInfo::exists(testsupport::inRoom(QStringLiteral("user/たろう.dat"))));
     QCOMPARE(userstore::listUsers(), QStringList());
     QVERIFY(p.app().isOpen(f));
     QCOMPARE(f->Edit1->text(), QStringLiteral("たろう"));
@@ -424,7 +424,7 @@ void TestRegist::failedRegistrationLeavesNothing()
 void TestRegist::missingUserFolder()
 {
     Program p;
-    QVERIFY(QDir(QStringLiteral("user")).removeRecursively());
+    QVERIFY(QDir(testsupport::inRoom(QStringLiteral("user"))).removeRecursively());
     TForm7 *f = p.screens().registration;
     f->Show();
     recorder().clear();

@@ -130,7 +130,7 @@ void TestUserSelect::listInFolderOrder()
     for (const QString &n : names)
         addUser(p, n, {}, "pw\r\n");
     QStringList expected; // the folder as Qt lists it unsorted, without anything that is not a user
-    for (const QString &e : QDir(QStringLiteral("user"), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files | QDir::Hidden).entryList())
+    for (const QString &e : QDir(testsupport::inRoom(QStringLiteral("user")), QStringLiteral("*.dat"), QDir::NoSort, QDir::Files | QDir::Hidden).entryList())
         expected << e.chopped(4);
     QCOMPARE(expected.size(), names.size());
 
