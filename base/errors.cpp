@@ -34,7 +34,7 @@ QString reasonFor(int errnum)
     case EWOULDBLOCK:
         return reason::notRegular();
     case EFBIG:
-        return reason::tooLarge();
+        return reason::sizeLimit();
     case ENAMETOOLONG:
         return QStringLiteral("名前が長すぎます。");
     case EIO:
@@ -62,6 +62,7 @@ namespace reason {
 QString notRegular() { return QStringLiteral("ふつうのファイルではありません。"); }
 QString isLink() { return QStringLiteral("ファイルではなくリンクになっています。"); }
 QString tooLarge() { return QStringLiteral("ファイルが大きすぎます。"); }
+QString sizeLimit() { return QStringLiteral("ファイルの大きさの上限をこえるので、書き込めません。"); }
 QString damaged() { return QStringLiteral("ファイルがこわれています。"); }
 QString isFolder() { return QStringLiteral("ファイルではなくフォルダの名前です。"); }
 QString busy()

@@ -26,6 +26,7 @@ namespace reason {
 QString notRegular(); // a folder, FIFO, device or socket where a file belongs
 QString isLink();     // a symbolic link where the program accepts only a file of its own
 QString tooLarge();   // larger than any file of the program can be
+QString sizeLimit();  // a write past the largest file the account (ulimit -f) or the disk allows
 QString damaged();    // content the program itself could never have written
 QString isFolder();   // a folder's name where a file was to be written
 QString busy();       // another computer or program holds the folder's lock

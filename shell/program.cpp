@@ -2,6 +2,7 @@
 // below (the launcher's way to say something in a window), the administrator's two classroom
 // commands, the teacher's CSV export, certificate and class-flash paper and the check of the PC's pace, which need no
 // display; any other option is refused with the usage, any other argument is ignored.
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "drill/classpaper.h"
 #include "drill/classset.h"
@@ -16,6 +17,7 @@
 #include "shell/main.h"
 #include "shell/splash.h"
 #include "users/classroom.h"
+#include "users/folderlock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -430,6 +432,11 @@ int repairMode(int argc, char **argv)
         std::printf("%s\n", QStringLiteral("もどしました: %1").arg(r).toUtf8().constData());
     if (restored.isEmpty())
         std::printf("%s\n", QStringLiteral("足りないファイルはありません。").toUtf8().constData());
+    // The teacher's command on a broken room is where a pupil's thing in the lock's place is told.
+    const Classroom room(QFileInfo(dir).absoluteFilePath());
+    const Classroom::Using using_(room);
+    if (const QString note = folderlock::strangerNote(room.user()); !note.isEmpty())
+        std::printf("%s\n", note.toUtf8().constData());
     return 0;
 }
 } // namespace

@@ -233,6 +233,10 @@ QString setup(const QString &dir, const QString &templateDir, const QString &pas
     try {
         // user/ first: it holds the folder's lock, through which two set-ups take turns.
         makeFolder(users, made, permissions::Sticky::Yes);
+        // The lock's own folder, made by the set-up's account before any lock is taken: one that a
+        // pupil's account made would not be used (users/folderlock.cpp).
+        if (isShared(root.path()))
+            makeFolder(users + QStringLiteral("/.lock"), made);
         refusal = inClassroom(root.path(), [&] {
             if (beforeLock())
                 beforeLock()();

@@ -1,10 +1,12 @@
 #include "users/folderlock.h"
 
+#include "base/classroom.h"
 #include "base/errors.h"
 #include "platform/permissions.h"
 #include "platform/posixfile.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -29,30 +31,104 @@
 namespace folderlock {
 
 namespace {
+// The account's name when it is a plain one, else its number.
+QByteArray ownerName(uid_t uid)
+{
+    const passwd *pw = ::getpwuid(uid);
+    const QByteArray name = pw && pw->pw_name ? QByteArray(pw->pw_name) : QByteArray();
+    const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+    });
+    return plain ? name : "uid" + QByteArray::number(qint64(uid));
+}
+
 // In a sticky user folder (a shared room's) nobody may remove or rename another account's file, so
 // a lock left there by a program that died could never be taken over: every child would be refused
 // until the teacher came. There the lock and its temporaries live in a folder of their own,
-// user/.lock/, which is not sticky: the group may take over what it finds in it, and nothing else
-// of the room's lies there. Made by the first program that needs it.
+// user/.lock/, which is not sticky: the group may take over what it finds in it. The set-up makes
+// it. A pupil's account could make it first, though, and then close it or leave a file there that
+// no other account can move; so it counts only when it is the user folder owner's (the teacher's)
+// or root's. Otherwise the lock lives in the classroom folder itself when that is the group's and
+// not sticky: whatever a pupil leaves there, the others can move aside. Every program of the room
+// judges the same folders the same way, so all of them take turns on one lock.
+bool ownedBy(const struct stat &st, uid_t owner) { return st.st_uid == 0 || st.st_uid == owner; }
+
+bool openToGroup(const struct stat &st, gid_t group)
+{
+    return S_ISDIR(st.st_mode) && !(st.st_mode & S_ISVTX) && (st.st_mode & S_IRWXG) == S_IRWXG && st.st_gid == group;
+}
+
+const char *kindOf(mode_t mode)
+{
+    return S_ISDIR(mode) ? "フォルダ" : S_ISLNK(mode) ? "リンク" : S_ISREG(mode) ? "ファイル" : "ファイルでないもの";
+}
+
+// Where the lock of a sticky user folder lives, when the room decides it: user/.lock, or the
+// classroom folder (then with a note naming what lies at user/.lock, if anything); empty when
+// neither will do.
+struct Place {
+    QString folder;
+    QString note;
+};
+Place placeFor(const QString &user, const struct stat &userSt)
+{
+    const QString own = user + QStringLiteral("/.lock");
+    struct stat found {};
+    const bool there = ::lstat(QFile::encodeName(own).constData(), &found) == 0;
+    if (there && S_ISDIR(found.st_mode) && ownedBy(found, userSt.st_uid))
+        return {own, QString()};
+    const QString room = QFileInfo(QDir::cleanPath(user)).path();
+    struct stat roomSt {};
+    if (::stat(QFile::encodeName(room).constData(), &roomSt) != 0 || !openToGroup(roomSt, userSt.st_gid))
+        return {};
+    if (!there)
+        return {room, QString()};
+    const Classroom &inUse = Classroom::inUse();
+    return {room, QStringLiteral("%1 は %2 の%3で、教室のロックには使えません（先生のアカウントか root のもの"
+                                 "でないと、ほかのアカウントの保存を止められるため）。ロックは教室フォルダの %4 でとります。"
+                                 "%1 は先生のアカウントか root で消してください。")
+                      .arg(inUse.shown(own), QString::fromUtf8(ownerName(found.st_uid)), QString::fromUtf8(kindOf(found.st_mode)),
+                           QStringLiteral(".pikazan.lock"))};
+}
+
 QString lockFolder(const QString &user)
 {
     struct stat st {};
     if (::lstat(QFile::encodeName(user).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || !(st.st_mode & S_ISVTX))
         return user;
+    if (const Place place = placeFor(user, st); !place.folder.isEmpty()) {
+        static bool said = false;
+        if (!place.note.isEmpty() && !said) {
+            said = true;
+            std::fprintf(stderr, "%s\n", place.note.toLocal8Bit().constData());
+        }
+        return place.folder;
+    }
     const QString own = user + QStringLiteral("/.lock");
+    struct stat found {};
+    // No folder of the group's that a pupil cannot close: as before, made by the first program
+    // that needs it.
     [[maybe_unused]] const int err = permissions::makeFolder(own, permissions::Sticky::No);
     // Never through a link: anything but a folder at that name is damage, named.
-    if (::lstat(QFile::encodeName(own).constData(), &st) != 0)
+    if (::lstat(QFile::encodeName(own).constData(), &found) != 0)
         throw pz::IoError::fromErrno(own, errno);
-    if (S_ISLNK(st.st_mode))
+    if (S_ISLNK(found.st_mode))
         throw pz::IoError(own, pz::reason::isLink());
-    if (!S_ISDIR(st.st_mode))
+    if (!S_ISDIR(found.st_mode))
         throw pz::IoError::fromErrno(own, ENOTDIR);
     return own;
 }
 } // namespace
 
 QString lockPath(const QString &userFolder) { return lockFolder(userFolder) + QStringLiteral("/.pikazan.lock"); }
+
+QString strangerNote(const QString &userFolder)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(userFolder).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || !(st.st_mode & S_ISVTX))
+        return QString();
+    return placeFor(userFolder, st).note;
+}
 
 namespace {
 // A child waits this long at most. The holder needs milliseconds, but a whole class finishing a
@@ -340,17 +416,6 @@ private:
                                  .arg(path_, QString::fromUtf8(kind), QString::fromUtf8(owner), QFile::decodeName(aside));
         std::fprintf(stderr, "%s\n", said.toLocal8Bit().constData());
         return Try::Again;
-    }
-
-    // The account's name when it is a plain one, else its number.
-    static QByteArray ownerName(uid_t uid)
-    {
-        const passwd *pw = ::getpwuid(uid);
-        const QByteArray name = pw && pw->pw_name ? QByteArray(pw->pw_name) : QByteArray();
-        const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
-        });
-        return plain ? name : "uid" + QByteArray::number(qint64(uid));
     }
 
     // Moves the stale lock aside under a name of our own, and removes it only when it is still

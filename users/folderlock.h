@@ -13,9 +13,15 @@
 
 namespace folderlock {
 
-// The lock of the user folder given ("user"): "user/.pikazan.lock", or "user/.lock/.pikazan.lock"
-// in a sticky user folder.
+// The lock of the user folder given ("user"): "user/.pikazan.lock"; in a sticky user folder
+// "user/.lock/.pikazan.lock" when user/.lock is the teacher's or root's, else ".pikazan.lock" in the
+// classroom folder when that is the group's and not sticky (a pupil's account cannot keep anything
+// there that the others cannot move aside).
 QString lockPath(const QString &userFolder);
+
+// What the teacher should remove: a note naming what another account has put at user/.lock of a
+// sticky user folder, which the lock therefore does without; empty when nothing is in the way.
+QString strangerNote(const QString &userFolder);
 
 // Holds the lock while it lives. Throws IoError (reason::busy()) when another program keeps it
 // longer than a child should wait, and IoError naming the lock when what is at its path cannot be

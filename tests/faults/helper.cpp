@@ -2,8 +2,8 @@
 // classroom folder named by --classroom. The fault tests start it to put two programs on one
 // folder, to run as another user, and to keep an operation that could hang away from the test.
 //
-//   faults_helper --classroom DIR [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--start-at EPOCH_MS]
-//                 COMMAND ARGS...
+//   faults_helper --classroom DIR [--pause-at STEP] [--lock-wait MS] [--memory-limit MB] [--file-size-limit BYTES]
+//                 [--start-at EPOCH_MS] COMMAND ARGS...
 //   commands: register NAME PASSWORD | append NAME LINE | drill NAME LINE | pace NAME LINE | flush-pending
 //             | delete NAME | read-password NAME | read-history NAME | list | read-settings
 //             | grade CODE | save-settings | hang-on-term
@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -117,6 +118,13 @@ int main(int argc, char **argv)
             const rlim_t bytes = rlim_t(value.toLongLong()) << 20;
             const rlimit l{bytes, bytes};
             setrlimit(RLIMIT_AS, &l);
+        } else if (opt == QLatin1String("--file-size-limit")) {
+            // As under "ulimit -f": no file this process writes grows past it; the signal is
+            // ignored as the program ignores it, so that the write reports the limit.
+            const rlim_t bytes = rlim_t(value.toLongLong());
+            const rlimit l{bytes, bytes};
+            setrlimit(RLIMIT_FSIZE, &l);
+            ::signal(SIGXFSZ, SIG_IGN);
         }
     }
     if (!pauseAt.isEmpty()) {

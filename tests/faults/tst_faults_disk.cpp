@@ -14,6 +14,7 @@
 #include "users/userstore.h"
 
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -105,6 +106,8 @@ private slots:
     void drillLineWithTenBytesLeft();
     void lastLineUnendedOnAFullDisk();
     void settingsSaveOnAFullDisk();
+    void pastTheFileSizeLimit_data();
+    void pastTheFileSizeLimit();
 };
 
 void TestFullDisk::registrationWithOnePageFree()
@@ -217,6 +220,43 @@ void TestFullDisk::settingsSaveOnAFullDisk()
     QCOMPARE(faults::readBytes(p.path(QStringLiteral("settei/settei.dat"))), before);
     QCOMPARE(names(p.path(QStringLiteral("settei"))), QStringList{QStringLiteral("settei.dat")});
     QCOMPARE(ReadGradeDigits(10), 1);
+}
+
+void TestFullDisk::pastTheFileSizeLimit_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("file");  // the file the command writes, as the message names it
+    QTest::addColumn<QByteArray>("old"); // its bytes before
+    QTest::addColumn<int>("limit");      // the largest file the process may write
+    QByteArray history = faults::headerBytes();
+    for (int i = 0; i < 10; ++i)
+        history += "\x82\x50\x82\x4f\x8b\x89,2024/5/07,10,0,\x8d\x87\x8a\x69\r\n"; // １０級,2024/5/07,10,0,合格
+    // The lock's own file (some 100 bytes) fits under the limit; the line does not.
+    QTest::newRow("a drill's line") << QStringList{"append", "taro", "９級,2024/5/08,9,1,合格"} << "user/taro.dat" << history
+                                    << int(history.size() + 5);
+    QTest::newRow("the settings") << QStringList{"save-settings"} << "settei/settei.dat" << QByteArray("3\r\n5\r\n8\r\n") << 100;
+}
+
+void TestFullDisk::pastTheFileSizeLimit()
+{
+    // ulimit -f in the account's session: the write stops part-way. The teacher is told of the
+    // limit, not of a full disk (there is room on it); the old file stays whole, no temporary left.
+    QFETCH(QStringList, command);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, old);
+    QFETCH(int, limit);
+    QTemporaryDir room;
+    const QString target = room.filePath(file);
+    faults::writeBytes(room.filePath(QStringLiteral("user/master.psw")), "teacher\r\n");
+    faults::writeBytes(room.filePath(QStringLiteral("user/taro.psw")), "pw\r\n");
+    faults::writeBytes(target, old);
+    const QStringList before = names(QFileInfo(target).path());
+
+    faults::Helper h(room.path(), QStringList{"--file-size-limit", QString::number(limit)} + command);
+    QCOMPARE(h.line(), QStringLiteral("error ファイル ") + file + QStringLiteral(" を使えません。\nファイルの大きさの上限をこえるので、書き込めません。"));
+    QVERIFY(h.finished());
+    QCOMPARE(faults::readBytes(target), old);
+    QCOMPARE(names(QFileInfo(target).path()), before);
 }
 
 PZ_GUI_TEST_MAIN(TestFullDisk)

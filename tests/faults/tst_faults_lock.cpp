@@ -55,6 +55,8 @@ private slots:
     void damageAtTheLockPath();
     void lockOfAnotherAccount_data();
     void lockOfAnotherAccount();
+    void pupilsThingAtTheLockFolder_data();
+    void pupilsThingAtTheLockFolder();
     void classFinishingTogether();
     void killedTemporaries();
 };
@@ -63,6 +65,8 @@ void TestFolderLock::init()
 {
     QDir(path(QStringLiteral("user"))).removeRecursively();
     QDir(path(QStringLiteral("outside"))).removeRecursively();
+    for (const QString &e : entries(dir.path()).filter(QStringLiteral(".pikazan.lock")))
+        QVERIFY(QFileInfo(path(e)).isDir() ? QDir(path(e)).removeRecursively() : QFile::remove(path(e)));
     QVERIFY(QDir().mkpath(path(QStringLiteral("user"))));
     faults::writeBytes(path(QStringLiteral("user/master.psw")), "teacher\r\n");
     faults::writeBytes(path(QStringLiteral("user/taro.dat")), faults::headerBytes());
@@ -228,6 +232,95 @@ void TestFolderLock::lockOfAnotherAccount()
         QCOMPARE(::lstat(native(QStringLiteral("user/.lock")).constData(), &own), 0);
         QCOMPARE(own.st_mode & 07777, mode_t(02770));
     }
+}
+
+void TestFolderLock::pupilsThingAtTheLockFolder_data()
+{
+    QTest::addColumn<QString>("thing");     // what account A leaves at user/.lock
+    QTest::addColumn<QString>("kind");      // as the note names it
+    QTest::addColumn<bool>("roomLockToo");  // A's closed folder at the classroom's lock name as well
+    QTest::newRow("a file") << "file" << "ファイル" << false;
+    QTest::newRow("a folder closed to the others") << "closed" << "フォルダ" << false;
+    QTest::newRow("a sticky folder holding A's old lock") << "sticky" << "フォルダ" << false;
+    QTest::newRow("a link to a folder anyone may write") << "link" << "リンク" << false;
+    QTest::newRow("a file, and a folder at the classroom's lock name") << "file" << "ファイル" << true;
+}
+
+void TestFolderLock::pupilsThingAtTheLockFolder()
+{
+    // A room laid out as the set-up does, shared by the group: a pupil's account A puts its own
+    // thing where the sticky user folder's lock folder belongs, before the set-up made one (or
+    // after the teacher removed it). Another account B must still land its line, under a lock that
+    // all accounts share (the classroom folder's), and say what is in the way and whose it is.
+    QFETCH(QString, thing);
+    QFETCH(QString, kind);
+    QFETCH(bool, roomLockToo);
+    if (!faults::isRoot())
+        QSKIP("runs pupils' accounts: needs root");
+    QVERIFY(QDir().mkpath(path(QStringLiteral("outside"))));
+    QCOMPARE(::chmod(native(QStringLiteral("outside")).constData(), 0777), 0);
+    QCOMPARE(::chown(QFile::encodeName(dir.path()).constData(), 0, kRoom), 0);
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 02770), 0);
+    QCOMPARE(::chown(native(QStringLiteral("user")).constData(), 0, kRoom), 0);
+    QCOMPARE(::chmod(native(QStringLiteral("user")).constData(), 03770), 0);
+    QCOMPARE(::chown(native(QStringLiteral("user/taro.dat")).constData(), 0, kRoom), 0);
+    QCOMPARE(::chmod(native(QStringLiteral("user/taro.dat")).constData(), 0660), 0);
+    const QString own = QStringLiteral("user/.lock");
+    if (thing == QLatin1String("file")) {
+        faults::writeBytes(path(own), "mine\n");
+        QCOMPARE(::chmod(native(own).constData(), 0600), 0);
+    } else if (thing == QLatin1String("closed")) {
+        QCOMPARE(::mkdir(native(own).constData(), 0700), 0);
+    } else if (thing == QLatin1String("sticky")) {
+        QCOMPARE(::mkdir(native(own).constData(), 0), 0);
+        QCOMPARE(::chmod(native(own).constData(), 03770), 0);
+        QCOMPARE(::chown(native(own).constData(), 64001, kRoom), 0);
+        faults::writeBytes(path(own + QStringLiteral("/.pikazan.lock")), "4242\npikazan\nanother-pc\n");
+        QCOMPARE(::chown(native(own + QStringLiteral("/.pikazan.lock")).constData(), 64001, kRoom), 0);
+        const timespec old = {::time(nullptr) - 3600, 0};
+        const timespec times[2] = {old, old};
+        QCOMPARE(::utimensat(AT_FDCWD, native(own + QStringLiteral("/.pikazan.lock")).constData(), times, 0), 0);
+    } else {
+        QCOMPARE(::symlink("../outside", native(own).constData()), 0);
+    }
+    QCOMPARE(::lchown(native(own).constData(), 64001, kRoom), 0);
+    if (roomLockToo) {
+        QCOMPARE(::mkdir(native(QStringLiteral(".pikazan.lock")).constData(), 0700), 0);
+        QCOMPARE(::chown(native(QStringLiteral(".pikazan.lock")).constData(), 64001, kRoom), 0);
+    }
+    struct stat before {};
+    QCOMPARE(::lstat(native(own).constData(), &before), 0);
+
+    // B holds the lock while it appends: it is the classroom folder's, B's own.
+    Helper b(dir.path(), {"--pause-at", "appending", "append", "taro", QString::fromUtf8(kLine)}, kAccountB);
+    QCOMPARE(b.line(), QStringLiteral("at appending"));
+    struct stat lock {};
+    QCOMPARE(::lstat(native(QStringLiteral(".pikazan.lock")).constData(), &lock), 0);
+    QVERIFY(S_ISREG(lock.st_mode));
+    QCOMPARE(lock.st_uid, uid_t(64002));
+    b.resume();
+    QCOMPARE(b.line(), QStringLiteral("ok"));
+    QVERIFY(b.finished());
+    QCOMPARE(readBytes(path(QStringLiteral("user/taro.dat"))), faults::headerBytes() + textfile::encode(QString::fromUtf8(kLine)) + "\r\n");
+
+    // A's thing stays as it was; nothing went into the folder a link leads to; the lock is gone.
+    struct stat after {};
+    QCOMPARE(::lstat(native(own).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(entries(path(QStringLiteral("outside"))), QStringList());
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral(".pikazan.lock"))));
+    const QStringList left = entries(dir.path()).filter(QStringLiteral(".pikazan.lock"));
+    if (roomLockToo) {
+        QCOMPARE(left.size(), 1);
+        QVERIFY2(left[0].startsWith(QStringLiteral(".pikazan.lock.aside-uid64001-")), qPrintable(left[0]));
+    } else {
+        QCOMPARE(left, QStringList());
+    }
+    const QString said = b.errors();
+    QVERIFY2(said.contains(QStringLiteral("user/.lock は uid64001 の") + kind
+                           + QStringLiteral("で、教室のロックには使えません（先生のアカウントか root のものでないと、ほかのアカウントの保存を止められるため）。"
+                                            "ロックは教室フォルダの .pikazan.lock でとります。user/.lock は先生のアカウントか root で消してください。")),
+             qPrintable(said));
 }
 
 void TestFolderLock::classFinishingTogether()

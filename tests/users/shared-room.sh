@@ -171,9 +171,22 @@ same "the lock's own folder: the group's to take over in, and empty" "2770 $grou
 same "nothing else left in user/ (はな's pace went with her)" ".lock master.psw たろう.dat たろう.pace たろう.psw" \
   "$(cd "$room/user" && LC_ALL=C ls -A | grep -vx '\.pikazan\.lock' | paste -sd' ')"
 
-# A link where the lock's own folder belongs is damage, named; nothing is made through it.
-mkdir "$tmp/elsewhere" && chmod 0777 "$tmp/elsewhere"
-rmdir "$room/user/.lock" && ln -s "$tmp/elsewhere" "$room/user/.lock"
-starts "a link in the lock folder's place is refused, naming it (the line kept)" "kept ファイル user/.lock を使えません。\\nファイルではなくリンク" "$(as "$two" 077 drill たろう "$l5")"
-same "  ... and nothing went through it" "" "$(ls -A "$tmp/elsewhere")"
+# The lock's own folder is the set-up's: a pupil's account can neither remove nor close it.
+check "account 1 cannot remove user/.lock" test -n "$(shell "$one" 'rmdir user/.lock || echo refused')"
+check "account 1 cannot close user/.lock" test -n "$(shell "$one" 'chmod 0700 user/.lock || echo refused')"
+# A room whose lock folder is gone (or an old room that never had one made by the set-up): a pupil's
+# account puts its own file there first. The others' lines land all the same, under the classroom
+# folder's lock, and the note names the file and its owner; so does the teacher's repair.
+rmdir "$room/user/.lock"
+shell "$one" 'touch user/.lock && chmod 0600 user/.lock'
+l6='５級,2026/12/10,9,1,合格'
+note="user/.lock は $one のファイルで、教室のロックには使えません（先生のアカウントか root のものでないと、ほかのアカウントの保存を止められるため）。ロックは教室フォルダの .pikazan.lock でとります。user/.lock は先生のアカウントか root で消してください。"
+out=$(as "$two" 077 drill たろう "$l6")
+case "$out" in *"$note"*) ok "a pupil's file at user/.lock: named with its owner" ;; *) bad "no note naming user/.lock: $out" ;; esac
+case "$out" in *"ok "*) ok "  ... and account 2's line lands" ;; *) bad "account 2's line: $out" ;; esac
+case "$(as "$one" 022 read-history たろう)" in *"|$l6") ok "  ... at the end of たろう's history" ;; *) bad "たろう's history lacks the line" ;; esac
+same "  ... no lock or temporary of it left" "" "$(cd "$room" && ls -A | grep '^\.pikazan')"
+out="$(cd "$tmp" && setpriv --reuid="$three" --regid="$three" --init-groups -- "$pikazan" --repair-classroom "$room" 2>&1)"
+case "$out" in *"$note"*) ok "the teacher's repair names it" ;; *) bad "the repair does not name user/.lock: $out" ;; esac
+same "  ... and leaves it where it is" "$one" "$(stat -c %U "$room/user/.lock")"
 finish
