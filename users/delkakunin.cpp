@@ -30,6 +30,31 @@ void TForm15::FormCreate()
         {{"Label2", &Label2}, {"Image2", &Image2}, QStringLiteral("いいえ"), {272, 128}, {248, 120}, bar, 35,
          Qt::AllButtons, [this] { Label2Click(); }},
     });
+    captionOffset_ = {Label1->pos() - Image1->pos(), Label2->pos() - Image2->pos()};
+    arrange();
+}
+
+// The question, then the buttons, with the same space above, between and below them, whatever the
+// window's height: a window manager's title bar takes some of the outer size, none without one,
+// and the teacher may resize the window.
+void TForm15::arrange()
+{
+    if (!Label3 || !Image1 || !Image2)
+        return;
+    const int free = qMax(0, height() - Label3->height() - Image1->height());
+    const int gap = free / 3;
+    Label3->move(Label3->x(), gap);
+    const int buttonsAt = gap + Label3->height() + gap;
+    Image1->move(Image1->x(), buttonsAt);
+    Image2->move(Image2->x(), buttonsAt);
+    Label1->move(Image1->pos() + captionOffset_[0]);
+    Label2->move(Image2->pos() + captionOffset_[1]);
+}
+
+void TForm15::resizeEvent(QResizeEvent *event)
+{
+    Screen::resizeEvent(event);
+    arrange();
 }
 
 void TForm15::Ask(const QString &name)
@@ -51,6 +76,7 @@ void TForm15::Ask(const QString &name)
     // A label is one design line high; the named question needs two of the face's lines.
     Label3->setFixedHeight(name.isEmpty() ? oneLine_ : 2 * fm.lineSpacing());
     Label3->adjustSize();
+    arrange();
     ShowModal();
 }
 

@@ -2,6 +2,8 @@
 // TForm15, the teacher's yes/no question before the user shown on the students' records is deleted.
 #include "kit/screen.h"
 
+#include <array>
+
 class ClickLabel;
 class Picture;
 class QLabel;
@@ -28,7 +30,12 @@ signals:
     // The user's files are gone: the teacher's screen forgets them.
     void userDeleted(const QString &name);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void arrange();
     QString user_;
+    std::array<QPoint, 2> captionOffset_; // はい and いいえ on their pictures
     int oneLine_ = 0; // Label3's height for the question alone
 };

@@ -12,8 +12,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+namespace {
+// Wide enough for the whole title on a window manager's title bar (openbox cut it from the middle at
+// 409), and centred where the 409 px window was.
+constexpr int kWidth = 460;
+} // namespace
+
 TForm9::TForm9()
-    : Screen({.title = QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"), .kind = Kind::Dialog, .size = QSize(409, 357), .pos = QPoint(174, 76)})
+    : Screen({.title = QStringLiteral("名前を選択してパスワードをいれてENTERを押してください"), .kind = Kind::Dialog,
+              .size = QSize(kWidth, 357), .pos = QPoint(174 + (409 - kWidth) / 2, 76)})
 {
 }
 
@@ -21,7 +28,7 @@ void TForm9::FormCreate()
 {
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("名前を選択してください"), {8, 8}, 27, Qt::white);
 
-    ListBox1 = kit::nameList(this, "ListBox1", {8, 40, 393, 225}, 35, 35);
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 40, kWidth - 16, 225}, 35, 35);
     ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
     // A click on the name already chosen changes no selection, and would leave the keyboard in the
@@ -30,7 +37,7 @@ void TForm9::FormCreate()
 
     Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("パスワードをいれてください"), {8, 272}, 27, Qt::white);
 
-    Edit1 = kit::field(this, "Edit1", {8, 304, 393, 43}, 35, kit::Echo::Masked);
+    Edit1 = kit::field(this, "Edit1", {8, 304, kWidth - 16, 43}, 35, kit::Echo::Masked);
     kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
 
     setTabOrder(ListBox1, Edit1);

@@ -32,6 +32,8 @@ private slots:
     void window();
     void questionLayout_data();
     void questionLayout();
+    void evenlySpaced_data();
+    void evenlySpaced();
     void questionWindow();
     void deleteWithoutChosenName();
     void yesDeletesChosenUser();
@@ -58,20 +60,104 @@ void TestDeletionConfirm::window()
 
 void TestDeletionConfirm::questionLayout_data()
 {
-    using testsupport::layoutRow;
-    testsupport::layoutColumns();
-    layoutRow("Label3", {8, 16}, {}, QStringLiteral("削除してもよろしいですか？"), 32, Qt::white, 1);
-    // Below the two lines of a question that names the child.
-    layoutRow("Image1", {16, 120}, {153, 49});
-    layoutRow("Label1", {56, 128}, {}, QStringLiteral("はい"), 35, Qt::black, 1);
-    layoutRow("Image2", {248, 120}, {153, 49});
-    layoutRow("Label2", {272, 128}, {}, QStringLiteral("いいえ"), 35, Qt::black, 1);
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("px");
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("Label3") << "Label3" << 8 << QSize() << QStringLiteral("削除してもよろしいですか？") << 32 << QColor(Qt::white);
+    QTest::newRow("Image1") << "Image1" << 16 << QSize(153, 49) << QString() << 0 << QColor();
+    QTest::newRow("Label1") << "Label1" << 56 << QSize() << QStringLiteral("はい") << 35 << QColor(Qt::black);
+    QTest::newRow("Image2") << "Image2" << 248 << QSize(153, 49) << QString() << 0 << QColor();
+    QTest::newRow("Label2") << "Label2" << 272 << QSize() << QStringLiteral("いいえ") << 35 << QColor(Qt::black);
 }
 
+// Across, the controls stay where they were designed; down, they follow the window's height (below).
 void TestDeletionConfirm::questionLayout()
 {
+    QFETCH(QString, control);
+    QFETCH(int, x);
+    QFETCH(QSize, size);
+    QFETCH(QString, text);
+    QFETCH(int, px);
+    QFETCH(QColor, colour);
     Program p;
-    testsupport::checkLayoutRow(p.screens().deletionConfirm);
+    TForm15 *q = p.screens().deletionConfirm;
+    auto *w = q->findChild<QWidget *>(control);
+    QVERIFY(w);
+    QCOMPARE(w->x(), x);
+    if (size.isValid())
+        QCOMPARE(w->size(), size);
+    if (!text.isNull()) {
+        QCOMPARE(w->property("text").toString(), text);
+        QCOMPARE(w->font().pixelSize(), px);
+        QVERIFY(w->font().bold());
+        QCOMPARE(w->palette().color(QPalette::Active, w->foregroundRole()), colour);
+    }
+    // Each caption lies on its picture as designed, the two buttons on one line.
+    QCOMPARE(q->Label1->pos() - q->Image1->pos(), QPoint(40, 8));
+    QCOMPARE(q->Label2->pos() - q->Image2->pos(), QPoint(24, 8));
+    QCOMPARE(q->Image1->y(), q->Image2->y());
+}
+
+void TestDeletionConfirm::evenlySpaced_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("unnamed, no frame") << QString() << QSize(433, 230);
+    QTest::newRow("named, no frame") << QStringLiteral("たろう") << QSize(433, 230);
+    QTest::newRow("named, under a title bar") << QStringLiteral("たろう") << QSize(431, 205);
+    QTest::newRow("named, made larger") << QStringLiteral("たろう") << QSize(520, 320);
+    QTest::newRow("unnamed, made lower") << QString() << QSize(433, 150);
+}
+
+// What the teacher sees, read from the painted window: the question's ink, then the buttons' white
+// faces, with about the same dark blue above the question, between them and below the buttons
+// (within a few pixels: the glyphs sit inside their lines).
+void TestDeletionConfirm::evenlySpaced()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    Program p;
+    if (!name.isEmpty())
+        addUser(p, name, drills(1));
+    TForm13 *f = open(p);
+    if (!name.isEmpty())
+        choose(f, name);
+    int top = -1, textEnd = -1, buttonsAt = -1, buttonsEnd = -1, height = 0;
+    ask(p, [&] {
+        TForm15 *q = p.screens().deletionConfirm;
+        q->resize(size);
+        QCoreApplication::processEvents();
+        height = q->height();
+        const QImage shot = q->grab().toImage();
+        const int buttonsTop = q->Image1->y();
+        for (int y = 0; y < shot.height(); ++y) {
+            bool ink = false;
+            for (int x = 0; x < shot.width() && !ink; ++x)
+                ink = QColor(shot.pixel(x, y)).lightness() > 200;
+            if (!ink)
+                continue;
+            if (y < buttonsTop) {
+                if (top < 0)
+                    top = y;
+                textEnd = y;
+            } else {
+                if (buttonsAt < 0)
+                    buttonsAt = y;
+                buttonsEnd = y;
+            }
+        }
+        no(p);
+    });
+    QCOMPARE(height, size.height());
+    QVERIFY2(top >= 0 && textEnd > top + 20, "no question painted above the buttons");
+    QVERIFY2(buttonsAt >= 0 && buttonsEnd > buttonsAt + 30, "no buttons painted");
+    const int above = top, between = buttonsAt - textEnd - 1, below = height - 1 - buttonsEnd;
+    const QString gaps = QStringLiteral("above %1, between %2, below %3").arg(above).arg(between).arg(below);
+    QVERIFY2(between > 0 && below > 0, qPrintable(gaps));
+    QVERIFY2(qMax(above, qMax(between, below)) - qMin(above, qMin(between, below)) <= 8, qPrintable(gaps));
 }
 
 void TestDeletionConfirm::questionWindow()
@@ -114,14 +200,16 @@ void TestDeletionConfirm::yesDeletesChosenUser()
 
     QString question;
     QRect questionInk;
+    int buttonsTop = 0;
     bool secondLineDrawn = false;
     ask(p, [&] {
         TForm15 *q = p.screens().deletionConfirm;
         question = q->Label3->text();
         questionInk = QRect(q->Label3->pos(), q->Label3->sizeHint());
-        // Both lines drawn: white ink in the band of the second line (above the buttons at y 120).
+        buttonsTop = q->Image1->y();
+        // Both lines drawn: white ink in the lower half of the question.
         const QImage shot = q->grab().toImage();
-        for (int y = 70; y < 118 && !secondLineDrawn; ++y)
+        for (int y = q->Label3->y() + q->Label3->height() / 2; y < buttonsTop && !secondLineDrawn; ++y)
             for (int x = 8; x < 425 && !secondLineDrawn; ++x)
                 secondLineDrawn = QColor(shot.pixel(x, y)).lightness() > 200;
         addUser(p, QStringLiteral("さくら"), drills(0)); // the list is read again after the deletion
@@ -129,7 +217,7 @@ void TestDeletionConfirm::yesDeletesChosenUser()
         yes(p);
     });
     QCOMPARE(question, QStringLiteral("たろう を\n削除してもよろしいですか？"));
-    QVERIFY2(QRect(0, 0, 433, 120).contains(questionInk), "the question runs into the buttons or out of the window");
+    QVERIFY2(QRect(0, 0, 433, buttonsTop).contains(questionInk), "the question runs into the buttons or out of the window");
     QVERIFY(secondLineDrawn);
     QVERIFY(!p.screens().deletionConfirm->isVisible());
     QCOMPARE(p.app().activeScreen(), f);
@@ -167,15 +255,17 @@ void TestDeletionConfirm::longNameStaysInTheQuestion()
     choose(f, name);
     QString question;
     QRect box;
+    int buttonsTop = 0;
     ask(p, [&] {
         QLabel *l = p.screens().deletionConfirm->Label3;
+        buttonsTop = p.screens().deletionConfirm->Image1->y();
         question = l->text();
         box = QRect(l->pos(), l->sizeHint());
         no(p);
     });
     QVERIFY2(question.startsWith(QStringLiteral("じゅげむ")), qPrintable(question));
     QVERIFY2(question.endsWith(QStringLiteral("… を\n削除してもよろしいですか？")), qPrintable(question));
-    QVERIFY2(QRect(0, 0, 433, 120).contains(box), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
+    QVERIFY2(QRect(0, 0, 433, buttonsTop).contains(box), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height())));
     QVERIFY(exists(name, ".dat"));
 }
 
