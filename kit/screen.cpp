@@ -107,13 +107,13 @@ void Screen::followDisplay()
     // layout through the resize).
     const auto follow = [this](QScreen *primary) {
         if (primary)
-            connect(primary, &QScreen::geometryChanged, this, &Screen::sizeToDisplay, Qt::UniqueConnection);
+            connect(primary, &QScreen::geometryChanged, this, pz::guarded([this](const QRect &) { sizeToDisplay(); }));
     };
     follow(QGuiApplication::primaryScreen());
-    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this, follow](QScreen *primary) {
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, pz::guarded([this, follow](QScreen *primary) {
         follow(primary);
         sizeToDisplay();
-    });
+    }));
 }
 
 void Screen::centreLayout()
