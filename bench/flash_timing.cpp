@@ -13,6 +13,7 @@
 #include "platform/sound.h"
 #include "kit/app.h"
 #include "kit/dialogs.h"
+#include "platform/display.h"
 #include "tools/classroom.h"
 
 #include <QDir>
@@ -222,6 +223,10 @@ void report(const char *who, const Case &c, quint32 interval, const Run &r)
                 p.p50, p.p99, p.max, po.p50, po.p99);
     std::printf("           tick->X server p50 %7.3f  p99 %7.3f  max %8.3f ms\n", s.p50, s.p99, s.max);
     std::printf("           span - (2N-1)I  p50 %7.3f  max %8.3f ms\n", sp.p50, sp.max);
+    // One line per case and driver for the table the script puts together across display sizes.
+    const QSize d = display::currentSize();
+    std::printf("row %dx%d %-8s %-22s late_p99=%.3f paint_p99=%.3f server_p99=%.3f missed=%llu ticks=%zu\n", d.width(),
+                d.height(), who, c.name, l.p99, p.p99, s.p99, (unsigned long long)r.missed, r.ticks.size());
     std::fflush(stdout);
 }
 
@@ -229,6 +234,8 @@ void report(const char *who, const Case &c, quint32 interval, const Run &r)
 
 int main(int argc, char *argv[])
 {
+    // On a display larger than the layout the screens are drawn scaled, as the program draws them.
+    display::scaleLayoutBeforeApp();
     App app(argc, argv);
     dialogs::setHook([](const dialogs::Shown &s) {
         std::fprintf(stderr, "box: %s\n", qPrintable(s.text));
@@ -262,7 +269,13 @@ int main(int argc, char *argv[])
 
     double line99[6] = {};
     quint64 missed99 = 0;
+    // PZ_FLASH_CASES: run only the cases whose name holds this text (a quick look at one pace).
+    const QByteArray only = qgetenv("PZ_FLASH_CASES");
+    std::printf("display %dx%d, layout drawn at %.3f\n", display::currentSize().width(), display::currentSize().height(),
+                display::layoutFactor());
     for (const Case &c : cases) {
+        if (!only.isEmpty() && !QByteArray(c.name).contains(only))
+            continue;
         st.gradeParams = GradeParams{c.digits, c.count, c.seconds};
         const quint32 interval = quint32(graderules::displayInterval(c.seconds, c.count));
         Run ours, reference;

@@ -5,6 +5,7 @@
 #include "drill/reviewpanel.h"
 #include "kit/app.h"
 #include "kit/kit.h"
+#include "kit/screen.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
 
@@ -107,11 +108,12 @@ void TClassAnswers::fillRow(int q)
     row.sum->setText(QString::number(drillrules::questionSum(set_.questions[q])));
     row.sum->adjustSize();
     // A five-digit sum still ends before the row's buttons.
-    fitLabel(row.sum, 8 + (q / 5) * kColumnWidth + 236);
+    const int origin = Screen::originFor(row.sum->parentWidget()).x();
+    fitLabel(row.sum, origin + 8 + (q / 5) * kColumnWidth + 236);
     const bool late = pace::isLate(paces_[q]);
     row.pace->setText(paceText(paces_[q]));
     row.pace->adjustSize();
-    fitLabel(row.pace, 8 + (q / 5) * kColumnWidth + 238);
+    fitLabel(row.pace, origin + 8 + (q / 5) * kColumnWidth + 238);
     style::setColour(row.pace, QPalette::WindowText, late ? QColor(255, 160, 160) : Qt::white);
     row.pace->setToolTip(late ? kLateNote : QString());
 }

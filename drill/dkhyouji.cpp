@@ -26,7 +26,7 @@ void TForm16::FormActivate()
     Label2->setText(briefing::parameterLine(state().gradeParams.digits, state().gradeParams.count, state().gradeParams.seconds));
     for (QLabel *l : {Label1, Label2}) {
         l->adjustSize();
-        l->move(briefing::centredLeft(l->width()), l->y());
+        l->move(layoutOrigin().x() + briefing::centredLeft(l->width()), l->y());
     }
 }
 

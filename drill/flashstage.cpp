@@ -4,6 +4,7 @@
 #include "drill/flashrules.h"
 #include "drill/flashsequence.h"
 #include "drill/numberlabel.h"
+#include "kit/screen.h"
 #include "kit/style.h"
 
 #include <QFontMetrics>
@@ -96,9 +97,16 @@ void FlashStage::hideCountdown()
 
 void FlashStage::placeFor(int digits)
 {
+    // Called at every flash: once placed, the label is left alone, unless the layout itself moved
+    // (a display that changed size).
+    const QPoint origin = Screen::originFor(number_->parentWidget());
+    if (digits == placedDigits_ && origin == placedOrigin_)
+        return;
     if (const auto at = flashrules::numberPlacement(digits)) {
+        placedDigits_ = digits;
+        placedOrigin_ = origin;
         number_->setFixedWidth(at->width);
-        number_->move(at->left + shift_.x(), (numberTop_ >= 0 ? numberTop_ : at->top) + shift_.y());
+        number_->move(origin + QPoint(at->left, numberTop_ >= 0 ? numberTop_ : at->top) + shift_);
     }
 }
 

@@ -58,4 +58,6 @@ private:
     QPoint shift_;
     int numberTop_ = -1;
     int count_ = kCountFrom;
+    int placedDigits_ = 0; // the count the number is placed for; none yet
+    QPoint placedOrigin_;  // and the layout's origin it was placed on
 };

@@ -1,6 +1,7 @@
 #include "drill/numberlabel.h"
 
 #include <QImage>
+#include <QtMath>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -13,16 +14,21 @@ NumberLabel::NumberLabel(QWidget *parent) : QLabel(parent)
 void NumberLabel::prepare()
 {
     const QColor colour = palette().color(foregroundRole());
-    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour)
+    // Rendered at the device's pixels: a scaled screen must get sharp digits that are drawn 1:1,
+    // not a small picture stretched at every flash.
+    const qreal ratio = devicePixelRatioF();
+    if (prepared_ && preparedFont_ == font() && preparedColour_ == colour && preparedRatio_ == ratio)
         return;
     const QFontMetrics fm(font());
     ascent_ = fm.ascent();
     // A canvas with room for any slant or overhang of the glyph around its pen position.
     const int side = fm.height() * 2;
     const QPoint origin(fm.height() / 2, fm.height() / 2 + fm.ascent());
+    const int pixels = qCeil(side * ratio);
     for (int d = 0; d < 10; ++d) {
         const QString s(QChar(u'0' + d));
-        QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
+        QImage canvas(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(ratio);
         canvas.fill(Qt::transparent);
         {
             QPainter p(&canvas);
@@ -31,10 +37,10 @@ void NumberLabel::prepare()
             p.drawText(origin, s);
         }
         // The inked box: the smallest rectangle holding every pixel with any coverage.
-        int left = side, top = side, right = -1, bottom = -1;
-        for (int y = 0; y < side; ++y) {
+        int left = pixels, top = pixels, right = -1, bottom = -1;
+        for (int y = 0; y < pixels; ++y) {
             const QRgb *line = reinterpret_cast<const QRgb *>(canvas.constScanLine(y));
-            for (int x = 0; x < side; ++x)
+            for (int x = 0; x < pixels; ++x)
                 if (qAlpha(line[x])) {
                     left = qMin(left, x);
                     right = qMax(right, x);
@@ -49,10 +55,15 @@ void NumberLabel::prepare()
             g.offset = QPoint();
         } else {
             const QRect box(QPoint(left, top), QPoint(right, bottom));
-            g.ink = QPixmap::fromImage(canvas.copy(box));
-            g.offset = box.topLeft() - origin;
+            // Kept in device pixels (ratio 1): painted 1:1 at whole device pixels, the blend takes
+            // the painter's fast path, not a scaling one.
+            QImage ink = canvas.copy(box);
+            ink.setDevicePixelRatio(1);
+            g.ink = QPixmap::fromImage(ink);
+            g.offset = box.topLeft() - QPoint(qRound(origin.x() * ratio), qRound(origin.y() * ratio));
         }
     }
+    preparedRatio_ = ratio;
     preparedFont_ = font();
     preparedColour_ = colour;
     prepared_ = true;
@@ -65,7 +76,7 @@ void NumberLabel::prepare()
 
 bool NumberLabel::drawsFromDigits(const QString &text) const
 {
-    if (!prepared_ || preparedFont_ != font())
+    if (!prepared_ || preparedFont_ != font() || preparedRatio_ != devicePixelRatioF())
         return false;
     for (QChar c : text)
         if (c < u'0' || c > u'9')
@@ -83,11 +94,18 @@ QRect NumberLabel::inkRect(const QString &text) const
     QPoint pen(0, ascent_);
     for (QChar c : text) {
         const Digit &g = digits_[c.unicode() - u'0'];
-        if (!g.ink.isNull())
-            box |= QRect(pen + g.offset, g.ink.size());
+        if (!g.ink.isNull()) {
+            const QRect d = inkOnDevice(g, pen);
+            box |= QRectF(QPointF(d.topLeft()) / preparedRatio_, QSizeF(d.size()) / preparedRatio_).toAlignedRect();
+        }
         pen.rx() += g.advance;
     }
     return box;
+}
+
+QRect NumberLabel::inkOnDevice(const Digit &g, QPoint pen) const
+{
+    return QRect(QPoint(qRound(pen.x() * preparedRatio_), qRound(pen.y() * preparedRatio_)) + g.offset, g.ink.size());
 }
 
 void NumberLabel::repaintChange()
@@ -120,11 +138,14 @@ void NumberLabel::paintEvent(QPaintEvent *event)
         p.fillRect(event->rect(), parentWidget() ? parentWidget()->palette().color(QPalette::Window) : Qt::white);
     const QString t = text();
     if (drawsFromDigits(t)) {
+        // In device pixels from here: the digits were rendered at them.
+        if (preparedRatio_ != 1)
+            p.setWorldTransform(QTransform::fromScale(1 / preparedRatio_, 1 / preparedRatio_));
         QPoint pen(0, ascent_);
         for (QChar c : t) {
             const Digit &g = digits_[c.unicode() - u'0'];
             if (!g.ink.isNull())
-                p.drawPixmap(pen + g.offset, g.ink);
+                p.drawPixmap(inkOnDevice(g, pen).topLeft(), g.ink);
             pen.rx() += g.advance;
         }
     } else if (!t.isEmpty()) {

@@ -40,14 +40,17 @@ protected:
 private:
     bool drawsFromDigits(const QString &text) const;
     struct Digit {
-        QPixmap ink;     // the glyph's inked box, in the label's colour on transparent
-        QPoint offset;   // top-left of ink relative to the pen position on the baseline
+        QPixmap ink;     // the glyph's inked box, in the label's colour on transparent, in device pixels
+        QPoint offset;   // top-left of ink relative to the pen position on the baseline, in device pixels
         int advance = 0;
     };
+    // A digit's inked box, in device pixels, with the pen at `pen` (label coordinates).
+    QRect inkOnDevice(const Digit &g, QPoint pen) const;
     std::array<Digit, 10> digits_;
     bool prepared_ = false;
     QFont preparedFont_;
     QColor preparedColour_;
+    qreal preparedRatio_ = 0; // the device pixel ratio the digits were rendered at
     int ascent_ = 0;
     QRect onScreen_; // the inked box of what was painted last
     bool topSpot_ = false;

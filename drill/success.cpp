@@ -25,7 +25,7 @@ void TForm6::present(const QString &verdict, int left)
 {
     Label1->setText(verdict);
     Label1->adjustSize();
-    Label1->move(left, 16);
+    Label1->move(layoutOrigin() + QPoint(left, 16));
     Show();
     Timer1->start();
 }

@@ -1,6 +1,7 @@
 #include "kit/screen.h"
 
 #include "platform/display.h"
+#include "base/displayscale.h"
 #include "base/errors.h"
 #include "platform/x11window.h"
 #include "kit/registry.h"
@@ -51,34 +52,85 @@ QFont Screen::font(int px, bool bold, bool italic) { return style::font(px, bold
 
 void Screen::sizeToDisplay()
 {
-    const QSize d = display::currentSize();
+    const QSize d = display::layoutSize();
     resize(d);
     move((d.width() - width()) / 2, (d.height() - height()) / 2);
 }
 
+QSize Screen::layoutSize() const { return centresLayout() ? displayscale::kLayout : size(); }
+
+QPoint Screen::originFor(const QWidget *parent)
+{
+    const auto *screen = qobject_cast<const Screen *>(parent);
+    return screen ? screen->layoutOrigin() : QPoint();
+}
+
+bool Screen::centresLayout() const
+{
+    return display::layoutScaled()
+        && (layout_.kind == Kind::FullScreen || layout_.kind == Kind::FullScreenMaximised);
+}
+
 void Screen::create()
 {
+    // On a scaled display a dialog keeps its place on the centred 800×600 layout.
+    const QPoint dialogOrigin = display::layoutScaled() ? displayscale::centredOrigin(display::layoutSize()) : QPoint();
     switch (layout_.kind) {
     case Kind::FullScreen:
     case Kind::FullScreenMaximised:
         sizeToDisplay();
+        followDisplay();
         break;
     case Kind::Panel: {
         setFixedSize(layout_.size);
-        const QSize d = display::currentSize();
+        const QSize d = display::layoutSize();
         move((d.width() - width()) / 2, (d.height() - height()) / 2);
         break;
     }
     case Kind::Dialog:
         setFixedSize(layout_.size);
-        move(layout_.pos);
+        move(layout_.pos + dialogOrigin);
         break;
     case Kind::SizeableDialog:
         resize(layout_.size);
-        move(layout_.pos);
+        move(layout_.pos + dialogOrigin);
         break;
     }
     FormCreate();
+    created_ = true;
+    centreLayout();
+}
+
+void Screen::followDisplay()
+{
+    // A projector plugged in or out: a full screen takes the display's new size (and re-centres its
+    // layout through the resize).
+    const auto follow = [this](QScreen *primary) {
+        if (primary)
+            connect(primary, &QScreen::geometryChanged, this, pz::guarded([this](const QRect &) { sizeToDisplay(); }));
+    };
+    follow(QGuiApplication::primaryScreen());
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, pz::guarded([this, follow](QScreen *primary) {
+        follow(primary);
+        sizeToDisplay();
+    }));
+}
+
+void Screen::centreLayout()
+{
+    if (!centresLayout())
+        return;
+    // Moved, never re-parented: each control keeps its parent and its place in the paint order.
+    const QPoint to = displayscale::centredOrigin(size());
+    const QPoint by = to - origin_;
+    origin_ = to;
+    if (by.isNull())
+        return;
+    for (QObject *child : children())
+        if (child->isWidgetType() && !static_cast<QWidget *>(child)->isWindow()) {
+            auto *w = static_cast<QWidget *>(child);
+            w->move(w->pos() + by);
+        }
 }
 
 bool Screen::eventFilter(QObject *watched, QEvent *event)
@@ -91,8 +143,12 @@ bool Screen::eventFilter(QObject *watched, QEvent *event)
             fitOuterSizeOnce();
             break;
         case QEvent::Move:
-        case QEvent::Resize:
             fitOuterSizeOnce(); // the frame arrives with the window manager's first move or resize
+            break;
+        case QEvent::Resize:
+            fitOuterSizeOnce();
+            if (created_)
+                centreLayout(); // a display that changed size: the layout stays centred
             break;
         case QEvent::WindowStateChange:
             // Minimised by the window system: a dialog or panel has no taskbar entry to come back

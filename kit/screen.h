@@ -67,6 +67,15 @@ public:
     // The full-screen sizing rule, measuring the display now.
     void sizeToDisplay();
 
+    // The size the screen's controls are laid out in: 800×600 for a full screen on a scaled display
+    // (its controls stand centred in it), the window's own size otherwise.
+    QSize layoutSize() const;
+    // Where the layout's 0,0 stands in the window: 0,0 unless a full screen is centred on a scaled
+    // display. A control placed after the screen was made is placed at its design place plus this.
+    QPoint layoutOrigin() const { return origin_; }
+    // The origin of the layout a control on `parent` is placed in (0,0 on anything but a screen).
+    static QPoint originFor(const QWidget *parent);
+
 signals:
     void modalFinished();
 
@@ -85,6 +94,12 @@ private:
     // A sizeable dialog's design size is its outer size: when a window manager first frames it, the
     // client area shrinks by the frame. Once only; later sizes are the user's.
     void fitOuterSizeOnce();
+    // A full screen on a scaled display: every control moves with the layout's centred origin.
+    bool centresLayout() const;
+    void followDisplay();
+    void centreLayout();
+    QPoint origin_;
+    bool created_ = false;
     bool fitted_ = false;
     QDeadlineTimer fitUntil_{QDeadlineTimer::Forever}; // set at the first showing
     Layout layout_;

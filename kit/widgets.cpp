@@ -1,5 +1,6 @@
 #include "kit/widgets.h"
 
+#include "kit/screen.h"
 #include "kit/style.h"
 
 #include <QEvent>
@@ -28,7 +29,10 @@ constexpr int kWindowMargin = 8;
 void fitWindow(QLabel *l)
 {
     const QWidget *w = l->window();
-    fitLabel(l, l->parentWidget()->mapFrom(w, QPoint(w->width() - kWindowMargin, 0)).x());
+    // A screen's right edge is its layout's: on a scaled display the window reaches beyond it.
+    const auto *screen = qobject_cast<const Screen *>(w);
+    const int edge = screen ? screen->layoutOrigin().x() + screen->layoutSize().width() : w->width();
+    fitLabel(l, l->parentWidget()->mapFrom(w, QPoint(edge - kWindowMargin, 0)).x());
 }
 } // namespace
 

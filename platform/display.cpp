@@ -1,5 +1,7 @@
 #include "platform/display.h"
 
+#include "base/displayscale.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -203,6 +205,70 @@ QSize currentSize()
     int w = 0, h = 0, bpp = 0;
     systemLayer().current(w, h, bpp);
     return QSize(w, h);
+}
+
+namespace {
+double factorInUse = 1.0;
+bool scaledLayout = false; // decided before the application: the layout is drawn to the display's size
+
+displayscale::Choice machineChoice()
+{
+    // The launcher has refused a bad value; one given by hand counts as the default.
+    return displayscale::choiceFrom(qEnvironmentVariable("PIKAZAN_DISPLAY")).value_or(displayscale::Choice::Switch);
+}
+} // namespace
+
+bool neverSwitch() { return machineChoice() == displayscale::Choice::Scale; }
+
+void scaleLayoutBeforeApp()
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        factorInUse = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+        if (factorInUse <= 0)
+            factorInUse = 1.0;
+        scaledLayout = factorInUse != 1.0;
+        return;
+    }
+    // Only an X display is asked; elsewhere (offscreen, Wayland without X) nothing is scaled.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if ((!platform.isEmpty() && !platform.startsWith("xcb")) || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    Display *dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return;
+    int ev = 0, err = 0;
+    if (!XRRQueryExtension(dpy, &ev, &err)) {
+        XCloseDisplay(dpy);
+        return;
+    }
+    XRandR probe(dpy); // closes the connection
+    bool switchable = false;
+    Mode m;
+    for (int i = 0; probe.enumMode(i, m); ++i)
+        switchable = switchable || (QSize(m.width, m.height) == displayscale::kLayout);
+    int w = 0, h = 0, bpp = 0;
+    probe.current(w, h, bpp);
+    const double f = displayscale::factor(QSize(w, h), machineChoice(), switchable);
+    // An 800×600 display, or one that will be switched to it, keeps every window where it was.
+    scaledLayout = displayscale::scales(QSize(w, h), machineChoice(), switchable);
+    if (f == 1.0)
+        return;
+    factorInUse = f;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(f, 'g', 8));
+    // The whole factor is ours: a desktop's own device pixel ratio on top would cut the layout off.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+}
+
+double layoutFactor() { return factorInUse; }
+
+bool layoutScaled() { return scaledLayout; }
+
+void setLayoutScaled(bool scaled) { scaledLayout = scaled; }
+
+QSize layoutSize()
+{
+    // Scaled, the display was not switched: Qt's screen has the size in the layout's pixels.
+    return scaledLayout ? qtScreenSize() : currentSize();
 }
 
 } // namespace display

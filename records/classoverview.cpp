@@ -133,7 +133,8 @@ void ClassOverview::FormActivate()
 {
     Chart->hide();
     Chart->setCourse({}, {});
-    Grid->setGeometry(8, 72, width() - 16, height() - 80);
+    const QSize area = layoutSize();
+    Grid->setGeometry(QRect(layoutOrigin() + QPoint(8, 72), QSize(area.width() - 16, area.height() - 80)));
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     table_->reset(pacemarks::classroom(today()));
     Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
@@ -152,8 +153,9 @@ void ClassOverview::GridClick(const QModelIndex &index)
     overview::Course course = pacemarks::courseOf(name);
     // The table keeps the upper part, still scrollable and sortable; the chart takes the rest.
     const int split = 72 + 6 * 30 + 26;
-    Grid->setGeometry(8, 72, width() - 16, split - 72);
-    Chart->setGeometry(8, split + 6, width() - 16, height() - split - 14);
+    const QSize area = layoutSize();
+    Grid->setGeometry(QRect(layoutOrigin() + QPoint(8, 72), QSize(area.width() - 16, split - 72)));
+    Chart->setGeometry(QRect(layoutOrigin() + QPoint(8, split + 6), QSize(area.width() - 16, area.height() - split - 14)));
     Chart->setCourse(name, std::move(course));
     Chart->show();
     Grid->scrollTo(index);

@@ -30,7 +30,8 @@ void TForm1::FormCreate()
     ChDisplay1->setAutoReset(true);
     ChDisplay1->GetDisplayMode(savedWidth_, savedHeight_, savedBitsPerPixel_);
     sizeToDisplay(); // the size before the switch; shown maximised, the menu takes the new one
-    if (ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
+    // A machine set to scale keeps its display as it is (an LCD panel or a projector at its own size).
+    if (!display::neverSwitch() && ChDisplay1->ChangeDisplayMode(800, 600, 0) && (savedWidth_ != 800 || savedHeight_ != 600))
         display::armCrashGuard(savedWidth_, savedHeight_);
 
     const Qt::MouseButtons left = Qt::LeftButton, any = Qt::AllButtons;

@@ -1,5 +1,5 @@
-// The program entry: no environment of its own is read, and of the arguments only the message mode
-// below (the launcher's way to say something in a window), the administrator's two classroom
+// The program entry: of the environment only the machine's display choice (platform/display), and
+// of the arguments only the message mode below (the launcher's way to say something in a window), the administrator's two classroom
 // commands, the teacher's CSV export, certificate and class-flash paper and the check of the PC's pace, which need no
 // display; any other option is refused with the usage, any other argument is ignored.
 #include "base/classroom.h"
@@ -14,6 +14,7 @@
 #include "records/csvexport.h"
 #include "kit/app.h"
 #include "kit/dialogs.h"
+#include "platform/display.h"
 #include "shell/main.h"
 #include "shell/splash.h"
 #include "users/classroom.h"
@@ -102,6 +103,7 @@ int messageMode(const char *program, const char *text)
     int argc = 1;
     char *argv[] = {const_cast<char *>(program), nullptr};
     const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
+    display::scaleLayoutBeforeApp();
     App app(argc, argv);
     qInstallMessageHandler(usual);
     releaseHeld();
@@ -529,6 +531,7 @@ int main(int argc, char **argv)
     }
 
     const QtMessageHandler usual = qInstallMessageHandler(beforeTheDisplay);
+    display::scaleLayoutBeforeApp();
     App app(argc, argv);
     qInstallMessageHandler(usual);
     releaseHeld();

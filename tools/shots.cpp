@@ -36,6 +36,7 @@
 #include <QEventLoop>
 #include <functional>
 #include "kit/app.h"
+#include "platform/display.h"
 #include "kit/dialogs.h"
 #include "kit/saveflow.h"
 #include "shell/main.h"
@@ -74,6 +75,8 @@ void click(QWidget *screen, const char *control)
 
 int main(int argc, char **argv)
 {
+    // On a display larger than 800×600 the screens are drawn scaled, as the program draws them.
+    display::scaleLayoutBeforeApp();
     App app(argc, argv);
     outDir = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
     QTemporaryDir work;

@@ -2,7 +2,10 @@
 # The real display layer against real X servers, driving the real program:
 #  1. Xorg with the dummy driver (1024x768, 800x600, 640x480): the program switches to 800x600 at
 #     start; after おわる, and after SIGTERM, the independent xrandr client reads 1024x768 again.
-#  2. Xvfb, which has one fixed mode: the program runs at that size and quitting touches nothing.
+#  2. Xvfb, which has one fixed mode: the program runs at that size, its layout drawn scaled, and
+#     quitting touches nothing.
+#  3. Xvfb at 1920x1080: the layout drawn 1.8 times as large, centred; clicks where the controls are
+#     seen open the registration dialog (at its place on the centred layout) and end the program.
 # Usage: display-modes.sh <pikazan binary> <assets folder>
 set -u
 . "$(dirname "$0")/../support/shell.sh"
@@ -15,7 +18,8 @@ cleanup() { [ -n "$xpid" ] && kill "$xpid" 2>/dev/null; wait 2>/dev/null; rm -rf
 
 start_program() { # start_program <display>
   classroom "$tmp/work" "$assets"
-  (cd "$tmp/work" && DISPLAY="$1" QT_QPA_PLATFORM=xcb exec "$bin" >"$tmp/program.log" 2>&1) &
+  (cd "$tmp/work" && exec env -u QT_SCALE_FACTOR -u PIKAZAN_DISPLAY DISPLAY="$1" QT_QPA_PLATFORM=xcb "$bin" \
+     >"$tmp/program.log" 2>&1) &
   ppid_=$!
 }
 
@@ -68,10 +72,36 @@ during="$(current "$disp")"
 echo "xvfb during: $during"
 [ "$during" = "1024x768" ] || fail "Xvfb mode changed to $during"
 kill -0 $ppid_ 2>/dev/null || fail "the program did not keep running without an 800x600 mode: $(cat "$tmp/program.log")"
-DISPLAY="$disp" xdotool mousemove 400 485 click 1
+# おわる (320..524 x 432..546 on the layout) drawn 1.28 times as large: 1024x768 is 800x600 scaled.
+DISPLAY="$disp" xdotool mousemove 540 626 click 1
 wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "おわる did not end the program on Xvfb"; }
 [ "$(current "$disp")" = "1024x768" ] || fail "Xvfb mode changed after quitting"
 if grep -qiE 'malloc|segmentation|abort' "$tmp/program.log"; then fail "the program failed on exit: $(cat "$tmp/program.log")"; fi
+kill "$xpid"; wait "$xpid" 2>/dev/null; xpid=""
+
+# --- 3. Xvfb at 1920x1080: 1.8 times, the layout's left edge at 240 ---
+disp="$(free_display 71)"
+Xvfb "$disp" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb at 1920x1080 did not start"
+rm -rf "$tmp/work"
+start_program "$disp"
+wait_for 15 'DISPLAY="$disp" xdotool search --name "^main$" >/dev/null 2>&1' || fail "no main menu: $(cat "$tmp/program.log")"
+sleep 6 # the splash, modal, takes no click until it has gone
+# とうろくする's picture (512..716 x 0..114): its middle, 614,57, is seen at 240 + 1.8 * 614, 1.8 * 57.
+DISPLAY="$disp" xdotool mousemove 1345 103 click 1
+wait_for 10 'DISPLAY="$disp" xdotool search --onlyvisible --name "^とうろく$" >/dev/null 2>&1' \
+  || fail "a click on とうろくする at its scaled place opened no registration dialog"
+reg="$(DISPLAY="$disp" xdotool search --onlyvisible --name "^とうろく$" | head -1)"
+geo="$(DISPLAY="$disp" xdotool getwindowgeometry "$reg" | tr -s ' ' | sed -n 's/^ Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p')"
+# Designed at 201,142 on the layout: (133 + 201) * 1.8, 142 * 1.8, within a pixel of rounding.
+read -r gx gy <<<"$geo"
+[ "${gx:-0}" -ge 600 ] && [ "${gx:-0}" -le 602 ] && [ "${gy:-0}" -ge 254 ] && [ "${gy:-0}" -le 257 ] \
+  || fail "the registration dialog stands at $geo, not at its place on the centred layout (601 256)"
+# おわる's middle (below the dialog, which stays open), 422,489, seen at 240 + 1.8 * 422, 1.8 * 489.
+DISPLAY="$disp" xdotool mousemove 1000 880 click 1
+wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "おわる at its scaled place did not end the program"; }
+[ "$(current "$disp")" = "1920x1080" ] || fail "Xvfb mode changed after quitting at 1920x1080"
 
 cleanup
 echo "1 passed, 0 failed"

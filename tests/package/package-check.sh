@@ -153,6 +153,7 @@ if [ "${1-}" = --message ]; then printf '%s\n' "$2" >"$STUB_MSG"; exit 0; fi
 if [ "${1-}" = --classroom ]; then room="$2"; shift 2; else room="cwd:$PWD"; fi
 echo "$room $#" >"$STUB_LOG"
 printf '%s|' "$@" >"$STUB_LOG.args"
+printf '%s' "${PIKAZAN_DISPLAY-unset}" >"$STUB_LOG.display"
 EOF
 chmod +x "$fake/usr/lib/pikazan/pikazan"
 home="$tmp/home"; mkdir -p "$home"
@@ -243,6 +244,27 @@ a later empty line|classroom=@/room\r\n# off for now\r\nclassroom=\r\n||machine\
 a later line of spaces|classroom=@/room\n  classroom =   \n||machine\.conf の 2 行目: classroom= に教室フォルダが書かれていません
 relative|classroom=share/pikazan\n||machine\.conf の 1 行目: classroom= は / で始まるフォルダにしてください
 EOF
+# The machine's display choice: a row is its name | the machine file | what the program is given
+# ("" when it does not start) | what the refusal says (grep -E), "" for none.
+while IFS='|' read -r name file given says; do
+  [ -n "$name" ] || continue
+  printf "$file" >"$tmp/machine.conf"
+  rm -f "$tmp/stub.log.display"
+  launch "$tmp/machine.conf" "$tmp/xdg"
+  same "display: $name" "$given" "$(cat "$tmp/stub.log.display" 2>/dev/null)"
+  if [ -n "$says" ]; then
+    check "  ... fails, saying: $says" test "$launch_rc" -ne 0
+    check "  ... on stderr" grep -qsE "$says" "$tmp/launch.log"
+    check "  ... and in the program's message box" grep -qsE "$says" "$tmp/stub.msg"
+  fi
+done <<'EOF'
+no line: switch|# nothing\n|switch|
+scale, CR LF and spaces|# a panel\r\n  display =  scale  \r\n|scale|
+the last line counts|display=scale\ndisplay=switch\n|switch|
+a misspelt value|display=Scale\n||machine\.conf の 1 行目: display= は switch か scale にしてください: Scale
+a later empty value|display=scale\n\ndisplay=\n||machine\.conf の 3 行目: display= は switch か scale
+EOF
+
 check "the launcher made no local folder for a missing share" test ! -e "$tmp/m/unmounted"
 same "  ... and laid out nothing in an empty or half one, nor in a laid-out one" "" \
   "$(cd "$tmp/m" && find mnt half room -mindepth 1 | grep -v -x -e half/settei -e half/settei/settei.dat -e half/user \

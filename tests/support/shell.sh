@@ -43,11 +43,12 @@ classroom() {
   printf 'teacher\r\n' > "$1/user/master.psw"
 }
 
-# start_xvfb <folder>: an 800x600 Xvfb on a display number the server picks itself (no race with
-# other servers); sets xpid and disp, or returns 1 (its log is <folder>/xvfb.log).
+# start_xvfb <folder>: an 800x600 Xvfb (PZ_XVFB_SCREEN gives another, e.g. 1920x1080x24) on a display
+# number the server picks itself (no race with other servers); sets xpid and disp, or returns 1 (its
+# log is <folder>/xvfb.log).
 start_xvfb() {
   local xvfb_dir="$1"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$xvfb_dir/display" >"$xvfb_dir/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${PZ_XVFB_SCREEN:-800x600x24}" -nolisten tcp 3>"$xvfb_dir/display" >"$xvfb_dir/xvfb.log" 2>&1 &
   xpid=$!
   wait_for 20 '[ -s "$xvfb_dir/display" ]' || return 1
   disp=":$(head -1 "$xvfb_dir/display")"

@@ -1,6 +1,7 @@
 #pragma once
 // Support for the screen tests: the application object on the offscreen platform, a fresh program
 // in a temporary working folder, and recorders for message boxes, errors and sounds.
+#include "platform/display.h"
 #include "platform/sound.h"
 #include "kit/app.h"
 #include "kit/dialogs.h"
@@ -104,6 +105,7 @@ QString inRoom(const QString &relative);
     {                                                                                               \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                         \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                                \
+        display::scaleLayoutBeforeApp(); /* as the program: a larger X display is drawn scaled */   \
         App app(argc, argv);                                                                        \
         testsupport::install();                                                                     \
         TestObject tc;                                                                              \
