@@ -12,6 +12,8 @@
 #include "kit/style.h"
 #include "kit/widgets.h"
 #include "users/delkakunin.h"
+#include "users/passreset.h"
+#include "users/rosterimport.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -78,7 +80,19 @@ void TForm13::FormCreate()
         caption->move(face->x() + (face->width() - caption->width()) / 2, face->y() + (face->height() - caption->height()) / 2);
     }
 
-    ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
+    // The list leaves room under it for what the teacher does to the class's names.
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 369}, 16, 16);
+    kit::buttons(this, {
+        {{"Label12"}, {"Image11"}, QStringLiteral("名簿から登録"), {14, 465}, {8, 456}, QSize(177, 40), 16, Qt::AllButtons,
+         [this] { screens().rosterImport->Open(); }},
+        {{"Label11"}, {"Image10"}, QStringLiteral("パスワードを変える"), {14, 513}, {8, 504}, QSize(177, 40), 16, Qt::AllButtons,
+         [this] { screens().passwordReset->Ask(shownUser()); }},
+    });
+    for (int i : {11, 12}) {
+        auto *caption = findChild<QLabel *>(QStringLiteral("Label%1").arg(i));
+        auto *face = findChild<QWidget *>(QStringLiteral("Image%1").arg(i - 1));
+        caption->move(face->x() + (face->width() - caption->width()) / 2, face->y() + (face->height() - caption->height()) / 2);
+    }
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
 
     StringGrid1 = new RecordGrid(this, QStringLiteral("StringGrid1"),
