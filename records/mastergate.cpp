@@ -14,13 +14,17 @@
 #include "users/delkakunin.h"
 #include "users/passreset.h"
 #include "users/rosterimport.h"
+#include "users/groups.h"
 #include "users/userstore.h"
+
+#include <QComboBox>
 
 #include <QLabel>
 #include <QListWidget>
 
 namespace {
 const QString kTitleEnd = QStringLiteral("さんの記録");
+const QString kAll = QStringLiteral("全員");
 // Two lines, broken where they read well, set close so that they fit the band under the title.
 const QString kLateLegend = QStringLiteral("<div style=\"line-height: 14px\">色のついた行：パソコンがいそがしく、<br>"
                                            "数字がおくれて出たかもしれない回（ずれあり）</div>");
@@ -81,7 +85,12 @@ void TForm13::FormCreate()
     }
 
     // The list leaves room under it for what the teacher does to the class's names.
-    ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 369}, 16, 16);
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setGeometry(8, 80, 177, 28);
+    ComboBox1->setFont(style::font(16, true));
+    connect(ComboBox1, &QComboBox::activated, this, pz::guarded([this](int) { ComboBox1Change(); }));
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 112, 177, 337}, 16, 16);
     kit::buttons(this, {
         {{"Label12"}, {"Image11"}, QStringLiteral("名簿から登録"), {14, 465}, {8, 456}, QSize(177, 40), 16, Qt::AllButtons,
          [this] { screens().rosterImport->Open(); }},
@@ -121,8 +130,32 @@ void TForm13::FormActivate()
     StringGrid1->setRow(0, userstore::recordHeader());
     // Each user once, also when the list was not emptied before (an activation by the window
     // system while the settings editor is open).
+    // The 組 chosen stays while it is still in use.
+    const QString kumi = classoverview::group();
+    ComboBox1->clear();
+    ComboBox1->addItem(kAll);
+    ComboBox1->addItems(groups::all());
+    const int at = ComboBox1->findText(kumi);
+    ComboBox1->setCurrentIndex(kumi.isEmpty() || at < 0 ? 0 : at);
+    classoverview::setGroup(ComboBox1->currentIndex() == 0 ? QString() : ComboBox1->currentText());
+    fillList();
+}
+
+void TForm13::ComboBox1Change()
+{
+    classoverview::setGroup(ComboBox1->currentIndex() == 0 ? QString() : ComboBox1->currentText());
+    ListBox1->selectionModel()->clear();
+    fillList();
+}
+
+void TForm13::fillList()
+{
     ListBox1->clear();
-    ListBox1->addItems(userstore::listUsers());
+    const QString kumi = classoverview::group();
+    const QHash<QString, QString> all = kumi.isEmpty() ? QHash<QString, QString>() : groups::read();
+    for (const QString &name : userstore::listUsers())
+        if (groups::shown(all, name, kumi))
+            ListBox1->addItem(name);
 }
 
 void TForm13::FormCloseQuery()
@@ -177,6 +210,5 @@ void TForm13::userDeleted(const QString &)
     LateLegend->hide();
     showTitle(QString());
     ListBox1->selectionModel()->clear();
-    ListBox1->clear();
-    ListBox1->addItems(userstore::listUsers());
+    fillList();
 }

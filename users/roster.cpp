@@ -1,6 +1,8 @@
 #include "users/roster.h"
 
 #include "platform/textfile.h"
+#include "base/errors.h"
+#include "users/groups.h"
 #include "users/names.h"
 #include "users/userstore.h"
 
@@ -174,7 +176,22 @@ QString carryOut(const Plan &plan)
             users.append({e.line.name, e.password});
     if (users.isEmpty())
         return QString();
-    return userstore::createUsers(users);
+    if (QString refusal = userstore::createUsers(users); !refusal.isEmpty())
+        return refusal;
+    // Each new child's 組 (none taking away one left by an earlier child of the name); when it cannot
+    // be written, the children registered just now are taken back.
+    QHash<QString, QString> kumi;
+    for (const Entry &e : plan.entries)
+        if (e.outcome == Outcome::New)
+            kumi.insert(e.line.name, e.line.group);
+    try {
+        groups::assign(kumi);
+    } catch (const pz::Error &) {
+        for (const auto &u : std::as_const(users))
+            userstore::deleteUser(u.first);
+        throw;
+    }
+    return QString();
 }
 
 QString describe(const Entry &e)

@@ -67,7 +67,8 @@ QString passwordAlphabet();
 // and against the lines above; `next` makes up the missing passwords (makePassword).
 Plan plan(const QList<Line> &lines, const std::function<int(int)> &next);
 
-// Registers the plan's new children as one change (userstore::createUsers): all of them or none.
+// Registers the plan's new children as one change (userstore::createUsers), with their 組
+// (users/groups.h): all of them or none.
 // Returns a refusal (a name registered meanwhile: nothing written; plan again) or an empty text; a
 // file failure takes back what this run made and throws.
 QString carryOut(const Plan &plan);

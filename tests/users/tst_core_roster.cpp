@@ -121,6 +121,10 @@ void TestRoster::plan_data()
                        QStringLiteral("3行目「ok」: 登録しません。パスワードにつかえないもじがはいっています"),
                        QStringLiteral("4行目「ok2」: 登録しません。組が長すぎます（8文字まで）")}
         << false;
+    QTest::newRow("the longest 組")
+        << QStringList{QStringLiteral("ok3||1234567８")}
+        << QStringList{QStringLiteral("1行目「ok3」: 登録します（パスワード aaaaaa、作りました、組 1234567８）")}
+        << true;
     // A refused first line does not make a later one a duplicate.
     QTest::newRow("after a refused line")
         << QStringList{QStringLiteral("ゆき|p\u00e9|"), QStringLiteral("ゆき||")}
