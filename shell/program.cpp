@@ -38,6 +38,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 const char *const kUsage =
@@ -49,8 +50,8 @@ const char *const kUsage =
     "      pikazan --message 文章\n"
     "      pikazan --export-csv CSVファイル [教室フォルダ]\n"
     "      pikazan --certificate 名前 PDFファイル [教室フォルダ]\n"
-    "      pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n"
-    "      pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet-blank [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
     "      pikazan --check-pace [教室フォルダ]\n"
     "      pikazan --repair-classroom [教室フォルダ]\n";
 
@@ -412,7 +413,7 @@ int certificateMode(int argc, char **argv)
 // "--class-sheet-blank …" (its answer sheet): the set of ten questions of GRADE and SET with the
 // grade's settings of the classroom DIR (the current folder when left out), painted without a
 // display. A grade or set number that is not one is a usage error (2).
-int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *usage)
+int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *usage, int questions)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -435,7 +436,7 @@ int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *u
     if (const int rc = enterClassroom(dir, &room))
         return rc;
     try {
-        const classset::Made made = classset::make(*grade, *set, classset::kMaxQuestions);
+        const classset::Made made = classset::make(*grade, *set, questions);
         if (!made.set)
             return fail(made.refusal);
         if (const QString refused = classpaper::write(room, paper, *made.set, file); !refused.isEmpty())
@@ -553,13 +554,29 @@ int main(int argc, char **argv)
     for (const char *option : {"--class-sheet", "--class-sheet-blank"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
             const bool blank = std::strcmp(option, "--class-sheet-blank") == 0;
-            const char *usage = blank ? "使い方: pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
-                                      : "使い方: pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n";
-            if (argc != 5 && argc != 6) {
+            const char *usage = blank ? "使い方: pikazan --class-sheet-blank [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
+                                      : "使い方: pikazan --class-sheet [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n";
+            // "-n N": the number of questions the class saw (1 to 10; 10 when left out).
+            int questions = classset::kMaxQuestions;
+            std::vector<char *> args(argv, argv + argc);
+            if (argc >= 4 && std::strcmp(argv[2], "-n") == 0) {
+                bool ok = false;
+                questions = QString::fromLocal8Bit(argv[3]).toInt(&ok);
+                if (!ok || !classset::checkQuestionCount(questions).isEmpty()) {
+                    fail(classset::checkQuestionCount(ok ? questions : 0));
+                    std::fputs(usage, stderr);
+                    return 2;
+                }
+                args.erase(args.begin() + 2, args.begin() + 4);
+            }
+            const int rest = int(args.size());
+            if (rest != 5 && rest != 6) {
                 std::fputs(usage, stderr);
                 return 2;
             }
-            return classSheetMode(argc, argv, blank ? classpaper::Paper::AnswerSheet : classpaper::Paper::AnswerKey, usage);
+            args.push_back(nullptr);
+            return classSheetMode(rest, args.data(), blank ? classpaper::Paper::AnswerSheet : classpaper::Paper::AnswerKey, usage,
+                                  questions);
         }
     }
     if (argc >= 2 && std::strcmp(argv[1], "--add-users") == 0) {

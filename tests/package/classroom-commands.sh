@@ -317,5 +317,12 @@ run '' --class-sheet 10級 42 "$tmp/csv/fast.pdf" "$tmp/fast room"
 same "class-sheet of a grade too fast to flash: exit 1, saying so" "1 1" "$rc $(grep -c 'フラッシュできません' <<<"$err")"
 run '' --class-sheet 10級 42
 same "class-sheet without a file: usage, exit 2" 2 "$rc"
+run '' --class-sheet-blank -n 3 10級 42 "$tmp/csv/three.pdf" "$room"
+same "class-sheet-blank -n 3: exit 0, four sheets of three boxes" "0 4 4" \
+  "$rc $(pdftotext "$tmp/csv/three.pdf" - | grep -c '名前') $(pdftotext -raw "$tmp/csv/three.pdf" - | grep -c '／3\|/3')"
+run '' --class-sheet -n 3 10級 42 "$tmp/csv/key3.pdf" "$room"
+same "class-sheet -n 3: exit 0, three questions" "0 3" "$rc $(pdftotext "$tmp/csv/key3.pdf" - | grep -c ' = ')"
+run '' --class-sheet -n 11 10級 42 "$tmp/csv/key11.pdf" "$room"
+same "class-sheet -n 11: usage, exit 2, nothing written" "2 no" "$rc $(test -e "$tmp/csv/key11.pdf" && echo yes || echo no)"
 
 finish
