@@ -4,6 +4,7 @@
 
 #include "drill/classanswers.h"
 #include "drill/classchoose.h"
+#include "drill/classmarksform.h"
 #include "drill/classshow.h"
 #include "drill/dkhyouji.h"
 #include "drill/drillsession.h"
@@ -116,6 +117,10 @@ void App::createScreens()
     QObject::connect(answers, &TClassAnswers::replayWanted, show,
                      pz::guarded([show](const classset::ClassSet &set, int question) { show->replay(set, question); }));
     QObject::connect(answers, &TClassAnswers::backToChoice, choose, pz::guarded([choose] { choose->newSetNumber(); }));
+    // 結果を入れる: a dialog of its own, over the answers (no other screen reaches it).
+    TClassMarks *marks = make<TClassMarks>(created_);
+    QObject::connect(answers, &TClassAnswers::marksWanted, marks,
+                     pz::guarded([marks](const classset::ClassSet &set, const QDateTime &shown) { marks->Open(set, shown); }));
 }
 
 void App::destroyScreens()
