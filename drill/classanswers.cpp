@@ -56,6 +56,8 @@ void TClassAnswers::FormCreate()
                        Qt::AllButtons, [this] { classpaper::save(this, classpaper::Paper::AnswerSheet, set_); }});
     buttons.push_back({{"KeyLabel"}, {"KeyImage"}, QStringLiteral("答え"), {251, 546}, {190, 534}, {170, 60}, 24,
                        Qt::AllButtons, [this] { classpaper::save(this, classpaper::Paper::AnswerKey, set_); }});
+    buttons.push_back({{"MarksLabel"}, {"MarksImage"}, QStringLiteral("結果を入れる"), {384, 548}, {368, 534}, {200, 60}, 24,
+                       Qt::AllButtons, [this] { emit marksWanted(set_, shown_); }});
     buttons.push_back({{"BackLabel"}, {"BackImage"}, QStringLiteral("もどる"), {676, 548}, {650, 534}, {140, 60}, 24,
                        Qt::AllButtons, [this] {
                            Close();
@@ -87,6 +89,7 @@ QString TClassAnswers::paceText(const pace::QuestionPace &q)
 void TClassAnswers::showSet(const classset::ClassSet &set, const QList<pace::QuestionPace> &paces)
 {
     set_ = set;
+    shown_ = QDateTime::currentDateTime();
     paces_ = paces;
     paces_.resize(set.questions.size());
     Title->setText(QStringLiteral("答え　") + classset::heading(set));

@@ -8,6 +8,8 @@
 #include "drill/pace.h"
 #include "kit/screen.h"
 
+#include <QDateTime>
+
 class ClickLabel;
 class QLabel;
 class ReviewPanel;
@@ -48,9 +50,12 @@ signals:
     void replayWanted(const classset::ClassSet &set, int question);
     // もどる: the screen has closed, back to the choice of a set.
     void backToChoice();
+    // 結果を入れる: the teacher enters the children's marks on this set, shown at `shown`.
+    void marksWanted(const classset::ClassSet &set, const QDateTime &shown);
 
 private:
     void fillRow(int question);
     classset::ClassSet set_;
     QList<pace::QuestionPace> paces_;
+    QDateTime shown_; // when the set was shown: the marks' day
 };

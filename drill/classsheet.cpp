@@ -7,12 +7,16 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <functional>
 
 namespace classsheet {
 
 namespace {
 using pdfpage::face;
+
+// The lines of one column of answer sheets.
+constexpr int kColumnLines = 12;
 
 QByteArray pdf(const QString &title, const pdfpage::Painter &paint)
 {
@@ -37,32 +41,55 @@ void frame(QPainter &p, const QRect &page, const QString &title, const QString &
 }
 } // namespace
 
+int sheetsPerPage(int questions)
+{
+    // Two columns; a sheet takes a line for 名前, one for 日付 and 点数, and one per question, of the
+    // twelve lines a column has.
+    return 2 * std::max(1, kColumnLines / (std::max(questions, 1) + 2));
+}
+
 QByteArray answerSheetPdf(const classset::ClassSet &set)
 {
     const QString title = QStringLiteral("解答用紙");
     return pdf(title + QLatin1Char(' ') + classset::heading(set), [&](QPainter &p, const QRect &page) {
         const int w = page.width(), h = page.height();
         frame(p, page, title, classset::heading(set));
-        // 名前 and a line to write it on, right of the middle.
-        p.setFont(face(w / 30));
-        p.setPen(Qt::black);
-        const QRect nameAt(int(w * 0.40), int(h * 0.18), int(w * 0.10), int(h * 0.04));
-        p.drawText(nameAt, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("名前"));
-        p.setPen(QPen(Qt::black, w / 600.0));
-        p.drawLine(nameAt.right(), nameAt.bottom(), int(w * 0.88), nameAt.bottom());
-        // One box per question; a short set keeps boxes of a ten-question set's size.
         const int n = int(set.questions.size());
-        const double top = h * 0.27, rows = h * 0.66;
-        const double row = rows / qMax(n, 10);
-        p.setFont(face(int(row * 0.45)));
-        for (int q = 0; q < n; ++q) {
-            const int y = int(top + q * row);
-            const QRect box(int(w * 0.30), y + int(row * 0.1), int(w * 0.50), int(row * 0.8));
-            p.setPen(Qt::black);
-            p.drawText(QRect(int(w * 0.12), box.top(), int(w * 0.15), box.height()), Qt::AlignRight | Qt::AlignVCenter,
-                       QString::number(q + 1));
-            p.setPen(QPen(Qt::black, w / 400.0));
-            p.drawRect(box);
+        const int sheets = sheetsPerPage(n), perColumn = sheets / 2;
+        // The sheets between the heading and the foot, cut apart along the dashed lines.
+        const double top = h * 0.17, bottom = h * 0.93, left = w * 0.06, colWidth = (w - 2 * left) / 2;
+        const double sheetHeight = (bottom - top) / perColumn;
+        const double line = std::min(sheetHeight / (n + 2), (bottom - top) / kColumnLines);
+        for (int s = 0; s < sheets; ++s) {
+            const QRectF cell(left + (s / perColumn) * colWidth, top + (s % perColumn) * sheetHeight, colWidth, sheetHeight);
+            p.setPen(QPen(Qt::gray, w / 800.0, Qt::DashLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(cell);
+            const double x = cell.left() + colWidth * 0.06, right = cell.right() - colWidth * 0.06;
+            p.setFont(face(int(line * 0.38)));
+            const auto field = [&](const QString &label, double from, double to, double y) {
+                p.setPen(Qt::black);
+                const QRectF at(from, y, colWidth * 0.16, line * 0.8);
+                p.drawText(at, Qt::AlignLeft | Qt::AlignBottom, label);
+                p.setPen(QPen(Qt::black, w / 1200.0));
+                p.drawLine(QPointF(at.right(), at.bottom()), QPointF(to, at.bottom()));
+            };
+            field(QStringLiteral("名前"), x, right, cell.top());
+            const double mid = x + (right - x) * 0.55;
+            field(QStringLiteral("日付"), x, mid - colWidth * 0.04, cell.top() + line);
+            field(QStringLiteral("点数"), mid, right - colWidth * 0.12, cell.top() + line);
+            p.drawText(QRectF(right - colWidth * 0.12, cell.top() + line, colWidth * 0.12, line * 0.8),
+                       Qt::AlignRight | Qt::AlignBottom, QStringLiteral("／%1").arg(n));
+            // One box per question.
+            for (int q = 0; q < n; ++q) {
+                const double y = cell.top() + (q + 2) * line;
+                const QRectF box(x + colWidth * 0.14, y + line * 0.12, (right - x) * 0.80, line * 0.76);
+                p.setPen(Qt::black);
+                p.drawText(QRectF(x, box.top(), colWidth * 0.10, box.height()), Qt::AlignRight | Qt::AlignVCenter,
+                           QString::number(q + 1));
+                p.setPen(QPen(Qt::black, w / 800.0));
+                p.drawRect(box);
+            }
         }
     });
 }

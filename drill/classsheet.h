@@ -9,8 +9,11 @@
 
 namespace classsheet {
 
-// The grade, the set number, 名前 and one numbered box per question.
+// The grade and the set number, then as many children's sheets as fit the questions (two columns:
+// four of a three-question set, two of ten), each with 名前, 日付, 点数 and one numbered box per
+// question, to be cut apart.
 QByteArray answerSheetPdf(const classset::ClassSet &set);
+int sheetsPerPage(int questions);
 // The grade, the set number, the grade's settings and one line per question (classset::keyLine).
 // Long questions wrap and the type shrinks so that every line stays on the one page.
 QByteArray answerKeyPdf(const classset::ClassSet &set);

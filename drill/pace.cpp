@@ -87,6 +87,19 @@ QString line(const QDateTime &when, const QString &gradeName, const std::array<Q
 }
 
 namespace {
+const QString kClassFlash = QStringLiteral("みんなでフラッシュ ");
+}
+
+QString classFlashLine(const QDateTime &when, const QString &gradeName, int setNumber)
+{
+    QStringList fields{when.toString(kStampFormat), gradeName, QString()};
+    for (int k = 0; k < kQuestions; ++k)
+        fields << QString() << QString();
+    fields << kClassFlash + QStringLiteral("%1").arg(setNumber, 4, 10, QLatin1Char('0'));
+    return fields.join(QLatin1Char(','));
+}
+
+namespace {
 // "yyyy/MM/dd HH:mm:ss" read by hand: Qt's date parser costs a teacher's screen whole seconds over a
 // class's thousands of lines.
 QDate stampDate(QStringView stamp)
@@ -121,9 +134,17 @@ std::optional<Entry> parse(QStringView text)
         return std::nullopt;
     const QDate date = stampDate(text.first(first));
     const QStringView verdict = text.sliced(last + 1);
-    if (!date.isValid() || (verdict != kLate && verdict != kOnPace))
+    if (!date.isValid())
         return std::nullopt;
-    return Entry{date, text.sliced(first + 1, second - first - 1).toString(), verdict == kLate};
+    const QString grade = text.sliced(first + 1, second - first - 1).toString();
+    if (verdict.startsWith(kClassFlash)) {
+        bool ok = false;
+        const int set = verdict.sliced(kClassFlash.size()).toInt(&ok);
+        return ok && set >= 0 ? std::optional<Entry>(Entry{date, grade, false, set}) : std::nullopt;
+    }
+    if (verdict != kLate && verdict != kOnPace)
+        return std::nullopt;
+    return Entry{date, grade, verdict == kLate, -1};
 }
 
 QString busyNotice() { return QStringLiteral("このパソコンがいそがしくて、すうじがおくれてでたかもしれません。"); }

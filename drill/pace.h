@@ -84,12 +84,19 @@ QString millisecondsText(qint64 us);
 // 2026/12/07 14:03:21,十段,99,0.4,0.6,…,ずれなし
 QString line(const QDateTime &when, const QString &gradeName, const std::array<QuestionPace, kQuestions> &questions);
 
-// What the records need of a pace line: its day, its grade and its verdict. Nothing for the header,
+// The pace line of a history line entered by the teacher after みんなでフラッシュ: no measures, and
+// in the verdict's place where it came from and the set's number, so that the paper can be found:
+// 2026/12/08 10:15:00,１０級,,…,みんなでフラッシュ 0042
+QString classFlashLine(const QDateTime &when, const QString &gradeName, int setNumber);
+
+// What the records need of a pace line: its day, its grade and its verdict (a class flash's line is
+// on its pace). Nothing for the header,
 // a damaged line or one of another format.
 struct Entry {
     QDate date;
     QString grade;
     bool late = false;
+    int classSet = -1; // the set number of a class flash's line, else -1
 };
 std::optional<Entry> parse(QStringView line);
 

@@ -7,6 +7,7 @@ class TForm7; class TForm8; class TForm9; class TForm10; class TForm11; class TF
 class TForm13; class TForm14; class TForm15; class TForm16; class TForm17;
 class ClassOverview;
 class TClassChoose; class TClassShow; class TClassAnswers;
+class TPassReset; class TRosterImport;
 
 // By role; each screen's class is named in its header (TForm1 is shell/main.h, and so on).
 class Screen;
@@ -21,6 +22,7 @@ Screen *asScreen(TForm13 *); Screen *asScreen(TForm14 *); Screen *asScreen(TForm
 Screen *asScreen(TForm16 *); Screen *asScreen(TForm17 *);
 Screen *asScreen(ClassOverview *);
 Screen *asScreen(TClassChoose *); Screen *asScreen(TClassShow *); Screen *asScreen(TClassAnswers *);
+Screen *asScreen(TPassReset *); Screen *asScreen(TRosterImport *);
 
 struct Screens {
     TForm1 *mainMenu = nullptr;
@@ -44,4 +46,6 @@ struct Screens {
     TClassChoose *classChoose = nullptr;    // みんなでフラッシュ: the teacher chooses a set
     TClassShow *classShow = nullptr;        // … flashes it to the room
     TClassAnswers *classAnswers = nullptr;  // … and shows its answers
+    TPassReset *passwordReset = nullptr;    // the teacher gives a child a new password
+    TRosterImport *rosterImport = nullptr;  // … or registers the class from a list
 };

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "platform/outputfile.h"
+#include "users/groups.h"
 #include "users/userstore.h"
 
 namespace certificate {
@@ -11,12 +12,15 @@ std::optional<Pass> latestPass(const QString &name, const QStringList &lines)
     for (qsizetype i = lines.size() - 1; i >= 1; --i) {
         const std::optional<overview::Drill> d = overview::parseDrill(lines[i]);
         if (d && d->passed)
-            return Pass{name, d->grade, d->date};
+            return Pass{name, d->grade, d->date, QString()};
     }
     return std::nullopt;
 }
 
-QString nameLine(const Pass &p) { return p.name + QStringLiteral(" さん"); }
+QString nameLine(const Pass &p)
+{
+    return (p.group.isEmpty() ? QString() : p.group + QStringLiteral("　")) + p.name + QStringLiteral(" さん");
+}
 QString gradeLine(const Pass &p) { return overview::gradeText(p.grade) + QStringLiteral(" 合格"); }
 QString dateLine(const Pass &p)
 {
@@ -44,7 +48,10 @@ Made prepare(const Classroom &classroom, const QString &name, const QString &fil
         return {std::nullopt, refused};
     if (!userstore::listUsers().contains(name))
         return {std::nullopt, QStringLiteral("「%1」という名前の人は登録されていません。").arg(pz::quoted(name))};
-    return {latestPass(name, userstore::readHistory(name)), QString()};
+    std::optional<Pass> pass = latestPass(name, userstore::readHistory(name));
+    if (pass)
+        pass->group = groups::of(name);
+    return {pass, QString()};
 }
 
 } // namespace certificate

@@ -16,6 +16,7 @@ struct Pass {
     QString name;
     overview::GradeStep grade = overview::kNoGrade;
     QDate date;
+    QString group; // the child's 組, or empty
 };
 
 // The child's latest pass: the last drill line of the history (header included) whose verdict is
@@ -23,7 +24,7 @@ struct Pass {
 std::optional<Pass> latestPass(const QString &name, const QStringList &lines);
 
 // The certificate's texts, as printed.
-QString nameLine(const Pass &p);  // "たろう さん"
+QString nameLine(const Pass &p);  // "たろう さん", "1組　たろう さん" with a 組
 QString gradeLine(const Pass &p); // "３級 合格"
 QString dateLine(const Pass &p);  // "2026年12月7日"
 

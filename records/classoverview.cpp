@@ -11,6 +11,7 @@
 #include "kit/saveflow.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
+#include "users/groups.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -136,7 +137,15 @@ void ClassOverview::FormActivate()
     const QSize area = layoutSize();
     Grid->setGeometry(QRect(layoutOrigin() + QPoint(8, 72), QSize(area.width() - 16, area.height() - 80)));
     Grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-    table_->reset(pacemarks::classroom(today()));
+    std::vector<overview::Summary> rows = pacemarks::classroom(today());
+    const QString kumi = classoverview::group();
+    if (!kumi.isEmpty()) {
+        const QHash<QString, QString> all = groups::read();
+        std::erase_if(rows, [&](const overview::Summary &s) { return !groups::shown(all, s.name, kumi); });
+    }
+    Label1->setText(kumi.isEmpty() ? QStringLiteral("クラスのようす") : QStringLiteral("クラスのようす（%1）").arg(kumi));
+    Label1->adjustSize();
+    table_->reset(std::move(rows));
     Grid->setCurrentIndex(QModelIndex()); // no row stands out until the teacher picks one
 }
 
@@ -162,12 +171,22 @@ void ClassOverview::GridClick(const QModelIndex &index)
 }
 
 namespace classoverview {
+namespace {
+QString &shownGroup()
+{
+    static QString g;
+    return g;
+}
+} // namespace
+void setGroup(const QString &group) { shownGroup() = group; }
+QString group() { return shownGroup(); }
+
 void saveCsv(QWidget *parent)
 {
     saveflow::save(parent,
                    {QStringLiteral("CSVで保存"), csvexport::defaultFileName(QDate::currentDate()), QStringLiteral("CSV (*.csv)")},
                    [](const QString &file) -> saveflow::Outcome {
-                       const csvexport::Written w = csvexport::exportClassroom(Classroom::inUse(), file);
+                       const csvexport::Written w = csvexport::exportClassroom(Classroom::inUse(), file, group());
                        return {w.refusal, QStringLiteral("%1人の記録（%2回分）を保存しました。\n%3").arg(w.children).arg(w.rows).arg(file)};
                    });
 }

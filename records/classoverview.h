@@ -21,6 +21,9 @@ namespace classoverview {
 // every child's history there and says how much it wrote. Nothing happens when the dialog is
 // cancelled; a failure is thrown to the caller's guard.
 void saveCsv(QWidget *parent);
+// The 組 the teacher's screen shows (empty: every child): the overview and the CSV follow it.
+void setGroup(const QString &group);
+QString group();
 } // namespace classoverview
 
 class ClassOverview : public Screen {

@@ -4,6 +4,7 @@
 #include "platform/outputfile.h"
 #include "platform/textfile.h"
 #include "records/rowsplit.h"
+#include "users/groups.h"
 #include "users/userstore.h"
 
 
@@ -54,22 +55,24 @@ QStringList lines(const std::vector<History> &histories)
     return out;
 }
 
-std::vector<History> readClassroom()
+std::vector<History> readClassroom(const QString &group)
 {
     std::vector<History> all;
+    const QHash<QString, QString> kumi = group.isEmpty() ? QHash<QString, QString>() : groups::read();
     for (const QString &name : userstore::listUsers())
-        all.emplace_back(name, userstore::readHistory(name));
+        if (groups::shown(kumi, name, group))
+            all.emplace_back(name, userstore::readHistory(name));
     return all;
 }
 
-Written exportClassroom(const Classroom &classroom, const QString &file)
+Written exportClassroom(const Classroom &classroom, const QString &file, const QString &group)
 {
     // Only an export of ours is replaced: it starts with this heading.
     const QByteArray ownStart = textfile::encode(header()) + "\r\n";
     // Refused before the histories are read: a wrong place is said at once, whatever they hold.
     if (QString refused = outputfile::refusal(classroom, file, ownStart); !refused.isEmpty())
         return {0, 0, refused};
-    const std::vector<History> all = readClassroom();
+    const std::vector<History> all = readClassroom(group);
     const QStringList out = lines(all);
     QByteArray bytes;
     for (const QString &line : out)

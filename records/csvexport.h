@@ -34,7 +34,8 @@ QStringList lines(const std::vector<History> &histories);
 // The histories of every registered user of the classroom (the working folder), in the listing's
 // order; a child whose history cannot be read is an IoError naming the file, for a CSV without
 // some drills would look complete.
-std::vector<History> readClassroom();
+// With a 組, only the children of that 組 (users/groups.h).
+std::vector<History> readClassroom(const QString &group = QString());
 
 struct Written {
     int children = 0;
@@ -44,7 +45,7 @@ struct Written {
 // Writes the classroom's CSV to `file` (platform/outputfile.h): refused, with nothing written, inside
 // `classroom` or through a link (the histories are still read from the working folder's store); IoError on any failure of reading or
 // writing (an old file of that name is then left as it was).
-Written exportClassroom(const Classroom &classroom, const QString &file);
+Written exportClassroom(const Classroom &classroom, const QString &file, const QString &group = QString());
 
 // The default file name, "きろく-YYYY-MM-DD.csv".
 QString defaultFileName(const QDate &day);

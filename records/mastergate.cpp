@@ -12,13 +12,19 @@
 #include "kit/style.h"
 #include "kit/widgets.h"
 #include "users/delkakunin.h"
+#include "users/passreset.h"
+#include "users/rosterimport.h"
+#include "users/groups.h"
 #include "users/userstore.h"
+
+#include <QComboBox>
 
 #include <QLabel>
 #include <QListWidget>
 
 namespace {
 const QString kTitleEnd = QStringLiteral("さんの記録");
+const QString kAll = QStringLiteral("全員");
 // Two lines, broken where they read well, set close so that they fit the band under the title.
 const QString kLateLegend = QStringLiteral("<div style=\"line-height: 14px\">色のついた行：パソコンがいそがしく、<br>"
                                            "数字がおくれて出たかもしれない回（ずれあり）</div>");
@@ -78,7 +84,24 @@ void TForm13::FormCreate()
         caption->move(face->x() + (face->width() - caption->width()) / 2, face->y() + (face->height() - caption->height()) / 2);
     }
 
-    ListBox1 = kit::nameList(this, "ListBox1", {8, 80, 177, 465}, 16, 16);
+    // The list leaves room under it for what the teacher does to the class's names.
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setGeometry(8, 80, 177, 28);
+    ComboBox1->setFont(style::font(16, true));
+    connect(ComboBox1, &QComboBox::activated, this, pz::guarded([this](int) { ComboBox1Change(); }));
+    ListBox1 = kit::nameList(this, "ListBox1", {8, 112, 177, 337}, 16, 16);
+    kit::buttons(this, {
+        {{"Label12"}, {"Image11"}, QStringLiteral("名簿から登録"), {14, 465}, {8, 456}, QSize(177, 40), 16, Qt::AllButtons,
+         [this] { screens().rosterImport->Open(); }},
+        {{"Label11"}, {"Image10"}, QStringLiteral("パスワードを変える"), {14, 513}, {8, 504}, QSize(177, 40), 16, Qt::AllButtons,
+         [this] { screens().passwordReset->Ask(shownUser()); }},
+    });
+    for (int i : {11, 12}) {
+        auto *caption = findChild<QLabel *>(QStringLiteral("Label%1").arg(i));
+        auto *face = findChild<QWidget *>(QStringLiteral("Image%1").arg(i - 1));
+        caption->move(face->x() + (face->width() - caption->width()) / 2, face->y() + (face->height() - caption->height()) / 2);
+    }
     connect(ListBox1, &QListWidget::itemSelectionChanged, this, pz::guarded([this] { ListBox1Click(); }));
 
     StringGrid1 = new RecordGrid(this, QStringLiteral("StringGrid1"),
@@ -107,8 +130,32 @@ void TForm13::FormActivate()
     StringGrid1->setRow(0, userstore::recordHeader());
     // Each user once, also when the list was not emptied before (an activation by the window
     // system while the settings editor is open).
+    // The 組 chosen stays while it is still in use.
+    const QString kumi = classoverview::group();
+    ComboBox1->clear();
+    ComboBox1->addItem(kAll);
+    ComboBox1->addItems(groups::all());
+    const int at = ComboBox1->findText(kumi);
+    ComboBox1->setCurrentIndex(kumi.isEmpty() || at < 0 ? 0 : at);
+    classoverview::setGroup(ComboBox1->currentIndex() == 0 ? QString() : ComboBox1->currentText());
+    fillList();
+}
+
+void TForm13::ComboBox1Change()
+{
+    classoverview::setGroup(ComboBox1->currentIndex() == 0 ? QString() : ComboBox1->currentText());
+    ListBox1->selectionModel()->clear();
+    fillList();
+}
+
+void TForm13::fillList()
+{
     ListBox1->clear();
-    ListBox1->addItems(userstore::listUsers());
+    const QString kumi = classoverview::group();
+    const QHash<QString, QString> all = kumi.isEmpty() ? QHash<QString, QString>() : groups::read();
+    for (const QString &name : userstore::listUsers())
+        if (groups::shown(all, name, kumi))
+            ListBox1->addItem(name);
 }
 
 void TForm13::FormCloseQuery()
@@ -163,6 +210,5 @@ void TForm13::userDeleted(const QString &)
     LateLegend->hide();
     showTitle(QString());
     ListBox1->selectionModel()->clear();
-    ListBox1->clear();
-    ListBox1->addItems(userstore::listUsers());
+    fillList();
 }

@@ -8,6 +8,7 @@
 class ClickLabel;
 class Picture;
 class QLabel;
+class QComboBox;
 class QListWidget;
 class RecordGrid;
 
@@ -29,7 +30,9 @@ public:
     ClickLabel *Label3 = nullptr;
     Picture *Image1 = nullptr;       // もどる
     ClickLabel *Label2 = nullptr;
-    // The registered users; the next activation fills it again.
+    // Which 組 the list, the class overview and the CSV show: 全員, then each 組 in use.
+    QComboBox *ComboBox1 = nullptr;
+    // The registered users (of the 組 chosen); the next activation fills it again.
     QListWidget *ListBox1 = nullptr;
     RecordGrid *StringGrid1 = nullptr;
     // Above the table, only while the history shown has a drill whose pace was off: what the
@@ -49,7 +52,11 @@ public:
     // as the screen becomes active.
     void forgetUsers() { ListBox1->clear(); }
 
+    void ComboBox1Change();
+
 private:
+    // The registered users of the 組 chosen, in folder order.
+    void fillList();
     // The title names the user shown ("<name>さんの記録"), or is empty with nobody shown.
     void showTitle(const QString &name);
     QString shownUser_;

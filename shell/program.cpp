@@ -19,12 +19,17 @@
 #include "shell/splash.h"
 #include "users/classroom.h"
 #include "users/folderlock.h"
+#include "platform/textfile.h"
+#include "users/names.h"
+#include "users/roster.h"
+#include "users/userstore.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QList>
+#include <QRandomGenerator>
 
 #include <csignal>
 #include <cstdio>
@@ -36,17 +41,20 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 const char *const kUsage =
     "使い方: pikazan [--classroom 教室フォルダ]          教室フォルダ（ないときはいまのフォルダ）で始めます\n"
     "      pikazan --setup-classroom [--teacher 先生のアカウント] 教室フォルダ\n"
     "      pikazan --set-master-password 教室フォルダ\n"
+    "      pikazan --set-password 名前 [教室フォルダ]\n"
+    "      pikazan --add-users 名簿ファイル [教室フォルダ]\n"
     "      pikazan --message 文章\n"
     "      pikazan --export-csv CSVファイル [教室フォルダ]\n"
     "      pikazan --certificate 名前 PDFファイル [教室フォルダ]\n"
-    "      pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n"
-    "      pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
+    "      pikazan --class-sheet-blank [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
     "      pikazan --check-pace [教室フォルダ]\n"
     "      pikazan --repair-classroom [教室フォルダ]\n";
 
@@ -186,13 +194,14 @@ int fail(const QString &reason)
 
 // The master password, read as one line: typed twice without echo on a terminal, else the first
 // line of standard input (a script's pipe or file).
-std::optional<QString> masterPassword(QString *refusal)
+std::optional<QString> masterPassword(QString *refusal, const char *prompt = "マスターパスワード: ",
+                                     const QString &what = QStringLiteral("マスターパスワード"))
 {
     std::optional<std::string> typed;
     if (::isatty(STDIN_FILENO)) {
         ::signal(SIGINT, interrupted);
         ::signal(SIGTERM, interrupted);
-        typed = readHidden("マスターパスワード: ");
+        typed = readHidden(prompt);
         const std::optional<std::string> again = typed ? readHidden("もう一度: ") : std::nullopt;
         if (typed && again != typed) {
             *refusal = QStringLiteral("二つのパスワードが違います。何も変えていません。");
@@ -202,7 +211,7 @@ std::optional<QString> masterPassword(QString *refusal)
         typed = readLine();
     }
     if (!typed) {
-        *refusal = QStringLiteral("マスターパスワードが入力されていません（標準入力に一行で）。");
+        *refusal = QStringLiteral("%1が入力されていません（標準入力に一行で）。").arg(what);
         return std::nullopt;
     }
     return QString::fromLocal8Bit(typed->data(), qsizetype(typed->size()));
@@ -249,6 +258,39 @@ int classroomMode(char **argv, bool setup, const char *folder, const char *teach
     return 0;
 }
 
+// "pikazan --set-password NAME [DIR]": a child's new password, read as the master password is.
+int setPasswordMode(int argc, char **argv)
+{
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const QString name = QString::fromLocal8Bit(argv[2]);
+    const QString dir = roomArg(argc, argv, 3);
+    QString refusal;
+    try {
+        // Nobody types a password twice only to hear that the folder or the name is wrong.
+        refusal = classroom::checkSetMasterPassword(dir);
+        if (refusal.isEmpty())
+            refusal = names::checkName(name);
+        if (refusal.isEmpty()) {
+            const Classroom::Using room{Classroom(dir)};
+            if (!QFileInfo(userstore::recordPath(name)).isFile())
+                refusal = userstore::notRegistered(name);
+        }
+        if (!refusal.isEmpty())
+            return fail(refusal);
+        const std::optional<QString> password = masterPassword(&refusal, "新しいパスワード: ", QStringLiteral("パスワード"));
+        if (!password)
+            return fail(refusal);
+        refusal = classroom::setPassword(dir, name, *password);
+    } catch (const pz::Error &e) {
+        return fail(e.text());
+    }
+    if (!refusal.isEmpty())
+        return fail(refusal);
+    std::printf("%s\n", QStringLiteral("%1さんのパスワードを変えました: %2").arg(name, dir).toUtf8().constData());
+    return 0;
+}
+
 // Why an output file named on the command line is refused, or an empty text. A name ending in "/"
 // names a folder, and bytes that are no UTF-8 would be saved under another name (U+FFFD).
 QString badOutputName(const char *arg)
@@ -272,6 +314,46 @@ int enterClassroom(const QString &dir, Classroom *room)
     Classroom::use(*room);
     std::printf("%s\n", QStringLiteral("教室フォルダ: %1").arg(dir).toUtf8().constData());
     return 0;
+}
+
+// "pikazan --add-users LIST [DIR]": the children of a list registered as one change; each line's
+// outcome printed. 0 when every line was registered, 1 when some were not (or nothing was, on a
+// failure), 2 for arguments that name no list.
+int addUsersMode(int argc, char **argv)
+{
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const QString list = fromHere(argv[2]);
+    const QString dir = roomArg(argc, argv, 3);
+    if (!QFileInfo(list).isFile()) {
+        fail(QStringLiteral("名簿のファイルがありません: %1").arg(list));
+        std::fputs("使い方: pikazan --add-users 名簿ファイル [教室フォルダ]\n", stderr);
+        return 2;
+    }
+    Classroom room;
+    if (const int rc = enterClassroom(dir, &room))
+        return rc;
+    try {
+        QFile f(list);
+        if (!f.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("名簿を読めません: %1").arg(list));
+        const roster::Plan plan = roster::plan(roster::parse(f.read(textfile::kMaxBytes)), [](int n) {
+            return int(QRandomGenerator::system()->bounded(n));
+        });
+        if (plan.entries.isEmpty())
+            return fail(QStringLiteral("名簿に名前がありません: %1").arg(list));
+        if (const QString refusal = roster::carryOut(plan); !refusal.isEmpty())
+            return fail(refusal + QStringLiteral(" だれも登録していません。"));
+        for (const roster::Entry &e : plan.entries)
+            std::printf("%s\n", roster::describe(e).toUtf8().constData());
+        std::printf("%s\n", QStringLiteral("%1人を登録しました（登録ずみ %2人、登録しなかった行 %3）。")
+                                .arg(plan.count(roster::Outcome::New))
+                                .arg(plan.count(roster::Outcome::Registered))
+                                .arg(plan.count(roster::Outcome::Refused)).toUtf8().constData());
+        return plan.allNew() ? 0 : 1;
+    } catch (const pz::Error &e) {
+        return fail(e.text() + QStringLiteral(" だれも登録していません。"));
+    }
 }
 
 // "pikazan --export-csv FILE [DIR]": every child's history of the classroom DIR (the current folder
@@ -335,7 +417,7 @@ int certificateMode(int argc, char **argv)
 // "--class-sheet-blank …" (its answer sheet): the set of ten questions of GRADE and SET with the
 // grade's settings of the classroom DIR (the current folder when left out), painted without a
 // display. A grade or set number that is not one is a usage error (2).
-int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *usage)
+int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *usage, int questions)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -358,7 +440,7 @@ int classSheetMode(int argc, char **argv, classpaper::Paper paper, const char *u
     if (const int rc = enterClassroom(dir, &room))
         return rc;
     try {
-        const classset::Made made = classset::make(*grade, *set, classset::kMaxQuestions);
+        const classset::Made made = classset::make(*grade, *set, questions);
         if (!made.set)
             return fail(made.refusal);
         if (const QString refused = classpaper::write(room, paper, *made.set, file); !refused.isEmpty())
@@ -481,14 +563,44 @@ int main(int argc, char **argv)
     for (const char *option : {"--class-sheet", "--class-sheet-blank"}) {
         if (argc >= 2 && std::strcmp(argv[1], option) == 0) {
             const bool blank = std::strcmp(option, "--class-sheet-blank") == 0;
-            const char *usage = blank ? "使い方: pikazan --class-sheet-blank 級 セット番号 PDFファイル [教室フォルダ]\n"
-                                      : "使い方: pikazan --class-sheet 級 セット番号 PDFファイル [教室フォルダ]\n";
-            if (argc != 5 && argc != 6) {
+            const char *usage = blank ? "使い方: pikazan --class-sheet-blank [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n"
+                                      : "使い方: pikazan --class-sheet [-n 問題数] 級 セット番号 PDFファイル [教室フォルダ]\n";
+            // "-n N": the number of questions the class saw (1 to 10; 10 when left out).
+            int questions = classset::kMaxQuestions;
+            std::vector<char *> args(argv, argv + argc);
+            if (argc >= 4 && std::strcmp(argv[2], "-n") == 0) {
+                bool ok = false;
+                questions = QString::fromLocal8Bit(argv[3]).toInt(&ok);
+                if (!ok || !classset::checkQuestionCount(questions).isEmpty()) {
+                    fail(classset::checkQuestionCount(ok ? questions : 0));
+                    std::fputs(usage, stderr);
+                    return 2;
+                }
+                args.erase(args.begin() + 2, args.begin() + 4);
+            }
+            const int rest = int(args.size());
+            if (rest != 5 && rest != 6) {
                 std::fputs(usage, stderr);
                 return 2;
             }
-            return classSheetMode(argc, argv, blank ? classpaper::Paper::AnswerSheet : classpaper::Paper::AnswerKey, usage);
+            args.push_back(nullptr);
+            return classSheetMode(rest, args.data(), blank ? classpaper::Paper::AnswerSheet : classpaper::Paper::AnswerKey, usage,
+                                  questions);
         }
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--add-users") == 0) {
+        if (argc != 3 && argc != 4) {
+            std::fputs("使い方: pikazan --add-users 名簿ファイル [教室フォルダ]\n", stderr);
+            return 2;
+        }
+        return addUsersMode(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--set-password") == 0) {
+        if (argc != 3 && argc != 4) {
+            std::fputs("使い方: pikazan --set-password 名前 [教室フォルダ]（パスワードは標準入力から）\n", stderr);
+            return 2;
+        }
+        return setPasswordMode(argc, argv);
     }
     if (argc >= 2 && std::strcmp(argv[1], "--check-pace") == 0) {
         if (argc != 2 && argc != 3) {

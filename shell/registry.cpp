@@ -4,6 +4,7 @@
 
 #include "drill/classanswers.h"
 #include "drill/classchoose.h"
+#include "drill/classmarksform.h"
 #include "drill/classshow.h"
 #include "drill/dkhyouji.h"
 #include "drill/drillsession.h"
@@ -22,6 +23,8 @@
 #include "users/delkakunin.h"
 #include "users/masterpass.h"
 #include "users/mstgtpass.h"
+#include "users/passreset.h"
+#include "users/rosterimport.h"
 #include "users/regist.h"
 #include "users/usrselect.h"
 
@@ -46,6 +49,8 @@ Screen *asScreen(ClassOverview *s) { return s; }
 Screen *asScreen(TClassChoose *s) { return s; }
 Screen *asScreen(TClassShow *s) { return s; }
 Screen *asScreen(TClassAnswers *s) { return s; }
+Screen *asScreen(TPassReset *s) { return s; }
+Screen *asScreen(TRosterImport *s) { return s; }
 
 namespace {
 template <class T>
@@ -85,11 +90,14 @@ void App::createScreens()
     r.classChoose = make<TClassChoose>(created_);
     r.classShow = make<TClassShow>(created_);
     r.classAnswers = make<TClassAnswers>(created_);
+    r.passwordReset = make<TPassReset>(created_);
+    r.rosterImport = make<TRosterImport>(created_);
 
     // What the teacher's dialogs tell the teacher's screen, wired here so that neither includes the other.
     TForm13 *teacher = r.studentsRecords;
     QObject::connect(r.deletionConfirm, &TForm15::userDeleted, teacher,
                      pz::guarded([teacher](const QString &name) { teacher->userDeleted(name); }));
+    QObject::connect(r.rosterImport, &TRosterImport::usersAdded, teacher, pz::guarded([teacher] { teacher->userDeleted(QString()); }));
     QObject::connect(r.settingsEditor, &TForm17::backToTeacher, teacher, pz::guarded([teacher] { teacher->forgetUsers(); }));
 
     // The class flash's steps: choose, show, answers, and back to the choice or one question again.
@@ -109,6 +117,10 @@ void App::createScreens()
     QObject::connect(answers, &TClassAnswers::replayWanted, show,
                      pz::guarded([show](const classset::ClassSet &set, int question) { show->replay(set, question); }));
     QObject::connect(answers, &TClassAnswers::backToChoice, choose, pz::guarded([choose] { choose->newSetNumber(); }));
+    // 結果を入れる: a dialog of its own, over the answers (no other screen reaches it).
+    TClassMarks *marks = make<TClassMarks>(created_);
+    QObject::connect(answers, &TClassAnswers::marksWanted, marks,
+                     pz::guarded([marks](const classset::ClassSet &set, const QDateTime &shown) { marks->Open(set, shown); }));
 }
 
 void App::destroyScreens()

@@ -24,6 +24,8 @@
 #include "records/mastergate.h"
 #include "records/progresschart.h"
 #include "records/recordgrid.h"
+#include "users/passreset.h"
+#include "users/rosterimport.h"
 #include "users/delete.h"
 #include "users/delkakunin.h"
 #include "users/masterpass.h"
@@ -198,6 +200,28 @@ int main(int argc, char **argv)
         click(s.deletionConfirm, "Label2"); // いいえ
     });
     click(s.studentsRecords, "Label3");
+
+    // A child's new password, and a class from a list: the plan before anything is registered.
+    QTimer::singleShot(0, [&] {
+        shot(QStringLiteral("15a-password-reset"));
+        click(s.passwordReset, "CuteButton2"); // とじる
+    });
+    click(s.studentsRecords, "Label11");
+    const QString list = QDir(outDir).filePath(QStringLiteral("名簿.csv"));
+    {
+        QFile f(list);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(QStringLiteral("名前,パスワード,組\r\nさくら,,1組\r\nけんた,ken3,1組\r\nたろう,,1組\r\n"
+                                   "ゆうき,,2組\r\nユウキ,,2組\r\nみな/み,,2組\r\n").toUtf8());
+    }
+    TRosterImport::setListChooser([&] { return list; });
+    QTimer::singleShot(0, [&] {
+        click(s.rosterImport, "CuteButton1");
+        shot(QStringLiteral("15b-roster-import"));
+        click(s.rosterImport, "CuteButton3"); // とじる: nothing registered
+    });
+    click(s.studentsRecords, "Label12");
+    QFile::remove(list);
 
     // The class at a glance on a day in March 2009: one child stuck at ５級, one climbing, one who
     // never drilled; then sorted by the grade now.

@@ -101,13 +101,13 @@ bool isFolder(const QString &path)
     return ::lstat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QString refusePassword(const QString &password)
+QString refusePassword(const QString &password, const QString &what = QStringLiteral("マスターパスワード"))
 {
     if (password.isEmpty())
-        return QStringLiteral("マスターパスワードが空です。");
+        return QStringLiteral("%1が空です。").arg(what);
     // One the box would not take could never be typed in again.
     if (password.size() > names::kPasswordMaxLength)
-        return QStringLiteral("マスターパスワードが長すぎます（%1文字まで）。何も変えていません。").arg(names::kPasswordMaxLength);
+        return QStringLiteral("%1が長すぎます（%2文字まで）。何も変えていません。").arg(what).arg(names::kPasswordMaxLength);
     if (const QString refusal = names::checkPassword(password); !refusal.isEmpty())
         return refusal + QStringLiteral("（改行などの制御文字と、Shift_JIS にない文字はつかえません）。何も変えていません。");
     return QString();
@@ -322,6 +322,18 @@ QString setMasterPassword(const QString &dir, const QString &password)
         userstore::writeMasterPassword(password);
     });
     return QString();
+}
+
+QString setPassword(const QString &dir, const QString &name, const QString &password)
+{
+    if (QString refusal = checkSetMasterPassword(dir); !refusal.isEmpty())
+        return refusal;
+    if (QString refusal = refusePassword(password, QStringLiteral("パスワード")); !refusal.isEmpty())
+        return refusal;
+    return inClassroom(QFileInfo(dir).absoluteFilePath(), [&] {
+        const QString refusal = userstore::setPassword(name, password);
+        return refusal.isEmpty() ? refusal : refusal + QStringLiteral(" 何も変えていません。");
+    });
 }
 
 namespace testing {

@@ -47,6 +47,11 @@ QString checkSetup(const QString &dir, const QString &templateDir);
 QString setMasterPassword(const QString &dir, const QString &password);
 QString checkSetMasterPassword(const QString &dir);
 
+// Gives the child `name` of dir's classroom a new password, for a teacher whose pupil forgot it:
+// the refusals of setMasterPassword() for the folder and the password, then userstore::setPassword()'s
+// (a child who is not registered, a name that is no child's). The history is not touched.
+QString setPassword(const QString &dir, const QString &name, const QString &password);
+
 namespace testing {
 // Called in setup() between its first look at the folder and its taking the folder's lock, so that
 // a test can let another set-up win that gap. Empty: nothing.

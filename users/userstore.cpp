@@ -143,6 +143,69 @@ QString createUser(const QString &name, const QString &password)
     return QString();
 }
 
+QString notRegistered(const QString &name) { return QStringLiteral("「%1」という名前の人は登録されていません。").arg(name); }
+
+namespace {
+bool isRegularFile(const QString &path);
+} // namespace
+
+QString setPassword(const QString &name, const QString &password)
+{
+    // Whatever the name came from, it must be one the store could have made: no path, no device.
+    if (QString refusal = names::checkName(name); !refusal.isEmpty())
+        return refusal;
+    if (QString refusal = names::checkPassword(password); !refusal.isEmpty())
+        return refusal;
+    folderlock::FolderLock lock(folder());
+    // Judged under the lock: a child deleted meanwhile gets no password file of a user who is gone.
+    if (!isRegularFile(recordPath(name)) || !isRegularFile(passwordPath(name)))
+        return notRegistered(name);
+    step("resetting");
+    // The file as it is (mode, group, owner), so that the child's account still reads it in a
+    // shared room; never through a link.
+    textfile::rewrite(passwordPath(name), {password}, kOwnFiles);
+    return QString();
+}
+
+QString createUsers(const QList<QPair<QString, QString>> &users)
+{
+    const auto refuse = [&]() -> QString {
+        QStringList seen;
+        for (const auto &[name, password] : users) {
+            if (QString refusal = checkRegistration(name, password); !refusal.isEmpty())
+                return refusal;
+            // Two of one run that would be one file on a case-insensitive file system.
+            for (const QString &s : std::as_const(seen))
+                if (s.trimmed().compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+                    return QStringLiteral("「%1」というなまえはもうつかわれています。\nほかのなまえにしてください").arg(s);
+            seen << name;
+        }
+        return QString();
+    };
+    if (QString refusal = refuse(); !refusal.isEmpty())
+        return refusal;
+    if (const int err = permissions::makeFolder(folder(), permissions::Sticky::Yes); err && err != EEXIST)
+        throw pz::IoError::fromErrno(folder(), err);
+    folderlock::FolderLock lock(folder());
+    if (QString refusal = refuse(); !refusal.isEmpty())
+        return refusal;
+    step("registering");
+    QStringList made; // this call's files, taken back on a failure
+    try {
+        for (const auto &[name, password] : users) {
+            textfile::createNew(recordPath(name), {recordHeader()});
+            made << recordPath(name);
+            textfile::rewriteSecret(passwordPath(name), {password});
+            made << passwordPath(name);
+        }
+    } catch (const pz::Error &) {
+        for (const QString &path : std::as_const(made))
+            QFile::remove(path);
+        throw;
+    }
+    return QString();
+}
+
 QString readPassword(const QString &name)
 {
     const QString path = passwordPath(name);

@@ -8,6 +8,8 @@
 #include "base/errors.h"
 #include "users/folderlock.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -58,6 +60,21 @@ QStringList listUsers();
 // name.psw holding the password. Returns the refusal text (nothing written) or an empty string;
 // a file failure throws, and a half-made registration is removed first.
 QString createUser(const QString &name, const QString &password);
+
+// Gives a registered user a new password: name.psw is replaced whole (through a temporary and a
+// rename, under the folder's lock), keeping its mode, group and owner; the history and the pace file
+// are not touched. Returns the refusal (nothing written): a name the store could not have made, a
+// password registration would refuse, a user who is not registered (name.dat and name.psw must both
+// be regular files). A file failure throws and leaves the old password in place.
+QString setPassword(const QString &name, const QString &password);
+// The refusal for a name no registered child has.
+QString notRegistered(const QString &name);
+
+// Registers several users (name, password) as one change, under one turn of the folder's lock:
+// either all of them or none. Returns the first refusal of checkRegistration() (also for a name
+// registered meanwhile, or one given twice), with nothing written; a file failure removes every
+// file this call made and throws.
+QString createUsers(const QList<QPair<QString, QString>> &users);
 
 // Line 1 of the user's password file.
 QString readPassword(const QString &name);

@@ -62,6 +62,43 @@ private slots:
         if (!key)
             QVERIFY2(!below.contains(QLatin1Char('=')) && !below.contains(QLatin1Char('4')), qPrintable(below));
     }
+
+    // Several children's sheets on the one page, as many as fit the questions, each with its fields
+    // and its own boxes 1 … n.
+    void sheetsOnAPage_data()
+    {
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("sheets");
+        QTest::newRow("1 question") << 1 << 8;
+        QTest::newRow("3 questions") << 3 << 4;
+        QTest::newRow("4 questions") << 4 << 4;
+        QTest::newRow("5 questions") << 5 << 2;
+        QTest::newRow("10 questions") << 10 << 2;
+    }
+    void sheetsOnAPage()
+    {
+        QFETCH(int, questions);
+        QFETCH(int, sheets);
+        QCOMPARE(classsheet::sheetsPerPage(questions), sheets);
+        const classset::ClassSet cs = *classset::build(10, GradeParams{1, 4, 4}, 42, questions).set;
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("p.pdf")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(classsheet::answerSheetPdf(cs));
+        f.close();
+        QProcess run;
+        run.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), f.fileName(), QStringLiteral("-")});
+        QVERIFY2(run.waitForFinished(30000) && run.exitCode() == 0, "pdftotext (poppler-utils)");
+        const QString page = QString::fromUtf8(run.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+        QCOMPARE(page.count(QLatin1Char('\f')), 1);
+        QCOMPARE(page.count(QStringLiteral("名前")), sheets);
+        QCOMPARE(page.count(QStringLiteral("日付")), sheets);
+        QCOMPARE(page.count(QStringLiteral("点数")), sheets);
+        QCOMPARE(page.count(QStringLiteral("/%1").arg(questions)), sheets);
+        // Each sheet's last box, and none past it.
+        const QString text = QString(page).remove(QRegularExpression(QStringLiteral("\\s")));
+        QVERIFY2(!text.contains(QStringLiteral("点数/%1%2").arg(questions).arg(questions + 1)), qPrintable(text));
+    }
 };
 
 // The text layer's table from glyphs to characters, as the PDF writer puts it: a radical given for

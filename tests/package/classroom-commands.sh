@@ -77,6 +77,46 @@ run $'x\n' --set-master-password "$tmp/empty"
 same "set-master-password on a folder without user/: exit 1" 1 "$rc"
 check "  ... naming it" grep -qF "$tmp/empty" <<<"$err"
 
+# A child's new password: the history untouched, the file's mode and group kept.
+printf '\xe7\xb4\x9a/\xe6\x97\xa5\xe4\xbb\x98\r\n' >"$room/user/たろう.dat"
+printf 'old\r\n' >"$room/user/たろう.psw"; chmod 0640 "$room/user/たろう.psw"
+run $'neko 2\n' --set-password たろう "$room"
+same "set-password: exit 0, one line" "0 たろうさんのパスワードを変えました: $room" "$rc $out"
+same "  ... stored in cp932 with CR LF" "6e656b6f20320d0a" "$(hex "$room/user/たろう.psw")"
+same "  ... mode and group kept" "-rw-r----- $group" "$(stat -c '%A %G' "$room/user/たろう.psw")"
+same "  ... the history untouched" "e7b49a2fe697a5e4bb980d0a" "$(hex "$room/user/たろう.dat")"
+run $'x\n' --set-password じろう "$room"
+same "set-password for nobody: exit 1, naming the name" "1 1" "$rc $(grep -c 'じろう' <<<"$err")"
+run $'\n' --set-password たろう "$room"
+same "an empty password: exit 1, the password kept" "1 6e656b6f20320d0a" "$rc $(hex "$room/user/たろう.psw")"
+run $'x\n' --set-password たろう
+same "set-password in a folder that is no classroom: exit 1" 1 "$rc"
+run '' --set-password
+same "set-password without a name: usage, exit 2" 2 "$rc"
+rm "$room/user/たろう.dat" "$room/user/たろう.psw"
+
+# The class from a list: each line's outcome, the new children with the room's group, a list that
+# is all new, and one that names no file.
+printf 'saki,s1,3組\r\nken\r\n\r\nＳＡＫＩ\r\n' >"$tmp/list.csv"
+run '' --add-users "$tmp/list.csv" "$room"
+same "add-users with a look-alike: exit 1" 1 "$rc"
+same "  ... the room, then line 1" "教室フォルダ: $room
+1行目「saki」: 登録します（パスワード s1、組 3組）" "$(head -n 2 <<<"$out")"
+check "  ... line 2's password made up, six easy characters" grep -qE '^2行目「ken」: 登録します（パスワード [a-hjkmnp-z2-9]{6}、作りました）$' <<<"$out"
+same "  ... line 4 refused, the total" "4行目「ＳＡＫＩ」: 登録しません。1行目の「saki」と、文字の幅かかなの種類だけがちがいます
+2人を登録しました（登録ずみ 0人、登録しなかった行 1）。" "$(tail -n 2 <<<"$out")"
+same "  ... the password in cp932, of the room's group" "73310d0a -rw-r----- $group" "$(hex "$room/user/saki.psw") $(stat -c '%A %G' "$room/user/saki.psw")"
+printf 'yuki\nmai\n' >"$tmp/list2.txt"
+run '' --add-users "$tmp/list2.txt" "$room"
+same "add-users, all new: exit 0" "0 2人を登録しました（登録ずみ 0人、登録しなかった行 0）。" "$rc $(tail -n 1 <<<"$out")"
+run '' --add-users "$tmp/list2.txt" "$room"
+same "  ... again: exit 1, each left as it is" "1 2" "$rc $(grep -c 'もう登録されています' <<<"$out")"
+run '' --add-users "$tmp/no list" "$room"
+same "add-users without a list: exit 2" 2 "$rc"
+run '' --add-users
+same "add-users without arguments: exit 2" 2 "$rc"
+rm "$room/user/"{saki,ken,yuki,mai}.{dat,psw}
+
 run '' --setup-classroom
 same "no folder: usage, exit 2" 2 "$rc"
 for option in --no-such-option --export-cvs; do
@@ -277,5 +317,12 @@ run '' --class-sheet 10級 42 "$tmp/csv/fast.pdf" "$tmp/fast room"
 same "class-sheet of a grade too fast to flash: exit 1, saying so" "1 1" "$rc $(grep -c 'フラッシュできません' <<<"$err")"
 run '' --class-sheet 10級 42
 same "class-sheet without a file: usage, exit 2" 2 "$rc"
+run '' --class-sheet-blank -n 3 10級 42 "$tmp/csv/three.pdf" "$room"
+same "class-sheet-blank -n 3: exit 0, four sheets of three boxes" "0 4 4" \
+  "$rc $(pdftotext "$tmp/csv/three.pdf" - | grep -c '名前') $(pdftotext -raw "$tmp/csv/three.pdf" - | grep -c '／3\|/3')"
+run '' --class-sheet -n 3 10級 42 "$tmp/csv/key3.pdf" "$room"
+same "class-sheet -n 3: exit 0, three questions" "0 3" "$rc $(pdftotext "$tmp/csv/key3.pdf" - | grep -c ' = ')"
+run '' --class-sheet -n 11 10級 42 "$tmp/csv/key11.pdf" "$room"
+same "class-sheet -n 11: usage, exit 2, nothing written" "2 no" "$rc $(test -e "$tmp/csv/key11.pdf" && echo yes || echo no)"
 
 finish

@@ -63,7 +63,7 @@ void TestStudentsRecords::layout_data()
     layoutRow("Label3", {619, 27}, {}, QStringLiteral("削除"), 27, black, 1);
     layoutRow("Image1", {704, 8}, {81, 65});
     layoutRow("Label2", {713, 27}, {}, QStringLiteral("もどる"), 24, black, 1);
-    layoutRow("ListBox1", {8, 80}, {177, 465}, QString(), 16, QColor(), 1);
+    layoutRow("ListBox1", {8, 112}, {177, 337}, QString(), 16, QColor(), 1);
     layoutRow("StringGrid1", {192, 80}, {608, 465}, QString(), 29, QColor(), 1);
 }
 
