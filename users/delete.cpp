@@ -5,6 +5,7 @@
 #include "kit/kit.h"
 #include "kit/widgets.h"
 #include "users/passwordrules.h"
+#include "users/roster.h"
 #include "users/userstore.h"
 
 #include <QLabel>
@@ -52,7 +53,7 @@ void TForm10::Edit1KeyPress(int &key)
         dialogs::warn(passwordrules::wrongPassword());
         return;
     }
-    const userstore::DeleteResult result = userstore::deleteUser(state().userName);
+    const userstore::DeleteResult result = roster::deleteChild(state().userName);
     if (!result.refusal.isEmpty()) {
         dialogs::warn(result.refusal); // nothing deleted; the child stays logged in
         return;

@@ -5,6 +5,7 @@
 #include "kit/kit.h"
 #include "kit/style.h"
 #include "kit/widgets.h"
+#include "users/roster.h"
 #include "users/userstore.h"
 
 #include <QFontMetrics>
@@ -87,7 +88,7 @@ void TForm15::Label1Click()
         Close(); // nobody chosen yet, or just deleted
         return;
     }
-    const userstore::DeleteResult result = userstore::deleteUser(name);
+    const userstore::DeleteResult result = roster::deleteChild(name);
     if (!result.refusal.isEmpty()) {
         Close();
         dialogs::warn(result.refusal); // nothing deleted; the user stays listed and shown

@@ -79,6 +79,18 @@ QStringList all()
     return out;
 }
 
+namespace {
+void writeUnlocked(const QHash<QString, QString> &g)
+{
+    QStringList names = g.keys();
+    names.sort();
+    QStringList lines{versionLine()};
+    for (const QString &n : std::as_const(names))
+        lines << n + QLatin1Char('\t') + g.value(n);
+    textfile::rewrite(path(), lines);
+}
+} // namespace
+
 void assign(const QHash<QString, QString> &changes)
 {
     folderlock::FolderLock lock(userstore::folder());
@@ -89,12 +101,15 @@ void assign(const QHash<QString, QString> &changes)
         else
             g.insert(it.key(), it.value());
     }
-    QStringList names = g.keys();
-    names.sort();
-    QStringList lines{versionLine()};
-    for (const QString &n : std::as_const(names))
-        lines << n + QLatin1Char('\t') + g.value(n);
-    textfile::rewrite(path(), lines);
+    writeUnlocked(g);
+}
+
+void forget(const QString &name)
+{
+    folderlock::FolderLock lock(userstore::folder());
+    QHash<QString, QString> g = readUnlocked();
+    if (g.remove(name)) // a room without the file, or without this child in it, is left as it is
+        writeUnlocked(g);
 }
 
 } // namespace groups

@@ -24,6 +24,9 @@ QStringList all();
 // Gives these children these 組 (an empty one takes a child's away), all at once under the lock.
 void assign(const QHash<QString, QString> &changes);
 
+// Takes a child's 組 away, when there is one; nothing is written otherwise.
+void forget(const QString &name);
+
 // Whether `name` is shown under the filter `group` (empty: every child).
 inline bool shown(const QHash<QString, QString> &all, const QString &name, const QString &group)
 {

@@ -210,4 +210,12 @@ QString describe(const Entry &e)
     return QStringLiteral("%1: 登録しません。%2").arg(where, QString(e.reason).replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
+userstore::DeleteResult deleteChild(const QString &name)
+{
+    userstore::DeleteResult result = userstore::deleteUser(name);
+    if (result.userGone())
+        groups::forget(name);
+    return result;
+}
+
 } // namespace roster

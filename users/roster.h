@@ -3,6 +3,8 @@
 // and the 組), what registering it would do line by line, and doing it as one change. Plain rules on
 // the user store (users/userstore.h); the teacher's screen and the command line show the plan and the
 // outcomes.
+#include "users/userstore.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -72,6 +74,10 @@ Plan plan(const QList<Line> &lines, const std::function<int(int)> &next);
 // Returns a refusal (a name registered meanwhile: nothing written; plan again) or an empty text; a
 // file failure takes back what this run made and throws.
 QString carryOut(const Plan &plan);
+
+// Deletes a child (userstore::deleteUser) and, once the child is gone, their 組 too: a child
+// registered later under the name starts in no 組.
+userstore::DeleteResult deleteChild(const QString &name);
 
 // One line telling a line's outcome, for the command's output and the teacher's preview.
 QString describe(const Entry &e);

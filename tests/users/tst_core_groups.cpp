@@ -38,6 +38,7 @@ private slots:
     void damage();
     void fromTheList();
     void listFailureTakesBack();
+    void deletionTakesTheGroup();
 
 private:
     QTemporaryDir *dir_ = nullptr;
@@ -113,6 +114,23 @@ void TestGroups::listFailureTakesBack()
     QVERIFY_THROWS_EXCEPTION(pz::IoError, roster::carryOut(p));
     QVERIFY(userstore::listUsers().isEmpty());
     QCOMPARE(bytesOf(groups::path()), QByteArray("damaged\r\n"));
+}
+
+void TestGroups::deletionTakesTheGroup()
+{
+    // A room without the file gets none from a deletion.
+    QCOMPARE(userstore::createUser(QStringLiteral("a"), QStringLiteral("pw")), QString());
+    QCOMPARE(roster::deleteChild(QStringLiteral("a")).outcome, userstore::DeleteResult::Outcome::Deleted);
+    QVERIFY(!QFile::exists(dir_->path() + QStringLiteral("/user/kumi.txt")));
+
+    for (const char *n : {"a", "b"})
+        QCOMPARE(userstore::createUser(QString::fromLatin1(n), QStringLiteral("pw")), QString());
+    groups::assign({{QStringLiteral("a"), QStringLiteral("1組")}, {QStringLiteral("b"), QStringLiteral("2組")}});
+    QCOMPARE(roster::deleteChild(QStringLiteral("a")).outcome, userstore::DeleteResult::Outcome::Deleted);
+    QCOMPARE(bytesOf(dir_->path() + QStringLiteral("/user/kumi.txt")), QByteArray("pikazan-kumi 1\r\nb\t2\x91\x67\r\n"));
+    // Registered again one at a time, the name starts in no 組.
+    QCOMPARE(userstore::createUser(QStringLiteral("a"), QStringLiteral("pw2")), QString());
+    QCOMPARE(groups::of(QStringLiteral("a")), QString());
 }
 
 QTEST_GUILESS_MAIN(TestGroups)
