@@ -193,6 +193,8 @@ void TestDeletionConfirm::yesDeletesChosenUser()
     addUser(p, QStringLiteral("たろう"), drills(3));
     addUser(p, QStringLiteral("はなこ"), drills(1));
     addUser(p, QStringLiteral("ごろう"), drills(2));
+    // たろう (82 BD 82 EB 82 A4) in 1組, はなこ (82 CD 82 C8 82 B1) in 2組.
+    p.writeFile(QStringLiteral("user/kumi.txt"), "pikazan-kumi 1\r\n\x82\xbd\x82\xeb\x82\xa4\t1\x91\x67\r\n\x82\xcd\x82\xc8\x82\xb1\t2\x91\x67\r\n");
     TForm13 *f = open(p);
     choose(f, QStringLiteral("たろう"));
     QStringList others = listed(f->ListBox1);
@@ -224,6 +226,8 @@ void TestDeletionConfirm::yesDeletesChosenUser()
     QVERIFY(!exists(QStringLiteral("たろう"), ".dat"));
     QVERIFY(!exists(QStringLiteral("たろう"), ".psw"));
     QVERIFY(exists(QStringLiteral("はなこ"), ".dat"));
+    // たろう's 組 went too: a child registered later under the name starts in none.
+    QCOMPARE(p.readFile(QStringLiteral("user/kumi.txt")), QByteArray("pikazan-kumi 1\r\n\x82\xcd\x82\xc8\x82\xb1\t2\x91\x67\r\n"));
     const auto sorted = [](QStringList l) { l.sort(); return l; };
     QCOMPARE(sorted(listed(f->ListBox1)), sorted(others));
     QVERIFY(f->ListBox1->selectedItems().isEmpty());
