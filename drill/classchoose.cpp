@@ -10,6 +10,7 @@
 
 #include <QButtonGroup>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -120,10 +121,28 @@ void TClassChoose::FormCreate()
     ByKey->setChecked(true);
     connect(PauseSeconds, &QSpinBox::valueChanged, this, pz::guarded([this](int) { ByPause->setChecked(true); }));
 
+    DisplayCaption = caption(this, "DisplayCaption", QStringLiteral("うつす画面"), {420, 414});
+    ThisDisplay = radio(this, "ThisDisplay", QStringLiteral("この画面"), {430, 446, 150, 34});
+    OtherDisplay = radio(this, "OtherDisplay", QStringLiteral("もう一つの画面"), {590, 446, 200, 34});
+    auto *displays = new QButtonGroup(this);
+    displays->addButton(ThisDisplay);
+    displays->addButton(OtherDisplay);
+    OtherDisplay->setChecked(true); // two displays are a projector beside the teacher's panel
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, pz::guarded([this](QScreen *) { offerDisplays(); }));
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, pz::guarded([this](QScreen *) { offerDisplays(); }));
+    offerDisplays();
+
     chooseGrade(grade_);
 }
 
 void TClassChoose::FormShow() { newSetNumber(); }
+
+void TClassChoose::offerDisplays()
+{
+    const bool two = Screen::otherDisplay() != nullptr; // a display going away has left the list already
+    for (QWidget *w : {static_cast<QWidget *>(DisplayCaption), static_cast<QWidget *>(ThisDisplay), static_cast<QWidget *>(OtherDisplay)})
+        w->setVisible(two);
+}
 
 void TClassChoose::chooseGrade(GradeCode code)
 {
@@ -161,7 +180,9 @@ void TClassChoose::Start()
     const std::optional<classset::ClassSet> set = chosenSet();
     if (!set)
         return;
-    emit showWanted(*set, {.byKey = ByKey->isChecked(), .pauseSeconds = PauseSeconds->value()});
+    // Two displays when はじめる is pressed, else this one.
+    const bool other = OtherDisplay->isChecked() && Screen::otherDisplay();
+    emit showWanted(*set, {.byKey = ByKey->isChecked(), .pauseSeconds = PauseSeconds->value()}, other);
 }
 
 void TClassChoose::SavePaper(classpaper::Paper paper)

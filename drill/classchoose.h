@@ -29,6 +29,10 @@ public:
     QRadioButton *ByKey = nullptr;  // the next question after the teacher's Enter / Space
     QRadioButton *ByPause = nullptr; // … by itself after the pause
     QSpinBox *PauseSeconds = nullptr;
+    // Where the set is flashed, offered only on a desktop of two displays.
+    QLabel *DisplayCaption = nullptr;
+    QRadioButton *ThisDisplay = nullptr;  // この画面
+    QRadioButton *OtherDisplay = nullptr; // もう一つの画面
     ClickLabel *StartLabel = nullptr; // はじめる
     ClickLabel *SheetLabel = nullptr; // 解答用紙
     ClickLabel *KeyLabel = nullptr;   // 答え
@@ -43,11 +47,12 @@ public:
 
 signals:
     // はじめる with a set that can be flashed.
-    void showWanted(const classset::ClassSet &set, ClassPacing pacing);
+    void showWanted(const classset::ClassSet &set, ClassPacing pacing, bool onOtherDisplay);
 
 private:
     // The set as chosen now, read from the settings file; a refusal is said and gives nothing.
     std::optional<classset::ClassSet> chosenSet();
+    void offerDisplays(); // the choice of display shown only while there are two
     GradeCode grade_ = 10;
     QList<Picture *> gradePictures_;
 };

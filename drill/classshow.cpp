@@ -9,6 +9,7 @@
 #include "platform/sound.h"
 #include "settings/graderules.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
@@ -17,6 +18,7 @@
 
 namespace {
 const QString kLeave = QStringLiteral("みんなでフラッシュをやめますか？");
+const QString kGoOnHere = QStringLiteral("もう一つの画面が見えなくなりました。この画面でつづけますか？");
 } // namespace
 
 TClassShow::TClassShow()
@@ -59,19 +61,37 @@ void TClassShow::FormCreate()
 
     connect(sequence_, &FlashSequence::finished, this, pz::guarded([this](const pace::QuestionPace &measured) {
                 paces_[question_] = measured;
-                step_ = Step::After;
+                setStep(Step::After);
                 AfterTimer->start();
             }));
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, pz::guarded([this](QScreen *gone) { displayGone(gone); }));
 }
 
-void TClassShow::start(const classset::ClassSet &set, ClassPacing pacing)
+void TClassShow::setStep(Step step)
+{
+    step_ = step;
+    emit progressed();
+}
+
+void TClassShow::placeOn(bool otherDisplay)
+{
+    QScreen *other = otherDisplay ? Screen::otherDisplay() : nullptr;
+    elsewhere_ = other != nullptr;
+    setDisplay(other);
+}
+
+void TClassShow::start(const classset::ClassSet &set, ClassPacing pacing, bool onOtherDisplay)
 {
     set_ = set;
     pacing_ = pacing;
     paces_ = QList<pace::QuestionPace>(set.questions.size());
     question_ = 0;
     replaying_ = false;
+    setElsewhere_ = onOtherDisplay;
+    placeOn(onOtherDisplay);
     Show();
+    if (elsewhere_)
+        emit shownElsewhere();
     wait();
 }
 
@@ -83,33 +103,37 @@ void TClassShow::replay(const classset::ClassSet &set, int question)
     paces_ = QList<pace::QuestionPace>(set.questions.size());
     question_ = question;
     replaying_ = true;
+    placeOn(setElsewhere_);
     Show();
+    if (elsewhere_)
+        emit shownElsewhere();
     beginCountdown();
 }
 
 void TClassShow::wait()
 {
-    step_ = Step::Waiting;
     stage_->hideCountdown();
     Between->setText(QStringLiteral("%1問目").arg(question_ + 1));
     Between->show();
     pauseLeft_ = pacing_.pauseSeconds;
-    showHint();
+    Hint->setText(hint());
     Hint->show();
+    setStep(Step::Waiting);
     if (!pacing_.byKey)
         PauseTimer->start();
 }
 
-void TClassShow::showHint()
+QString TClassShow::hint() const
 {
-    Hint->setText(pacing_.byKey ? QStringLiteral("Enter / スペースで はじめます")
-                                : QStringLiteral("あと %1 秒で はじめます（Enter / スペースで すぐに）").arg(pauseLeft_));
+    return pacing_.byKey ? QStringLiteral("Enter / スペースで はじめます")
+                         : QStringLiteral("あと %1 秒で はじめます（Enter / スペースで すぐに）").arg(pauseLeft_);
 }
 
 void TClassShow::PauseTimerTimer()
 {
     if (--pauseLeft_ > 0) {
-        showHint();
+        Hint->setText(hint());
+        emit progressed();
         return;
     }
     beginCountdown();
@@ -126,7 +150,7 @@ void TClassShow::beginCountdown()
     stage_->prepare();
     stage_->dropNumber();
     stage_->resetCountdown();
-    step_ = Step::Countdown;
+    setStep(Step::Countdown);
     sound::play(sound::Cue::Countdown);
     Timer1->start();
 }
@@ -146,7 +170,7 @@ void TClassShow::Timer1Timer()
         Close();
         return;
     }
-    step_ = Step::Flashing;
+    setStep(Step::Flashing);
     sequence_->start(quint32(interval), set_.questions[question_]);
 }
 
@@ -177,16 +201,39 @@ void TClassShow::stopAll()
     stage_->clearNumber();
 }
 
-void TClassShow::interrupt()
+void TClassShow::interrupt() { pauseAndAsk(kLeave, true); }
+
+void TClassShow::displayGone(QScreen *gone)
+{
+    if (!elsewhere_ || gone != display())
+        return;
+    // Back on this display, where the teacher is; the desk closes as it sees that.
+    elsewhere_ = false;
+    setElsewhere_ = false;
+    setDisplay(nullptr);
+    Show();
+    if (step_ == Step::Paused) {
+        emit progressed(); // already asked: the answer goes on here
+        return;
+    }
+    pauseAndAsk(kGoOnHere, false);
+}
+
+void TClassShow::pauseAndAsk(const QString &question, bool yesLeaves)
 {
     const Step was = step_;
     // Nothing ticks while the question is up: no number lands on the screen behind it.
     stopAll();
-    step_ = Step::Idle;
-    if (dialogs::ask(style::programTitle(), kLeave)) {
+    setStep(Step::Paused);
+    if (dialogs::ask(style::programTitle(), question) == yesLeaves) {
         Close();
         return;
     }
+    resume(was);
+}
+
+void TClassShow::resume(Step was)
+{
     if (was == Step::Waiting)
         wait();
     else if (was == Step::After)
@@ -198,15 +245,18 @@ void TClassShow::interrupt()
 void TClassShow::keyPressEvent(QKeyEvent *event)
 {
     event->accept(); // nothing goes behind the room's screen
-    pz::guard([&] {
-        if (event->isAutoRepeat() || step_ == Step::Idle)
-            return;
-        if (event->key() == Qt::Key_Escape)
-            interrupt();
-        else if (step_ == Step::Waiting
-                 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space))
-            beginCountdown();
-    });
+    if (!event->isAutoRepeat())
+        pz::guard([&] { teacherKey(event->key()); });
+}
+
+void TClassShow::teacherKey(int key)
+{
+    if (step_ == Step::Idle || step_ == Step::Paused)
+        return;
+    if (key == Qt::Key_Escape)
+        interrupt();
+    else if (step_ == Step::Waiting && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space))
+        beginCountdown();
 }
 
 void TClassShow::FormCloseQuery()
@@ -219,6 +269,7 @@ void TClassShow::FormCloseQuery()
     stage_->hideCountdown();
     Between->hide();
     Hint->hide();
-    step_ = Step::Idle;
     replaying_ = false;
+    elsewhere_ = false;
+    setStep(Step::Idle); // the desk closes with it
 }

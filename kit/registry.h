@@ -6,7 +6,7 @@ class TForm1; class TForm2; class TForm3; class TForm4; class TForm5; class TFor
 class TForm7; class TForm8; class TForm9; class TForm10; class TForm11; class TForm12;
 class TForm13; class TForm14; class TForm15; class TForm16; class TForm17;
 class ClassOverview;
-class TClassChoose; class TClassShow; class TClassAnswers;
+class TClassChoose; class TClassShow; class TClassDesk; class TClassAnswers;
 class TPassReset; class TRosterImport;
 
 // By role; each screen's class is named in its header (TForm1 is shell/main.h, and so on).
@@ -45,6 +45,7 @@ struct Screens {
     ClassOverview *classOverview = nullptr; // the teacher's class at a glance
     TClassChoose *classChoose = nullptr;    // みんなでフラッシュ: the teacher chooses a set
     TClassShow *classShow = nullptr;        // … flashes it to the room
+    TClassDesk *classDesk = nullptr;        // … and, when that is on the other display, where it is
     TClassAnswers *classAnswers = nullptr;  // … and shows its answers
     TPassReset *passwordReset = nullptr;    // the teacher gives a child a new password
     TRosterImport *rosterImport = nullptr;  // … or registers the class from a list

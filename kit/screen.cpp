@@ -50,11 +50,49 @@ Screen::~Screen()
 
 QFont Screen::font(int px, bool bold, bool italic) { return style::font(px, bold, italic); }
 
+namespace {
+// Where the program's own display stands on the desktop: its 0,0 unless the layout is scaled to a
+// primary display that is not the desktop's left-most.
+QPoint primaryTopLeft()
+{
+    QScreen *primary = QGuiApplication::primaryScreen();
+    return display::layoutScaled() && primary ? primary->geometry().topLeft() : QPoint();
+}
+} // namespace
+
 void Screen::sizeToDisplay()
 {
+    QScreen *on = display_ ? display_.data() : QGuiApplication::primaryScreen();
+    if (on) {
+        setScreen(on);
+        if (QWindow *window = windowHandle())
+            window->setScreen(on); // a window shown already: the widget's own screen is only its first
+    }
+    if (on && (display_ || display::layoutScaled())) {
+        setGeometry(on->geometry());
+        return;
+    }
     const QSize d = display::layoutSize();
     resize(d);
     move((d.width() - width()) / 2, (d.height() - height()) / 2);
+}
+
+void Screen::setDisplay(QScreen *on)
+{
+    disconnect(displayFollowed_);
+    display_ = on;
+    if (on)
+        displayFollowed_ = connect(on, &QScreen::geometryChanged, this, pz::guarded([this](const QRect &) { sizeToDisplay(); }));
+    sizeToDisplay();
+}
+
+QScreen *Screen::otherDisplay()
+{
+    QScreen *primary = QGuiApplication::primaryScreen();
+    for (QScreen *s : QGuiApplication::screens())
+        if (s != primary)
+            return s;
+    return nullptr;
 }
 
 QSize Screen::layoutSize() const { return centresLayout() ? displayscale::kLayout : size(); }
@@ -67,14 +105,15 @@ QPoint Screen::originFor(const QWidget *parent)
 
 bool Screen::centresLayout() const
 {
-    return display::layoutScaled()
+    return (display::layoutScaled() || display_)
         && (layout_.kind == Kind::FullScreen || layout_.kind == Kind::FullScreenMaximised);
 }
 
 void Screen::create()
 {
     // On a scaled display a dialog keeps its place on the centred 800×600 layout.
-    const QPoint dialogOrigin = display::layoutScaled() ? displayscale::centredOrigin(display::layoutSize()) : QPoint();
+    const QPoint dialogOrigin =
+        display::layoutScaled() ? primaryTopLeft() + displayscale::centredOrigin(display::layoutSize()) : QPoint();
     switch (layout_.kind) {
     case Kind::FullScreen:
     case Kind::FullScreenMaximised:
@@ -84,7 +123,7 @@ void Screen::create()
     case Kind::Panel: {
         setFixedSize(layout_.size);
         const QSize d = display::layoutSize();
-        move((d.width() - width()) / 2, (d.height() - height()) / 2);
+        move(primaryTopLeft() + QPoint((d.width() - width()) / 2, (d.height() - height()) / 2));
         break;
     }
     case Kind::Dialog:
@@ -118,10 +157,9 @@ void Screen::followDisplay()
 
 void Screen::centreLayout()
 {
-    if (!centresLayout())
-        return;
     // Moved, never re-parented: each control keeps its parent and its place in the paint order.
-    const QPoint to = displayscale::centredOrigin(size());
+    // Back at the corner when it no longer centres (from a projector back to an 800×600 display).
+    const QPoint to = centresLayout() ? displayscale::centredOrigin(size()) : QPoint();
     const QPoint by = to - origin_;
     origin_ = to;
     if (by.isNull())

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QDeadlineTimer>
 #include <QPoint>
+#include <QPointer>
+#include <QScreen>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -66,6 +68,12 @@ public:
 
     // The full-screen sizing rule, measuring the display now.
     void sizeToDisplay();
+    // The display a full screen fills: `on`, its layout centred there, or none for the program's own
+    // (the primary one). A display that goes away leaves the window to Qt and to the screen's owner.
+    void setDisplay(QScreen *on);
+    QScreen *display() const { return display_; }
+    // A display of the desktop besides the primary one (a projector beside the teacher's panel), if any.
+    static QScreen *otherDisplay();
 
     // The size the screen's controls are laid out in: 800×600 for a full screen on a scaled display
     // (its controls stand centred in it), the window's own size otherwise.
@@ -99,6 +107,8 @@ private:
     void followDisplay();
     void centreLayout();
     QPoint origin_;
+    QPointer<QScreen> display_;
+    QMetaObject::Connection displayFollowed_;
     bool created_ = false;
     bool fitted_ = false;
     QDeadlineTimer fitUntil_{QDeadlineTimer::Forever}; // set at the first showing

@@ -4,6 +4,7 @@
 
 #include "drill/classanswers.h"
 #include "drill/classchoose.h"
+#include "drill/classdesk.h"
 #include "drill/classmarksform.h"
 #include "drill/classshow.h"
 #include "drill/dkhyouji.h"
@@ -90,6 +91,7 @@ void App::createScreens()
     r.classChoose = make<TClassChoose>(created_);
     r.classShow = make<TClassShow>(created_);
     r.classAnswers = make<TClassAnswers>(created_);
+    r.classDesk = make<TClassDesk>(created_);
     r.passwordReset = make<TPassReset>(created_);
     r.rosterImport = make<TRosterImport>(created_);
 
@@ -105,7 +107,11 @@ void App::createScreens()
     TClassShow *show = r.classShow;
     TClassAnswers *answers = r.classAnswers;
     QObject::connect(choose, &TClassChoose::showWanted, show,
-                     pz::guarded([show](const classset::ClassSet &set, ClassPacing pacing) { show->start(set, pacing); }));
+                     pz::guarded([show](const classset::ClassSet &set, ClassPacing pacing, bool onOtherDisplay) {
+                         show->start(set, pacing, onOtherDisplay);
+                     }));
+    TClassDesk *desk = r.classDesk;
+    QObject::connect(show, &TClassShow::shownElsewhere, desk, pz::guarded([desk, show] { desk->watch(show); }));
     QObject::connect(show, &TClassShow::setShown, answers,
                      pz::guarded([answers](const classset::ClassSet &set, const QList<pace::QuestionPace> &paces) {
                          answers->showSet(set, paces);

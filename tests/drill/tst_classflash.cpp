@@ -62,6 +62,7 @@ private slots:
         TClassChoose *choose = openChoice(p);
         QCOMPARE(p.app().activeScreen(), choose);
         QVERIFY(classset::parseSetNumber(choose->SetNumber->text()));
+        QVERIFY(!choose->OtherDisplay->isVisible() && !choose->DisplayCaption->isVisible()); // one display
         TClassShow *show = p.screens().classShow;
         TClassAnswers *answers = p.screens().classAnswers;
         auto *sequence = show->findChild<FlashSequence *>();
