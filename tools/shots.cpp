@@ -48,6 +48,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -68,6 +69,26 @@ void shot(const QString &name)
 {
     QTest::qWait(300);
     QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+// The whole desktop of two displays side by side, each at one height, for the guide: the teacher's
+// display on the left, the other on the right.
+void shotOfTwoDisplays(const QString &name)
+{
+    QScreen *here = QGuiApplication::primaryScreen();
+    QScreen *there = Screen::otherDisplay();
+    if (!there)
+        return;
+    const QPixmap left = here->grabWindow(0), right = there->grabWindow(0);
+    constexpr int height = 540, gap = 24;
+    const QPixmap a = left.scaledToHeight(height, Qt::SmoothTransformation);
+    const QPixmap b = right.scaledToHeight(height, Qt::SmoothTransformation);
+    QPixmap both(a.width() + gap + b.width(), height);
+    both.fill(Qt::black);
+    QPainter p(&both);
+    p.drawPixmap(0, 0, a);
+    p.drawPixmap(a.width() + gap, 0, b);
+    p.end();
+    both.save(outDir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 void click(QWidget *screen, const char *control)
 {
@@ -327,6 +348,7 @@ int main(int argc, char **argv)
         if (q == 0) {
             (void)QTest::qWaitFor([&] { return !s.classShow->Number->text().isEmpty(); }, 6000);
             QGuiApplication::primaryScreen()->grabWindow(0).save(outDir + QStringLiteral("/21-class-number.png"));
+            shotOfTwoDisplays(QStringLiteral("21b-class-two-displays"));
         }
     }
     waitLive([&] { return s.classAnswers->isVisible(); }, 30000);
