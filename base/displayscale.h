@@ -3,6 +3,8 @@
 // 800×600 and scaling the layout to the display, and the factor that follows from a display's size.
 #include <QPoint>
 #include <QSize>
+#include <QList>
+#include <QString>
 #include <QStringView>
 #include <optional>
 
@@ -26,6 +28,32 @@ double factor(QSize display, Choice choice, bool switchable);
 // Whether the layout is drawn to the display's size and centred at all: not on an 800×600 display,
 // nor on one that will be switched to 800×600, nor where the display's size is unknown.
 bool scales(QSize display, Choice choice, bool switchable);
+
+// One monitor of the desktop as the X server lists it, named as Qt names its screen (the name's
+// bytes read as Latin-1).
+struct Monitor {
+    QString name;
+    QSize size;
+    bool primary = false;
+};
+
+// What a start does with the monitors it finds.
+struct Plan {
+    QString primary;      // the primary monitor's name (the first listed where none is primary)
+    double factor = 1.0;  // the primary monitor's
+    bool scales = false;  // the layout drawn to the display's size and centred
+    bool neverSwitch = false; // several monitors: switching would change the desktop under all of them
+    // Qt's per-screen factors ("name=factor;name=factor"); empty: `factor` for every screen.
+    QString screenFactors;
+};
+
+// One monitor: as factor() and scales(). Several: never switched, each monitor at the largest factor
+// that fits the layout into it, by name; the layout is scaled unless every monitor is 800×600.
+// Where a name cannot be written in Qt's list, every screen takes the primary's factor.
+Plan plan(const QList<Monitor> &monitors, Choice choice, bool switchable);
+
+// The factor a list of Qt's per-screen factors gives the screen `name`; none where it is not listed.
+std::optional<double> listedFactor(QStringView list, QStringView name);
 
 // Where a layout of kLayout logical pixels stands, centred, in a window of `window` logical pixels
 // (negative where the window is smaller).

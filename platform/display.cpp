@@ -210,51 +210,88 @@ QSize currentSize()
 namespace {
 double factorInUse = 1.0;
 bool scaledLayout = false; // decided before the application: the layout is drawn to the display's size
+bool severalMonitors = false; // an extended desktop: switching would change it under every monitor
 
 displayscale::Choice machineChoice()
 {
     // The launcher has refused a bad value; one given by hand counts as the default.
     return displayscale::choiceFrom(qEnvironmentVariable("PIKAZAN_DISPLAY")).value_or(displayscale::Choice::Switch);
 }
+
+// The desktop's monitors (RandR 1.5); a server without them has its root window as the one monitor.
+QList<displayscale::Monitor> monitorsOf(Display *dpy, QSize root)
+{
+    QList<displayscale::Monitor> list;
+    int major = 0, minor = 0;
+    if (XRRQueryVersion(dpy, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
+        int n = 0;
+        if (XRRMonitorInfo *info = XRRGetMonitors(dpy, DefaultRootWindow(dpy), True, &n)) {
+            for (int i = 0; i < n; ++i) {
+                char *name = XGetAtomName(dpy, info[i].name);
+                // Qt reads a monitor's name byte by byte: its screen must be named the same way.
+                list.append({QString::fromLatin1(name), QSize(info[i].width, info[i].height), bool(info[i].primary)});
+                if (name)
+                    XFree(name);
+            }
+            XRRFreeMonitors(info);
+        }
+    }
+    if (list.isEmpty())
+        list.append({QString(), root, true});
+    return list;
+}
 } // namespace
 
-bool neverSwitch() { return machineChoice() == displayscale::Choice::Scale; }
+bool neverSwitch() { return machineChoice() == displayscale::Choice::Scale || severalMonitors; }
 
 void scaleLayoutBeforeApp()
 {
+    // Only an X display is asked; elsewhere (offscreen, Wayland without X) nothing is scaled.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool x = (platform.isEmpty() || platform.startsWith("xcb")) && !qEnvironmentVariableIsEmpty("DISPLAY");
+    displayscale::Plan plan;
+    if (Display *dpy = x ? XOpenDisplay(nullptr) : nullptr) {
+        int ev = 0, err = 0;
+        if (!XRRQueryExtension(dpy, &ev, &err)) {
+            XCloseDisplay(dpy);
+        } else {
+            XRandR probe(dpy); // closes the connection
+            bool switchable = false;
+            Mode m;
+            for (int i = 0; probe.enumMode(i, m); ++i)
+                switchable = switchable || (QSize(m.width, m.height) == displayscale::kLayout);
+            int w = 0, h = 0, bpp = 0;
+            probe.current(w, h, bpp);
+            plan = displayscale::plan(monitorsOf(dpy, QSize(w, h)), machineChoice(), switchable);
+        }
+    }
+    severalMonitors = plan.neverSwitch;
+
+    // A factor given by hand is left as it is; the monitors still decide that nothing is switched.
     if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
         factorInUse = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
         if (factorInUse <= 0)
             factorInUse = 1.0;
-        scaledLayout = factorInUse != 1.0;
+        scaledLayout = factorInUse != 1.0 || (severalMonitors && plan.scales);
         return;
     }
-    // Only an X display is asked; elsewhere (offscreen, Wayland without X) nothing is scaled.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if ((!platform.isEmpty() && !platform.startsWith("xcb")) || qEnvironmentVariableIsEmpty("DISPLAY"))
-        return;
-    Display *dpy = XOpenDisplay(nullptr);
-    if (!dpy)
-        return;
-    int ev = 0, err = 0;
-    if (!XRRQueryExtension(dpy, &ev, &err)) {
-        XCloseDisplay(dpy);
+    if (qEnvironmentVariableIsSet("QT_SCREEN_SCALE_FACTORS")) {
+        // The primary's own entry, where the server named it.
+        factorInUse = displayscale::listedFactor(qEnvironmentVariable("QT_SCREEN_SCALE_FACTORS"), plan.primary)
+                          .value_or(1.0);
+        scaledLayout = factorInUse != 1.0 || (severalMonitors && plan.scales);
         return;
     }
-    XRandR probe(dpy); // closes the connection
-    bool switchable = false;
-    Mode m;
-    for (int i = 0; probe.enumMode(i, m); ++i)
-        switchable = switchable || (QSize(m.width, m.height) == displayscale::kLayout);
-    int w = 0, h = 0, bpp = 0;
-    probe.current(w, h, bpp);
-    const double f = displayscale::factor(QSize(w, h), machineChoice(), switchable);
+
     // An 800×600 display, or one that will be switched to it, keeps every window where it was.
-    scaledLayout = displayscale::scales(QSize(w, h), machineChoice(), switchable);
-    if (f == 1.0)
+    scaledLayout = plan.scales;
+    factorInUse = plan.factor;
+    if (!plan.screenFactors.isEmpty())
+        qputenv("QT_SCREEN_SCALE_FACTORS", plan.screenFactors.toLocal8Bit());
+    else if (plan.factor != 1.0)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(plan.factor, 'g', 8));
+    else
         return;
-    factorInUse = f;
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(f, 'g', 8));
     // The whole factor is ours: a desktop's own device pixel ratio on top would cut the layout off.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }

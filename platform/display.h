@@ -38,16 +38,18 @@ QSize currentSize();
 // Before the application object exists: decides the machine's choice (PIKAZAN_DISPLAY, passed by
 // the launcher from its configuration) and, where the 800×600 layout must be scaled, has Qt draw
 // everything at that factor (QT_SCALE_FACTOR), so that text and pictures are drawn at the scaled
-// size and clicks map back. A factor given in the environment already is left as it is.
+// size and clicks map back. A desktop of several monitors is never switched, and each monitor is
+// given its own factor by name (QT_SCREEN_SCALE_FACTORS). A factor given in the environment already
+// (either variable) is left as it is.
 void scaleLayoutBeforeApp();
-// The factor the layout is drawn at (1 when nothing is scaled).
+// The factor the layout is drawn at on the primary monitor (1 when nothing is scaled).
 double layoutFactor();
 // True when the start decided to draw the layout to the display's size, centred (a display that
 // is not 800×600 and will not be switched to it). Otherwise every window stands where it was
 // designed. The setter is for a test that plays such a start.
 bool layoutScaled();
 void setLayoutScaled(bool scaled);
-// True when the machine asks never to switch the display.
+// True when the machine asks never to switch the display, or the desktop has several monitors.
 bool neverSwitch();
 // The size a full-screen window takes, in the layout's (logical) pixels.
 QSize layoutSize();

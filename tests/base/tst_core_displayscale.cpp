@@ -5,13 +5,19 @@
 #include <QTest>
 
 using displayscale::Choice;
+using displayscale::Monitor;
 Q_DECLARE_METATYPE(Choice)
+Q_DECLARE_METATYPE(QList<Monitor>)
 
 class TestDisplayScale : public QObject {
     Q_OBJECT
 private slots:
     void factor_data();
     void factor();
+    void monitors_data();
+    void monitors();
+    void listed_data();
+    void listed();
     void choice_data();
     void choice();
     void centred_data();
@@ -48,6 +54,83 @@ void TestDisplayScale::factor()
     QFETCH(bool, scales);
     QCOMPARE(displayscale::factor(display, choice, switchable), factor);
     QCOMPARE(displayscale::scales(display, choice, switchable), scales);
+}
+
+void TestDisplayScale::monitors_data()
+{
+    QTest::addColumn<QList<Monitor>>("monitors");
+    QTest::addColumn<Choice>("choice");
+    QTest::addColumn<bool>("switchable");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<bool>("scales");
+    QTest::addColumn<bool>("neverSwitch");
+    QTest::addColumn<QString>("screenFactors");
+    const Monitor laptop{QStringLiteral("eDP-1"), {1366, 768}, true};
+    const Monitor projector{QStringLiteral("HDMI-1"), {1920, 1080}, false};
+    QTest::newRow("none known") << QList<Monitor>{} << Choice::Switch << false << 1.0 << false << false << "";
+    QTest::newRow("one, switchable") << QList<Monitor>{projector} << Choice::Switch << true << 1.0 << false << false << "";
+    QTest::newRow("one, scaled") << QList<Monitor>{laptop} << Choice::Switch << false << 1.28 << true << false << "";
+    QTest::newRow("laptop and projector") << QList<Monitor>{laptop, projector} << Choice::Switch << true << 1.28 << true
+                                          << true << "eDP-1=1.28;HDMI-1=1.8";
+    QTest::newRow("the projector primary") << QList<Monitor>{{"eDP-1", {1366, 768}, false}, {"HDMI-1", {1920, 1080}, true}}
+                                           << Choice::Scale << false << 1.8 << true << true << "eDP-1=1.28;HDMI-1=1.8";
+    QTest::newRow("none primary: the first") << QList<Monitor>{{"A", {1920, 1080}, false}, {"B", {1024, 768}, false}}
+                                             << Choice::Switch << false << 1.8 << true << true << "A=1.8;B=1.28";
+    QTest::newRow("800x600 primary beside a larger one")
+        << QList<Monitor>{{"VGA-1", {800, 600}, true}, projector} << Choice::Switch << true << 1.0 << true << true
+        << "VGA-1=1;HDMI-1=1.8";
+    QTest::newRow("two at 800x600: never switched, nothing scaled")
+        << QList<Monitor>{{"VGA-1", {800, 600}, true}, {"VGA-2", {800, 600}, false}} << Choice::Switch << true << 1.0
+        << false << true << "";
+    QTest::newRow("a small one: down") << QList<Monitor>{laptop, {"DP-2", {640, 480}, false}} << Choice::Switch << false
+                                       << 1.28 << true << true << "eDP-1=1.28;DP-2=0.8";
+    QTest::newRow("names with '-', '.', ' '") << QList<Monitor>{{"DP-1.2", {1280, 1024}, true}, {"my tv", {3840, 2160}, false}}
+                                             << Choice::Switch << false << 1.6 << true << true
+                                             << "DP-1.2=1.6;my tv=3.6";
+    QTest::newRow("a ';' in a name: the primary's for all")
+        << QList<Monitor>{laptop, {"a;b", {1920, 1080}, false}} << Choice::Switch << false << 1.28 << true << true << "";
+    QTest::newRow("an '=' in a name: Qt takes the last")
+        << QList<Monitor>{laptop, {"a=b", {1920, 1080}, false}} << Choice::Switch << false << 1.28 << true << true
+        << "eDP-1=1.28;a=b=1.8";
+    QTest::newRow("a nameless one: the primary's for all")
+        << QList<Monitor>{laptop, {"", {1920, 1080}, false}} << Choice::Switch << false << 1.28 << true << true << "";
+}
+
+void TestDisplayScale::monitors()
+{
+    QFETCH(QList<Monitor>, monitors);
+    QFETCH(Choice, choice);
+    QFETCH(bool, switchable);
+    const displayscale::Plan plan = displayscale::plan(monitors, choice, switchable);
+    QTEST(plan.factor, "factor");
+    QTEST(plan.scales, "scales");
+    QTEST(plan.neverSwitch, "neverSwitch");
+    QTEST(plan.screenFactors, "screenFactors");
+}
+
+void TestDisplayScale::listed_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("factor"); // 0: not listed
+    QTest::newRow("first") << "eDP-1=1.28;HDMI-1=1.8" << "eDP-1" << 1.28;
+    QTest::newRow("second") << "eDP-1=1.28;HDMI-1=1.8" << "HDMI-1" << 1.8;
+    QTest::newRow("a prefix is not the name") << "eDP-1=1.28;HDMI-1=1.8" << "eDP" << 0.0;
+    QTest::newRow("not listed") << "eDP-1=1.28" << "HDMI-1" << 0.0;
+    QTest::newRow("no name") << "=1.28" << "" << 0.0;
+    QTest::newRow("an '=' in the name") << "eDP-1=1.28;a=b=1.8" << "a=b" << 1.8;
+    QTest::newRow("nothing trimmed") << "eDP-1=1.28; HDMI-1=1.8" << "HDMI-1" << 0.0;
+    QTest::newRow("factors without names") << "1.28;1.8" << "1.28" << 0.0;
+    QTest::newRow("not a number") << "eDP-1=big" << "eDP-1" << 0.0;
+    QTest::newRow("zero") << "eDP-1=0" << "eDP-1" << 0.0;
+}
+
+void TestDisplayScale::listed()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, name);
+    QFETCH(double, factor);
+    QCOMPARE(displayscale::listedFactor(list, name).value_or(0.0), factor);
 }
 
 void TestDisplayScale::choice_data()
