@@ -78,7 +78,10 @@ void shotOfTwoDisplays(const QString &name)
     QScreen *there = Screen::otherDisplay();
     if (!there)
         return;
-    const QPixmap left = here->grabWindow(0), right = there->grabWindow(0);
+    // Each display's own pixels: a grab carries its display's factor, which would shrink it again.
+    QPixmap left = here->grabWindow(0), right = there->grabWindow(0);
+    left.setDevicePixelRatio(1);
+    right.setDevicePixelRatio(1);
     constexpr int height = 540, gap = 24;
     const QPixmap a = left.scaledToHeight(height, Qt::SmoothTransformation);
     const QPixmap b = right.scaledToHeight(height, Qt::SmoothTransformation);
