@@ -40,19 +40,12 @@ QFont FlashStage::numberFont()
 {
     // The design font's digits are half an em wide. IPA P Gothic, which stands in for it here, has
     // digits a quarter wider, so that three 400 px italic digits would run past the 700 px label
-    // and off the screen. IPA Gothic, its fixed-pitch sister, has half-width digits of the same
-    // design; failing that, the digits are narrowed to half an em.
+    // and off the screen: its digits are narrowed to half an em. (Not IPA Gothic: its half-width
+    // digits are another, condensed design with a slashed zero, a typewriter's type.)
     QFont f = style::font(400, false, true);
-    const auto halfEm = [](const QFont &candidate) {
-        return QFontMetrics(candidate).horizontalAdvance(QLatin1Char('0')) <= 400 / 2 + 400 / 40;
-    };
-    if (halfEm(f))
-        return f;
-    QFont fixed = f;
-    fixed.setFamilies({QStringLiteral("IPAGothic"), style::fixedFontFamily()});
-    if (halfEm(fixed))
-        return fixed;
-    f.setStretch(qBound(50, 100 * 200 / QFontMetrics(f).horizontalAdvance(QLatin1Char('0')), 100));
+    const int advance = QFontMetrics(f).horizontalAdvance(QLatin1Char('0'));
+    if (advance > 400 / 2 + 400 / 40)
+        f.setStretch(qBound(50, 100 * 200 / advance, 100));
     return f;
 }
 

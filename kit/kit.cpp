@@ -3,6 +3,7 @@
 #include "base/errors.h"
 #include "kit/CuteBtn.h"
 #include "kit/artwork.h"
+#include "kit/dialogs.h"
 #include "kit/widgets.h"
 
 #include "kit/style.h"
@@ -92,6 +93,35 @@ private:
 } // namespace
 
 void onKeyPress(QWidget *field, KeyPress handler) { new KeyAdapter(field, std::move(handler)); }
+
+void passwordTwice(QLineEdit *first, QLineEdit *second, std::function<bool(const QString &typed)> firstTyped,
+                   std::function<void()> submit)
+{
+    onKeyPress(first, [first, second, firstTyped = std::move(firstTyped)](int &key) {
+        if (key != kEnter)
+            return;
+        key = 0;
+        if (firstTyped(first->text()))
+            second->setFocus();
+    });
+    onKeyPress(second, [submit = std::move(submit)](int &key) {
+        if (key != kEnter)
+            return;
+        key = 0;
+        submit();
+    });
+}
+
+bool sameTwice(QLineEdit *first, QLineEdit *second)
+{
+    if (second->text() == first->text())
+        return true;
+    first->clear();
+    second->clear();
+    first->setFocus();
+    dialogs::warn(QStringLiteral("2回入れたパスワードが同じではありません。\nもういちど入れて下さい。"));
+    return false;
+}
 
 QLineEdit *field(QWidget *parent, const char *name, const QRect &geometry, int px, Echo echo, InputMethod im,
                  Slant slant)

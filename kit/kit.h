@@ -40,6 +40,16 @@ using KeyPress = std::function<void(int &key)>;
 // error is reported once.
 void onKeyPress(QWidget *field, KeyPress handler);
 
+// A new password typed twice into two hidden fields. Enter in `first` asks `firstTyped` about its
+// text: true moves the keyboard to `second`; false leaves it (the handler has warned, or finished
+// by itself). Enter in `second` runs `submit`. Both Enters are used up; other keys reach the field.
+void passwordTwice(QLineEdit *first, QLineEdit *second, std::function<bool(const QString &typed)> firstTyped,
+                   std::function<void()> submit);
+
+// Whether `second` holds what `first` holds. If not, both are emptied, `first` gets the keyboard
+// and the user is asked to type it again.
+bool sameTwice(QLineEdit *first, QLineEdit *second);
+
 // --- fields and lists ---------------------------------------------------------------------------
 
 enum class Echo {

@@ -27,44 +27,31 @@ void TForm12::FormCreate()
                        {16, 244}, 18, Qt::white, false);
     for (QLineEdit *e : {Edit1, Edit2})
         e->setMaxLength(names::kPasswordMaxLength);
-    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
-    kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
+    kit::passwordTwice(Edit1, Edit2, [this](const QString &typed) { return firstTyped(typed); }, [this] { secondTyped(); });
 }
 
 void TForm12::FormActivate() { Edit1->setFocus(); }
 
-void TForm12::Edit1KeyPress(int &key)
+bool TForm12::firstTyped(const QString &typed)
 {
-    if (key != kit::kEnter)
-        return;
-    key = 0;
-    const QString typed = Edit1->text();
     // An empty entry is stored as it is: it still means "not set", and the dialog comes back.
     if (typed.isEmpty()) {
         store(typed);
-        return;
+        return false;
     }
     // Anything else must read back the same, or the teacher could never type it again.
     if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
         dialogs::warn(refusal);
-        return;
+        return false;
     }
-    Edit2->setFocus();
+    return true;
 }
 
-void TForm12::Edit2KeyPress(int &key)
+void TForm12::secondTyped()
 {
-    if (key != kit::kEnter)
+    if (!kit::sameTwice(Edit1, Edit2))
         return;
-    key = 0;
     const QString typed = Edit1->text();
-    if (Edit2->text() != typed) {
-        Edit1->clear();
-        Edit2->clear();
-        Edit1->setFocus();
-        dialogs::warn(QStringLiteral("2回入れたパスワードが同じではありません。\nもういちど入れて下さい。"));
-        return;
-    }
     if (!typed.isEmpty()) {
         if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
             dialogs::warn(refusal);

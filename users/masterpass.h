@@ -20,11 +20,11 @@ public:
     QLineEdit *Edit2 = nullptr; // the same again
     QLabel *Label3 = nullptr;   // what to do after forgetting it
 
-    // Key is the character code (13 for Enter); set to 0 when the key is used up.
-    void Edit1KeyPress(int &key);
-    void Edit2KeyPress(int &key);
-
 private:
+    // Enter in Edit1: an empty entry is stored at once, a usable one goes on to Edit2.
+    bool firstTyped(const QString &typed);
+    // Enter in Edit2: stored when both entries agree.
+    void secondTyped();
     // Stores `typed` (empty: still not set) and closes; a failed write leaves everything as it was.
     void store(const QString &typed);
 };

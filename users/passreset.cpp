@@ -29,8 +29,8 @@ void TPassReset::FormCreate()
     Edit2 = kit::field(this, "Edit2", {16, 148, 425, 56}, 40, kit::Echo::Masked, kit::InputMethod::Off);
     for (QLineEdit *e : {Edit1, Edit2})
         e->setMaxLength(names::kPasswordMaxLength);
-    kit::onKeyPress(Edit1, [this](int &key) { Edit1KeyPress(key); });
-    kit::onKeyPress(Edit2, [this](int &key) { Edit2KeyPress(key); });
+    kit::passwordTwice(Edit1, Edit2, [](const QString &typed) { return usable(typed); },
+                       [this] { CuteButton1Click(CuteButton1); });
     kit::cuteButtons(this, {
         {{"CuteButton1", &CuteButton1}, QStringLiteral("変える"), {16, 236, 169, 41}, 24,
          [this](QObject *sender) { CuteButton1Click(sender); }},
@@ -64,36 +64,20 @@ void TPassReset::Ask(const QString &name)
     ShowModal();
 }
 
-void TPassReset::Edit1KeyPress(int &key)
+bool TPassReset::usable(const QString &typed)
 {
-    if (key != kit::kEnter)
-        return;
-    key = 0;
-    if (const QString refusal = names::checkPassword(Edit1->text()); !refusal.isEmpty()) {
+    if (const QString refusal = names::checkPassword(typed); !refusal.isEmpty()) {
         dialogs::warn(refusal);
-        return;
+        return false;
     }
-    Edit2->setFocus();
-}
-
-void TPassReset::Edit2KeyPress(int &key)
-{
-    if (key != kit::kEnter)
-        return;
-    key = 0;
-    CuteButton1Click(CuteButton1);
+    return true;
 }
 
 void TPassReset::CuteButton1Click(QObject *)
 {
-    const QString typed = Edit1->text();
-    if (Edit2->text() != typed) {
-        Edit1->clear();
-        Edit2->clear();
-        Edit1->setFocus();
-        dialogs::warn(QStringLiteral("2回入れたパスワードが同じではありません。\nもういちど入れて下さい。"));
+    if (!kit::sameTwice(Edit1, Edit2))
         return;
-    }
+    const QString typed = Edit1->text();
     // The rules are the store's: the password registration would take, a child still registered.
     if (const QString refusal = userstore::setPassword(user_, typed); !refusal.isEmpty()) {
         dialogs::warn(refusal);

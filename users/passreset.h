@@ -25,12 +25,12 @@ public:
     TCuteButton *CuteButton1 = nullptr; // 変える
     TCuteButton *CuteButton2 = nullptr; // とじる
 
-    // Key is the character code (13 for Enter); set to 0 when the key is used up.
-    void Edit1KeyPress(int &key);
-    void Edit2KeyPress(int &key);
+    // Enter in Edit1 goes on to Edit2 with a usable password; Enter in Edit2 is 変える.
     void CuteButton1Click(QObject *sender);
     void CuteButton2Click(QObject *sender);
 
 private:
+    // Whether `typed` can be a password; if not, the user is told why.
+    static bool usable(const QString &typed);
     QString user_;
 };

@@ -6,6 +6,7 @@
 #include "drill/flashstage.h"
 #include "drill/numberlabel.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QWidget>
 
@@ -80,6 +81,8 @@ void TestFlashStage::placement()
     QCOMPARE(n->objectName(), QStringLiteral("Number"));
     QCOMPARE(n->font().pixelSize(), 400);
     QVERIFY(n->font().italic());
+    // The design's proportional face, narrowed, not its fixed-pitch sister.
+    QCOMPARE(QFontInfo(n->font()).family(), QStringLiteral("IPAPGothic"));
     QCOMPARE(n->palette().color(QPalette::WindowText), QColor(Qt::black));
 }
 

@@ -5,6 +5,7 @@
 #include "users/groups.h"
 #include "users/roster.h"
 #include "users/userstore.h"
+#include "support/filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,17 +15,8 @@
 #include <sys/stat.h>
 
 namespace {
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
+using testsupport::bytesOf;
+using testsupport::writeBytes;
 } // namespace
 
 class TestGroups : public QObject {

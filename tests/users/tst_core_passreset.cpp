@@ -4,6 +4,7 @@
 #include "base/classroom.h"
 #include "users/classroom.h"
 #include "users/userstore.h"
+#include "support/filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,17 +16,8 @@
 #include <unistd.h>
 
 namespace {
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using testsupport::bytesOf;
+using testsupport::writeBytes;
 mode_t modeOf(const QString &path)
 {
     struct stat st {};
