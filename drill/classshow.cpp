@@ -207,16 +207,23 @@ void TClassShow::displayGone(QScreen *gone)
 {
     if (!elsewhere_ || gone != display())
         return;
-    // Back on this display, where the teacher is; the desk closes as it sees that.
+    // Stopped at once, so that no number lands anywhere; the desk closes as it sees the set is no
+    // longer elsewhere.
     elsewhere_ = false;
     setElsewhere_ = false;
-    setDisplay(nullptr);
-    Show();
-    if (step_ == Step::Paused) {
-        emit progressed(); // already asked: the answer goes on here
-        return;
+    const Step was = step_;
+    if (was != Step::Paused) {
+        stopAll();
+        setStep(Step::Paused);
     }
-    pauseAndAsk(kGoOnHere, false);
+    // Qt moves the window off the display that went once this signal has been handled: only then is
+    // it placed on this display (at this display's factor) and the teacher asked.
+    QTimer::singleShot(0, this, pz::guarded([this, was] {
+        setDisplay(nullptr);
+        Show();
+        if (was != Step::Paused) // else the question up already is answered here
+            askAndResume(kGoOnHere, false, was);
+    }));
 }
 
 void TClassShow::pauseAndAsk(const QString &question, bool yesLeaves)
@@ -225,6 +232,11 @@ void TClassShow::pauseAndAsk(const QString &question, bool yesLeaves)
     // Nothing ticks while the question is up: no number lands on the screen behind it.
     stopAll();
     setStep(Step::Paused);
+    askAndResume(question, yesLeaves, was);
+}
+
+void TClassShow::askAndResume(const QString &question, bool yesLeaves, Step was)
+{
     if (dialogs::ask(style::programTitle(), question) == yesLeaves) {
         Close();
         return;

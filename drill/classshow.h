@@ -86,6 +86,7 @@ private:
     void displayGone(QScreen *gone);
     // Everything stops while `question` is asked; the answer that leaves closes, the other goes on.
     void pauseAndAsk(const QString &question, bool yesLeaves);
+    void askAndResume(const QString &question, bool yesLeaves, Step was);
     void resume(Step was);
     void setStep(Step step);
     void placeOn(bool otherDisplay);

@@ -69,7 +69,13 @@ void Screen::sizeToDisplay()
             window->setScreen(on); // a window shown already: the widget's own screen is only its first
     }
     if (on && (display_ || display::layoutScaled())) {
+        // A maximised window is kept to the display it is maximised on: let go, moved, maximised again there.
+        const bool maximised = isMaximized();
+        if (maximised)
+            setWindowState(windowState() & ~Qt::WindowMaximized);
         setGeometry(on->geometry());
+        if (maximised)
+            setWindowState(windowState() | Qt::WindowMaximized);
         return;
     }
     const QSize d = display::layoutSize();

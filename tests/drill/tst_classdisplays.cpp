@@ -169,6 +169,10 @@ private slots:
         recorder().clear();
         recorder().nextAnswer = goOn;
         unplug();
+        // Stopped at once; placed here and asked once the desktop has moved its windows.
+        QCOMPARE(show->step(), TClassShow::Step::Paused);
+        QVERIFY(!desk->isVisible());
+        QVERIFY(runUntil([&] { return !recorder().boxes.isEmpty(); }, 5000));
         QCOMPARE(recorder().texts(), QStringList{QStringLiteral("もう一つの画面が見えなくなりました。この画面でつづけますか？")});
         QCOMPARE(int(show->step()), then);
         QVERIFY(!desk->isVisible());
@@ -178,9 +182,9 @@ private slots:
             QVERIFY(!show->isVisible());
             return;
         }
-        // Here now, the layout where this display has it, the keys its own again.
+        // Here now, the layout where this display has it, the keys its own again. (Where its window
+        // lands is the desktop's doing: the offscreen platform keeps the display it cannot take away.)
         QCOMPARE(p.app().activeScreen(), show);
-        QCOMPARE(show->geometry(), QRect(0, 0, 800, 800));
         QCOMPARE(show->Between->pos(), QPoint(0, 120));
         QCOMPARE(show->Between->isVisible() ? show->Between->text() : QString(), between);
         QVERIFY(show->Number->text().isEmpty());
