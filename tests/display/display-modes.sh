@@ -23,6 +23,22 @@ start_program() { # start_program <display>
   ppid_=$!
 }
 
+# after_splash <display>: the main menu is shown only once the splash (modal, it takes no click) has
+# closed, so its window being mapped is the moment; then a moment for it to take input. A fixed sleep
+# was too short on a loaded machine.
+after_splash() {
+  shown_names() { # the names of the program's mapped windows (xdotool's --name misses non-Latin titles)
+    local w
+    for w in $(DISPLAY="$1" xdotool search --onlyvisible --classname '^pikazan$' 2>/dev/null); do
+      DISPLAY="$1" xdotool getwindowname "$w" 2>/dev/null
+    done
+  }
+  local on="$1" # wait_for's own arguments are $1 inside its condition
+  wait_for 30 'shown_names "$on" | grep -qx "検定用ぴかざん"' \
+    || fail "no main menu on $on: $(cat "$tmp/program.log")"
+  sleep 0.5
+}
+
 # --- 1. Xorg with the dummy driver ---
 disp="$(free_display 71)"
 Xorg "$disp" -config "$here/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$tmp/xorg.log" >/dev/null 2>&1 &
@@ -35,7 +51,7 @@ echo "xorg-dummy before: $before"
 start_program "$disp"
 wait_for 30 '[ "$(current "$disp")" = "800x600" ]' || fail "the program did not switch to 800x600 (reads $(current "$disp")): $(cat "$tmp/program.log")"
 echo "xorg-dummy during: $(current "$disp")"
-sleep 3 # the splash, then the main menu
+after_splash "$disp"
 # おわる: a click on its caption (the main menu fills the 800x600 display at 0,0).
 DISPLAY="$disp" xdotool mousemove 400 485 click 1
 wait_for 10 '! kill -0 $ppid_ 2>/dev/null' || { kill -9 $ppid_; fail "おわる did not end the program"; }
@@ -67,7 +83,7 @@ Xvfb "$disp" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb did not start"
 start_program "$disp"
-sleep 4
+after_splash "$disp"
 during="$(current "$disp")"
 echo "xvfb during: $during"
 [ "$during" = "1024x768" ] || fail "Xvfb mode changed to $during"
@@ -86,8 +102,7 @@ xpid=$!
 wait_for 20 '[ -n "$(current "$disp")" ]' || fail "Xvfb at 1920x1080 did not start"
 rm -rf "$tmp/work"
 start_program "$disp"
-wait_for 15 'DISPLAY="$disp" xdotool search --name "^main$" >/dev/null 2>&1' || fail "no main menu: $(cat "$tmp/program.log")"
-sleep 6 # the splash, modal, takes no click until it has gone
+after_splash "$disp"
 # とうろくする's picture (512..716 x 0..114): its middle, 614,57, is seen at 240 + 1.8 * 614, 1.8 * 57.
 DISPLAY="$disp" xdotool mousemove 1345 103 click 1
 wait_for 10 'DISPLAY="$disp" xdotool search --onlyvisible --name "^とうろく$" >/dev/null 2>&1' \
