@@ -40,6 +40,8 @@ double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 struct Tick {
     Clock::time_point deadline, start, painted, server;
     Clock::duration paintOnly{}; // the label's paintEvent alone
+    Clock::duration beforePaint{}, afterPaint{}; // tick to paintEvent, paintEvent to the handler's end
+    bool shows = false; // a number appeared (else one was wiped)
 };
 
 struct Run {
@@ -184,6 +186,11 @@ private:
         handler();
         t.painted = Clock::now();
         t.paintOnly = f->Label2->lastPaintEnd() - f->Label2->lastPaintStart();
+        t.shows = !f->Label2->text().isEmpty();
+        if (f->Label2->lastPaintStart() >= t.start) {
+            t.beforePaint = f->Label2->lastPaintStart() - t.start;
+            t.afterPaint = t.painted - f->Label2->lastPaintEnd();
+        }
         if (hasX()) {
             xcb_connection_t *c = x11_->connection();
             free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
@@ -204,7 +211,7 @@ private:
 
 void report(const char *who, const Case &c, quint32 interval, const Run &r)
 {
-    std::vector<double> late, intervalErr, paint, paintOnly, server;
+    std::vector<double> late, intervalErr, paint, paintOnly, server, before, after, showing, wiping;
     for (size_t i = 0; i < r.ticks.size(); ++i) {
         const Tick &t = r.ticks[i];
         late.push_back(ms(t.start - t.deadline));
@@ -212,7 +219,12 @@ void report(const char *who, const Case &c, quint32 interval, const Run &r)
         paint.push_back(ms(t.painted - t.start));
         paintOnly.push_back(ms(t.paintOnly));
         server.push_back(ms(t.server - t.start));
+        before.push_back(ms(t.beforePaint));
+        after.push_back(ms(t.afterPaint));
+        (t.shows ? showing : wiping).push_back(ms(t.paintOnly));
     }
+    const Summary sh = summarise(showing), wi = summarise(wiping);
+    const Summary b = summarise(before), a = summarise(after);
     const Summary l = summarise(late), e = summarise(intervalErr), p = summarise(paint), po = summarise(paintOnly),
                   s = summarise(server), sp = summarise(r.spanError);
     std::printf("  %-8s %-22s I=%4ums ticks=%4zu questions=%d/%d missed=%llu\n", who, c.name, interval,
@@ -221,6 +233,10 @@ void report(const char *who, const Case &c, quint32 interval, const Run &r)
     std::printf("           |interval err| p50 %7.3f  p99 %7.3f  max %8.3f ms\n", e.p50, e.p99, e.max);
     std::printf("           tick->painted p50 %7.3f  p99 %7.3f  max %8.3f ms (paintEvent alone p50 %.3f p99 %.3f)\n",
                 p.p50, p.p99, p.max, po.p50, po.p99);
+    std::printf("           of which before paintEvent p50 %.3f p99 %.3f, after it (the flush) p50 %.3f p99 %.3f ms\n",
+                b.p50, b.p99, a.p50, a.p99);
+    std::printf("           paintEvent showing p50 %.3f p99 %.3f, wiping p50 %.3f p99 %.3f ms\n", sh.p50, sh.p99,
+                wi.p50, wi.p99);
     std::printf("           tick->X server p50 %7.3f  p99 %7.3f  max %8.3f ms\n", s.p50, s.p99, s.max);
     std::printf("           span - (2N-1)I  p50 %7.3f  max %8.3f ms\n", sp.p50, sp.max);
     // One line per case and driver for the table the script puts together across display sizes.
@@ -273,6 +289,15 @@ int main(int argc, char *argv[])
     const QByteArray only = qgetenv("PZ_FLASH_CASES");
     std::printf("display %dx%d, layout drawn at %.3f\n", display::currentSize().width(), display::currentSize().height(),
                 display::layoutFactor());
+    {
+        // How many device pixels a flash repaints: the label, and the inked box of a wide number.
+        f->Label2->prepare();
+        const qreal r = f->Label2->devicePixelRatioF();
+        const QRect ink = f->Label2->inkRect(QStringLiteral("808"));
+        std::printf("number label %dx%d device px, ink of 808 %dx%d at %d,%d\n", qRound(f->Label2->width() * r),
+                    qRound(f->Label2->height() * r), qRound(ink.width() * r), qRound(ink.height() * r),
+                    qRound(ink.x() * r), qRound(ink.y() * r));
+    }
     for (const Case &c : cases) {
         if (!only.isEmpty() && !QByteArray(c.name).contains(only))
             continue;

@@ -64,6 +64,15 @@ void NumberLabel::prepare()
         }
     }
     preparedRatio_ = ratio;
+    // The rows any number can ink: every digit stands on the same baseline, whatever its place.
+    QRect rows;
+    for (const Digit &g : digits_)
+        if (!g.ink.isNull()) {
+            const QRect d = inkOnDevice(g, QPoint(0, ascent_));
+            rows |= QRectF(QPointF(d.topLeft()) / ratio, QSizeF(d.size()) / ratio).toAlignedRect();
+        }
+    inkTop_ = rows.isEmpty() ? 0 : rows.top();
+    inkBottom_ = rows.isEmpty() ? height() - 1 : rows.bottom();
     preparedFont_ = font();
     preparedColour_ = colour;
     prepared_ = true;
@@ -117,11 +126,15 @@ void NumberLabel::repaintChange()
         return;
     // Painting over pixels that the X server may still be reading from shared memory makes Qt
     // wait for the server (a full round trip) before it paints. So the rectangle is stretched to
-    // one pixel on the label's top or bottom edge, in turn, where digits do not reach; right after
-    // the handler that pixel alone is repainted: Qt does its waiting then, while nothing is due,
-    // and leaves only that pixel pending, which the next flash's rectangle does not touch.
+    // one pixel just above or just below the rows that digits can ink, in turn; right after the
+    // handler that pixel alone is repainted: Qt does its waiting then, while nothing is due, and
+    // leaves only that pixel pending, which the next flash's rectangle does not touch. (Just
+    // beside the ink, not at the label's edge: every pixel stretched to is painted and sent to
+    // the server again, a fifth more of them at the edge.)
     topSpot_ = !topSpot_;
-    const QRect spot(changed.left(), topSpot_ ? 0 : height() - 1, 1, 1);
+    const int above = inkTop_ > 0 ? inkTop_ - 1 : 0;
+    const int below = inkBottom_ < height() - 1 ? inkBottom_ + 1 : height() - 1;
+    const QRect spot(changed.left(), topSpot_ ? above : below, 1, 1);
     // When nothing is inked, the label is white already: only the new digits need drawing.
     intended_ = changed | spot;
     blank_ = onScreen_.isEmpty();

@@ -52,6 +52,7 @@ private:
     QColor preparedColour_;
     qreal preparedRatio_ = 0; // the device pixel ratio the digits were rendered at
     int ascent_ = 0;
+    int inkTop_ = 0, inkBottom_ = 0; // the first and last rows any digit inks, in label coordinates
     QRect onScreen_; // the inked box of what was painted last
     bool topSpot_ = false;
     QRect intended_;     // the rectangle repaintChange is painting, while it paints

@@ -88,6 +88,7 @@ private slots:
     void busyGuiThreadDoesNotStallTheQuestion();
     void slowNumberHandlerDrawsOneNumber();
     void screenHoldsExactlyTheNumberShown();
+    void flashesRepaintOnlyBesideTheInk();
     void preparedDigitsLookLikeTheText_data();
     void preparedDigitsLookLikeTheText();
 };
@@ -568,6 +569,68 @@ void TestFlash::screenHoldsExactlyTheNumberShown()
         check("number off");
     }
     QCOMPARE(p.state().drill->correctAnswer(0), QString::number(793 + 108 + 523 + 536));
+}
+
+void TestFlash::flashesRepaintOnlyBesideTheInk()
+{
+    // Every pixel a flash repaints is painted and sent to the X server again, which at a large
+    // display is most of a tick's cost: a flash repaints the rows the digits ink and one more, not
+    // the label's empty rows. The one pixel repainted after each flash (where Qt waits for the
+    // server, between ticks) lies outside the next flash's rectangle, or the wait falls in the tick.
+    Program p;
+    TForm2 *f = ready(p, 3, 4, 99);
+    int reads = 0;
+    f->setNumberClock(readings({86399999u, 0u, 45296789u, 16u}, &reads)); // 793, 108, 523, 536
+    f->Show();
+    QVERIFY(QTest::qWaitForWindowExposed(f));
+    for (int i = 0; i < 3; ++i)
+        f->Timer1Timer();
+    struct Painted : QObject {
+        QList<QRegion> regions;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                regions << static_cast<QPaintEvent *>(e)->region();
+            return false;
+        }
+    } painted;
+    QCoreApplication::processEvents();
+    f->Label2->installEventFilter(&painted);
+    int inkTop = f->Label2->height(), inkBottom = -1; // the rows seen inked, over all four numbers
+    QList<QRect> flashes, spots;
+    for (int k = 0; k < 4; ++k)
+        for (bool on : {true, false}) {
+            painted.regions.clear();
+            if (on)
+                f->MMTimer2Timer(f->MMTimer2);
+            else
+                f->MMTimer3Timer(f->MMTimer3);
+            QCOMPARE(painted.regions.size(), 1);
+            flashes << painted.regions.first().boundingRect();
+            QCoreApplication::processEvents();
+            if (k < 3 || on) // (the last number's end also ends the question, which paints more)
+                QCOMPARE(painted.regions.size(), 2);
+            QCOMPARE(painted.regions.at(1).boundingRect().size(), QSize(1, 1));
+            spots << painted.regions.at(1).boundingRect();
+            const QImage shot = f->Label2->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if (qGray(shot.pixel(x, y)) < 250) {
+                        inkTop = qMin(inkTop, y);
+                        inkBottom = qMax(inkBottom, y);
+                    }
+        }
+    QVERIFY2(inkTop > 10 && inkBottom < f->Label2->height() - 10, "the test's numbers ink the label's edge rows");
+    for (int i = 0; i < flashes.size(); ++i) {
+        const QRect r = flashes[i];
+        QVERIFY2(r.top() >= inkTop - 2 && r.bottom() <= inkBottom + 2,
+                 qPrintable(QStringLiteral("flash %1 repainted rows %2..%3, the ink is in rows %4..%5")
+                                .arg(i).arg(r.top()).arg(r.bottom()).arg(inkTop).arg(inkBottom)));
+        QVERIFY2(r.contains(spots[i]), qPrintable(QStringLiteral("spot %1 is not within its flash").arg(i)));
+        if (i + 1 < flashes.size())
+            QVERIFY2(!flashes[i + 1].intersects(spots[i]),
+                     qPrintable(QStringLiteral("flash %1 repaints the pixel left pending after flash %2").arg(i + 1).arg(i)));
+    }
 }
 
 void TestFlash::preparedDigitsLookLikeTheText_data()
