@@ -636,16 +636,23 @@ void TestFlash::flashesRepaintOnlyBesideTheInk()
 void TestFlash::preparedDigitsLookLikeTheText_data()
 {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("spacing"); // px between letters; digits that overlap must not cover each other
     for (const char *t : {"7", "1", "45", "98", "101", "230", "989", "476"})
-        QTest::newRow(t) << QString::fromLatin1(t);
+        QTest::newRow(t) << QString::fromLatin1(t) << 0;
+    for (const char *t : {"101", "888", "476"})
+        QTest::newRow(qPrintable(QStringLiteral("%1 overlapping").arg(QLatin1String(t)))) << QString::fromLatin1(t) << -150;
 }
 
 void TestFlash::preparedDigitsLookLikeTheText()
 {
     // The number label painted from its digit images against an ordinary label drawing the text.
     QFETCH(QString, text);
+    QFETCH(int, spacing);
     Program p;
     TForm2 *f = p.screens().flashScreen;
+    QFont font = f->Label2->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+    f->Label2->setFont(font);
     const auto at = *flashrules::numberPlacement(text.size());
     QWidget host;
     host.setAttribute(Qt::WA_DontShowOnScreen);
