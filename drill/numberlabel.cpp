@@ -64,18 +64,13 @@ void NumberLabel::prepare()
         }
     }
     preparedRatio_ = ratio;
-    // The rows any number can ink: every digit stands on the same baseline, whatever its place.
-    QRect rows;
-    for (const Digit &g : digits_)
-        if (!g.ink.isNull()) {
-            const QRect d = inkOnDevice(g, QPoint(0, ascent_));
-            rows |= QRectF(QPointF(d.topLeft()) / ratio, QSizeF(d.size()) / ratio).toAlignedRect();
-        }
-    inkTop_ = rows.isEmpty() ? 0 : rows.top();
-    inkBottom_ = rows.isEmpty() ? height() - 1 : rows.bottom();
     preparedFont_ = font();
     preparedColour_ = colour;
     prepared_ = true;
+    // The rows any number can ink: every digit stands on the same baseline, whatever its place.
+    const QRect rows = inkRect(QStringLiteral("0123456789"));
+    inkTop_ = rows.isEmpty() ? 0 : rows.top();
+    inkBottom_ = rows.isEmpty() ? height() - 1 : rows.bottom();
     // QLabel repaints its contents rectangle when its text changes; with no contents rectangle a
     // new text marks nothing, and repaintChange paints just the pixels that change. (Margins are
     // kept in 16 bits: 30000 is more than any label's height and still fits.)
